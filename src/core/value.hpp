@@ -1,0 +1,118 @@
+// Property values: JSON-like data held by nodes and edges.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "hash.hpp"
+
+namespace vg {
+
+// Graph JSON reads at most 127 nested levels; the document, its record
+// list, the record and its properties object take four of them. Values
+// deeper than this could be stored but never read back, so they are refused
+// where they enter a graph.
+inline constexpr int kMaxValueDepth = 123;
+
+struct Number {
+    enum class Form : uint8_t { U64, I64, F64 };
+    Form form = Form::U64;
+    union {
+        uint64_t u;
+        int64_t i;
+        double d;
+    };
+    Number() : u(0) {}
+    static Number from_u64(uint64_t v) { Number n; n.form = Form::U64; n.u = v; return n; }
+    // Non-negative integers always take the unsigned form.
+    static Number from_i64(int64_t v) {
+        Number n;
+        if (v >= 0) { n.form = Form::U64; n.u = uint64_t(v); }
+        else { n.form = Form::I64; n.i = v; }
+        return n;
+    }
+    static Number from_f64(double v) { Number n; n.form = Form::F64; n.d = v; return n; }
+    bool is_float() const { return form == Form::F64; }
+    // The number as a double (for weights and scores).
+    double as_f64() const {
+        switch (form) {
+            case Form::U64: return double(u);
+            case Form::I64: return double(i);
+            default: return d;
+        }
+    }
+    bool operator==(const Number& o) const;
+};
+
+struct Value;
+using Array = std::vector<Value>;
+// Entries sorted by key in byte order, one per key.
+using Object = std::vector<std::pair<std::string, Value>>;
+
+struct Value {
+    enum class Kind : uint8_t { Null, Bool, Number, String, Array, Object };
+    std::variant<std::monostate, bool, Number, std::string, Array, Object> v;
+
+    Value() = default;
+    static Value null() { return Value(); }
+    static Value boolean(bool b) { Value x; x.v.emplace<1>(b); return x; }
+    static Value number(Number n) { Value x; x.v.emplace<2>(n); return x; }
+    static Value string(std::string s) { Value x; x.v.emplace<3>(std::move(s)); return x; }
+    static Value array(Array a) { Value x; x.v.emplace<4>(std::move(a)); return x; }
+    static Value object(Object o) { Value x; x.v.emplace<5>(std::move(o)); return x; }
+    // A double becomes Null when it is NaN or infinite.
+    static Value from_double(double d);
+
+    Kind kind() const { return Kind(v.index()); }
+    bool is_null() const { return v.index() == 0; }
+    const bool* as_bool() const { return std::get_if<1>(&v); }
+    const Number* as_number() const { return std::get_if<2>(&v); }
+    const std::string* as_string() const { return std::get_if<3>(&v); }
+    const Array* as_array() const { return std::get_if<4>(&v); }
+    const Object* as_object() const { return std::get_if<5>(&v); }
+
+    bool operator==(const Value& o) const;
+    bool operator!=(const Value& o) const { return !(*this == o); }
+};
+
+// Insert or replace an entry, keeping the object sorted by key.
+void object_insert(Object& obj, std::string key, Value value);
+// Sort entries and keep the last of duplicate keys.
+void object_normalize(Object& obj);
+
+// Property map of one node or edge. Empty maps allocate nothing; the map's
+// iteration order is its hash order, keyed per map.
+class Properties {
+public:
+    using Map = std::unordered_map<std::string, Value, KeyedHash, std::equal_to<>>;
+    using const_iterator = Map::const_iterator;
+
+    Properties() = default;
+    Properties(const Properties& o) : map_(o.map_ ? std::make_unique<Map>(*o.map_) : nullptr) {}
+    Properties(Properties&&) noexcept = default;
+    Properties& operator=(const Properties& o) {
+        if (this != &o) map_ = o.map_ ? std::make_unique<Map>(*o.map_) : nullptr;
+        return *this;
+    }
+    Properties& operator=(Properties&&) noexcept = default;
+
+    size_t size() const { return map_ ? map_->size() : 0; }
+    bool empty() const { return size() == 0; }
+    const Value* find(std::string_view key) const;
+    void insert_or_assign(std::string key, Value value);
+    void reserve(size_t n);
+    const_iterator begin() const { return map_ ? map_->cbegin() : empty_map().cbegin(); }
+    const_iterator end() const { return map_ ? map_->cend() : empty_map().cend(); }
+
+private:
+    static const Map& empty_map();
+    Map& map();
+    std::unique_ptr<Map> map_;
+};
+
+}  // namespace vg
