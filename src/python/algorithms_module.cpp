@@ -1,0 +1,14 @@
+// Functions of vesk_graph._rust.algorithms.
+#include "submodules.hpp"
+
+namespace vg::py {
+
+namespace {
+PyMethodDef g_functions[] = {
+    {nullptr, nullptr, 0, nullptr},
+};
+}  // namespace
+
+PyMethodDef* algorithms_functions() { return g_functions; }
+
+}  // namespace vg::py

@@ -1,0 +1,279 @@
+#include "convert.hpp"
+
+#include <algorithm>
+
+#include "args.hpp"
+#include "errors.hpp"
+
+namespace vg::py {
+
+namespace {
+
+// Containers on the current conversion path: bounds the depth (so every
+// stored value can be written and read back as graph JSON) and refuses
+// self-containing lists and dicts instead of recursing forever.
+struct Walk {
+    std::vector<PyObject*> path;
+    size_t base = 0;  // entries of `path` that do not count as depth
+};
+
+class Enter {
+public:
+    Enter(Walk& w, PyObject* container) : w_(w) {
+        if (std::find(w.path.begin(), w.path.end(), container) != w.path.end())
+            raise(PyExc_ValueError, "Property value contains itself");
+        if (w.path.size() - w.base >= size_t(kMaxValueDepth))
+            raise(PyExc_ValueError,
+                  "Property value is nested deeper than " + std::to_string(kMaxValueDepth) + " levels");
+        w.path.push_back(container);
+    }
+    ~Enter() { w_.path.pop_back(); }
+
+private:
+    Walk& w_;
+};
+
+// Steps 2 to 5 may only drop ordinary exceptions.
+void discard_error() {
+    if (!clear_ordinary_error()) throw_error_set();
+}
+
+std::string_view utf8_view(PyObject* s) {
+    Py_ssize_t n = 0;
+    const char* p = PyUnicode_AsUTF8AndSize(s, &n);
+    if (!p) throw_error_set();
+    return {p, size_t(n)};
+}
+
+// Text of a str that may hold lone surrogates: each becomes U+FFFD per byte
+// of its three-byte form.
+std::string lossy_text(PyObject* s) {
+    Py_ssize_t n = 0;
+    if (const char* p = PyUnicode_AsUTF8AndSize(s, &n)) return std::string(p, size_t(n));
+    discard_error();
+    PyRef bytes = PyRef::steal(PyUnicode_AsEncodedString(s, "utf-8", "surrogatepass"));
+    char* data = nullptr;
+    Py_ssize_t len = 0;
+    check(PyBytes_AsStringAndSize(bytes.get(), &data, &len));
+    PyRef text = PyRef::steal(PyUnicode_DecodeUTF8(data, len, "replace"));
+    return std::string(utf8_view(text.get()));
+}
+
+Value from_py(PyObject* obj, Walk& w);
+
+Value array_from_list(PyObject* list, Walk& w) {
+    Enter guard(w, list);
+    Py_ssize_t start_len = PyList_Size(list);
+    Array out;
+    out.reserve(size_t(start_len));
+    for (Py_ssize_t i = 0; i < start_len && i < PyList_Size(list); ++i) {
+        // A strong reference: a conversion hook may shrink the list.
+        PyRef item = PyRef::steal(PyList_GetItemRef(list, i));
+        out.push_back(from_py(item.get(), w));
+    }
+    return Value::array(std::move(out));
+}
+
+// Walks a dict in its own order, stopping when it is changed under us.
+template <class F>
+void walk_dict(PyObject* dict, F&& on_entry) {
+    Py_ssize_t start_size = PyDict_Size(dict);
+    Py_ssize_t remaining = start_size;
+    Py_ssize_t pos = 0;
+    PyObject *k, *v;
+    for (;;) {
+        if (PyDict_Size(dict) != start_size) internal_failure("dictionary changed size during iteration");
+        if (remaining < 0) internal_failure("dictionary keys changed during iteration");
+        if (!PyDict_Next(dict, &pos, &k, &v)) break;
+        --remaining;
+        PyRef key = PyRef::borrow(k);
+        PyRef value = PyRef::borrow(v);
+        if (!PyUnicode_Check(key.get())) raise_not_instance(key.get(), "str");
+        on_entry(utf8_view(key.get()), value.get());
+    }
+}
+
+Value object_from_dict(PyObject* dict, Walk& w) {
+    Enter guard(w, dict);
+    Object out;
+    walk_dict(dict, [&](std::string_view key, PyObject* value) {
+        std::string k(key);  // copied first: the hook below may drop the key
+        out.emplace_back(std::move(k), from_py(value, w));
+    });
+    object_normalize(out);
+    return Value::object(std::move(out));
+}
+
+Value from_py(PyObject* obj, Walk& w) {
+    if (obj == Py_None) return Value::null();
+    if (obj == Py_True) return Value::boolean(true);
+    if (obj == Py_False) return Value::boolean(false);
+
+    // Exact builtin types cannot be numpy booleans, so they may skip ahead.
+    if (PyLong_CheckExact(obj)) {
+        int overflow = 0;
+        long long v = PyLong_AsLongLongAndOverflow(obj, &overflow);
+        if (!overflow && !(v == -1 && PyErr_Occurred())) return Value::number(Number::from_i64(v));
+        if (PyErr_Occurred()) discard_error();
+        double d = PyFloat_AsDouble(obj);
+        if (!(d == -1.0 && PyErr_Occurred())) return Value::from_double(d);
+        discard_error();
+        return Value::string(lossy_text(PyRef::steal(PyObject_Str(obj)).get()));
+    }
+    if (PyFloat_CheckExact(obj)) return Value::from_double(PyFloat_AsDouble(obj));
+    if (PyUnicode_CheckExact(obj)) return Value::string(lossy_text(obj));
+    if (PyList_CheckExact(obj)) return array_from_list(obj, w);
+    if (PyDict_CheckExact(obj)) return object_from_dict(obj, w);
+
+    // Step 2: numpy's boolean, read through its __bool__.
+    bool numpy_bool = false;
+    try {
+        numpy_bool = is_numpy_bool(obj);
+    } catch (const PyErrorSet&) {
+        discard_error();
+    }
+    if (numpy_bool) {
+        auto nb_bool = reinterpret_cast<inquiry>(PyType_GetSlot(Py_TYPE(obj), Py_nb_bool));
+        if (nb_bool) {
+            int r = nb_bool(obj);
+            if (r >= 0) return Value::boolean(r != 0);
+            discard_error();
+        }
+    }
+    // Step 3: integers and objects with __index__.
+    {
+        long long v = PyLong_AsLongLong(obj);
+        if (!(v == -1 && PyErr_Occurred())) return Value::number(Number::from_i64(v));
+        discard_error();
+    }
+    // Step 4: floats and objects with __float__ (and ints past 64 bits).
+    {
+        double d = PyFloat_AsDouble(obj);
+        if (!(d == -1.0 && PyErr_Occurred())) return Value::from_double(d);
+        discard_error();
+    }
+    // Step 5: str subclasses with a UTF-8 form.
+    if (PyUnicode_Check(obj)) {
+        Py_ssize_t n = 0;
+        if (const char* p = PyUnicode_AsUTF8AndSize(obj, &n)) return Value::string(std::string(p, size_t(n)));
+        discard_error();
+    }
+    if (PyList_Check(obj)) return array_from_list(obj, w);
+    if (!PyDict_Check(obj)) return Value::string(lossy_text(PyRef::steal(PyObject_Str(obj)).get()));
+    return object_from_dict(obj, w);
+}
+
+}  // namespace
+
+Value value_from_py(PyObject* obj) {
+    Walk w;
+    return from_py(obj, w);
+}
+
+Properties properties_from_py_dict(PyObject* dict) {
+    Properties out;
+    if (!dict || dict == Py_None) return out;
+    Walk w;
+    w.path.push_back(dict);  // a value holding the map itself is a cycle...
+    w.base = 1;              // ...but the map is not a level of value nesting
+    walk_dict(dict, [&](std::string_view key, PyObject* value) {
+        std::string k(key);
+        out.insert_or_assign(std::move(k), from_py(value, w));
+    });
+    return out;
+}
+
+PyRef py_str(std::string_view s) {
+    return PyRef::steal(PyUnicode_FromStringAndSize(s.data(), Py_ssize_t(s.size())));
+}
+PyRef py_bool(bool b) { return PyRef::borrow(b ? Py_True : Py_False); }
+PyRef py_u64(uint64_t v) { return PyRef::steal(PyLong_FromUnsignedLongLong(v)); }
+PyRef py_f64(double d) { return PyRef::steal(PyFloat_FromDouble(d)); }
+PyRef py_none() { return PyRef::borrow(Py_None); }
+
+PyRef value_to_py(const Value& v) {
+    switch (v.kind()) {
+        case Value::Kind::Null: return py_none();
+        case Value::Kind::Bool: return py_bool(*v.as_bool());
+        case Value::Kind::Number: {
+            const Number& n = *v.as_number();
+            switch (n.form) {
+                case Number::Form::U64:
+                    if (n.u >= (uint64_t(1) << 63)) return py_f64(double(n.u));
+                    return py_u64(n.u);
+                case Number::Form::I64: return PyRef::steal(PyLong_FromLongLong(n.i));
+                default: return py_f64(n.d);
+            }
+        }
+        case Value::Kind::String: return py_str(*v.as_string());
+        case Value::Kind::Array: {
+            const Array& a = *v.as_array();
+            ListBuilder list(a.size());
+            for (size_t i = 0; i < a.size(); ++i) list.set(i, value_to_py(a[i]));
+            return list.take();
+        }
+        case Value::Kind::Object: {
+            PyRef dict = PyRef::steal(PyDict_New());
+            for (const auto& [key, val] : *v.as_object())
+                check(PyDict_SetItem(dict.get(), py_str(key).get(), value_to_py(val).get()));
+            return dict;
+        }
+    }
+    internal_failure("unknown value kind");
+}
+
+PyRef properties_to_py_dict(const Properties& p) {
+    PyRef dict = PyRef::steal(PyDict_New());
+    for (const auto& [key, val] : p) check(PyDict_SetItem(dict.get(), py_str(key).get(), value_to_py(val).get()));
+    return dict;
+}
+
+ListBuilder::ListBuilder(size_t n) : list_(PyRef::steal(PyList_New(Py_ssize_t(n)))) {}
+
+PyRef py_tuple2(PyRef&& a, PyRef&& b) {
+    PyRef t = PyRef::steal(PyTuple_New(2));
+    PyTuple_SetItem(t.get(), 0, a.release());
+    PyTuple_SetItem(t.get(), 1, b.release());
+    return t;
+}
+
+PyRef py_tuple3(PyRef&& a, PyRef&& b, PyRef&& c) {
+    PyRef t = PyRef::steal(PyTuple_New(3));
+    PyTuple_SetItem(t.get(), 0, a.release());
+    PyTuple_SetItem(t.get(), 1, b.release());
+    PyTuple_SetItem(t.get(), 2, c.release());
+    return t;
+}
+
+PyRef py_list_from_strings(const std::vector<std::string_view>& items) {
+    ListBuilder list(items.size());
+    for (size_t i = 0; i < items.size(); ++i) list.set(i, py_str(items[i]));
+    return list.take();
+}
+
+PyRef py_list_from_string_pairs(const std::vector<std::pair<std::string_view, std::string_view>>& items) {
+    ListBuilder list(items.size());
+    for (size_t i = 0; i < items.size(); ++i) list.set(i, py_tuple2(py_str(items[i].first), py_str(items[i].second)));
+    return list.take();
+}
+
+PyRef py_list_from_string_lists(const std::vector<std::vector<std::string_view>>& items) {
+    ListBuilder list(items.size());
+    for (size_t i = 0; i < items.size(); ++i) list.set(i, py_list_from_strings(items[i]));
+    return list.take();
+}
+
+PyRef py_list_from_scored_nodes(const std::vector<std::pair<std::string_view, double>>& items) {
+    ListBuilder list(items.size());
+    for (size_t i = 0; i < items.size(); ++i) list.set(i, py_tuple2(py_str(items[i].first), py_f64(items[i].second)));
+    return list.take();
+}
+
+PyRef py_list_from_edge_entries(std::vector<EdgeEntry>&& items) {
+    ListBuilder list(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        list.set(i, py_tuple3(py_str(items[i].source), py_str(items[i].target), std::move(items[i].properties)));
+    return list.take();
+}
+
+}  // namespace vg::py

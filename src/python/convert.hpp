@@ -1,0 +1,51 @@
+// Conversion between Python objects and property values, and the builders
+// of the result shapes handed back to Python.
+#pragma once
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "../core/value.hpp"
+#include "pyref.hpp"
+
+namespace vg::py {
+
+Value value_from_py(PyObject* obj);
+Properties properties_from_py_dict(PyObject* dict);  // NULL or None: empty
+PyRef value_to_py(const Value& v);
+PyRef properties_to_py_dict(const Properties& p);
+
+PyRef py_str(std::string_view s);
+PyRef py_bool(bool b);
+PyRef py_u64(uint64_t v);
+PyRef py_f64(double d);
+PyRef py_none();
+
+// Builders keep their input order exactly.
+PyRef py_list_from_strings(const std::vector<std::string_view>& items);
+PyRef py_list_from_string_pairs(const std::vector<std::pair<std::string_view, std::string_view>>& items);
+PyRef py_list_from_string_lists(const std::vector<std::vector<std::string_view>>& items);
+PyRef py_list_from_scored_nodes(const std::vector<std::pair<std::string_view, double>>& items);
+struct EdgeEntry {
+    std::string_view source;
+    std::string_view target;
+    PyRef properties;
+};
+PyRef py_list_from_edge_entries(std::vector<EdgeEntry>&& items);
+
+// A list filled by position; `set` steals the item.
+class ListBuilder {
+public:
+    explicit ListBuilder(size_t n);
+    void set(size_t i, PyRef&& item) { PyList_SetItem(list_.get(), Py_ssize_t(i), item.release()); }
+    PyRef take() { return std::move(list_); }
+
+private:
+    PyRef list_;
+};
+
+PyRef py_tuple2(PyRef&& a, PyRef&& b);
+PyRef py_tuple3(PyRef&& a, PyRef&& b, PyRef&& c);
+
+}  // namespace vg::py

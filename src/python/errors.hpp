@@ -1,0 +1,47 @@
+// Raising exceptions, notes on them, and the boundary that turns every C++
+// failure into a Python exception.
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "pyref.hpp"
+
+namespace vg::py {
+
+[[noreturn]] void raise(PyObject* type, std::string_view message);
+[[noreturn]] void raise_type_error(std::string_view message);
+// "'{}' object is not an instance of '{}'" (or the None form).
+[[noreturn]] void raise_not_instance(PyObject* obj, std::string_view expected);
+std::string type_qualname(PyObject* obj);
+
+// Adds "while processing '{param}'" to the pending exception.
+void add_processing_note(const char* param);
+
+// Runs f; on a Python failure adds the note naming `param` and rethrows.
+template <class F>
+auto noted(const char* param, F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const PyErrorSet&) {
+        add_processing_note(param);
+        throw;
+    }
+}
+
+// The internal-failure exception class (a direct subclass of BaseException).
+PyObject* panic_exception_type();
+// Reports to standard error and sets PanicException.
+void set_panic(std::string_view message);
+
+// Clears the pending exception when it is an ordinary one (not
+// KeyboardInterrupt, SystemExit or MemoryError); returns false otherwise,
+// leaving it set.
+bool clear_ordinary_error();
+
+// Boundary: every C++ exception becomes a Python one; returns NULL then.
+template <class F>
+PyObject* guarded(F&& f) noexcept;
+
+}  // namespace vg::py
+
+#include "errors_impl.hpp"

@@ -1,0 +1,38 @@
+// Bodies of PyGraph's methods, grouped by concern in their own sources and
+// gathered into the class item table in its fixed order.
+#pragma once
+#include "args.hpp"
+
+namespace vg::py {
+
+PyMethodDef* pygraph_methods();
+PyGetSetDef* pygraph_getset();
+
+// Mutators.
+PyRef graph_add_node(PyObject* self, const Args& a);
+PyRef graph_add_edge(PyObject* self, const Args& a);
+PyRef graph_remove_node(PyObject* self, const Args& a);
+PyRef graph_remove_edge(PyObject* self, const Args& a);
+PyRef graph_update_node(PyObject* self, const Args& a);
+PyRef graph_set_node_property(PyObject* self, const Args& a);
+
+// Queries.
+PyRef graph_node(PyObject* self, const Args& a);
+PyRef graph_node_ids(PyObject* self);
+PyRef graph_edges(PyObject* self);
+PyRef graph_successors(PyObject* self, const Args& a);
+PyRef graph_predecessors(PyObject* self, const Args& a);
+PyRef graph_neighbors(PyObject* self, const Args& a);
+PyRef graph_degree(PyObject* self, const Args& a);
+PyRef graph_has_node(PyObject* self, const Args& a);
+PyRef graph_has_edge(PyObject* self, const Args& a);
+PyRef graph_n_nodes(PyObject* self);
+PyRef graph_n_edges(PyObject* self);
+PyRef graph_is_directed(PyObject* self);
+PyRef graph_is_multi(PyObject* self);
+PyRef graph_name(PyObject* self);
+PyRef graph_is_dag(PyObject* self);
+PyRef graph_is_connected(PyObject* self);
+PyRef graph_is_tree(PyObject* self);
+
+}  // namespace vg::py
