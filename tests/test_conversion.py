@@ -1,0 +1,172 @@
+import math
+
+import numpy as np
+import pytest
+
+from vesk_graph._rust.graph import PyGraph
+
+
+def roundtrip(value):
+    g = PyGraph()
+    g.add_node("n", {"v": value})
+    return g.node("n")["v"]
+
+
+@pytest.mark.parametrize(
+    "given, expected",
+    [
+        (None, None),
+        (True, True),
+        (np.bool_(True), True),
+        (np.bool_(False), False),
+        (0, 0),
+        (-1, -1),
+        (2**63 - 1, 2**63 - 1),
+        (-(2**63), -(2**63)),
+        (2**63, 9.223372036854775808e18),
+        (1.5, 1.5),
+        (float("inf"), None),
+        (float("-inf"), None),
+        (float("nan"), None),
+        ("text", "text"),
+        ([], []),
+        ({}, {}),
+        ((1, 2), "(1, 2)"),
+        ({1}, "{1}"),
+        (b"ab", "b'ab'"),
+        ([1, [2.0, "x"], {"k": None}], [1, [2.0, "x"], {"k": None}]),
+        (np.int64(7), 7),
+        (np.float32(0.5), 0.5),
+    ],
+)
+def test_values_take_their_documented_form(given, expected):
+    got = roundtrip(given)
+    assert got == expected
+    assert type(got) is type(expected)
+
+
+def test_bool_is_not_an_integer_and_negative_zero_survives():
+    assert roundtrip(True) is True
+    z = roundtrip(-0.0)
+    assert z == 0.0 and math.copysign(1.0, z) == -1.0
+
+
+def test_integer_too_large_for_a_double_becomes_its_digits():
+    big = 10**400
+    assert roundtrip(big) == str(big)
+
+
+def test_object_keys_come_back_sorted():
+    got = roundtrip({"b": 1, "a": 2, "ab": 3, "B": 4})
+    assert list(got) == ["B", "a", "ab", "b"]
+
+
+def test_lone_surrogate_value_becomes_replacement_characters():
+    assert roundtrip("a\ud800b") == "a\ufffd\ufffd\ufffdb"
+
+
+def test_bad_keys_are_refused():
+    g = PyGraph()
+    with pytest.raises(TypeError, match=r"^'int' object is not an instance of 'str'$"):
+        g.add_node("n", {"v": {1: 2}})
+    with pytest.raises(TypeError, match=r"^'None' is not an instance of 'str'$"):
+        g.add_node("n", {None: 1})
+    with pytest.raises(UnicodeEncodeError):
+        g.add_node("n", {"\ud800": 1})
+    with pytest.raises(UnicodeEncodeError):
+        g.add_node("n", {"v": {"\udfff": 1}})
+    assert len(g) == 0
+
+
+def test_str_hook_failure_propagates_and_leaves_graph_alone():
+    class Bad:
+        def __str__(self):
+            raise LookupError("no text")
+
+    g = PyGraph()
+    with pytest.raises(LookupError, match="no text"):
+        g.add_node("n", {"v": Bad()})
+    assert len(g) == 0
+
+
+@pytest.mark.parametrize("exc", [KeyboardInterrupt, SystemExit, MemoryError])
+def test_serious_exceptions_in_hooks_propagate(exc):
+    class Hook:
+        def __index__(self):
+            raise exc()
+
+    g = PyGraph()
+    with pytest.raises(exc):
+        g.add_node("n", {"v": Hook()})
+    assert len(g) == 0
+
+
+def test_ordinary_hook_errors_move_on_to_the_next_form():
+    class FloatOnly:
+        def __index__(self):
+            raise ValueError("not an int")
+
+        def __float__(self):
+            return 2.5
+
+    assert roundtrip(FloatOnly()) == 2.5
+
+
+def test_self_containing_containers_are_refused():
+    lst = []
+    lst.append(lst)
+    d = {}
+    d["me"] = d
+    g = PyGraph()
+    with pytest.raises(ValueError, match="contains itself"):
+        g.add_node("a", {"v": lst})
+    with pytest.raises(ValueError, match="contains itself"):
+        g.add_node("b", d)
+    assert len(g) == 0
+
+
+def test_nesting_limit_is_exact():
+    from vesk_graph._rust.graph import PyGraph as G
+
+    def nested(depth):
+        v = 0
+        for _ in range(depth):
+            v = [v]
+        return v
+
+    g = G()
+    g.add_node("ok", {"v": nested(123)})
+    with pytest.raises(ValueError, match="nested deeper than 123 levels"):
+        g.add_node("deep", {"v": nested(124)})
+    with pytest.raises(ValueError):
+        g.add_node("deeper", {"v": nested(100000)})
+    assert g.node_ids() == ["ok"]
+
+
+def test_list_shrinking_during_walk_stops_early():
+    lst = []
+
+    class Shrink:
+        def __index__(self):
+            lst.clear()
+            return 1
+
+    lst.extend([Shrink(), 2, 3])
+    assert roundtrip(lst) == [1]
+
+
+def test_dict_subclass_and_list_subclass_read_from_storage():
+    class D(dict):
+        def items(self):
+            raise AssertionError("items must not be called")
+
+    class L(list):
+        def __iter__(self):
+            raise AssertionError("__iter__ must not be called")
+
+    assert roundtrip(D(a=L([1, 2]))) == {"a": [1, 2]}
+
+
+def test_unsigned_above_signed_range_reads_back_as_float():
+    # Only reachable through stored data; the conversion maps it to a float.
+    assert roundtrip(2**64 - 1) == float(2**64 - 1)
