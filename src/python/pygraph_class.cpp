@@ -20,6 +20,10 @@ VG_SIG(kNeighbors, "PyGraph.neighbors()", 1, "id");
 VG_SIG(kDegree, "PyGraph.degree()", 1, "id");
 VG_SIG(kHasNode, "PyGraph.has_node()", 1, "id");
 VG_SIG(kHasEdge, "PyGraph.has_edge()", 2, "source", "target");
+VG_SIG(kNodesFiltered, "PyGraph.nodes_filtered()", 2, "key", "value");
+VG_SIG(kEdgesFiltered, "PyGraph.edges_filtered()", 2, "key", "value");
+VG_SIG(kSubgraph, "PyGraph.subgraph()", 1, "node_ids");
+VG_SIG(kEgoGraph, "PyGraph.ego_graph()", 2, "center", "radius");
 #undef VG_SIG
 
 constexpr int kFast = METH_FASTCALL | METH_KEYWORDS;
@@ -56,10 +60,25 @@ PyMethodDef g_methods[] = {
     VG_FAST("has_node", kHasNode, graph_has_node, "has_node($self, id)\n--\n\nCheck if a node exists."),
     VG_FAST("has_edge", kHasEdge, graph_has_edge, "has_edge($self, source, target)\n--\n\nCheck if an edge exists."),
     VG_NOARGS("is_dag", graph_is_dag, "is_dag($self)\n--\n\nWhether the graph is a DAG (no cycles)."),
+    VG_FAST("nodes_filtered", kNodesFiltered, graph_nodes_filtered,
+            "nodes_filtered($self, key, value)\n--\n\nReturn node IDs where the property `key` equals `value`."),
+    VG_FAST("edges_filtered", kEdgesFiltered, graph_edges_filtered,
+            "edges_filtered($self, key, value)\n--\n\nReturn edges where the property `key` equals `value`.\n"
+            "Each entry is (source, target, properties_dict)."),
+    VG_FAST("subgraph", kSubgraph, graph_subgraph,
+            "subgraph($self, node_ids)\n--\n\n"
+            "Extract a subgraph containing only the specified node IDs and edges between them."),
+    VG_FAST("ego_graph", kEgoGraph, graph_ego_graph,
+            "ego_graph($self, center, radius)\n--\n\n"
+            "Extract the ego graph: all nodes within `radius` hops of `center`, plus their edges."),
     VG_NOARGS("is_connected", graph_is_connected,
               "is_connected($self)\n--\n\nWhether the graph is (weakly) connected."),
     VG_NOARGS("is_tree", graph_is_tree,
               "is_tree($self)\n--\n\nWhether the graph is a tree (connected, |E| = |V| - 1, acyclic)."),
+    VG_NOARGS("reverse", graph_reverse,
+              "reverse($self)\n--\n\nReturn a new graph with all edge directions reversed."),
+    VG_NOARGS("to_undirected", graph_to_undirected,
+              "to_undirected($self)\n--\n\nConvert to an undirected graph (add reverse edges where missing)."),
     {nullptr, nullptr, 0, nullptr},
 };
 

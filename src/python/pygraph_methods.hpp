@@ -35,4 +35,12 @@ PyRef graph_is_dag(PyObject* self);
 PyRef graph_is_connected(PyObject* self);
 PyRef graph_is_tree(PyObject* self);
 
+// Derived graphs and filters.
+PyRef graph_nodes_filtered(PyObject* self, const Args& a);
+PyRef graph_edges_filtered(PyObject* self, const Args& a);
+PyRef graph_subgraph(PyObject* self, const Args& a);
+PyRef graph_ego_graph(PyObject* self, const Args& a);
+PyRef graph_reverse(PyObject* self);
+PyRef graph_to_undirected(PyObject* self);
+
 }  // namespace vg::py

@@ -1,0 +1,48 @@
+"""Shared helpers: run one case in a fresh process and report its time and
+peak resident memory, so libraries do not share an address space."""
+
+import json
+import subprocess
+import sys
+import time
+
+
+def peak_rss_mib():
+    with open("/proc/self/status") as f:
+        for line in f:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1]) / 1024.0
+    return float("nan")
+
+
+def child_main(cases):
+    """Entry for the child: run the case named on the command line."""
+    name = sys.argv[2]
+    setup, run = cases[name]
+    state = setup()
+    base = peak_rss_mib()
+    t0 = time.perf_counter()
+    extra = run(state)
+    elapsed = time.perf_counter() - t0
+    print(json.dumps({"seconds": elapsed, "peak_mib": peak_rss_mib(), "base_mib": base, "extra": extra}))
+
+
+def run_case(script, name):
+    out = subprocess.run([sys.executable, script, "--child", name], capture_output=True, text=True)
+    if out.returncode != 0:
+        return {"error": (out.stderr.strip().splitlines() or ["failed"])[-1]}
+    return json.loads(out.stdout.strip().splitlines()[-1])
+
+
+def report(title, script, names):
+    print(title)
+    results = {}
+    for name in names:
+        r = run_case(script, name)
+        results[name] = r
+        if "error" in r:
+            print(f"  {name:<28} unavailable: {r['error']}")
+        else:
+            extra = f"  {r['extra']}" if r.get("extra") else ""
+            print(f"  {name:<28} {r['seconds']:9.3f} s   peak {r['peak_mib']:9.1f} MiB{extra}")
+    return results

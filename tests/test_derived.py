@@ -1,0 +1,122 @@
+import pytest
+
+from vesk_graph._rust.graph import PyGraph
+
+
+def test_reverse_directed_keeps_nodes_and_parallel_edges(make):
+    g = make([("a", "b", {"w": 1})], nodes="cab")
+    r = g.reverse()
+    assert r.node_ids() == ["c", "a", "b"] and r.edges() == [("b", "a", {"w": 1})]
+    m = make([("a", "b", {"i": 1}), ("a", "b", {"i": 2})], multi=True)
+    assert m.reverse().edges() == [("b", "a", {"i": 1}), ("b", "a", {"i": 2})]
+    u = m.to_undirected()
+    assert u.edges() == [("a", "b", {"i": 1})]
+    assert u.is_multi and not u.is_directed
+
+
+def test_one_edge_per_pair_in_stored_orientation(make):
+    g = make([("a", "b", {"k": 1}), ("b", "a", {"k": 2}), ("a", "a"), ("a", "a")], multi=True)
+    assert g.to_undirected().edges() == [("a", "b", {"k": 1}), ("a", "a", {})]
+    um = make([("b", "a", {"k": "first"}), ("a", "b", {"k": "second"})], directed=False, multi=True)
+    assert um.reverse().edges() == [("b", "a", {"k": "first"})]
+    assert not um.reverse().is_directed
+
+
+def test_derived_graphs_share_nothing(make):
+    g = make([("a", "b", {"w": 1})])
+    r = g.reverse()
+    r.update_node("a", {"changed": True})
+    r.remove_edge("b", "a")
+    assert g.node("a") == {} and g.n_edges == 1
+
+
+def test_subgraph_order_and_errors(make):
+    g = PyGraph(name="src", directed=False, multi=True)
+    for n in "abc":
+        g.add_node(n)
+    g.add_edge("b", "a", {"i": 1})
+    g.add_edge("a", "b", {"i": 2})
+    g.add_edge("b", "c")
+    s = g.subgraph(("b", "a"))
+    assert s.node_ids() == ["b", "a"] and s.edges() == [("b", "a", {"i": 1})]
+    assert (s.name, s.is_directed, s.is_multi) == ("src", False, True)
+    empty = g.subgraph([])
+    assert (empty.n_nodes, empty.name) == (0, "src")
+    with pytest.raises(ValueError, match=r"^Node 'a' already exists$"):
+        g.subgraph(["a", "a"])
+    with pytest.raises(ValueError, match=r"^Node 'zz' not found$"):
+        g.subgraph(["a", "zz", "zz"])
+
+
+@pytest.mark.parametrize(
+    "arg, message",
+    [
+        ("ab", "Can't extract `str` to `Vec`"),
+        (5, "'int' object is not an instance of 'Sequence'"),
+        (["a", 1], "'int' object is not an instance of 'str'"),
+    ],
+)
+def test_subgraph_argument_errors(make, arg, message):
+    with pytest.raises(TypeError) as ei:
+        make(nodes="ab").subgraph(arg)
+    assert str(ei.value) == message
+    assert ei.value.__notes__ == ["while processing 'node_ids'"]
+
+
+def test_subgraph_accepts_registered_sequences(make):
+    import collections.abc
+
+    class Ids:
+        def __init__(self, items):
+            self.items = items
+
+        def __iter__(self):
+            return iter(self.items)
+
+    collections.abc.Sequence.register(Ids)
+    assert make(nodes="ab").subgraph(Ids(["b"])).node_ids() == ["b"]
+
+
+def test_ego_graph_reach_ignores_direction(make):
+    g = make([("a", "b"), ("b", "c")])
+    assert g.ego_graph("c", 0).node_ids() == ["c"]
+    assert sorted(g.ego_graph("c", 1).node_ids()) == ["b", "c"]
+    e2 = g.ego_graph("c", 2)
+    assert sorted(e2.node_ids()) == ["a", "b", "c"] and e2.n_edges == 2
+    assert e2.is_directed
+    with pytest.raises(ValueError, match=r"^Node 'zz' not found$"):
+        g.ego_graph("zz", 1)
+    with pytest.raises(OverflowError) as ei:
+        g.ego_graph("a", -1)
+    assert ei.value.__notes__ == ["while processing 'radius'"]
+    with pytest.raises(TypeError):
+        g.ego_graph("a", 1.0)
+    assert sorted(g.ego_graph("a", 2**64 - 1).node_ids()) == ["a", "b", "c"]
+
+
+def test_filters_use_strict_value_equality(make):
+    g = make(nodes="abcde")
+    g.update_node("a", {"age": 30.0, "flag": 1, "x": None})
+    g.update_node("b", {"age": 30, "flag": True, "nested": {"k": [1, 2]}})
+    g.update_node("c", {"x": float("nan")})
+    assert g.nodes_filtered("age", 30) == ["b"]
+    assert g.nodes_filtered("age", 30.0) == ["a"]
+    assert g.nodes_filtered("flag", True) == ["b"]
+    assert g.nodes_filtered("x", None) == ["a", "c"]
+    assert g.nodes_filtered("nested", {"k": [1, 2]}) == ["b"]
+    assert g.nodes_filtered("missing", None) == []
+    assert g.edges_filtered("k", 1) == []
+    g.add_edge("a", "b", {"k": 1})
+    g.add_edge("b", "c", {"k": 1.0})
+    assert g.edges_filtered("k", 1) == [("a", "b", {"k": 1})]
+
+
+def test_filter_value_hooks_may_read_the_same_graph(make):
+    g = make(nodes="ab")
+
+    class Probe:
+        def __str__(self):
+            return str(len(g))
+
+    g.update_node("a", {"v": "2"})
+    assert g.nodes_filtered("v", Probe()) == ["a"]
