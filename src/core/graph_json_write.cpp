@@ -1,0 +1,181 @@
+// Graph JSON writer: one compact pass over the store into a single buffer.
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstring>
+
+#include "graph_json.hpp"
+#include "json_number.hpp"
+
+namespace vg {
+
+namespace {
+
+// Appends into a string by raw pointer, growing it geometrically; the
+// string is cut to the written length by finish().
+class Out {
+public:
+    explicit Out(std::string& s) : s_(s), len_(s.size()) {}
+    char* room(size_t n) {
+        if (s_.size() - len_ < n) s_.resize(std::max(s_.size() * 2, len_ + n + 256));
+        return s_.data() + len_;
+    }
+    void commit(size_t n) { len_ += n; }
+    void put(char c) {
+        *room(1) = c;
+        ++len_;
+    }
+    void put(std::string_view v) {
+        std::memcpy(room(v.size()), v.data(), v.size());
+        len_ += v.size();
+    }
+    void finish() { s_.resize(len_); }
+
+private:
+    std::string& s_;
+    size_t len_;
+};
+
+// Per byte: 0 = written as is, otherwise the letter after the backslash
+// ('u' for the \u00XX form).
+constexpr std::array<char, 256> kEscape = [] {
+    std::array<char, 256> t{};
+    for (int c = 0; c < 0x20; ++c) t[size_t(c)] = 'u';
+    t['\b'] = 'b';
+    t['\f'] = 'f';
+    t['\n'] = 'n';
+    t['\r'] = 'r';
+    t['\t'] = 't';
+    t['"'] = '"';
+    t['\\'] = '\\';
+    return t;
+}();
+
+void write_string(Out& out, std::string_view s) {
+    out.put('"');
+    const char* p = s.data();
+    const char* end = p + s.size();
+    while (p < end) {
+        const char* run = p;
+        while (p < end && !kEscape[static_cast<unsigned char>(*p)]) ++p;
+        if (p != run) out.put(std::string_view(run, size_t(p - run)));
+        if (p == end) break;
+        unsigned char c = static_cast<unsigned char>(*p++);
+        char e = kEscape[c];
+        char* o = out.room(6);
+        o[0] = '\\';
+        o[1] = e;
+        if (e != 'u') {
+            out.commit(2);
+        } else {
+            static constexpr char kHex[] = "0123456789abcdef";
+            o[2] = '0';
+            o[3] = '0';
+            o[4] = kHex[c >> 4];
+            o[5] = kHex[c & 15];
+            out.commit(6);
+        }
+    }
+    out.put('"');
+}
+
+void write_number(Out& out, const Number& n) {
+    char* o = out.room(kDoubleTextMax);
+    switch (n.form) {
+        case Number::Form::U64: out.commit(size_t(std::to_chars(o, o + kDoubleTextMax, n.u).ptr - o)); break;
+        case Number::Form::I64: out.commit(size_t(std::to_chars(o, o + kDoubleTextMax, n.i).ptr - o)); break;
+        case Number::Form::F64: out.commit(format_double(n.d, o)); break;
+    }
+}
+
+void write_value(Out& out, const Value& v) {
+    switch (v.kind()) {
+        case Value::Kind::Null: out.put("null"); break;
+        case Value::Kind::Bool: out.put(*v.as_bool() ? std::string_view("true") : std::string_view("false")); break;
+        case Value::Kind::Number: write_number(out, *v.as_number()); break;
+        case Value::Kind::String: write_string(out, *v.as_string()); break;
+        case Value::Kind::Array: {
+            out.put('[');
+            bool first = true;
+            for (const Value& e : *v.as_array()) {
+                if (!first) out.put(',');
+                first = false;
+                write_value(out, e);
+            }
+            out.put(']');
+            break;
+        }
+        case Value::Kind::Object: {
+            // Objects are kept sorted by key, which is the order they are written in.
+            out.put('{');
+            bool first = true;
+            for (const auto& [k, e] : *v.as_object()) {
+                if (!first) out.put(',');
+                first = false;
+                write_string(out, k);
+                out.put(':');
+                write_value(out, e);
+            }
+            out.put('}');
+            break;
+        }
+    }
+}
+
+void write_properties(Out& out, const Properties& props) {
+    out.put('{');
+    bool first = true;
+    for (const auto& [k, v] : props) {
+        if (!first) out.put(',');
+        first = false;
+        write_string(out, k);
+        out.put(':');
+        write_value(out, v);
+    }
+    out.put('}');
+}
+
+}  // namespace
+
+void write_graph_json(const PropertyGraph& g, std::string& text) {
+    // A first guess at the size saves most regrowth on large graphs.
+    text.reserve(text.size() + 64 + g.name.size() + g.node_count() * 48 + g.edge_count() * 48);
+    Out out(text);
+    out.put(g.directed ? std::string_view("{\"directed\":true") : std::string_view("{\"directed\":false"));
+    out.put(g.multi ? std::string_view(",\"multi\":true,\"name\":") : std::string_view(",\"multi\":false,\"name\":"));
+    write_string(out, g.name);
+    out.put(",\"nodes\":[");
+    bool first = true;
+    for (const NodeSlot& s : g.inner.nodes) {
+        if (!s.weight) continue;
+        out.put(first ? std::string_view("{\"id\":") : std::string_view(",{\"id\":"));
+        first = false;
+        write_string(out, s.weight->id);
+        out.put(",\"properties\":");
+        write_properties(out, s.weight->properties);
+        out.put('}');
+    }
+    out.put("],\"edges\":[");
+    first = true;
+    for (const EdgeSlot& e : g.inner.edges) {
+        if (!e.weight) continue;
+        out.put(first ? std::string_view("{\"source\":") : std::string_view(",{\"source\":"));
+        first = false;
+        write_string(out, g.inner.id_of(e.node[0]));
+        out.put(",\"target\":");
+        write_string(out, g.inner.id_of(e.node[1]));
+        out.put(",\"properties\":");
+        write_properties(out, e.weight->properties);
+        out.put('}');
+    }
+    out.put("]}");
+    out.finish();
+}
+
+Result<std::string> to_json(const PropertyGraph& g) {
+    std::string text;
+    write_graph_json(g, text);
+    return text;
+}
+
+}  // namespace vg

@@ -1,0 +1,41 @@
+// UTF-8 sequence check shared by the graph JSON reader and the pickled
+// state check.
+#pragma once
+
+namespace vg {
+
+// Checks the sequence that starts with the non-ASCII byte at p. Returns its
+// length when valid; 0 when invalid, with *bad_len set to the number of
+// bytes before the first one that breaks it (at least 1); -1 when the input
+// ends inside an otherwise valid prefix.
+inline int utf8_sequence(const unsigned char* p, const unsigned char* end, int* bad_len) {
+    unsigned char b0 = p[0];
+    int width;
+    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        width = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        width = 3;
+        if (b0 == 0xE0) lo = 0xA0;        // no overlong forms
+        else if (b0 == 0xED) hi = 0x9F;   // no surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        width = 4;
+        if (b0 == 0xF0) lo = 0x90;        // no overlong forms
+        else if (b0 == 0xF4) hi = 0x8F;   // nothing above U+10FFFF
+    } else {
+        *bad_len = 1;
+        return 0;
+    }
+    for (int k = 1; k < width; ++k) {
+        if (p + k >= end) return -1;
+        unsigned char b = p[k];
+        bool ok = k == 1 ? (b >= lo && b <= hi) : (b >= 0x80 && b <= 0xBF);
+        if (!ok) {
+            *bad_len = k;
+            return 0;
+        }
+    }
+    return width;
+}
+
+}  // namespace vg
