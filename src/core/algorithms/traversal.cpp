@@ -1,0 +1,135 @@
+// Breadth-first and depth-first traversals. All loops keep their own
+// queues and stacks, so path-shaped graphs of any length are safe.
+#include "algorithms.hpp"
+
+namespace vg {
+
+namespace {
+
+void require_live(const GraphInner& s, uint32_t n) {
+    if (!s.node_live(n)) internal_failure("traversal started from a vacant node slot");
+}
+
+std::string_view id_view(const GraphInner& s, uint32_t n) { return s.nodes[n].weight->id; }
+
+std::vector<std::string_view> ids_of(const GraphInner& s, const std::vector<uint32_t>& slots) {
+    std::vector<std::string_view> out;
+    out.reserve(slots.size());
+    for (uint32_t n : slots) out.push_back(id_view(s, n));
+    return out;
+}
+
+// Breadth-first order; the queue itself is the order in which nodes leave
+// it. With `depths`, also each queued node's hop count.
+std::vector<uint32_t> bfs_order(const GraphInner& s, uint32_t source, std::vector<uint64_t>* depths) {
+    require_live(s, source);
+    std::vector<uint8_t> seen(s.nodes.size(), 0);
+    std::vector<uint32_t> queue{source};
+    seen[source] = 1;
+    if (depths) depths->assign(1, 0);
+    for (size_t head = 0; head < queue.size(); ++head) {
+        uint32_t n = queue[head];
+        uint64_t next_depth = depths ? (*depths)[head] + 1 : 0;
+        s.walk_neighbors(n, [&](uint32_t, uint32_t w) {
+            if (seen[w]) return;
+            seen[w] = 1;
+            queue.push_back(w);
+            if (depths) depths->push_back(next_depth);
+        });
+    }
+    return queue;
+}
+
+}  // namespace
+
+std::vector<std::string_view> bfs(const PropertyGraph& g, uint32_t source) {
+    return ids_of(g.inner, bfs_order(g.inner, source, nullptr));
+}
+
+std::vector<DepthEntry> bfs_with_depth(const PropertyGraph& g, uint32_t source) {
+    std::vector<uint64_t> depths;
+    std::vector<uint32_t> order = bfs_order(g.inner, source, &depths);
+    std::vector<DepthEntry> out;
+    out.reserve(order.size());
+    for (size_t i = 0; i < order.size(); ++i) out.push_back({id_view(g.inner, order[i]), depths[i]});
+    return out;
+}
+
+std::vector<std::string_view> bfs_at_depth(const PropertyGraph& g, uint32_t source, uint64_t depth) {
+    std::vector<uint64_t> depths;
+    std::vector<uint32_t> order = bfs_order(g.inner, source, &depths);
+    std::vector<std::string_view> out;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (depths[i] == depth) out.push_back(id_view(g.inner, order[i]));
+    return out;
+}
+
+namespace {
+
+// Depth-first preorder with marking on pop; stops early once `target` is
+// emitted. Returns the emitted slots.
+std::vector<uint32_t> dfs_order(const GraphInner& s, uint32_t source, std::optional<uint32_t> target) {
+    require_live(s, source);
+    std::vector<uint8_t> seen(s.nodes.size(), 0);
+    std::vector<uint32_t> stack{source};
+    std::vector<uint32_t> order;
+    while (!stack.empty()) {
+        uint32_t n = stack.back();
+        stack.pop_back();
+        if (seen[n]) continue;
+        seen[n] = 1;
+        order.push_back(n);
+        if (target && n == *target) break;
+        s.walk_neighbors(n, [&](uint32_t, uint32_t w) {
+            if (!seen[w]) stack.push_back(w);
+        });
+    }
+    return order;
+}
+
+}  // namespace
+
+std::vector<std::string_view> dfs(const PropertyGraph& g, uint32_t source) {
+    return ids_of(g.inner, dfs_order(g.inner, source, std::nullopt));
+}
+
+bool has_path(const PropertyGraph& g, uint32_t source, uint32_t target) {
+    require_live(g.inner, target);
+    std::vector<uint32_t> order = dfs_order(g.inner, source, target);
+    return order.back() == target;
+}
+
+std::string_view dfs_event_name(DfsEventKind kind) { return kind == DfsEventKind::Enter ? "enter" : "exit"; }
+
+std::vector<DfsEvent> dfs_events(const PropertyGraph& g, uint32_t source) {
+    const GraphInner& s = g.inner;
+    require_live(s, source);
+    struct Entry {
+        uint32_t node;
+        DfsEventKind kind;
+    };
+    std::vector<uint8_t> seen(s.nodes.size(), 0);
+    std::vector<Entry> stack{{source, DfsEventKind::Enter}};
+    std::vector<uint32_t> walk;
+    std::vector<DfsEvent> out;
+    while (!stack.empty()) {
+        Entry e = stack.back();
+        stack.pop_back();
+        if (e.kind == DfsEventKind::Exit) {
+            out.push_back({id_view(s, e.node), DfsEventKind::Exit});
+            continue;
+        }
+        if (seen[e.node]) continue;
+        seen[e.node] = 1;
+        out.push_back({id_view(s, e.node), DfsEventKind::Enter});
+        stack.push_back({e.node, DfsEventKind::Exit});
+        walk.clear();
+        s.walk_neighbors(e.node, [&](uint32_t, uint32_t w) { walk.push_back(w); });
+        // Reverse walk order, so the first neighbour of the walk is on top.
+        for (size_t i = walk.size(); i-- > 0;)
+            if (!seen[walk[i]]) stack.push_back({walk[i], DfsEventKind::Enter});
+    }
+    return out;
+}
+
+}  // namespace vg
