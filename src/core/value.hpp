@@ -14,7 +14,8 @@
 namespace vg {
 
 // Graph JSON reads at most 127 nested levels; the document, its record
-// list, the record and its properties object take four of them. Values
+// list, the record and its properties object take four of them. A value's
+// depth counts its nested arrays and objects (a scalar has depth 0). Values
 // deeper than this could be stored but never read back, so they are refused
 // where they enter a graph.
 inline constexpr int kMaxValueDepth = 123;
