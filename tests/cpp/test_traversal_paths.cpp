@@ -7,7 +7,10 @@
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <set>
+#include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "algorithms/algorithms.hpp"
@@ -16,554 +19,320 @@
 using namespace vg;
 
 static int failures = 0;
-#define CHECK(cond)                                                            \
-    do {                                                                       \
-        if (!(cond)) {                                                         \
-            ++failures;                                                        \
+#define CHECK(cond)                                                                  \
+    do {                                                                             \
+        if (!(cond)) {                                                               \
+            ++failures;                                                              \
             std::fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-        }                                                                      \
+        }                                                                            \
     } while (0)
 
-using Strs = std::vector<std::string>;
+static const auto W = std::optional<std::string_view>("weight");
+static const auto NO_KEY = std::optional<std::string_view>();
 
-template <class V>
-static Strs strs(const V& views) {
-    return Strs(views.begin(), views.end());
-}
-
-static Strs event_strs(const std::vector<DfsEvent>& ev) {
-    Strs out;
-    for (const DfsEvent& e : ev) out.push_back(std::string(e.id) + ":" + std::string(dfs_event_name(e.kind)));
-    return out;
-}
-
-static Strs depth_strs(const std::vector<DepthEntry>& d) {
-    Strs out;
-    for (const DepthEntry& e : d) out.push_back(std::string(e.id) + ":" + std::to_string(e.depth));
-    return out;
-}
-
-// Sorted "id=cost" strings, for results whose order carries no meaning.
-static Strs cost_strs(const std::vector<NodeCost>& costs) {
-    Strs out;
-    for (const NodeCost& c : costs) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "=%g", c.cost);
-        out.push_back(std::string(c.id) + buf);
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-static Properties weight_props(Value v) {
+static Properties weighted(Value v) {
     Properties p;
     p.insert_or_assign("weight", std::move(v));
     return p;
 }
 static Value num(double d) { return Value::number(Number::from_f64(d)); }
-static Value integer(int64_t i) { return Value::number(Number::from_i64(i)); }
 
-static void nodes(PropertyGraph& g, std::initializer_list<const char*> ids) {
-    for (const char* id : ids) CHECK(g.add_node(id, {}).ok());
+// Adds the nodes named in `ids`, then each edge "s>t" or "s>t:weight" of
+// `edges` in order (newest last).
+static void add(PropertyGraph& g, const char* ids, const char* edges) {
+    std::istringstream in(ids), ein(edges);
+    for (std::string id; in >> id;) CHECK(g.add_node(id, {}).ok());
+    for (std::string e; ein >> e;) {
+        size_t gt = e.find('>'), colon = e.find(':');
+        std::string s = e.substr(0, gt), t = e.substr(gt + 1, colon - gt - 1);
+        Properties p = colon == std::string::npos ? Properties() : weighted(num(std::stod(e.substr(colon + 1))));
+        CHECK(g.add_edge(s, t, std::move(p)).ok());
+    }
 }
-static void edge(PropertyGraph& g, const char* s, const char* t) { CHECK(g.add_edge(s, t, {}).ok()); }
-static void edge(PropertyGraph& g, const char* s, const char* t, double w) {
-    CHECK(g.add_edge(s, t, weight_props(num(w))).ok());
+static PropertyGraph make(bool directed, const char* ids, const char* edges) {
+    PropertyGraph g(directed, true, "");
+    add(g, ids, edges);
+    return g;
+}
+// Node and edge slots reused out of order first, so slot numbers disagree
+// with insertion order; results must depend on adjacency lists only.
+static PropertyGraph scrambled(bool directed, const char* ids, const char* edges) {
+    PropertyGraph g = make(directed, "j0 j1 j2 j3 j4", "j0>j1 j2>j3 j4>j0 j1>j2");
+    for (const char* id : {"j3", "j0", "j4", "j1", "j2"}) {
+        auto it = g.id_index.find(std::string_view(id));
+        uint32_t n = it->second;
+        g.id_index.erase(it);
+        g.inner.remove_node(n);
+    }
+    add(g, ids, edges);
+    return g;
 }
 static uint32_t at(const PropertyGraph& g, std::string_view id) { return g.node_index(id).value(); }
 
-static void remove_node(PropertyGraph& g, std::string_view id) {
-    auto it = g.id_index.find(id);
-    uint32_t n = it->second;
-    g.id_index.erase(it);
-    CHECK(g.inner.remove_node(n).has_value());
+// Results rendered as one string for comparison.
+template <class V>
+static std::string str(const V& items) {
+    std::string out;
+    for (const auto& x : items) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(x)>, std::string_view>) out += std::string(x);
+        else if constexpr (std::is_same_v<std::decay_t<decltype(x)>, DfsEvent>)
+            out += std::string(x.id) + (x.kind == DfsEventKind::Enter ? "+" : "-");
+        else out += std::string(x.id) + ":" + std::to_string(x.depth);
+        out += " ";
+    }
+    return out;
+}
+// Costs sorted by id: their order carries no meaning.
+static std::string costs(const Result<std::vector<NodeCost>>& r) {
+    if (!r.ok()) return r.error();
+    std::vector<std::string> parts;
+    for (const NodeCost& c : r.value()) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "=%g ", c.cost);
+        parts.push_back(std::string(c.id) + buf);
+    }
+    std::sort(parts.begin(), parts.end());
+    std::string out;
+    for (auto& p : parts) out += p;
+    return out;
+}
+static std::string path(const Result<std::optional<WeightedPath>>& r) {
+    if (!r.ok()) return r.error();
+    if (!r.value()) return "none";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g: ", r.value()->cost);
+    return buf + str(r.value()->path);
 }
 
-// A graph whose node and edge slots are reused out of order, so slot
-// numbers disagree with insertion order: results must not depend on them.
-static PropertyGraph scrambled(bool directed, bool multi = false) {
-    PropertyGraph g(directed, multi, "");
-    nodes(g, {"j0", "j1", "j2", "j3", "j4", "j5"});
-    edge(g, "j0", "j1");
-    edge(g, "j2", "j3");
-    edge(g, "j4", "j5");
-    edge(g, "j1", "j2");
-    for (const char* id : {"j3", "j0", "j5", "j1", "j4", "j2"}) remove_node(g, id);
-    return g;
-}
-
-static const std::string_view kWeight = "weight";
-
-// ---- Traversals ---------------------------------------------------------
-
-static void test_traversal_orders() {
+static void test_traversals() {
     for (bool reuse : {false, true}) {
-        PropertyGraph g = reuse ? scrambled(true) : PropertyGraph(true, false, "");
-        nodes(g, {"a", "b", "c", "d"});
-        edge(g, "a", "b");
-        edge(g, "a", "c");
-        edge(g, "c", "d");
-        if (reuse) CHECK(at(g, "a") != 0);
+        // a's walk yields c, then b.
+        PropertyGraph g = reuse ? scrambled(true, "a b c d", "a>b a>c c>d") : make(true, "a b c d", "a>b a>c c>d");
         uint32_t a = at(g, "a");
-        CHECK(strs(bfs(g, a)) == (Strs{"a", "c", "b", "d"}));
-        CHECK(depth_strs(bfs_with_depth(g, a)) == (Strs{"a:0", "c:1", "b:1", "d:2"}));
-        CHECK(strs(bfs_at_depth(g, a, 1)) == (Strs{"c", "b"}));
-        CHECK(strs(dfs(g, a)) == (Strs{"a", "b", "c", "d"}));
-        CHECK(event_strs(dfs_events(g, a)) == (Strs{"a:enter", "c:enter", "d:enter", "d:exit", "c:exit", "b:enter",
-                                                    "b:exit", "a:exit"}));
-    }
+        CHECK(str(bfs(g, a)) == "a c b d ");
+        CHECK(str(bfs_with_depth(g, a)) == "a:0 c:1 b:1 d:2 ");
+        CHECK(str(bfs_at_depth(g, a, 1)) == "c b ");
+        CHECK(str(dfs(g, a)) == "a b c d ");
+        CHECK(str(dfs_events(g, a)) == "a+ c+ d+ d- c- b+ b- a- ");
 
-    // dfs pushes a node again when it meets it again unvisited, and visits
-    // it from the latest push; dfs_events enters the walk's first node.
-    PropertyGraph g(true, false, "");
-    nodes(g, {"a", "b", "c"});
-    edge(g, "a", "c");
-    edge(g, "a", "b");
-    edge(g, "c", "b");
-    CHECK(strs(dfs(g, at(g, "a"))) == (Strs{"a", "c", "b"}));
-    CHECK(event_strs(dfs_events(g, at(g, "a"))) ==
-          (Strs{"a:enter", "b:enter", "b:exit", "c:enter", "c:exit", "a:exit"}));
-
-    // Undirected path a-b-c: b's own list holds b-c, a comes through the
-    // incoming list.
-    for (bool reuse : {false, true}) {
-        PropertyGraph u = reuse ? scrambled(false) : PropertyGraph(false, false, "");
-        nodes(u, {"a", "b", "c"});
-        edge(u, "a", "b");
-        edge(u, "b", "c");
+        // Undirected a-b-c: b's own list holds b-c, a comes through the
+        // incoming list.
+        PropertyGraph u = reuse ? scrambled(false, "a b c", "a>b b>c") : make(false, "a b c", "a>b b>c");
         uint32_t b = at(u, "b");
-        CHECK(strs(bfs(u, b)) == (Strs{"b", "c", "a"}));
-        CHECK(strs(dfs(u, b)) == (Strs{"b", "a", "c"}));
-        CHECK(event_strs(dfs_events(u, b)) ==
-              (Strs{"b:enter", "c:enter", "c:exit", "a:enter", "a:exit", "b:exit"}));
-        CHECK(strs(bfs(u, at(u, "c"))) == (Strs{"c", "b", "a"}));
+        CHECK(str(bfs(u, b)) == "b c a ");
+        CHECK(str(dfs(u, b)) == "b a c ");
+        CHECK(str(dfs_events(u, b)) == "b+ c+ c- a+ a- b- ");
     }
-}
+    // dfs visits a node from its latest push; dfs_events enters the walk's
+    // first node first.
+    PropertyGraph r = make(true, "a b c", "a>c a>b c>b");
+    CHECK(str(dfs(r, at(r, "a"))) == "a c b ");
+    CHECK(str(dfs_events(r, at(r, "a"))) == "a+ b+ b- c+ c- a- ");
 
-static void test_traversal_edge_cases() {
-    PropertyGraph one(true, true, "");
-    nodes(one, {"a"});
-    uint32_t a = at(one, "a");
-    for (int loops = 0; loops < 2; ++loops) {
-        CHECK(strs(bfs(one, a)) == Strs{"a"});
-        CHECK(strs(dfs(one, a)) == Strs{"a"});
-        CHECK(event_strs(dfs_events(one, a)) == (Strs{"a:enter", "a:exit"}));
-        CHECK(depth_strs(bfs_with_depth(one, a)) == Strs{"a:0"});
+    // A lone node, then with a self-loop: never listed twice.
+    PropertyGraph one = make(true, "a", "");
+    for (int round = 0; round < 2; ++round) {
+        uint32_t a = at(one, "a");
+        CHECK(str(bfs(one, a)) == "a " && str(dfs(one, a)) == "a ");
+        CHECK(str(dfs_events(one, a)) == "a+ a- " && str(bfs_with_depth(one, a)) == "a:0 ");
         CHECK(has_path(one, a, a));
-        edge(one, "a", "a");  // second round with a self-loop
+        add(one, "", "a>a");
     }
-
-    // Parallel edges list b once; in the undirected kind too.
+    // Parallel edges list b once, on both kinds.
     for (bool directed : {true, false}) {
-        PropertyGraph g(directed, true, "");
-        nodes(g, {"a", "b"});
-        edge(g, "a", "b");
-        edge(g, "a", "b");
-        edge(g, "b", "a");
-        uint32_t s = at(g, "a");
-        CHECK(strs(bfs(g, s)) == (Strs{"a", "b"}));
-        CHECK(strs(dfs(g, s)) == (Strs{"a", "b"}));
-        CHECK(event_strs(dfs_events(g, s)) == (Strs{"a:enter", "b:enter", "b:exit", "a:exit"}));
-        CHECK(depth_strs(bfs_with_depth(g, s)) == (Strs{"a:0", "b:1"}));
+        PropertyGraph g = make(directed, "a b", "a>b a>b b>a");
+        uint32_t a = at(g, "a");
+        CHECK(str(bfs(g, a)) == "a b " && str(dfs(g, a)) == "a b ");
+        CHECK(str(dfs_events(g, a)) == "a+ b+ b- a- " && str(bfs_with_depth(g, a)) == "a:0 b:1 ");
     }
-
-    // Direction: only outgoing edges count on the directed kind.
-    PropertyGraph d(true, false, "");
-    nodes(d, {"a", "b"});
-    edge(d, "b", "a");
-    PropertyGraph u(false, false, "");
-    nodes(u, {"a", "b"});
-    edge(u, "b", "a");
-    CHECK(strs(bfs(d, at(d, "a"))) == Strs{"a"});
-    CHECK(!has_path(d, at(d, "a"), at(d, "b")));
-    CHECK(has_path(d, at(d, "b"), at(d, "a")));
-    CHECK(strs(bfs(u, at(u, "a"))) == (Strs{"a", "b"}));
-    CHECK(has_path(u, at(u, "a"), at(u, "b")));
-    CHECK(has_path(u, at(u, "b"), at(u, "a")));
-
-    // Depth filter: 0 is the source, deeper than any level is empty.
-    PropertyGraph c(true, false, "");
-    nodes(c, {"a", "b", "c"});
-    edge(c, "a", "b");
-    edge(c, "b", "c");
-    edge(c, "a", "c");
-    CHECK(strs(bfs_at_depth(c, at(c, "a"), 0)) == Strs{"a"});
-    CHECK(strs(bfs_at_depth(c, at(c, "a"), 1)) == (Strs{"c", "b"}));
+    // Direction counts only on the directed kind.
+    for (bool directed : {true, false}) {
+        PropertyGraph g = make(directed, "a b x", "b>a");
+        CHECK(str(bfs(g, at(g, "a"))) == (directed ? "a " : "a b "));
+        CHECK(has_path(g, at(g, "a"), at(g, "b")) == !directed);
+        CHECK(has_path(g, at(g, "b"), at(g, "a")));
+        CHECK(!has_path(g, at(g, "a"), at(g, "x")));
+    }
+    PropertyGraph c = make(true, "a b c", "a>b b>c a>c");
+    CHECK(str(bfs_at_depth(c, at(c, "a"), 0)) == "a ");
+    CHECK(str(bfs_at_depth(c, at(c, "a"), 1)) == "c b ");
     CHECK(bfs_at_depth(c, at(c, "a"), 2).empty());
     CHECK(bfs_at_depth(c, at(c, "a"), std::numeric_limits<uint64_t>::max()).empty());
-
-    // Reachability across components, and the target behind a long detour.
-    PropertyGraph r(true, false, "");
-    nodes(r, {"a", "b", "c", "x"});
-    edge(r, "a", "b");
-    edge(r, "b", "c");
-    CHECK(has_path(r, at(r, "a"), at(r, "c")));
-    CHECK(!has_path(r, at(r, "a"), at(r, "x")));
-    CHECK(!has_path(r, at(r, "c"), at(r, "a")));
 }
 
-// ---- Edge weights and the cost queue ------------------------------------
-
-static void test_edge_weight() {
-    CHECK(edge_weight(Properties(), kWeight) == 1.0);
-    CHECK(edge_weight(weight_props(integer(2)), kWeight) == 2.0);
-    CHECK(edge_weight(weight_props(num(2.5)), kWeight) == 2.5);
-    CHECK(edge_weight(weight_props(integer(-1)), kWeight) == -1.0);
-    CHECK(edge_weight(weight_props(integer(0)), kWeight) == 0.0);
-    CHECK(edge_weight(weight_props(Value::number(Number::from_u64(9007199254740993ull))), kWeight) ==
-          9007199254740992.0);
-    CHECK(edge_weight(weight_props(Value::boolean(true)), kWeight) == 1.0);
-    CHECK(edge_weight(weight_props(Value::boolean(false)), kWeight) == 1.0);
-    CHECK(edge_weight(weight_props(Value::string("3")), kWeight) == 1.0);
-    CHECK(edge_weight(weight_props(Value::null()), kWeight) == 1.0);
-    CHECK(edge_weight(weight_props(Value::array({integer(5)})), kWeight) == 1.0);
-    CHECK(edge_weight(weight_props(integer(7)), "Weight") == 1.0);
-    CHECK(edge_weight(weight_props(integer(7)), "weigh") == 1.0);
-    // Both lookup paths: short maps are scanned, long ones hashed.
+static void test_weights_and_queue() {
+    auto w = [](Value v) { return edge_weight(weighted(std::move(v)), "weight"); };
+    CHECK(edge_weight(Properties(), "weight") == 1.0);
+    CHECK(w(Value::number(Number::from_i64(-1))) == -1.0 && w(num(2.5)) == 2.5);
+    CHECK(w(Value::number(Number::from_u64(0))) == 0.0);
+    CHECK(w(Value::number(Number::from_u64(9007199254740993ull))) == 9007199254740992.0);
+    for (Value v : {Value::boolean(true), Value::boolean(false), Value::string("3"), Value::null(),
+                    Value::array({num(5)})})
+        CHECK(w(v) == 1.0);
+    CHECK(edge_weight(weighted(num(7)), "Weight") == 1.0);
+    // Short maps are scanned, long ones hashed: both must find the key.
     for (int extra : {1, 3, 10}) {
         Properties p;
-        for (int i = 0; i < extra; ++i) p.insert_or_assign("k" + std::to_string(i), integer(100 + i));
-        p.insert_or_assign("weight", integer(-4));
-        CHECK(edge_weight(p, kWeight) == -4.0);
-        CHECK(edge_weight(p, "missing") == 1.0);
+        for (int i = 0; i < extra; ++i) p.insert_or_assign("k" + std::to_string(i), num(100 + i));
+        p.insert_or_assign("weight", num(-4));
+        CHECK(edge_weight(p, "weight") == -4.0 && edge_weight(p, "missing") == 1.0);
     }
-}
 
-static void test_cost_queue() {
-    // Equal costs come out by the heap's own moves, not by insertion.
+    // Equal costs leave by the heap's own moves, not by insertion.
     CostQueue q;
     for (uint32_t n = 0; n < 4; ++n) q.push(1.0, n);
-    std::vector<uint32_t> order;
-    while (auto e = q.pop()) order.push_back(e->node);
-    CHECK(order == (std::vector<uint32_t>{0, 2, 1, 3}));
-    CHECK(!q.pop());
-
+    std::string order;
+    while (auto e = q.pop()) order += std::to_string(e->node);
+    CHECK(order == "0213");
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    q.push(nan, 9);
-    q.push(3.0, 1);
-    q.push(nan, 8);
-    q.push(-1.0, 2);
-    CHECK(q.pop()->node == 2);
-    CHECK(q.pop()->node == 1);
-    CHECK(std::isnan(q.pop()->cost));
-    CHECK(std::isnan(q.pop()->cost));
-    CHECK(q.empty());
-
-    // Interleaved pushes and pops always yield the current minimum, and
-    // every entry pushed comes out once.
+    for (double c : {nan, 3.0, nan, -1.0}) q.push(c, 0);
+    CHECK(q.pop()->cost == -1.0 && q.pop()->cost == 3.0 && std::isnan(q.pop()->cost) && std::isnan(q.pop()->cost));
+    // Interleaved pushes and pops always yield the current minimum.
     std::mt19937 rng(7);
-    std::vector<CostEntry> live;
-    std::vector<uint32_t> out;
-    uint32_t next = 0;
-    bool ordered = true;
+    std::multiset<double> live;
+    bool ok = true;
     for (int step = 0; step < 20000; ++step) {
         if (rng() % 3 != 0 || q.empty()) {
             double c = double(rng() % 50);
-            q.push(c, next);
-            live.push_back({c, next++});
+            q.push(c, 0);
+            live.insert(c);
         } else {
-            CostEntry e = *q.pop();
-            double lowest = std::min_element(live.begin(), live.end(), [](auto& x, auto& y) {
-                                return x.cost < y.cost;
-                            })->cost;
-            ordered = ordered && e.cost == lowest;
-            auto it = std::find_if(live.begin(), live.end(), [&](auto& x) { return x.node == e.node; });
-            ordered = ordered && it != live.end() && it->cost == e.cost;
-            if (it != live.end()) live.erase(it);
+            double c = q.pop()->cost;
+            ok = ok && c == *live.begin();
+            live.erase(live.begin());
         }
     }
-    CHECK(ordered);
-    CHECK(q.size() == live.size());
+    CHECK(ok && q.size() == live.size());
 }
-
-// ---- Dijkstra ------------------------------------------------------------
 
 static void test_dijkstra() {
-    const auto key = std::optional<std::string_view>(kWeight);
-    {
-        PropertyGraph g(true, false, "");
-        nodes(g, {"a", "b", "c", "t"});
-        edge(g, "a", "b", 1);
-        edge(g, "a", "c", 5);
-        edge(g, "b", "t", 1);
-        Strs all{"a=0", "b=1", "c=5", "t=2"};
-        CHECK(cost_strs(dijkstra_distances(g, at(g, "a"), at(g, "t"), key)) == all);
-        CHECK(cost_strs(dijkstra_distances(g, at(g, "a"), std::nullopt, key)) == all);
-        CHECK(shortest_path_length(g, at(g, "a"), at(g, "t"), key) == 2.0);
-        CHECK(shortest_path_length(g, at(g, "a"), at(g, "a"), key) == 0.0);
-        CHECK(cost_strs(dijkstra_distances(g, at(g, "a"), at(g, "a"), key)) == Strs{"a=0"});
-        CHECK(!shortest_path_length(g, at(g, "t"), at(g, "a"), key).has_value());
-        // Without a key every edge weighs 1.
-        CHECK(cost_strs(dijkstra_distances(g, at(g, "a"), std::nullopt, std::nullopt)) ==
-              (Strs{"a=0", "b=1", "c=1", "t=2"}));
-    }
-    // Equal costs: the node queued first (newest edge) pops first, even
-    // when its slot number is higher.
-    for (bool y_last : {true, false}) {
-        PropertyGraph g = scrambled(true);
-        nodes(g, {"s", "x", "y", "p"});
-        if (y_last) {
-            edge(g, "s", "x", 1);
-            edge(g, "s", "y", 1);
-        } else {
-            edge(g, "s", "y", 1);
-            edge(g, "s", "x", 1);
-        }
-        edge(g, "x", "p", 5);
-        auto got = cost_strs(dijkstra_distances(g, at(g, "s"), at(g, "y"), key));
-        CHECK(got == (y_last ? Strs{"s=0", "x=1", "y=1"} : Strs{"p=6", "s=0", "x=1", "y=1"}));
-    }
-    // Undirected edges are used from both ends.
+    PropertyGraph g = make(true, "a b c t", "a>b:1 a>c:5 b>t:1");
+    CHECK(costs(dijkstra_distances(g, at(g, "a"), at(g, "t"), W)) == "a=0 b=1 c=5 t=2 ");  // c reached, unsettled
+    CHECK(costs(dijkstra_distances(g, at(g, "a"), std::nullopt, W)) == "a=0 b=1 c=5 t=2 ");
+    CHECK(costs(dijkstra_distances(g, at(g, "a"), std::nullopt, NO_KEY)) == "a=0 b=1 c=1 t=2 ");
+    CHECK(costs(dijkstra_distances(g, at(g, "a"), at(g, "a"), W)) == "a=0 ");
+    CHECK(shortest_path_length(g, at(g, "a"), at(g, "t"), W) == 2.0);
+    CHECK(shortest_path_length(g, at(g, "a"), at(g, "a"), W) == 0.0);
+    CHECK(!shortest_path_length(g, at(g, "t"), at(g, "a"), W));
+
+    // Equal costs: the node queued first (newest edge) pops first, whatever
+    // its slot number.
+    PropertyGraph y_new = scrambled(true, "s x y p", "s>x:1 s>y:1 x>p:5");
+    CHECK(costs(dijkstra_distances(y_new, at(y_new, "s"), at(y_new, "y"), W)) == "s=0 x=1 y=1 ");
+    PropertyGraph x_new = scrambled(true, "s x y p", "s>y:1 s>x:1 x>p:5");
+    CHECK(costs(dijkstra_distances(x_new, at(x_new, "s"), at(x_new, "y"), W)) == "p=6 s=0 x=1 y=1 ");
+
     for (bool directed : {true, false}) {
-        PropertyGraph g(directed, false, "");
-        nodes(g, {"a", "b"});
-        edge(g, "a", "b", 3);
-        CHECK(cost_strs(dijkstra_distances(g, at(g, "b"), std::nullopt, key)) ==
-              (directed ? Strs{"b=0"} : Strs{"a=3", "b=0"}));
+        PropertyGraph e = make(directed, "a b", "a>b:3");
+        CHECK(costs(dijkstra_distances(e, at(e, "b"), std::nullopt, W)) == (directed ? "b=0 " : "a=3 b=0 "));
     }
     // Negative weights: a settled node keeps its cost. A negative self-loop
-    // is relaxed before its node settles: it lowers the node's own entry,
-    // while the node's other edges still start from the popped cost.
-    {
-        PropertyGraph g(true, false, "");
-        nodes(g, {"a", "b", "c"});
-        edge(g, "a", "b", 1);
-        edge(g, "a", "c", 2);
-        edge(g, "c", "b", -5);
-        CHECK(cost_strs(dijkstra_distances(g, at(g, "a"), std::nullopt, key)) == (Strs{"a=0", "b=1", "c=2"}));
-        edge(g, "a", "a", -1);
-        CHECK(cost_strs(dijkstra_distances(g, at(g, "a"), std::nullopt, key)) == (Strs{"a=-1", "b=1", "c=2"}));
-    }
-    // Parallel edges: the cheaper one wins whichever comes first.
-    {
-        PropertyGraph g(true, true, "");
-        nodes(g, {"a", "b"});
-        edge(g, "a", "b", 1);
-        edge(g, "a", "b", 4);
-        CHECK(shortest_path_length(g, at(g, "a"), at(g, "b"), key) == 1.0);
-    }
-}
-
-// ---- A* ---------------------------------------------------------------
-
-static std::string path_str(const Result<std::optional<WeightedPath>>& r) {
-    if (!r.ok()) return "error:" + r.error();
-    if (!r.value()) return "none";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%g:", r.value()->cost);
-    std::string out = buf;
-    for (std::string_view id : r.value()->path) out += std::string(id) + ",";
-    return out;
+    // is relaxed before its node settles and lowers the node's own entry,
+    // while its other edges still start from the popped cost.
+    PropertyGraph n = make(true, "a b c", "a>b:1 a>c:2 c>b:-5");
+    CHECK(costs(dijkstra_distances(n, at(n, "a"), std::nullopt, W)) == "a=0 b=1 c=2 ");
+    add(n, "", "a>a:-1");
+    CHECK(costs(dijkstra_distances(n, at(n, "a"), std::nullopt, W)) == "a=-1 b=1 c=2 ");
+    PropertyGraph par = make(true, "a b", "a>b:1 a>b:4");
+    CHECK(shortest_path_length(par, at(par, "a"), at(par, "b"), W) == 1.0);
 }
 
 static void test_astar() {
-    const auto key = std::optional<std::string_view>(kWeight);
-    for (bool a_first : {true, false}) {
-        PropertyGraph g = scrambled(true);
-        nodes(g, {"s", "a", "b", "t"});
-        if (a_first) {
-            edge(g, "s", "a", 1);
-            edge(g, "s", "b", 1);
-        } else {
-            edge(g, "s", "b", 1);
-            edge(g, "s", "a", 1);
-        }
-        edge(g, "a", "t", 1);
-        edge(g, "b", "t", 1);
-        CHECK(path_str(astar_path(g, at(g, "s"), at(g, "t"), key)) == (a_first ? "2:s,b,t," : "2:s,a,t,"));
-        CHECK(path_str(astar_path(g, at(g, "s"), at(g, "s"), key)) == "0:s,");
-        CHECK(path_str(astar_path(g, at(g, "t"), at(g, "s"), key)) == "none");
-    }
+    // At equal cost the neighbour behind s's newest edge leaves first.
+    PropertyGraph g = scrambled(true, "s a b t", "s>a:1 s>b:1 a>t:1 b>t:1");
+    CHECK(path(astar_path(g, at(g, "s"), at(g, "t"), W)) == "2: s b t ");
+    PropertyGraph h = scrambled(true, "s a b t", "s>b:1 s>a:1 a>t:1 b>t:1");
+    CHECK(path(astar_path(h, at(h, "s"), at(h, "t"), W)) == "2: s a t ");
+    CHECK(path(astar_path(h, at(h, "s"), at(h, "s"), W)) == "0: s ");
+    CHECK(path(astar_path(h, at(h, "t"), at(h, "s"), W)) == "none");
     for (bool directed : {true, false}) {
-        PropertyGraph g(directed, false, "");
-        nodes(g, {"a", "b"});
-        edge(g, "a", "b", 1);
-        CHECK(path_str(astar_path(g, at(g, "b"), at(g, "a"), std::nullopt)) == (directed ? "none" : "1:b,a,"));
+        PropertyGraph e = make(directed, "a b", "a>b:7");
+        CHECK(path(astar_path(e, at(e, "b"), at(e, "a"), NO_KEY)) == (directed ? "none" : "1: b a "));
     }
-    {
-        // The target leaves the queue before the cheaper route appears.
-        PropertyGraph g(true, false, "");
-        nodes(g, {"s", "t", "a"});
-        edge(g, "s", "t", 1);
-        edge(g, "s", "a", 2);
-        edge(g, "a", "t", -5);
-        CHECK(path_str(astar_path(g, at(g, "s"), at(g, "t"), key)) == "1:s,t,");
+    // The target leaves before the cheaper route appears; a is re-opened.
+    PropertyGraph early = make(true, "s t a", "s>t:1 s>a:2 a>t:-5");
+    CHECK(path(astar_path(early, at(early, "s"), at(early, "t"), W)) == "1: s t ");
+    PropertyGraph reopen = make(true, "s a b t", "s>a:5 s>b:1 b>a:-3 a>t:1");
+    CHECK(path(astar_path(reopen, at(reopen, "s"), at(reopen, "t"), W)) == "-1: s b a t ");
+
+    // Many re-openings without a negative cycle are no error: y drops once
+    // per x_i, and the chain behind it follows each time.
+    PropertyGraph many = make(true, "s y z1 z2 z3 t", "y>z1:1 z1>z2:1 z2>z3:1 z3>t:1000");
+    for (int i = 1; i <= 30; ++i) {
+        std::string x = "x" + std::to_string(i);
+        add(many, x.c_str(), ("s>" + x + ":" + std::to_string(i) + " " + x + ">y:" + std::to_string(-2 * i)).c_str());
     }
-    {
-        // a is re-opened after its cost drops through b.
-        PropertyGraph g(true, false, "");
-        nodes(g, {"s", "a", "b", "t"});
-        edge(g, "s", "a", 5);
-        edge(g, "s", "b", 1);
-        edge(g, "b", "a", -3);
-        edge(g, "a", "t", 1);
-        CHECK(path_str(astar_path(g, at(g, "s"), at(g, "t"), key)) == "-1:s,b,a,t,");
-    }
-    {
-        // Many re-openings without a negative cycle are no error: y drops
-        // once per x_i, and the chain behind it follows each time.
-        PropertyGraph g(true, false, "");
-        nodes(g, {"s", "y", "t"});
-        const int k = 30, m = 5;
-        for (int i = 1; i <= k; ++i) {
-            std::string x = "x" + std::to_string(i);
-            CHECK(g.add_node(x, {}).ok());
-            CHECK(g.add_edge("s", x, weight_props(integer(i))).ok());
-            CHECK(g.add_edge(x, "y", weight_props(integer(-2 * i))).ok());
-        }
-        std::string prev = "y";
-        for (int j = 1; j <= m; ++j) {
-            std::string z = "z" + std::to_string(j);
-            CHECK(g.add_node(z, {}).ok());
-            CHECK(g.add_edge(prev, z, weight_props(integer(1))).ok());
-            prev = z;
-        }
-        CHECK(g.add_edge(prev, "t", weight_props(integer(1000))).ok());
-        CHECK(path_str(astar_path(g, at(g, "s"), at(g, "t"), key)) == "975:s,x30,y,z1,z2,z3,z4,z5,t,");
-    }
-    {
-        // Negative cycles: reached before the target pops, the search would
-        // never end; entering the target's predecessor chain, the path would
-        // never end. Reached only after the target pops, they do no harm.
-        PropertyGraph g(true, false, "");
-        nodes(g, {"a", "b", "c"});
-        edge(g, "a", "b", 1);
-        edge(g, "b", "a", -2);
-        CHECK(path_str(astar_path(g, at(g, "a"), at(g, "c"), key)) == "error:Negative cycle detected");
-        CHECK(path_str(astar_path(g, at(g, "a"), at(g, "a"), key)) == "0:a,");
+    CHECK(path(astar_path(many, at(many, "s"), at(many, "t"), W)) == "973: s x30 y z1 z2 z3 t ");
 
-        PropertyGraph u(false, false, "");
-        nodes(u, {"a", "b", "c"});
-        edge(u, "a", "b", -1);
-        CHECK(path_str(astar_path(u, at(u, "a"), at(u, "c"), key)) == "error:Negative cycle detected");
-
-        PropertyGraph p(true, false, "");
-        nodes(p, {"s", "a", "b", "t"});
-        edge(p, "s", "a", 1);
-        edge(p, "a", "b", 1);
-        edge(p, "b", "a", -3);
-        edge(p, "b", "t", -100);
-        CHECK(path_str(astar_path(p, at(p, "s"), at(p, "t"), key)) == "error:Negative cycle detected");
-
-        PropertyGraph late(true, false, "");
-        nodes(late, {"s", "t", "a", "b"});
-        edge(late, "s", "t", 1);
-        edge(late, "s", "a", 5);
-        edge(late, "a", "b", 1);
-        edge(late, "b", "a", -3);
-        CHECK(path_str(astar_path(late, at(late, "s"), at(late, "t"), key)) == "1:s,t,");
-    }
-}
-
-// ---- Bellman-Ford ---------------------------------------------------------
-
-static Strs bf_strs(const Result<std::vector<NodeCost>>& r) {
-    if (!r.ok()) return Strs{"error:" + r.error()};
-    return cost_strs(r.value());
+    // Negative cycles reached before the target pops would never let the
+    // search end, and one inside the target's predecessor chain would never
+    // let the path end. Reached only after the target pops, they do no harm.
+    PropertyGraph cyc = make(true, "a b c", "a>b:1 b>a:-2");
+    CHECK(path(astar_path(cyc, at(cyc, "a"), at(cyc, "c"), W)) == "Negative cycle detected");
+    CHECK(path(astar_path(cyc, at(cyc, "a"), at(cyc, "a"), W)) == "0: a ");
+    PropertyGraph und = make(false, "a b c", "a>b:-1");
+    CHECK(path(astar_path(und, at(und, "a"), at(und, "c"), W)) == "Negative cycle detected");
+    PropertyGraph chain = make(true, "s a b t", "s>a:1 a>b:1 b>a:-3 b>t:-100");
+    CHECK(path(astar_path(chain, at(chain, "s"), at(chain, "t"), W)) == "Negative cycle detected");
+    PropertyGraph late = make(true, "s t a b", "s>t:1 s>a:5 a>b:1 b>a:-3");
+    CHECK(path(astar_path(late, at(late, "s"), at(late, "t"), W)) == "1: s t ");
 }
 
 static void test_bellman_ford() {
-    const auto key = std::optional<std::string_view>(kWeight);
-    {
-        PropertyGraph g(true, false, "");
-        nodes(g, {"a", "b", "c", "z"});
-        CHECK(bf_strs(bellman_ford_paths(g, at(g, "a"), key)) == Strs{"a=0"});
-        edge(g, "a", "b", 1);
-        edge(g, "a", "c", 2);
-        edge(g, "c", "b", -5);
-        CHECK(bf_strs(bellman_ford_paths(g, at(g, "a"), key)) == (Strs{"a=0", "b=-3", "c=2"}));
-        CHECK(bf_strs(bellman_ford_paths(g, at(g, "a"), std::nullopt)) == (Strs{"a=0", "b=1", "c=1"}));
-        edge(g, "b", "a", 2);
-        CHECK(bf_strs(bellman_ford_paths(g, at(g, "a"), key)) == Strs{"error:Negative cycle detected"});
-        CHECK(bf_strs(bellman_ford_paths(g, at(g, "z"), key)) == Strs{"z=0"});
-    }
-    {
-        // No relaxation pass runs with one node; the check still sees the loop.
-        PropertyGraph g(true, false, "");
-        nodes(g, {"a"});
-        edge(g, "a", "a", -1);
-        CHECK(bf_strs(bellman_ford_paths(g, at(g, "a"), key)) == Strs{"error:Negative cycle detected"});
-        PropertyGraph h(true, false, "");
-        nodes(h, {"a"});
-        edge(h, "a", "a", 0);
-        CHECK(bf_strs(bellman_ford_paths(h, at(h, "a"), key)) == Strs{"a=0"});
-    }
-    {
-        PropertyGraph g(true, false, "");
-        nodes(g, {"x", "y", "s"});
-        edge(g, "x", "y", -1);
-        edge(g, "y", "x", -1);
-        CHECK(bf_strs(bellman_ford_paths(g, at(g, "s"), key)) == Strs{"s=0"});
-    }
+    PropertyGraph g = make(true, "a b c z", "");
+    CHECK(costs(bellman_ford_paths(g, at(g, "a"), W)) == "a=0 ");
+    add(g, "", "a>b:1 a>c:2 c>b:-5");
+    CHECK(costs(bellman_ford_paths(g, at(g, "a"), W)) == "a=0 b=-3 c=2 ");
+    CHECK(costs(bellman_ford_paths(g, at(g, "a"), NO_KEY)) == "a=0 b=1 c=1 ");
+    add(g, "", "b>a:2");
+    CHECK(costs(bellman_ford_paths(g, at(g, "a"), W)) == "Negative cycle detected");
+    CHECK(costs(bellman_ford_paths(g, at(g, "z"), W)) == "z=0 ");  // the cycle is out of reach
+
+    // One node: no relaxation pass runs, the check still sees the loop.
+    PropertyGraph loop = make(true, "a", "a>a:-1");
+    CHECK(costs(bellman_ford_paths(loop, at(loop, "a"), W)) == "Negative cycle detected");
+    PropertyGraph zero = make(true, "a", "a>a:0");
+    CHECK(costs(bellman_ford_paths(zero, at(zero, "a"), W)) == "a=0 ");
+
     // Undirected edges are followed only from their stored source.
-    for (double w : {1.0, -1.0}) {
-        PropertyGraph g(false, false, "");
-        nodes(g, {"a", "b"});
-        edge(g, "a", "b", w);
-        CHECK(bf_strs(bellman_ford_paths(g, at(g, "a"), key)) == (w > 0 ? Strs{"a=0", "b=1"} : Strs{"a=0", "b=-1"}));
-        CHECK(bf_strs(bellman_ford_paths(g, at(g, "b"), key)) == Strs{"b=0"});
+    for (const char* e : {"a>b:1", "a>b:-1"}) {
+        PropertyGraph u = make(false, "a b", e);
+        CHECK(costs(bellman_ford_paths(u, at(u, "a"), W)) == (e[4] == '-' ? "a=0 b=-1 " : "a=0 b=1 "));
+        CHECK(costs(bellman_ford_paths(u, at(u, "b"), W)) == "b=0 ");
     }
-    {
-        // Edge slots reused in reverse: several passes are needed, and the
-        // answer does not change.
-        PropertyGraph g(true, false, "");
-        nodes(g, {"j", "a", "b", "c", "d"});
-        for (const char* t : {"a", "b", "c", "d"}) edge(g, "j", t);
-        remove_node(g, "j");
-        edge(g, "c", "d", 1);
-        edge(g, "b", "c", -2);
-        edge(g, "a", "b", 4);
-        CHECK(g.inner.edges[0].node[0] == at(g, "c"));  // c->d took slot 0, a->b slot 2
-        CHECK(bf_strs(bellman_ford_paths(g, at(g, "a"), key)) == (Strs{"a=0", "b=4", "c=2", "d=3"}));
-    }
+    // Edge slots reused in reverse: several passes, the same answer.
+    PropertyGraph r = scrambled(true, "a b c d", "a>b:4 b>c:-2 c>d:1");
+    CHECK(r.inner.edges[0].node[0] == at(r, "c"));
+    CHECK(costs(bellman_ford_paths(r, at(r, "a"), W)) == "a=0 b=4 c=2 d=3 ");
 }
 
-// ---- Long paths: nothing may recurse ---------------------------------------
-
+// A million-node path through every function: nothing may recurse.
 static void test_long_path() {
     const uint32_t n = 1000000;
     for (bool directed : {true, false}) {
         PropertyGraph g(directed, false, "");
         g.id_index.reserve(n);
-        for (uint32_t i = 0; i < n; ++i) CHECK(g.add_node("n" + std::to_string(i), {}).ok());
-        for (uint32_t i = 0; i + 1 < n; ++i)
-            if (!g.inner.insert_edge(i, i + 1, EdgeData{weight_props(integer(-1))}).ok()) CHECK(false);
-        const uint32_t first = 0, last = n - 1;
-        const auto key = std::optional<std::string_view>(kWeight);
-        auto b = bfs(g, first);
-        CHECK(b.size() == n && b.back() == "n999999");
-        auto d = dfs(g, first);
-        CHECK(d.size() == n && d.back() == "n999999");
+        for (uint32_t i = 0; i < n; ++i) (void)g.add_node("n" + std::to_string(i), {});
+        for (uint32_t i = 0; i + 1 < n; ++i) (void)g.inner.insert_edge(i, i + 1, EdgeData{weighted(num(-1))});
+        const uint32_t first = 0, last = n - 1, from = directed ? first : last;
+        CHECK(bfs(g, from).size() == n && dfs(g, from).size() == n);
         auto ev = dfs_events(g, first);
         CHECK(ev.size() == 2 * size_t(n) && ev[n - 1].id == "n999999" && ev[n].kind == DfsEventKind::Exit);
-        auto bd = bfs_with_depth(g, first);
-        CHECK(bd.size() == n && bd.back().depth == n - 1);
-        CHECK(strs(bfs_at_depth(g, first, n - 1)) == Strs{"n999999"});
-        CHECK(has_path(g, first, last));
-        CHECK(has_path(g, last, first) == !directed);
-        auto dist = dijkstra_distances(g, first, std::nullopt, std::nullopt);
-        CHECK(dist.size() == n && dist.back().cost == double(n - 1));
-        CHECK(shortest_path_length(g, first, last, std::nullopt) == double(n - 1));
-        if (directed) {
-            auto r = astar_path(g, first, last, key);
-            CHECK(r.ok() && r.value() && r.value()->path.size() == n && r.value()->cost == -double(n - 1));
-            auto bf = bellman_ford_paths(g, first, key);
-            CHECK(bf.ok() && bf.value().size() == n && bf.value().back().cost == -double(n - 1));
-        } else {
-            auto r = astar_path(g, last, first, std::nullopt);
-            CHECK(r.ok() && r.value() && r.value()->path.size() == n && r.value()->path.back() == "n0");
-            // Stored directions only: from the far end nothing else is reached.
-            auto bf = bellman_ford_paths(g, last, std::nullopt);
-            CHECK(bf.ok() && bf.value().size() == 1);
-        }
+        CHECK(bfs_with_depth(g, from).back().depth == n - 1);
+        CHECK(str(bfs_at_depth(g, first, n - 1)) == "n999999 ");
+        CHECK(has_path(g, first, last) && has_path(g, last, first) == !directed);
+        CHECK(dijkstra_distances(g, from, std::nullopt, NO_KEY).back().cost == double(n - 1));
+        CHECK(shortest_path_length(g, first, last, NO_KEY) == double(n - 1));
+        auto a = astar_path(g, from, directed ? last : first, directed ? W : NO_KEY);
+        CHECK(a.ok() && a.value() && a.value()->path.size() == n && a.value()->cost == (directed ? 1.0 - n : n - 1.0));
+        auto bf = bellman_ford_paths(g, from, W);
+        CHECK(bf.ok() && bf.value().size() == (directed ? n : 1));
     }
 }
 
 int main() {
-    test_traversal_orders();
-    test_traversal_edge_cases();
-    test_edge_weight();
-    test_cost_queue();
+    test_traversals();
+    test_weights_and_queue();
     test_dijkstra();
     test_astar();
     test_bellman_ford();
