@@ -1,0 +1,68 @@
+// Python-facing weighted path functions.
+#include "../core/algorithms/algorithms.hpp"
+#include "algorithms_bodies.hpp"
+#include "algorithms_frame.hpp"
+
+namespace vg::py::alg {
+
+namespace {
+
+PyRef cost_dict(const std::vector<NodeCost>& costs) {
+    PyRef dict = PyRef::steal(PyDict_New());
+    for (const NodeCost& c : costs) check(PyDict_SetItem(dict.get(), py_str(c.id).get(), py_f64(c.cost).get()));
+    return dict;
+}
+
+}  // namespace
+
+PyRef shortest_paths_fn(PyObject*, const Args& a) {
+    SharedBorrow g = graph_arg(a);
+    std::string_view source = text(a, 1);
+    std::optional<std::string_view> target = opt_text(a, 2);
+    std::optional<std::string_view> key = opt_text(a, 3);
+    uint32_t s = node(g.graph(), source);
+    std::optional<uint32_t> t;
+    if (target) t = node(g.graph(), *target);
+    return cost_dict(dijkstra_distances(g.graph(), s, t, key));
+}
+
+PyRef shortest_path_length_fn(PyObject*, const Args& a) {
+    SharedBorrow g = graph_arg(a);
+    std::string_view source = text(a, 1);
+    std::string_view target = text(a, 2);
+    std::optional<std::string_view> key = opt_text(a, 3);
+    uint32_t s = node(g.graph(), source);
+    uint32_t t = node(g.graph(), target);
+    auto cost = vg::shortest_path_length(g.graph(), s, t, key);
+    return cost ? py_f64(*cost) : py_none();
+}
+
+PyRef astar_path_fn(PyObject*, const Args& a) {
+    SharedBorrow g = graph_arg(a);
+    std::string_view source = text(a, 1);
+    std::string_view target = text(a, 2);
+    std::optional<std::string_view> key = opt_text(a, 3);
+    uint32_t s = node(g.graph(), source);
+    uint32_t t = node(g.graph(), target);
+    auto found = vg::astar_path(g.graph(), s, t, key);
+    if (!found) raise(PyExc_ValueError, found.error());
+    if (!found.value()) return py_none();
+    const WeightedPath& p = *found.value();
+    PyRef dict = PyRef::steal(PyDict_New());
+    check(PyDict_SetItemString(dict.get(), "cost", py_f64(p.cost).get()));
+    check(PyDict_SetItemString(dict.get(), "path", py_list_from_strings(p.path).get()));
+    return dict;
+}
+
+PyRef bellman_ford_paths_fn(PyObject*, const Args& a) {
+    SharedBorrow g = graph_arg(a);
+    std::string_view source = text(a, 1);
+    std::optional<std::string_view> key = opt_text(a, 2);
+    auto s = g->node_index(source);
+    if (!s) raise(PyExc_ValueError, s.error());  // this function reports a missing source as ValueError
+    auto costs = vg::bellman_ford_paths(g.graph(), s.value(), key);
+    if (!costs) raise(PyExc_ValueError, costs.error());
+    return cost_dict(costs.value());
+}
+
+}  // namespace vg::py::alg
