@@ -20,6 +20,8 @@ VG_SIG(kNeighbors, "PyGraph.neighbors()", 1, "id");
 VG_SIG(kDegree, "PyGraph.degree()", 1, "id");
 VG_SIG(kHasNode, "PyGraph.has_node()", 1, "id");
 VG_SIG(kHasEdge, "PyGraph.has_edge()", 2, "source", "target");
+VG_SIG(kFromJson, "PyGraph.from_json()", 4, "data", "max_bytes", "max_nodes", "max_edges");
+VG_SIG(kSetState, "PyGraph.__setstate__()", 1, "state");
 VG_SIG(kNodesFiltered, "PyGraph.nodes_filtered()", 2, "key", "value");
 VG_SIG(kEdgesFiltered, "PyGraph.edges_filtered()", 2, "key", "value");
 VG_SIG(kSubgraph, "PyGraph.subgraph()", 1, "node_ids");
@@ -60,6 +62,15 @@ PyMethodDef g_methods[] = {
     VG_FAST("has_node", kHasNode, graph_has_node, "has_node($self, id)\n--\n\nCheck if a node exists."),
     VG_FAST("has_edge", kHasEdge, graph_has_edge, "has_edge($self, source, target)\n--\n\nCheck if an edge exists."),
     VG_NOARGS("is_dag", graph_is_dag, "is_dag($self)\n--\n\nWhether the graph is a DAG (no cycles)."),
+    VG_NOARGS("to_json", graph_to_json, "to_json($self)\n--\n\nSerialize to JSON string."),
+    {"from_json", as_cfunction<fastcall<kFromJson, graph_from_json>>(), kFast | METH_STATIC,
+     "from_json(data, max_bytes, max_nodes, max_edges)\n--\n\n"
+     "Deserialize from JSON string with explicit caps (audit A2-#3).\n\n"
+     "All four cap arguments are required at the FFI boundary; Python\n"
+     "wrappers in :mod:`vesk_graph.graph` resolve them from\n"
+     ":class:`VeskGraphSettings` before calling."},
+    VG_NOARGS("__getstate__", graph_getstate, "__getstate__($self)\n--\n\n"),
+    VG_FAST("__setstate__", kSetState, graph_setstate, "__setstate__($self, state)\n--\n\n"),
     VG_FAST("nodes_filtered", kNodesFiltered, graph_nodes_filtered,
             "nodes_filtered($self, key, value)\n--\n\nReturn node IDs where the property `key` equals `value`."),
     VG_FAST("edges_filtered", kEdgesFiltered, graph_edges_filtered,

@@ -35,6 +35,12 @@ PyRef graph_is_dag(PyObject* self);
 PyRef graph_is_connected(PyObject* self);
 PyRef graph_is_tree(PyObject* self);
 
+// Graph JSON and pickling.
+PyRef graph_to_json(PyObject* self);
+PyRef graph_from_json(PyObject* self, const Args& a);
+PyRef graph_getstate(PyObject* self);
+PyRef graph_setstate(PyObject* self, const Args& a);
+
 // Derived graphs and filters.
 PyRef graph_nodes_filtered(PyObject* self, const Args& a);
 PyRef graph_edges_filtered(PyObject* self, const Args& a);

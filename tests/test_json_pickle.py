@@ -1,0 +1,166 @@
+import copy
+import pickle
+
+import pytest
+
+from vesk_graph._rust.graph import PyGraph
+
+LIMIT = 67_108_864
+
+
+def sample():
+    g = PyGraph(directed=False, name="kg", multi=True)
+    g.add_node("gone")
+    g.add_node("a", {"x": [1, -2, 2.5, None, True, "t\u00e9\n"], "o": {"b": 1, "a": {}}})
+    g.add_node("b")
+    g.add_edge("a", "b", {"w": 1e-7})
+    g.add_edge("b", "a")
+    g.remove_node("gone")
+    return g
+
+
+def same(g, h):
+    assert (h.is_directed, h.is_multi, h.name) == (g.is_directed, g.is_multi, g.name)
+    assert h.node_ids() == g.node_ids()
+    assert h.edges() == g.edges()
+    assert [h.node(n) for n in h.node_ids()] == [g.node(n) for n in g.node_ids()]
+
+
+def test_json_round_trip_with_exact_caps():
+    g = sample()
+    text = g.to_json()
+    h = PyGraph.from_json(text, len(text.encode()), g.n_nodes, g.n_edges)
+    same(g, h)
+    with pytest.raises(ValueError):
+        PyGraph.from_json(text, len(text.encode()) - 1, g.n_nodes, g.n_edges)
+    with pytest.raises(ValueError):
+        PyGraph.from_json(text, len(text.encode()), g.n_nodes - 1, g.n_edges)
+    with pytest.raises(ValueError):
+        PyGraph.from_json(text, len(text.encode()), g.n_nodes, g.n_edges - 1)
+
+
+@pytest.mark.parametrize("protocol", range(2, pickle.HIGHEST_PROTOCOL + 1))
+def test_pickle_and_deepcopy(protocol):
+    g = sample()
+    h = pickle.loads(pickle.dumps(g, protocol=protocol))
+    same(g, h)
+    assert h is not g
+    d = copy.deepcopy(g)
+    same(g, d)
+    d.add_node("new")
+    assert "new" not in g
+
+
+def test_setstate_takes_flags_from_the_state_and_closes_slots():
+    g = sample()
+    target = PyGraph()
+    target.add_node("old")
+    target.__setstate__(g.__getstate__())
+    same(g, target)
+    assert target.__getstate__().startswith(b"QTB1{")
+
+
+def test_deeply_nested_values_survive_json():
+    v = 0
+    for _ in range(123):
+        v = [v]
+    g = PyGraph()
+    g.add_node("n", {"v": v})
+    h = PyGraph.from_json(g.to_json(), 10**9, 10, 10)
+    assert h.node("n") == {"v": v}
+    same(g, pickle.loads(pickle.dumps(g)))
+
+
+@pytest.mark.parametrize(
+    "state, exc, message",
+    [
+        (b"QTB", ValueError, "vesk-graph pickle payload too short to contain magic header."),
+        (b"ABCD{}", ValueError, "vesk-graph pickle magic mismatch: expected b'QTB1', got [65, 66, 67, 68]. "
+                                 "Pickled state from a different vesk-graph release or format."),
+        (b"QTB1", ValueError, "EOF while parsing a value at line 1 column 0"),
+        (b"QTB1\xff", ValueError, "vesk-graph pickle payload after magic header is not UTF-8: "
+                                   "invalid utf-8 sequence of 1 bytes from index 0"),
+        (b"QTB1{\xe2\x82", ValueError, "vesk-graph pickle payload after magic header is not UTF-8: "
+                                        "incomplete utf-8 byte sequence from index 1"),
+    ],
+)
+def test_setstate_payload_errors_leave_the_graph(state, exc, message):
+    g = sample()
+    with pytest.raises(exc) as ei:
+        g.__setstate__(state)
+    assert str(ei.value) == message
+    same(sample(), g)
+
+
+def test_setstate_size_is_checked_first():
+    g = PyGraph()
+    with pytest.raises(ValueError) as ei:
+        g.__setstate__(b"X" * (LIMIT + 1))
+    assert str(ei.value) == (
+        f"vesk-graph pickle payload is {LIMIT + 1} bytes; refusing to deserialize above {LIMIT} bytes "
+        "(audit A2-#4). Set state on a smaller graph or deserialize from a trusted source through Graph.from_json()."
+    )
+    # Exactly the limit passes the size check and fails later.
+    with pytest.raises(ValueError, match="magic mismatch"):
+        g.__setstate__(b"X" * LIMIT)
+
+
+def test_getstate_refuses_state_that_could_not_be_loaded_back():
+    g = PyGraph()
+    g.add_node("big", {"blob": "x" * LIMIT})
+    with pytest.raises(RuntimeError, match=str(LIMIT)):
+        g.__getstate__()
+    with pytest.raises(RuntimeError):
+        pickle.dumps(g)
+    assert len(g.to_json()) > LIMIT  # plain JSON has no such limit
+
+
+def test_setstate_state_forms_and_their_errors():
+    good = sample().__getstate__()
+    g = PyGraph()
+    g.__setstate__(list(good))
+    same(sample(), g)
+    g2 = PyGraph()
+    g2.__setstate__(bytearray(good))
+    same(sample(), g2)
+    cases = [
+        ([0, 256], OverflowError, "out of range integral type conversion attempted"),
+        ([-1], OverflowError, "out of range integral type conversion attempted"),
+        ("QTB1{}", TypeError, "Can't extract `str` to `Vec`"),
+        (5, TypeError, "'int' object is not an instance of 'Sequence'"),
+        ([1.5], TypeError, None),
+    ]
+    for state, exc, message in cases:
+        with pytest.raises(exc) as ei:
+            g.__setstate__(state)
+        if message:
+            assert str(ei.value) == message
+        assert ei.value.__notes__ == ["while processing 'state'"]
+
+
+def test_setstate_reports_borrow_before_looking_at_state():
+    g = sample()
+
+    class Hook:
+        def __str__(self):
+            with pytest.raises(RuntimeError, match="^Already borrowed$"):
+                g.__setstate__(12345)
+            return "ok"
+
+    # nodes_filtered holds a shared borrow while it converts its value.
+    g.nodes_filtered("k", Hook())
+
+
+def test_from_json_argument_errors():
+    with pytest.raises(OverflowError) as ei:
+        PyGraph.from_json("{}", -1, 1, 1)
+    assert ei.value.__notes__ == ["while processing 'max_bytes'"]
+    with pytest.raises(TypeError) as ei:
+        PyGraph.from_json(b"{}", 1, 1, 1)
+    assert ei.value.__notes__ == ["while processing 'data'"]
+    with pytest.raises(TypeError, match=r"^PyGraph.from_json\(\) missing 1 required positional argument: 'max_edges'$"):
+        PyGraph.from_json("{}", 1, 1)
+    with pytest.raises(TypeError, match=r"^PyGraph.__setstate__\(\) missing 1 required positional argument: 'state'$"):
+        PyGraph().__setstate__()
+    with pytest.raises(TypeError):
+        PyGraph().to_json(1)
