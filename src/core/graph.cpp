@@ -67,10 +67,21 @@ std::vector<PropertyGraph::EdgeView> PropertyGraph::edges() const {
 
 Result<uint32_t> PropertyGraph::add_node(std::string_view id, Properties properties) {
     if (id_index.find(id) != id_index.end()) return Error{"Node '" + std::string(id) + "' already exists"};
-    auto slot = inner.insert_node(NodeData{std::string(id), std::move(properties)});
-    if (!slot) return slot;
-    id_index.emplace(std::string(id), slot.value());
-    return slot;
+    // The index entry goes in first so that running out of memory in either
+    // step leaves index and store in agreement.
+    auto entry = id_index.emplace(std::string(id), END).first;
+    try {
+        auto slot = inner.insert_node(NodeData{std::string(id), std::move(properties)});
+        if (!slot) {
+            id_index.erase(entry);
+            return slot;
+        }
+        entry->second = slot.value();
+        return slot;
+    } catch (...) {
+        id_index.erase(entry);
+        throw;
+    }
 }
 
 Result<uint32_t> PropertyGraph::add_edge(std::string_view source, std::string_view target, Properties properties) {

@@ -59,9 +59,7 @@ inline SharedBorrow graph_arg(const Args& a) { return borrow_graph_arg(a[0], "gr
 
 // Step 3 converters, each noted with its parameter name. Empty slots take
 // the default; None never does for numbers and booleans.
-inline std::string_view text(const Args& a, size_t i) {
-    return noted(a.name(i), [&] { return to_str(a[i]); });
-}
+inline std::string_view text(const Args& a, size_t i) { return str_param(a, i); }
 inline std::optional<std::string_view> opt_text(const Args& a, size_t i) {
     if (!a.optional(i)) return std::nullopt;
     return text(a, i);

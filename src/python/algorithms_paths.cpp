@@ -13,6 +13,21 @@ PyRef cost_dict(const std::vector<NodeCost>& costs) {
     return dict;
 }
 
+// The (source, target, weight_key) functions: converted, then looked up.
+struct PairQuery {
+    uint32_t source;
+    uint32_t target;
+    std::optional<std::string_view> key;
+};
+
+PairQuery pair_query(const SharedBorrow& g, const Args& a) {
+    std::string_view source = text(a, 1);
+    std::string_view target = text(a, 2);
+    std::optional<std::string_view> key = opt_text(a, 3);
+    uint32_t s = node(g.graph(), source);
+    return {s, node(g.graph(), target), key};
+}
+
 }  // namespace
 
 PyRef shortest_paths_fn(PyObject*, const Args& a) {
@@ -28,23 +43,15 @@ PyRef shortest_paths_fn(PyObject*, const Args& a) {
 
 PyRef shortest_path_length_fn(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
-    std::string_view source = text(a, 1);
-    std::string_view target = text(a, 2);
-    std::optional<std::string_view> key = opt_text(a, 3);
-    uint32_t s = node(g.graph(), source);
-    uint32_t t = node(g.graph(), target);
-    auto cost = vg::shortest_path_length(g.graph(), s, t, key);
+    PairQuery q = pair_query(g, a);
+    auto cost = vg::shortest_path_length(g.graph(), q.source, q.target, q.key);
     return cost ? py_f64(*cost) : py_none();
 }
 
 PyRef astar_path_fn(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
-    std::string_view source = text(a, 1);
-    std::string_view target = text(a, 2);
-    std::optional<std::string_view> key = opt_text(a, 3);
-    uint32_t s = node(g.graph(), source);
-    uint32_t t = node(g.graph(), target);
-    auto found = vg::astar_path(g.graph(), s, t, key);
+    PairQuery q = pair_query(g, a);
+    auto found = vg::astar_path(g.graph(), q.source, q.target, q.key);
     if (!found) raise(PyExc_ValueError, found.error());
     if (!found.value()) return py_none();
     const WeightedPath& p = *found.value();

@@ -56,4 +56,9 @@ struct StrVec {
 StrVec to_str_vec(PyObject* obj);
 bool is_numpy_bool(PyObject* obj);
 
+// A str argument from slot i, noted with its parameter name on failure.
+inline std::string_view str_param(const Args& a, size_t i) {
+    return noted(a.name(i), [&] { return to_str(a[i]); });
+}
+
 }  // namespace vg::py

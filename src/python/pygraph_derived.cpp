@@ -9,10 +9,6 @@ namespace vg::py {
 
 namespace {
 
-std::string_view str_arg(const Args& a, size_t i) {
-    return noted(a.name(i), [&] { return to_str(a[i]); });
-}
-
 PyRef subgraph_or_value_error(const PropertyGraph& g, const std::vector<std::string_view>& ids) {
     auto sub = g.subgraph(ids);
     if (!sub) raise(PyExc_ValueError, sub.error());
@@ -23,7 +19,7 @@ PyRef subgraph_or_value_error(const PropertyGraph& g, const std::vector<std::str
 
 PyRef graph_nodes_filtered(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    std::string_view key = str_arg(a, 0);
+    std::string_view key = str_param(a, 0);
     Value value = value_from_py(a[1]);
     std::vector<std::string> ids = nodes_with_property(g.graph(), key, value);
     return py_list_from_strings(std::vector<std::string_view>(ids.begin(), ids.end()));
@@ -31,7 +27,7 @@ PyRef graph_nodes_filtered(PyObject* self, const Args& a) {
 
 PyRef graph_edges_filtered(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    std::string_view key = str_arg(a, 0);
+    std::string_view key = str_param(a, 0);
     Value value = value_from_py(a[1]);
     std::vector<EdgeEntry> entries;
     for (const auto& e : edges_with_property(g.graph(), key, value))
@@ -47,7 +43,7 @@ PyRef graph_subgraph(PyObject* self, const Args& a) {
 
 PyRef graph_ego_graph(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    std::string_view center = str_arg(a, 0);
+    std::string_view center = str_param(a, 0);
     uint64_t radius = noted("radius", [&] { return to_u64(a[1]); });
     auto ids = ego_node_ids(g.graph(), center, radius);
     if (!ids) raise(PyExc_ValueError, ids.error());

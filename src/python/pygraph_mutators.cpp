@@ -8,10 +8,6 @@ namespace vg::py {
 
 namespace {
 
-std::string_view str_arg(const Args& a, size_t i) {
-    return noted(a.name(i), [&] { return to_str(a[i]); });
-}
-
 // Optional properties dict: absent or None is the empty map.
 Properties props_arg(const Args& a, size_t i) {
     PyObject* d = a.optional(i);
@@ -35,7 +31,7 @@ NodeData& node_for_update(PropertyGraph& g, std::string_view id) {
 
 PyRef graph_add_node(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view id = str_arg(a, 0);
+    std::string_view id = str_param(a, 0);
     Properties props = props_arg(a, 1);
     auto r = g->add_node(id, std::move(props));
     if (!r) raise(PyExc_ValueError, r.error());
@@ -44,8 +40,8 @@ PyRef graph_add_node(PyObject* self, const Args& a) {
 
 PyRef graph_add_edge(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view source = str_arg(a, 0);
-    std::string_view target = str_arg(a, 1);
+    std::string_view source = str_param(a, 0);
+    std::string_view target = str_param(a, 1);
     Properties props = props_arg(a, 2);
     auto r = g->add_edge(source, target, std::move(props));
     if (!r) raise(PyExc_ValueError, r.error());
@@ -54,7 +50,7 @@ PyRef graph_add_edge(PyObject* self, const Args& a) {
 
 PyRef graph_remove_node(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view id = str_arg(a, 0);
+    std::string_view id = str_param(a, 0);
     auto it = g->id_index.find(id);
     if (it == g->id_index.end()) raise(PyExc_KeyError, "Node '" + std::string(id) + "' not found");
     uint32_t slot = it->second;
@@ -66,8 +62,8 @@ PyRef graph_remove_node(PyObject* self, const Args& a) {
 
 PyRef graph_remove_edge(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view source = str_arg(a, 0);
-    std::string_view target = str_arg(a, 1);
+    std::string_view source = str_param(a, 0);
+    std::string_view target = str_param(a, 1);
     auto s = g->find_node(source);
     if (!s) raise(PyExc_KeyError, "Source node '" + std::string(source) + "' not found");
     auto t = g->find_node(target);
@@ -80,7 +76,7 @@ PyRef graph_remove_edge(PyObject* self, const Args& a) {
 
 PyRef graph_update_node(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view id = str_arg(a, 0);
+    std::string_view id = str_param(a, 0);
     Properties props = props_arg(a, 1);
     NodeData& node = node_for_update(g.graph(), id);
     for (const auto& [key, value] : props) node.properties.insert_or_assign(key, value);
@@ -89,8 +85,8 @@ PyRef graph_update_node(PyObject* self, const Args& a) {
 
 PyRef graph_set_node_property(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view id = str_arg(a, 0);
-    std::string_view key = str_arg(a, 1);
+    std::string_view id = str_param(a, 0);
+    std::string_view key = str_param(a, 1);
     Value value = value_from_py(a[2]);
     NodeData& node = node_for_update(g.graph(), id);
     node.properties.insert_or_assign(std::string(key), std::move(value));

@@ -9,10 +9,6 @@ namespace vg::py {
 
 namespace {
 
-std::string_view str_arg(const Args& a, size_t i) {
-    return noted(a.name(i), [&] { return to_str(a[i]); });
-}
-
 uint32_t node_or_key_error(const PropertyGraph& g, std::string_view id) {
     auto n = g.node_index(id);
     if (!n) raise(PyExc_KeyError, n.error());
@@ -23,7 +19,7 @@ uint32_t node_or_key_error(const PropertyGraph& g, std::string_view id) {
 
 PyRef graph_node(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    const NodeData* nd = g->get_node(str_arg(a, 0));
+    const NodeData* nd = g->get_node(str_param(a, 0));
     return nd ? properties_to_py_dict(nd->properties) : py_none();
 }
 
@@ -46,7 +42,7 @@ namespace {
 // 2 both (directed: successors then unseen predecessors).
 PyRef neighbour_list(PyObject* self, const Args& a, int which) {
     SharedBorrow g(self);
-    std::string_view id = str_arg(a, 0);
+    std::string_view id = str_param(a, 0);
     uint32_t n = node_or_key_error(g.graph(), id);
     const GraphInner& s = g->inner;
     std::vector<std::string_view> out;
@@ -80,20 +76,20 @@ PyRef graph_neighbors(PyObject* self, const Args& a) { return neighbour_list(sel
 
 PyRef graph_degree(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    auto d = g->degree(str_arg(a, 0));
+    auto d = g->degree(str_param(a, 0));
     if (!d) raise(PyExc_KeyError, d.error());
     return py_u64(d.value());
 }
 
 PyRef graph_has_node(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    return py_bool(g->find_node(str_arg(a, 0)).has_value());
+    return py_bool(g->find_node(str_param(a, 0)).has_value());
 }
 
 PyRef graph_has_edge(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    std::string_view source = str_arg(a, 0);
-    std::string_view target = str_arg(a, 1);
+    std::string_view source = str_param(a, 0);
+    std::string_view target = str_param(a, 1);
     return py_bool(g->has_edge(source, target));
 }
 
