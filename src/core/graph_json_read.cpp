@@ -161,6 +161,48 @@ private:
     uint64_t seed_ = KeyedHash().k0;
 };
 
+// Node id to slot for the nodes read so far. Edge endpoints are resolved
+// here with one probe of a flat table instead of the id index's bucket
+// chains, which dominate the time of large loads. Keyed hashing as in the
+// id index, so colliding ids cannot be prepared in advance.
+class SlotIndex {
+public:
+    void add(std::string_view id, uint32_t slot) {
+        if ((count_ + 1) * 2 > table_.size()) grow();
+        place({hash_(id), slot});
+        ++count_;
+    }
+    std::optional<uint32_t> find(std::string_view id, const GraphInner& g) const {
+        if (table_.empty()) return std::nullopt;
+        uint64_t h = hash_(id);
+        size_t mask = table_.size() - 1;
+        for (size_t i = h & mask; table_[i].slot != END; i = (i + 1) & mask)
+            if (table_[i].hash == h && g.nodes[table_[i].slot].weight->id == id) return table_[i].slot;
+        return std::nullopt;
+    }
+
+private:
+    struct Entry {
+        uint64_t hash;
+        uint32_t slot;  // END when empty
+    };
+    void place(Entry e) {
+        size_t mask = table_.size() - 1;
+        size_t i = e.hash & mask;
+        while (table_[i].slot != END) i = (i + 1) & mask;
+        table_[i] = e;
+    }
+    void grow() {
+        std::vector<Entry> old = std::move(table_);
+        table_.assign(old.empty() ? 64 : old.size() * 2, Entry{0, END});
+        for (const Entry& e : old)
+            if (e.slot != END) place(e);
+    }
+    std::vector<Entry> table_;
+    size_t count_ = 0;
+    KeyedHash hash_;
+};
+
 struct PendingEdge {
     std::string source;
     std::string target;
@@ -277,6 +319,7 @@ private:
     bool edges_direct_ = false;  // edges go into the graph as they are read
     std::vector<PendingEdge> pending_;
     std::unique_ptr<PairSet> pairs_;
+    SlotIndex slots_;
     std::string id_keep_, source_keep_, target_keep_;
 };
 
@@ -805,8 +848,23 @@ bool Reader::read_document() {
 // still be read to its end, but they can never reach the graph.
 void Reader::take_node(std::string_view id, Properties props) {
     if (++nodes_seen_ > max_nodes_ || !node_error_.empty()) return;
-    auto r = graph_.add_node(id, std::move(props));
-    if (!r) node_error_ = r.error();
+    // add_node with a single index probe: claim the id, then fill a slot.
+    // A taken id goes through add_node itself for the store's message.
+    auto [it, fresh] = graph_.id_index.try_emplace(std::string(id), END);
+    if (!fresh) {
+        auto r = graph_.add_node(id, std::move(props));
+        if (r) internal_failure("node id index disagrees with the store");
+        node_error_ = r.error();
+        return;
+    }
+    auto slot = graph_.inner.insert_node(NodeData{std::string(id), std::move(props)});
+    if (!slot) {
+        graph_.id_index.erase(it);
+        node_error_ = slot.error();
+        return;
+    }
+    it->second = slot.value();
+    slots_.add(id, slot.value());
 }
 
 void Reader::take_edge(std::string_view source, std::string_view target, Properties props) {
@@ -819,8 +877,8 @@ void Reader::take_edge(std::string_view source, std::string_view target, Propert
 // The store's add_edge, with the parallel-edge test through the pair set.
 // Any refusal goes through add_edge itself so its message is the store's.
 void Reader::add_edge_now(std::string_view source, std::string_view target, Properties props) {
-    auto a = graph_.find_node(source);
-    auto b = graph_.find_node(target);
+    auto a = slots_.find(source, graph_.inner);
+    auto b = slots_.find(target, graph_.inner);
     bool fresh = a && b;
     if (fresh && !multi_) {
         if (!pairs_) pairs_ = std::make_unique<PairSet>();
