@@ -1,0 +1,484 @@
+#include "json_reader.hpp"
+
+#include <cstdint>
+#include <string>
+
+#include "json_number.hpp"
+#include "utf8.hpp"
+
+namespace vg {
+
+namespace {
+
+// Bytes a string scan must stop at: quote, backslash, controls, non-ASCII.
+constexpr std::array<bool, 256> kStringStop = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c) t[size_t(c)] = c < 0x20 || c == '"' || c == '\\' || c >= 0x80;
+    return t;
+}();
+
+inline bool is_digit(int c) { return c >= '0' && c <= '9'; }
+
+int hex_value(unsigned char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+void append_utf8(std::string& s, uint32_t cp) {
+    if (cp < 0x80) {
+        s.push_back(char(cp));
+    } else if (cp < 0x800) {
+        s.push_back(char(0xC0 | (cp >> 6)));
+        s.push_back(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        s.push_back(char(0xE0 | (cp >> 12)));
+        s.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+        s.push_back(char(0x80 | (cp & 0x3F)));
+    } else {
+        s.push_back(char(0xF0 | (cp >> 18)));
+        s.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+        s.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+        s.push_back(char(0x80 | (cp & 0x3F)));
+    }
+}
+
+// A string as it appears inside "invalid type" messages: quoted, with
+// backslash escapes for quote, backslash and control characters.
+std::string quoted_for_message(std::string_view s) {
+    std::string out = "\"";
+    static constexpr char kHex[] = "0123456789abcdef";
+    auto hex_escape = [&](uint32_t cp) {
+        out += "\\u{";
+        char buf[8];
+        int n = 0;
+        do {
+            buf[n++] = kHex[cp & 15];
+            cp >>= 4;
+        } while (cp);
+        while (n) out.push_back(buf[--n]);
+        out.push_back('}');
+    };
+    for (size_t i = 0; i < s.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            case '\0': out += "\\0"; break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    hex_escape(c);
+                } else if (c == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) < 0xA0) {
+                    // C1 controls U+0080..U+009F: the second byte is the code point.
+                    hex_escape(static_cast<unsigned char>(s[++i]));
+                } else {
+                    out.push_back(char(c));
+                }
+        }
+    }
+    out.push_back('"');
+    return out;
+}
+
+}  // namespace
+
+bool JsonReader::fail_at(ptrdiff_t at, std::string_view msg) {
+    size_t line = 1, column = 0;
+    if (at >= 0) {
+        ptrdiff_t line_start = 0;
+        for (ptrdiff_t q = 0; q < at; ++q)
+            if (begin_[q] == '\n') {
+                ++line;
+                line_start = q + 1;
+            }
+        column = size_t(at - line_start) + 1;
+    }
+    error_.assign(msg);
+    error_ += " at line " + std::to_string(line) + " column " + std::to_string(column);
+    return false;
+}
+
+bool JsonReader::ident(const char* rest) {
+    for (; *rest; ++rest) {
+        if (p_ == end_) return fail_here("EOF while parsing a value");
+        if (*p_++ != *rest) return fail_here("expected ident");
+    }
+    return true;
+}
+
+bool JsonReader::number(Value& out) {
+    const char* start = p_;
+    bool neg = *p_ == '-';
+    if (neg) ++p_;
+    if (p_ == end_) return fail_here("EOF while parsing a value");
+    unsigned char c = static_cast<unsigned char>(*p_++);
+    uint64_t sig = 0;
+    bool too_big = false;   // digits beyond 64 bits
+    bool nonzero = false;   // any nonzero digit
+    if (c == '0') {
+        if (p_ < end_ && is_digit(*p_)) return fail_peek("invalid number");
+    } else if (c >= '1' && c <= '9') {
+        sig = c - '0';
+        nonzero = true;
+        while (p_ < end_ && is_digit(*p_)) {
+            unsigned d = unsigned(*p_ - '0');
+            if (!too_big && sig > (UINT64_MAX - d) / 10) too_big = true;
+            if (!too_big) sig = sig * 10 + d;
+            ++p_;
+        }
+    } else {
+        return fail_here("invalid number");
+    }
+    bool is_float = too_big;
+    if (p_ < end_ && *p_ == '.') {
+        is_float = true;
+        const char* frac = ++p_;
+        while (p_ < end_ && is_digit(*p_)) nonzero |= *p_++ != '0';
+        if (p_ == frac) return p_ == end_ ? fail_peek("EOF while parsing a value") : fail_peek("invalid number");
+    }
+    if (p_ < end_ && (*p_ == 'e' || *p_ == 'E')) {
+        is_float = true;
+        ++p_;
+        bool neg_exp = false;
+        if (p_ < end_ && (*p_ == '+' || *p_ == '-')) neg_exp = *p_++ == '-';
+        if (p_ == end_) return fail_here("EOF while parsing a value");
+        if (!is_digit(*p_++)) return fail_here("invalid number");
+        int32_t exp = p_[-1] - '0';
+        while (p_ < end_ && is_digit(*p_)) {
+            int32_t d = *p_++ - '0';
+            if (exp > (INT32_MAX - d) / 10) {
+                // An exponent past 32 bits: infinite for a nonzero number
+                // scaled up, zero otherwise.
+                if (nonzero && !neg_exp) return fail_here("number out of range");
+                while (p_ < end_ && is_digit(*p_)) ++p_;
+                out.v.emplace<Number>(Number::from_f64(neg ? -0.0 : 0.0));
+                return true;
+            }
+            exp = exp * 10 + d;
+        }
+    }
+    if (!is_float) {
+        if (!neg) {
+            out.v.emplace<Number>(Number::from_u64(sig));
+            return true;
+        }
+        if (sig == 0) {
+            out.v.emplace<Number>(Number::from_f64(-0.0));
+            return true;
+        }
+        if (sig <= uint64_t(1) << 63) {
+            out.v.emplace<Number>(Number::from_i64(int64_t(0 - sig)));
+            return true;
+        }
+    }
+    double d;
+    if (parse_double_literal(std::string_view(start, size_t(p_ - start)), d) == DoubleParse::OutOfRange)
+        return fail_here("number out of range");
+    out.v.emplace<Number>(Number::from_f64(d));
+    return true;
+}
+
+bool JsonReader::hex4(uint32_t& out) {
+    if (end_ - p_ < 4) {
+        p_ = end_;
+        return fail_here("EOF while parsing a string");
+    }
+    int v = 0;
+    bool ok = true;
+    for (int i = 0; i < 4; ++i) {
+        int h = hex_value(static_cast<unsigned char>(p_[i]));
+        ok &= h >= 0;
+        v = v * 16 + h;
+    }
+    p_ += 4;
+    if (!ok) return fail_here("invalid escape");
+    out = uint32_t(v);
+    return true;
+}
+
+bool JsonReader::escape() {
+    if (p_ == end_) return fail_here("EOF while parsing a string");
+    switch (*p_++) {
+        case '"': scratch_.push_back('"'); return true;
+        case '\\': scratch_.push_back('\\'); return true;
+        case '/': scratch_.push_back('/'); return true;
+        case 'b': scratch_.push_back('\b'); return true;
+        case 'f': scratch_.push_back('\f'); return true;
+        case 'n': scratch_.push_back('\n'); return true;
+        case 'r': scratch_.push_back('\r'); return true;
+        case 't': scratch_.push_back('\t'); return true;
+        case 'u': break;
+        default: return fail_here("invalid escape");
+    }
+    uint32_t n;
+    if (!hex4(n)) return false;
+    if (n >= 0xDC00 && n <= 0xDFFF) return fail_here("lone leading surrogate in hex escape");
+    if (n >= 0xD800 && n <= 0xDBFF) {
+        // A leading surrogate must be followed by an escaped trailing one.
+        for (char want : {'\\', 'u'}) {
+            if (p_ == end_) return fail_here("EOF while parsing a string");
+            if (*p_++ != want) return fail_here("unexpected end of hex escape");
+        }
+        uint32_t n2;
+        if (!hex4(n2)) return false;
+        if (n2 < 0xDC00 || n2 > 0xDFFF) return fail_here("lone leading surrogate in hex escape");
+        n = 0x10000 + ((n - 0xD800) << 10) + (n2 - 0xDC00);
+    }
+    append_utf8(scratch_, n);
+    return true;
+}
+
+// After the opening quote. The result views the text when the string has
+// no escapes, else the scratch buffer (valid until the next string).
+bool JsonReader::string(std::string_view& out) {
+    const char* run = p_;
+    bool copied = false;
+    for (;;) {
+        while (p_ < end_ && !kStringStop[static_cast<unsigned char>(*p_)]) ++p_;
+        if (p_ == end_) return fail_last("EOF while parsing a string");
+        unsigned char c = static_cast<unsigned char>(*p_);
+        if (c == '"') {
+            in_scratch_ = copied;
+            if (copied) {
+                scratch_.append(run, size_t(p_ - run));
+                out = scratch_;
+            } else {
+                out = std::string_view(run, size_t(p_ - run));
+            }
+            ++p_;
+            return true;
+        }
+        if (c == '\\') {
+            if (!copied) {
+                scratch_.clear();
+                copied = true;
+            }
+            scratch_.append(run, size_t(p_ - run));
+            ++p_;
+            if (!escape()) return false;
+            run = p_;
+            continue;
+        }
+        if (c < 0x20) {
+            ++p_;
+            return fail_here("control character (\\u0000-\\u001F) found while parsing a string");
+        }
+        int bad;
+        int n = utf8_sequence(reinterpret_cast<const unsigned char*>(p_), reinterpret_cast<const unsigned char*>(end_),
+                              &bad);
+        if (n < 0) return fail_last("EOF while parsing a string");
+        if (n == 0) return fail_at(p_ - begin_, "invalid unicode code point");
+        p_ += n;
+    }
+}
+
+bool JsonReader::colon() {
+    int c = peek_ws();
+    if (c == ':') {
+        ++p_;
+        return true;
+    }
+    return fail_peek(c == kEof ? "EOF while parsing an object" : "expected `:`");
+}
+
+// Before an array element: 1 when one follows (positioned at it), 0 at the
+// closing bracket (not read), -1 on error.
+int JsonReader::next_element(bool& first) {
+    int c = peek_ws();
+    if (c == ']') return 0;
+    if (c == ',' && !first) {
+        ++p_;
+        c = peek_ws();
+        if (c == ']') return fail_peek("trailing comma"), -1;
+        if (c == kEof) return fail_peek("EOF while parsing a value"), -1;
+        return 1;
+    }
+    if (c == kEof) return fail_peek("EOF while parsing a list"), -1;
+    if (!first) return fail_peek("expected `,` or `]`"), -1;
+    first = false;
+    return 1;
+}
+
+// Before an object member: 1 with the name read (just past its closing
+// quote), 0 at the closing brace (not read), -1 on error.
+int JsonReader::next_key(bool& first, std::string_view& key) {
+    int c = peek_ws();
+    if (c == '}') return 0;
+    if (c == ',' && !first) {
+        ++p_;
+        c = peek_ws();
+        if (c == '}') return fail_peek("trailing comma"), -1;
+        if (c == kEof) return fail_peek("EOF while parsing a value"), -1;
+    } else if (c == kEof) {
+        return fail_peek("EOF while parsing an object"), -1;
+    } else if (first) {
+        first = false;
+    } else {
+        return fail_peek("expected `,` or `}`"), -1;
+    }
+    if (c != '"') return fail_peek("key must be a string"), -1;
+    ++p_;
+    return string(key) ? 1 : -1;
+}
+
+// A value of the wrong JSON type where `expected` was wanted; scalars are
+// read first (their own faults win), containers are reported at the byte
+// before their bracket.
+bool JsonReader::invalid_type(const char* expected) {
+    std::string found;
+    int c = peek_ws();
+    switch (c) {
+        case kEof: return fail_peek("EOF while parsing a value");
+        case 'n':
+            ++p_;
+            if (!ident("ull")) return false;
+            found = "null";
+            break;
+        case 't':
+            ++p_;
+            if (!ident("rue")) return false;
+            found = "boolean `true`";
+            break;
+        case 'f':
+            ++p_;
+            if (!ident("alse")) return false;
+            found = "boolean `false`";
+            break;
+        case '"': {
+            ++p_;
+            std::string_view s;
+            if (!string(s)) return false;
+            found = "string " + quoted_for_message(s);
+            break;
+        }
+        case '[': found = "sequence"; break;
+        case '{': found = "map"; break;
+        default: {
+            if (c != '-' && !is_digit(c)) return fail_peek("expected value");
+            Value v;
+            if (!number(v)) return false;
+            const Number& n = *v.as_number();
+            if (n.form == Number::Form::F64) {
+                found = "floating point `";
+                append_double(found, n.d);
+            } else {
+                found = "integer `" + (n.form == Number::Form::U64 ? std::to_string(n.u) : std::to_string(n.i));
+            }
+            found += '`';
+        }
+    }
+    return fail_here("invalid type: " + found + ", expected " + expected);
+}
+
+bool JsonReader::value(Value& out) {
+    int c = peek_ws();
+    switch (c) {
+        case kEof: return fail_peek("EOF while parsing a value");
+        case 'n':
+            ++p_;
+            if (!ident("ull")) return false;
+            out.v.emplace<std::monostate>();
+            return true;
+        case 't':
+            ++p_;
+            if (!ident("rue")) return false;
+            out.v.emplace<bool>(true);
+            return true;
+        case 'f':
+            ++p_;
+            if (!ident("alse")) return false;
+            out.v.emplace<bool>(false);
+            return true;
+        case '"': {
+            ++p_;
+            std::string_view s;
+            if (!string(s)) return false;
+            out.v.emplace<std::string>(s);
+            return true;
+        }
+        case '[': {
+            if (!enter()) return false;
+            ++p_;
+            Array& a = out.v.emplace<Array>();
+            bool first = true;
+            for (;;) {
+                int r = next_element(first);
+                if (r < 0) return false;
+                if (r == 0) break;
+                if (!value(a.emplace_back())) return false;
+            }
+            ++p_;
+            leave();
+            return true;
+        }
+        case '{': {
+            if (!enter()) return false;
+            ++p_;
+            Object& o = out.v.emplace<Object>();
+            bool first = true;
+            bool sorted = true;
+            for (;;) {
+                std::string_view key;
+                int r = next_key(first, key);
+                if (r < 0) return false;
+                if (r == 0) break;
+                if (!o.empty() && !(std::string_view(o.back().first) < key)) sorted = false;
+                auto& entry = o.emplace_back(std::string(key), Value());
+                if (!colon() || !value(entry.second)) return false;
+            }
+            ++p_;
+            leave();
+            // Written objects are already in key order; others are sorted
+            // with the last of repeated names kept.
+            if (!sorted) object_normalize(o);
+            return true;
+        }
+        default:
+            if (c == '-' || is_digit(c)) return number(out);
+            return fail_peek("expected value");
+    }
+}
+
+bool JsonReader::read_bool(bool& out) {
+    int c = peek_ws();
+    if (c == 't' || c == 'f') {
+        ++p_;
+        out = c == 't';
+        return ident(out ? "rue" : "alse");
+    }
+    return invalid_type("a boolean");
+}
+
+bool JsonReader::read_string(std::string_view& out) {
+    if (peek_ws() == '"') {
+        ++p_;
+        return string(out);
+    }
+    return invalid_type("a string");
+}
+
+bool JsonReader::read_properties(Properties& out) {
+    if (peek_ws() != '{') return invalid_type("a map");
+    if (!enter()) return false;
+    ++p_;
+    bool first = true;
+    for (;;) {
+        std::string_view key;
+        int r = next_key(first, key);
+        if (r < 0) return false;
+        if (r == 0) break;
+        std::string name(key);
+        Value v;
+        if (!colon() || !value(v)) return false;
+        out.insert_or_assign(std::move(name), std::move(v));
+    }
+    ++p_;
+    leave();
+    return true;
+}
+
+}  // namespace vg

@@ -1,0 +1,181 @@
+// Pull reader for JSON text with fixed error messages and positions:
+// tokens, property values read straight into Value, and typed fields and
+// records read in place. Errors end in " at line L column C" for the
+// reported byte; the first fault in text order is the one reported.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "value.hpp"
+
+namespace vg {
+
+// A record read in object form (members in any order) or array form
+// (fields in order).
+struct FieldShape {
+    const char* type;       // what a record of the wrong JSON type was expected to be
+    const char* with_len;   // what a short array form was expected to be
+    const char* expected;   // the field list of "unknown field" messages
+    std::array<std::string_view, 5> names;
+    int count;
+    unsigned optional;      // bit per field that may be absent
+};
+
+class JsonReader {
+public:
+    explicit JsonReader(std::string_view text)
+        : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {}
+    std::string& error() { return error_; }
+
+protected:
+    static constexpr int kEof = -1;
+    // Nesting allowed for the whole text, its outermost array or object
+    // counting as level 1.
+    static constexpr int kMaxNesting = 127;
+
+    // ---- errors: each returns false -----------------------------------
+    // `at` is the offset of the reported byte; -1 (nothing read from an
+    // empty text) gives line 1 column 0.
+    bool fail_at(ptrdiff_t at, std::string_view msg);
+    // The last byte read.
+    bool fail_here(std::string_view msg) { return fail_at(p_ - begin_ - 1, msg); }
+    // The byte looked at but not read, or the last byte at the end of the text.
+    bool fail_peek(std::string_view msg) { return fail_at(p_ - begin_ - (p_ == end_ ? 1 : 0), msg); }
+    bool fail_last(std::string_view msg) { return fail_at(end_ - begin_ - 1, msg); }
+
+    // ---- tokens ------------------------------------------------------
+    int peek_ws() {
+        while (p_ < end_) {
+            unsigned char c = static_cast<unsigned char>(*p_);
+            if (c != ' ' && c != '\n' && c != '\t' && c != '\r') return c;
+            ++p_;
+        }
+        return kEof;
+    }
+    bool enter() {
+        if (++depth_ > kMaxNesting) return fail_peek("recursion limit exceeded");
+        return true;
+    }
+    void leave() { --depth_; }
+    bool ident(const char* rest);
+    bool number(Value& out);
+    bool string(std::string_view& out);
+    bool escape();
+    bool hex4(uint32_t& out);
+    bool colon();
+    int next_element(bool& first);
+    int next_key(bool& first, std::string_view& key);
+    bool invalid_type(const char* expected);
+
+    // ---- values and typed fields ----------------------------------------
+    // A property value of any JSON type.
+    bool value(Value& out);
+    // Fields that take one JSON type; others give "invalid type".
+    bool read_bool(bool& out);
+    bool read_string(std::string_view& out);
+    bool read_properties(Properties& out);
+    // An array whose elements element() reads.
+    template <class F>
+    bool read_seq(F&& element);
+    // A record; field(i) reads the value of field i.
+    template <class F>
+    bool read_record(const FieldShape& shape, F&& field);
+
+    // A string just read that must survive further reading: a view into the
+    // text does; one into the escape scratch is copied into `keep`.
+    std::string_view stable(std::string_view v, std::string& keep) {
+        if (!in_scratch_) return v;
+        keep.assign(v);
+        return keep;
+    }
+
+    const char* begin_;
+    const char* p_;
+    const char* end_;
+    int depth_ = 0;
+    std::string scratch_;
+    bool in_scratch_ = false;  // the last string read lives in scratch_
+    std::string error_;
+};
+
+template <class F>
+bool JsonReader::read_seq(F&& element) {
+    if (peek_ws() != '[') return invalid_type("a sequence");
+    if (!enter()) return false;
+    ++p_;
+    bool first = true;
+    for (;;) {
+        int r = next_element(first);
+        if (r < 0) return false;
+        if (r == 0) break;
+        if (!element()) return false;
+    }
+    ++p_;
+    leave();
+    return true;
+}
+
+template <class F>
+bool JsonReader::read_record(const FieldShape& shape, F&& field) {
+    int c = peek_ws();
+    if (c == '{') {
+        if (!enter()) return false;
+        ++p_;
+        unsigned seen = 0;
+        bool first = true;
+        for (;;) {
+            std::string_view key;
+            int r = next_key(first, key);
+            if (r < 0) return false;
+            if (r == 0) break;
+            int f = 0;
+            while (f < shape.count && shape.names[size_t(f)] != key) ++f;
+            if (f == shape.count) {
+                return fail_here(std::string("unknown field `").append(key).append("`, expected ").append(shape.expected));
+            }
+            if (seen & (1u << f))
+                return fail_here(std::string("duplicate field `").append(shape.names[size_t(f)]).append("`"));
+            seen |= 1u << f;
+            if (!colon() || !field(f)) return false;
+        }
+        ++p_;  // the closing brace, where a missing field is reported
+        leave();
+        for (int f = 0; f < shape.count; ++f) {
+            unsigned bit = 1u << f;
+            if (!(seen & bit) && !(shape.optional & bit))
+                return fail_here(std::string("missing field `").append(shape.names[size_t(f)]).append("`"));
+        }
+        return true;
+    }
+    if (c == '[') {
+        if (!enter()) return false;
+        ++p_;
+        bool first = true;
+        for (int f = 0; f < shape.count; ++f) {
+            int r = next_element(first);
+            if (r < 0) return false;
+            if (r > 0) {
+                if (!field(f)) return false;
+            } else if (!(shape.optional & (1u << f))) {
+                return fail_at(p_ - begin_, "invalid length " + std::to_string(f) + ", expected " + shape.with_len);
+            }
+        }
+        c = peek_ws();
+        if (c == ']') {
+            ++p_;
+            leave();
+            return true;
+        }
+        if (c == ',') {
+            ++p_;
+            return fail_peek(peek_ws() == ']' ? "trailing comma" : "trailing characters");
+        }
+        return fail_peek(c == kEof ? "EOF while parsing a list" : "trailing characters");
+    }
+    if (c == kEof) return fail_peek("EOF while parsing a value");
+    return invalid_type(shape.type);
+}
+
+}  // namespace vg
