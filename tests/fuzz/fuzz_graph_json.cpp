@@ -1,12 +1,12 @@
 // Fuzz target for the graph JSON reader and the pickled state.
 //
 // libFuzzer (clang), from the repository root:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
 //       -Isrc/core tests/fuzz/fuzz_graph_json.cpp src/core/*.cpp -o /tmp/fuzz_graph_json
-//   mkdir -p fuzz-out && /tmp/fuzz_graph_json -dict=tests/fuzz/graph_json.dict -max_len=4096 \
+//   mkdir -p fuzz-out && /tmp/fuzz_graph_json -dict=tests/fuzz/graph_json.dict -max_len=4096
 //       -max_total_time=600 fuzz-out tests/fuzz/corpus
-// Replaying the corpus without libFuzzer (any compiler):
-//   g++ -std=c++20 -g -O1 -fsanitize=address,undefined -DVG_FUZZ_REPLAY -Isrc/core \
+// (each command on one line). Replaying the corpus without libFuzzer:
+//   g++ -std=c++20 -g -O1 -fsanitize=address,undefined -DVG_FUZZ_REPLAY -Isrc/core
 //       tests/fuzz/fuzz_graph_json.cpp src/core/*.cpp -o /tmp/replay && /tmp/replay tests/fuzz/corpus/*
 //
 // Checks beyond "no crash": every accepted text writes back to text that is
