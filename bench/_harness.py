@@ -44,5 +44,6 @@ def report(title, script, names):
             print(f"  {name:<28} unavailable: {r['error']}")
         else:
             extra = f"  {r['extra']}" if r.get("extra") else ""
-            print(f"  {name:<28} {r['seconds']:9.3f} s   peak {r['peak_mib']:9.1f} MiB{extra}")
+            grown = r["peak_mib"] - r["base_mib"]
+            print(f"  {name:<28} {r['seconds']:9.3f} s   peak {r['peak_mib']:9.1f} MiB (+{grown:.1f} MiB by the build){extra}")
     return results
