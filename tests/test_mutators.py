@@ -104,3 +104,16 @@ def test_large_path_has_no_recursion_trouble():
         g.add_edge(a, b)
     assert g.is_tree() and g.is_dag() and g.is_connected()
     assert g.n_edges == n - 1
+
+
+def test_large_property_maps_keep_every_key(make):
+    g = make(nodes="a")
+    many = {f"k{i}": i for i in range(200)}
+    g.update_node("a", many)
+    g.update_node("a", {f"k{i}": -i for i in range(0, 200, 7)})
+    g.set_node_property("a", "k199", "last")
+    expected = {**many, **{f"k{i}": -i for i in range(0, 200, 7)}, "k199": "last"}
+    assert g.node("a") == expected
+    assert g.nodes_filtered("k150", 150) == ["a"] and g.nodes_filtered("k147", 147) == []
+    text = g.to_json()
+    assert PyGraph.from_json(text, len(text), 1, 0).node("a") == expected

@@ -69,28 +69,65 @@ void object_normalize(Object& obj) {
     obj.resize(out);
 }
 
-const Properties::Map& Properties::empty_map() {
-    static const Map m;
-    return m;
+namespace {
+constexpr uint32_t kFreeSlot = 0xFFFFFFFFu;
 }
 
-Properties::Map& Properties::map() {
-    if (!map_) map_ = std::make_unique<Map>();
-    return *map_;
+long Properties::Body::find_pos(std::string_view key) const {
+    if (!index) {
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].first == key) return long(i);
+        return -1;
+    }
+    size_t mask = index->slots.size() - 1;
+    for (size_t i = index->hash(key) & mask;; i = (i + 1) & mask) {
+        uint32_t pos = index->slots[i];
+        if (pos == kFreeSlot) return -1;
+        if (entries[pos].first == key) return long(pos);
+    }
+}
+
+void Properties::Body::index_entry(uint32_t pos) {
+    std::vector<uint32_t>& slots = index->slots;
+    size_t mask = slots.size() - 1;
+    size_t i = index->hash(entries[pos].first) & mask;
+    while (slots[i] != kFreeSlot) i = (i + 1) & mask;
+    slots[i] = pos;
+}
+
+void Properties::Body::rebuild_index() {
+    if (!index) index = std::make_unique<Index>();
+    // At most half full, so probes stay short.
+    size_t cap = 32;
+    while (cap < entries.size() * 2) cap *= 2;
+    index->slots.assign(cap, kFreeSlot);
+    for (uint32_t i = 0; i < entries.size(); ++i) index_entry(i);
 }
 
 const Value* Properties::find(std::string_view key) const {
-    if (!map_) return nullptr;
-    auto it = map_->find(key);
-    return it == map_->end() ? nullptr : &it->second;
+    if (!body_) return nullptr;
+    long pos = body_->find_pos(key);
+    return pos < 0 ? nullptr : &body_->entries[size_t(pos)].second;
 }
 
 void Properties::insert_or_assign(std::string key, Value value) {
-    map().insert_or_assign(std::move(key), std::move(value));
+    if (!body_) body_ = std::make_unique<Body>();
+    Body& b = *body_;
+    long pos = b.find_pos(key);
+    if (pos >= 0) {
+        b.entries[size_t(pos)].second = std::move(value);
+        return;
+    }
+    b.entries.emplace_back(std::move(key), std::move(value));
+    if (b.entries.size() <= kScanLimit) return;
+    if (!b.index || b.entries.size() * 2 > b.index->slots.size()) b.rebuild_index();
+    else b.index_entry(uint32_t(b.entries.size() - 1));
 }
 
 void Properties::reserve(size_t n) {
-    if (n) map().reserve(n);
+    if (!n) return;
+    if (!body_) body_ = std::make_unique<Body>();
+    body_->entries.reserve(n);
 }
 
 }  // namespace vg

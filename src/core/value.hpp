@@ -86,34 +86,54 @@ void object_insert(Object& obj, std::string key, Value value);
 // Sort entries and keep the last of duplicate keys.
 void object_normalize(Object& obj);
 
-// Property map of one node or edge. Empty maps allocate nothing; the map's
-// iteration order is its hash order, keyed per map.
+// Property map of one node or edge. Empty maps allocate nothing. Entries
+// sit in one vector; small maps are scanned, and a map that grows past a
+// few entries gets an index keyed at random per map, so colliding names
+// cannot be precomputed. Iteration order is not sorted and callers must not
+// rely on it.
 class Properties {
 public:
-    using Map = std::unordered_map<std::string, Value, KeyedHash, std::equal_to<>>;
-    using const_iterator = Map::const_iterator;
+    using Entry = std::pair<std::string, Value>;
+    using const_iterator = std::vector<Entry>::const_iterator;
 
     Properties() = default;
-    Properties(const Properties& o) : map_(o.map_ ? std::make_unique<Map>(*o.map_) : nullptr) {}
+    Properties(const Properties& o) : body_(o.body_ ? std::make_unique<Body>(*o.body_) : nullptr) {}
     Properties(Properties&&) noexcept = default;
     Properties& operator=(const Properties& o) {
-        if (this != &o) map_ = o.map_ ? std::make_unique<Map>(*o.map_) : nullptr;
+        if (this != &o) body_ = o.body_ ? std::make_unique<Body>(*o.body_) : nullptr;
         return *this;
     }
     Properties& operator=(Properties&&) noexcept = default;
 
-    size_t size() const { return map_ ? map_->size() : 0; }
+    size_t size() const { return body_ ? body_->entries.size() : 0; }
     bool empty() const { return size() == 0; }
     const Value* find(std::string_view key) const;
     void insert_or_assign(std::string key, Value value);
     void reserve(size_t n);
-    const_iterator begin() const { return map_ ? map_->cbegin() : empty_map().cbegin(); }
-    const_iterator end() const { return map_ ? map_->cend() : empty_map().cend(); }
+    const_iterator begin() const { return body_ ? body_->entries.cbegin() : const_iterator(); }
+    const_iterator end() const { return body_ ? body_->entries.cend() : const_iterator(); }
 
 private:
-    static const Map& empty_map();
-    Map& map();
-    std::unique_ptr<Map> map_;
+    // Maps up to this size are scanned; larger ones are indexed.
+    static constexpr size_t kScanLimit = 8;
+
+    // Open addressing over entry positions, with keys drawn for this map.
+    struct Index {
+        KeyedHash hash;
+        std::vector<uint32_t> slots;
+    };
+    // Kept behind one pointer so that the many empty maps of a graph cost
+    // eight bytes each.
+    struct Body {
+        std::vector<Entry> entries;
+        std::unique_ptr<Index> index;
+        Body() = default;
+        Body(const Body& o) : entries(o.entries), index(o.index ? std::make_unique<Index>(*o.index) : nullptr) {}
+        long find_pos(std::string_view key) const;
+        void index_entry(uint32_t pos);
+        void rebuild_index();
+    };
+    std::unique_ptr<Body> body_;
 };
 
 }  // namespace vg
