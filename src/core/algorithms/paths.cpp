@@ -7,19 +7,9 @@
 namespace vg {
 
 double edge_weight(const Properties& properties, std::string_view key) {
-    if (properties.empty()) return 1.0;
-    const Value* v = nullptr;
-    // Every map hashes with its own key, so a short map is cheaper to scan
-    // than to hash into.
-    if (properties.size() <= 4) {
-        for (const auto& entry : properties)
-            if (entry.first == key) {
-                v = &entry.second;
-                break;
-            }
-    } else {
-        v = properties.find(key);
-    }
+    // Small maps are scanned without hashing, so no per-edge hash is paid
+    // for the usual one or two properties.
+    const Value* v = properties.find(key);
     if (!v) return 1.0;
     if (const Number* n = v->as_number()) return n->as_f64();
     return 1.0;
