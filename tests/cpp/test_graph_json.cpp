@@ -13,26 +13,9 @@
 #include "graph_json.hpp"
 #include "json_number.hpp"
 
-using namespace vg;
+#include "check.hpp"
 
-static int failures = 0;
-#define CHECK(cond)                                                                  \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            ++failures;                                                              \
-            std::fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-        }                                                                            \
-    } while (0)
-#define CHECK_EQ(a, b)                                                                                   \
-    do {                                                                                                 \
-        auto a_ = (a);                                                                                   \
-        auto b_ = (b);                                                                                   \
-        if (!(a_ == b_)) {                                                                               \
-            ++failures;                                                                                  \
-            std::cerr << __FILE__ << ":" << __LINE__ << ": " #a "\n  got:  " << a_ << "\n  want: " << b_ \
-                      << "\n";                                                                           \
-        }                                                                                                \
-    } while (0)
+using namespace vg;
 
 static std::string read_error(std::string_view text, uint64_t max_nodes = kNoCap, uint64_t max_edges = kNoCap) {
     auto r = from_json(text, kNoCap, max_nodes, max_edges);

@@ -16,16 +16,9 @@
 #include "algorithms/algorithms.hpp"
 #include "algorithms/cost_queue.hpp"
 
-using namespace vg;
+#include "check.hpp"
 
-static int failures = 0;
-#define CHECK(cond)                                                                  \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            ++failures;                                                              \
-            std::fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-        }                                                                            \
-    } while (0)
+using namespace vg;
 
 static const auto W = std::optional<std::string_view>("weight");
 static const auto NO_KEY = std::optional<std::string_view>();
