@@ -78,10 +78,6 @@ inline bool flag(const Args& a, size_t i, bool dflt) {
 }
 
 // Step 4: a node id that must exist (KeyError, no note).
-inline uint32_t node(const PropertyGraph& g, std::string_view id) {
-    auto n = g.node_index(id);
-    if (!n) raise(PyExc_KeyError, n.error());
-    return n.value();
-}
+inline uint32_t node(const PropertyGraph& g, std::string_view id) { return node_or_key_error(g, id); }
 
 }  // namespace vg::py::alg

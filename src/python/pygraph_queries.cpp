@@ -7,16 +7,6 @@
 
 namespace vg::py {
 
-namespace {
-
-uint32_t node_or_key_error(const PropertyGraph& g, std::string_view id) {
-    auto n = g.node_index(id);
-    if (!n) raise(PyExc_KeyError, n.error());
-    return n.value();
-}
-
-}  // namespace
-
 PyRef graph_node(PyObject* self, const Args& a) {
     SharedBorrow g(self);
     const NodeData* nd = g->get_node(str_param(a, 0));

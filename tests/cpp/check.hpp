@@ -24,3 +24,13 @@ inline int failures = 0;
                       << "\n";                                                                           \
         }                                                                                                \
     } while (0)
+
+// Exit status of a unit program: reports the count, or that all passed.
+inline int check_summary(const char* program) {
+    if (failures) {
+        std::fprintf(stderr, "%d check(s) failed\n", failures);
+        return 1;
+    }
+    std::printf("%s: all checks passed\n", program);
+    return 0;
+}

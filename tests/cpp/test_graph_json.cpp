@@ -451,10 +451,5 @@ int main() {
     test_caps();
     test_round_trip();
     test_pickle_state();
-    if (failures) {
-        std::fprintf(stderr, "%d check(s) failed\n", failures);
-        return 1;
-    }
-    std::puts("test_graph_json: all checks passed");
-    return 0;
+    return check_summary("test_graph_json");
 }

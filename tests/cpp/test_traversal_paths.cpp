@@ -330,10 +330,5 @@ int main() {
     test_astar();
     test_bellman_ford();
     test_long_path();
-    if (failures) {
-        std::fprintf(stderr, "%d check(s) failed\n", failures);
-        return 1;
-    }
-    std::puts("test_traversal_paths: all checks passed");
-    return 0;
+    return check_summary("test_traversal_paths");
 }
