@@ -15,6 +15,7 @@ PropertyGraph::PropertyGraph(bool directed, bool multi, std::string name)
 void PropertyGraph::set_flags(bool directed, bool multi) {
     if (inner_.edge_count != 0 && (directed != inner_.is_directed() || multi != multi_))
         internal_failure("graph kind changed while edges exist");
+    changed();
     inner_.kind = directed ? GraphKind::Directed : GraphKind::Undirected;
     multi_ = multi;
 }
@@ -84,7 +85,10 @@ Result<uint32_t> PropertyGraph::add_node(std::string_view id, Properties propert
     // memory in either step leaves the two in agreement.
     id_index_.reserve_one();
     auto slot = inner_.insert_node(NodeData{std::string(id), std::move(properties)});
-    if (slot) id_index_.add(h, slot.value());
+    if (slot) {
+        changed();
+        id_index_.add(h, slot.value());
+    }
     return slot;
 }
 
@@ -94,18 +98,23 @@ Result<uint32_t> PropertyGraph::add_edge(std::string_view source, std::string_vi
     auto b = find_node(target);
     if (!b) return errors::target_not_found(target);
     if (!multi_ && inner_.find_edge(*a, *b)) return errors::edge_exists(source, target);
-    return inner_.insert_edge(*a, *b, EdgeData{std::move(properties)});
+    auto slot = inner_.insert_edge(*a, *b, EdgeData{std::move(properties)});
+    if (slot) changed();
+    return slot;
 }
 
 Result<uint32_t> PropertyGraph::add_edge_between(uint32_t source, uint32_t target, Properties properties) {
     if (!inner_.node_live(source) || !inner_.node_live(target)) internal_failure("edge added at a vacant node slot");
-    return inner_.insert_edge(source, target, EdgeData{std::move(properties)});
+    auto slot = inner_.insert_edge(source, target, EdgeData{std::move(properties)});
+    if (slot) changed();
+    return slot;
 }
 
 Result<NodeData> PropertyGraph::remove_node(std::string_view id) {
     uint32_t h = id_index_.hash(id);
     auto slot = id_index_.find(id, h, inner_);
     if (!slot) return errors::node_not_found(id);
+    changed();
     id_index_.erase(h, *slot);
     auto removed = inner_.remove_node(*slot);
     if (!removed) return errors::node_not_in_graph(id);
@@ -119,6 +128,7 @@ Result<EdgeData> PropertyGraph::remove_edge(std::string_view source, std::string
     if (!t) return errors::target_not_found(target);
     auto e = inner_.find_edge(*s, *t);
     if (!e) return errors::edge_not_found(source, target);
+    changed();
     return std::move(*inner_.remove_edge(*e));
 }
 
@@ -132,6 +142,7 @@ Result<NodeData*> PropertyGraph::node_for_update(std::string_view id) {
 Result<uint32_t> PropertyGraph::update_node(std::string_view id, const Properties& properties) {
     auto node = node_for_update(id);
     if (!node) return node.failure();
+    changed();
     for (const auto& [key, value] : properties) node.value()->properties.insert_or_assign(key, value);
     return *find_node(id);
 }
@@ -139,6 +150,7 @@ Result<uint32_t> PropertyGraph::update_node(std::string_view id, const Propertie
 Result<uint32_t> PropertyGraph::set_node_property(std::string_view id, std::string key, Value value) {
     auto node = node_for_update(id);
     if (!node) return node.failure();
+    changed();
     node.value()->properties.insert_or_assign(std::move(key), std::move(value));
     return *find_node(id);
 }

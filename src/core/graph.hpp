@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "graph_cache.hpp"
 #include "hash.hpp"
 #include "result.hpp"
 #include "value.hpp"
@@ -52,6 +53,9 @@ struct GraphInner {
     uint64_t edge_count = 0;
     uint32_t free_node = END;
     uint32_t free_edge = END;
+    // True while no edge slot was ever reused: every list then runs by
+    // descending slot number, so lists can be rebuilt from the slot vector.
+    bool edges_in_slot_order = true;
 
     bool is_directed() const { return kind == GraphKind::Directed; }
     bool node_live(uint32_t n) const { return n < nodes.size() && nodes[n].data.has_value(); }
@@ -190,6 +194,12 @@ public:
     // Whether the directed store has a cycle (self-loops included).
     bool has_directed_cycle() const;
 
+    // Structures derived from the store (algorithms/adjacency.hpp), kept
+    // until the next change; and the count of changes so far, which they
+    // record to prove they match the store.
+    const DerivedCache& derived() const { return derived_; }
+    uint64_t generation() const { return generation_; }
+
     // ---- building and changing -------------------------------------------
     // Each returns the new or changed slot, or the fixed error.
     Result<uint32_t> add_node(std::string_view id, Properties properties);
@@ -219,11 +229,18 @@ public:
 private:
     // The live node record of an id for an update, or the updaters' errors.
     Result<NodeData*> node_for_update(std::string_view id);
+    // Every change calls this: derived structures no longer match.
+    void changed() {
+        ++generation_;
+        derived_.clear();
+    }
 
     GraphInner inner_;
     IdIndex id_index_;
     std::string name_;
     bool multi_ = false;
+    uint64_t generation_ = 0;
+    DerivedCache derived_;
 };
 
 // Ids of live nodes whose property `key` equals `value`, slot order.

@@ -37,6 +37,7 @@ Result<uint32_t> GraphInner::insert_edge(uint32_t source, uint32_t target, EdgeD
     } else {
         slot = free_edge;
         free_edge = edges[slot].next[0];
+        edges_in_slot_order = false;
     }
     EdgeSlot& e = edges[slot];
     e.node[0] = source;

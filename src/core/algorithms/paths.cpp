@@ -2,6 +2,7 @@
 #include <limits>
 
 #include "../errors.hpp"
+#include "adjacency.hpp"
 #include "algorithms.hpp"
 #include "cost_queue.hpp"
 
@@ -18,12 +19,15 @@ double edge_weight(const Properties& properties, std::string_view key) {
 
 namespace {
 
+// Weight of entry i of the traversal walk: 1.0 without a key, else the
+// table read once per graph state and key.
 struct WeightOf {
-    const GraphInner& s;
-    std::optional<std::string_view> key;
-    double operator()(uint32_t edge) const {
-        return key ? edge_weight(s.edges[edge].data->properties, *key) : 1.0;
+    EdgeWeights table;
+    bool keyed;
+    WeightOf(const PropertyGraph& g, std::optional<std::string_view> key) : keyed(key.has_value()) {
+        if (key) table = walk_weights(g, Walk::Neighbors, *key);
     }
+    double operator()(size_t i) const { return keyed ? table[i] : 1.0; }
 };
 
 enum : uint8_t { kUnreached = 0, kReached = 1, kSettled = 2 };
@@ -34,11 +38,13 @@ struct DijkstraRun {
     std::vector<uint32_t> reached;  // in the order first reached
 };
 
-DijkstraRun dijkstra(const GraphInner& s, uint32_t source, std::optional<uint32_t> target,
+DijkstraRun dijkstra(const PropertyGraph& g, uint32_t source, std::optional<uint32_t> target,
                      std::optional<std::string_view> key) {
+    const GraphInner& s = g.store();
     require_live(s, source);
     if (target) require_live(s, *target);
-    WeightOf weight{s, key};
+    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
+    const WeightOf weight(g, key);
     DijkstraRun run;
     run.cost.resize(s.nodes.size());
     run.state.assign(s.nodes.size(), kUnreached);
@@ -52,18 +58,19 @@ DijkstraRun dijkstra(const GraphInner& s, uint32_t source, std::optional<uint32_
         const double c = top->cost;
         if (run.state[n] == kSettled) continue;
         if (target && n == *target) break;
-        s.walk_neighbors(n, [&](uint32_t edge, uint32_t m) {
-            if (run.state[m] == kSettled) return;
-            double d = c + weight(edge);
+        for (size_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
+            const uint32_t m = adj.node[i];
+            if (run.state[m] == kSettled) continue;
+            double d = c + weight(i);
             if (run.state[m] == kReached) {
-                if (!(d < run.cost[m])) return;
+                if (!(d < run.cost[m])) continue;
             } else {
                 run.state[m] = kReached;
                 run.reached.push_back(m);
             }
             run.cost[m] = d;
             queue.push(d, m);
-        });
+        }
         // Settled only after its own edges, so a self-loop is relaxed too.
         run.state[n] = kSettled;
     }
@@ -101,9 +108,50 @@ private:
 
 }  // namespace
 
+// Hop counts from `source` in breadth-first order, stopping once `target`
+// is queued. With every edge weighing 1.0 the cost search above settles
+// nodes by hop count, so a node's cost is its hop count and the nodes it
+// reaches without a target are exactly those the breadth-first pass
+// queues; only the order of reaching differs, and it carries no meaning.
+struct HopRun {
+    std::vector<uint32_t> order;
+    std::vector<uint64_t> hops;
+};
+
+HopRun hop_counts(const PropertyGraph& g, uint32_t source, std::optional<uint32_t> target) {
+    const GraphInner& s = g.store();
+    require_live(s, source);
+    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
+    std::vector<uint8_t> seen(s.nodes.size(), 0);
+    HopRun run{{source}, {0}};
+    seen[source] = 1;
+    if (target && *target == source) return run;
+    for (size_t head = 0; head < run.order.size(); ++head) {
+        const uint32_t n = run.order[head];
+        const uint64_t next = run.hops[head] + 1;
+        for (size_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
+            const uint32_t w = adj.node[i];
+            if (seen[w]) continue;
+            seen[w] = 1;
+            run.order.push_back(w);
+            run.hops.push_back(next);
+            if (target && w == *target) return run;
+        }
+    }
+    return run;
+}
+
 std::vector<NodeCost> dijkstra_distances(const PropertyGraph& g, uint32_t source, std::optional<uint32_t> target,
                                          std::optional<std::string_view> weight_key) {
-    DijkstraRun run = dijkstra(g.store(), source, target, weight_key);
+    if (!weight_key && !target) {
+        HopRun hops = hop_counts(g, source, std::nullopt);
+        std::vector<NodeCost> out;
+        out.reserve(hops.order.size());
+        for (size_t i = 0; i < hops.order.size(); ++i)
+            out.push_back({id_view(g.store(), hops.order[i]), double(hops.hops[i])});
+        return out;
+    }
+    DijkstraRun run = dijkstra(g, source, target, weight_key);
     std::vector<NodeCost> out;
     out.reserve(run.reached.size());
     for (uint32_t n : run.reached) out.push_back({id_view(g.store(), n), run.cost[n]});
@@ -112,7 +160,13 @@ std::vector<NodeCost> dijkstra_distances(const PropertyGraph& g, uint32_t source
 
 std::optional<double> shortest_path_length(const PropertyGraph& g, uint32_t source, uint32_t target,
                                            std::optional<std::string_view> weight_key) {
-    DijkstraRun run = dijkstra(g.store(), source, target, weight_key);
+    if (!weight_key) {
+        require_live(g.store(), target);
+        HopRun hops = hop_counts(g, source, target);
+        if (hops.order.back() != target) return std::nullopt;
+        return double(hops.hops.back());
+    }
+    DijkstraRun run = dijkstra(g, source, target, weight_key);
     if (run.state[target] == kUnreached) return std::nullopt;
     return run.cost[target];
 }
@@ -122,7 +176,8 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
     const GraphInner& s = g.store();
     require_live(s, source);
     require_live(s, target);
-    WeightOf weight{s, weight_key};
+    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
+    const WeightOf weight(g, weight_key);
     std::vector<double> best(s.nodes.size());
     std::vector<uint32_t> pred(s.nodes.size(), END);
     std::vector<uint8_t> reached(s.nodes.size(), 0);
@@ -150,12 +205,13 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
             break;
         }
         if (best[n] < gn) continue;  // a cheaper route to n was expanded
-        s.walk_neighbors(n, [&](uint32_t edge, uint32_t m) {
-            const double w = weight(edge);
+        for (size_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
+            const uint32_t m = adj.node[i];
+            const double w = weight(i);
             if (w < 0) negative_seen = true;
             const double gm = gn + w;
             if (reached[m]) {
-                if (!(gm < best[m])) return;
+                if (!(gm < best[m])) continue;
                 if (negative_seen) ++lowerings;
             } else {
                 reached[m] = 1;
@@ -164,7 +220,7 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
             best[m] = gm;
             pred[m] = n;
             queue.push(gm, m);
-        });
+        }
         if (negative_seen && lowerings >= reached_list.size()) {
             lowerings = 0;
             if (!cycle_check) cycle_check.emplace(s.nodes.size());
@@ -194,44 +250,36 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
     std::vector<double> dist(s.nodes.size(), kInf);
     dist[source] = 0.0;
 
-    // Passes revisit every edge; each edge's weight is looked up once, when
-    // its source first has a finite distance. NaN marks "not looked up".
-    std::vector<double> cached;
-    if (weight_key) cached.assign(s.edges.size(), std::numeric_limits<double>::quiet_NaN());
-    auto weight = [&](uint32_t e) {
-        if (!weight_key) return 1.0;
-        double& w = cached[e];
-        if (std::isnan(w)) w = edge_weight(s.edges[e].data->properties, *weight_key);
-        return w;
-    };
-    const uint32_t edge_slots = uint32_t(s.edges.size());
+    // Passes revisit every edge: the live edges and their weights come as
+    // flat arrays in slot order, read once per graph state and key.
+    const EdgeArrays& edges = live_edges(g);
+    EdgeWeights table;
+    if (weight_key) table = live_edge_weights(g, *weight_key);
+    auto weight = [&](size_t i) { return weight_key ? table[i] : 1.0; };
+    const size_t m = edges.edge.size();
 
     // From an unreached source (+inf) no finite weight lowers anything, so
-    // such edges are skipped without their weight.
+    // such edges are skipped.
     const uint64_t n_live = s.node_count;
     if (n_live >= 2) {
         for (uint64_t pass = 1; pass <= n_live - 1; ++pass) {
             bool changed = false;
-            for (uint32_t e = 0; e < edge_slots; ++e) {
-                const EdgeSlot& slot = s.edges[e];
-                if (!slot.data) continue;
-                const double du = dist[slot.node[0]];
+            for (size_t i = 0; i < m; ++i) {
+                const double du = dist[edges.source[i]];
                 if (du == kInf) continue;
-                const double d = weight(e) + du;
-                if (d < dist[slot.node[1]]) {
-                    dist[slot.node[1]] = d;
+                const double d = weight(i) + du;
+                if (d < dist[edges.target[i]]) {
+                    dist[edges.target[i]] = d;
                     changed = true;
                 }
             }
             if (!changed) break;
         }
     }
-    for (uint32_t e = 0; e < edge_slots; ++e) {
-        const EdgeSlot& slot = s.edges[e];
-        if (!slot.data) continue;
-        const double du = dist[slot.node[0]];
+    for (size_t i = 0; i < m; ++i) {
+        const double du = dist[edges.source[i]];
         if (du == kInf) continue;
-        if (weight(e) + du < dist[slot.node[1]]) return errors::negative_cycle();
+        if (weight(i) + du < dist[edges.target[i]]) return errors::negative_cycle();
     }
 
     std::vector<NodeCost> out;

@@ -1,5 +1,7 @@
 // Breadth-first and depth-first traversals. All loops keep their own
 // queues and stacks, so path-shaped graphs of any length are safe.
+// Neighbours come from the graph's adjacency snapshot, in walk order.
+#include "adjacency.hpp"
 #include "algorithms.hpp"
 
 namespace vg {
@@ -15,8 +17,10 @@ std::vector<std::string_view> ids_of(const GraphInner& s, const std::vector<uint
 
 // Breadth-first order; the queue itself is the order in which nodes leave
 // it. With `depths`, also each queued node's hop count.
-std::vector<uint32_t> bfs_order(const GraphInner& s, uint32_t source, std::vector<uint64_t>* depths) {
+std::vector<uint32_t> bfs_order(const PropertyGraph& g, uint32_t source, std::vector<uint64_t>* depths) {
+    const GraphInner& s = g.store();
     require_live(s, source);
+    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
     std::vector<uint8_t> seen(s.nodes.size(), 0);
     std::vector<uint32_t> queue{source};
     seen[source] = 1;
@@ -24,12 +28,13 @@ std::vector<uint32_t> bfs_order(const GraphInner& s, uint32_t source, std::vecto
     for (size_t head = 0; head < queue.size(); ++head) {
         uint32_t n = queue[head];
         uint64_t next_depth = depths ? (*depths)[head] + 1 : 0;
-        s.walk_neighbors(n, [&](uint32_t, uint32_t w) {
-            if (seen[w]) return;
+        for (size_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
+            const uint32_t w = adj.node[i];
+            if (seen[w]) continue;
             seen[w] = 1;
             queue.push_back(w);
             if (depths) depths->push_back(next_depth);
-        });
+        }
     }
     return queue;
 }
@@ -37,12 +42,12 @@ std::vector<uint32_t> bfs_order(const GraphInner& s, uint32_t source, std::vecto
 }  // namespace
 
 std::vector<std::string_view> bfs(const PropertyGraph& g, uint32_t source) {
-    return ids_of(g.store(), bfs_order(g.store(), source, nullptr));
+    return ids_of(g.store(), bfs_order(g, source, nullptr));
 }
 
 std::vector<DepthEntry> bfs_with_depth(const PropertyGraph& g, uint32_t source) {
     std::vector<uint64_t> depths;
-    std::vector<uint32_t> order = bfs_order(g.store(), source, &depths);
+    std::vector<uint32_t> order = bfs_order(g, source, &depths);
     std::vector<DepthEntry> out;
     out.reserve(order.size());
     for (size_t i = 0; i < order.size(); ++i) out.push_back({id_view(g.store(), order[i]), depths[i]});
@@ -51,7 +56,7 @@ std::vector<DepthEntry> bfs_with_depth(const PropertyGraph& g, uint32_t source) 
 
 std::vector<std::string_view> bfs_at_depth(const PropertyGraph& g, uint32_t source, uint64_t depth) {
     std::vector<uint64_t> depths;
-    std::vector<uint32_t> order = bfs_order(g.store(), source, &depths);
+    std::vector<uint32_t> order = bfs_order(g, source, &depths);
     std::vector<std::string_view> out;
     for (size_t i = 0; i < order.size(); ++i)
         if (depths[i] == depth) out.push_back(id_view(g.store(), order[i]));
@@ -62,8 +67,10 @@ namespace {
 
 // Depth-first preorder with marking on pop; stops early once `target` is
 // emitted. Returns the emitted slots.
-std::vector<uint32_t> dfs_order(const GraphInner& s, uint32_t source, std::optional<uint32_t> target) {
+std::vector<uint32_t> dfs_order(const PropertyGraph& g, uint32_t source, std::optional<uint32_t> target) {
+    const GraphInner& s = g.store();
     require_live(s, source);
+    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
     std::vector<uint8_t> seen(s.nodes.size(), 0);
     std::vector<uint32_t> stack{source};
     std::vector<uint32_t> order;
@@ -74,9 +81,8 @@ std::vector<uint32_t> dfs_order(const GraphInner& s, uint32_t source, std::optio
         seen[n] = 1;
         order.push_back(n);
         if (target && n == *target) break;
-        s.walk_neighbors(n, [&](uint32_t, uint32_t w) {
-            if (!seen[w]) stack.push_back(w);
-        });
+        for (size_t i = adj.begin(n), end = adj.end(n); i < end; ++i)
+            if (!seen[adj.node[i]]) stack.push_back(adj.node[i]);
     }
     return order;
 }
@@ -84,12 +90,12 @@ std::vector<uint32_t> dfs_order(const GraphInner& s, uint32_t source, std::optio
 }  // namespace
 
 std::vector<std::string_view> dfs(const PropertyGraph& g, uint32_t source) {
-    return ids_of(g.store(), dfs_order(g.store(), source, std::nullopt));
+    return ids_of(g.store(), dfs_order(g, source, std::nullopt));
 }
 
 bool has_path(const PropertyGraph& g, uint32_t source, uint32_t target) {
     require_live(g.store(), target);
-    std::vector<uint32_t> order = dfs_order(g.store(), source, target);
+    std::vector<uint32_t> order = dfs_order(g, source, target);
     return order.back() == target;
 }
 
@@ -102,9 +108,9 @@ std::vector<DfsEvent> dfs_events(const PropertyGraph& g, uint32_t source) {
         uint32_t node;
         DfsEventKind kind;
     };
+    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
     std::vector<uint8_t> seen(s.nodes.size(), 0);
     std::vector<Entry> stack{{source, DfsEventKind::Enter}};
-    std::vector<uint32_t> walk;
     std::vector<DfsEvent> out;
     while (!stack.empty()) {
         Entry e = stack.back();
@@ -117,11 +123,9 @@ std::vector<DfsEvent> dfs_events(const PropertyGraph& g, uint32_t source) {
         seen[e.node] = 1;
         out.push_back({id_view(s, e.node), DfsEventKind::Enter});
         stack.push_back({e.node, DfsEventKind::Exit});
-        walk.clear();
-        s.walk_neighbors(e.node, [&](uint32_t, uint32_t w) { walk.push_back(w); });
         // Reverse walk order, so the first neighbour of the walk is on top.
-        for (size_t i = walk.size(); i-- > 0;)
-            if (!seen[walk[i]]) stack.push_back({walk[i], DfsEventKind::Enter});
+        for (size_t i = adj.end(e.node), first = adj.begin(e.node); i-- > first;)
+            if (!seen[adj.node[i]]) stack.push_back({adj.node[i], DfsEventKind::Enter});
     }
     return out;
 }

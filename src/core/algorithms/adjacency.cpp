@@ -1,0 +1,166 @@
+// Building the adjacency snapshot. While no edge slot was ever reused,
+// every list runs by descending slot number, so the lists come from two
+// sequential passes over the edge vector (count, then fill from the highest
+// slot down) instead of one pointer chase per edge; otherwise the linked
+// lists themselves are walked.
+#include "adjacency.hpp"
+
+#include <string>
+
+#include "algorithms.hpp"
+
+namespace vg {
+
+namespace {
+
+// Cache slots of the fixed items.
+enum : size_t { kOut = 0, kIn = 1, kUndirected = 2, kEdges = 3 };
+
+void check_fresh(uint64_t built, const PropertyGraph& g) {
+    if (built != g.generation()) internal_failure("adjacency snapshot used after its graph changed");
+}
+
+AdjacencyList walk_lists(const PropertyGraph& g, Walk w) {
+    const GraphInner& s = g.store();
+    const size_t slots = s.nodes.size();
+    AdjacencyList out;
+    out.generation = g.generation();
+    out.start.resize(slots + 1);
+    size_t total = w == Walk::Undirected ? 2 * size_t(s.edge_count) : size_t(s.edge_count);
+    out.node.reserve(total);
+    out.edge.reserve(total);
+    auto add = [&](uint32_t e, uint32_t m) {
+        out.node.push_back(m);
+        out.edge.push_back(e);
+    };
+    for (uint32_t n = 0; n < slots; ++n) {
+        out.start[n] = out.node.size();
+        if (!s.node_live(n)) continue;
+        if (w == Walk::Out) s.walk_out(n, add);
+        else if (w == Walk::In) s.walk_in(n, add);
+        else s.walk_undirected(n, add);
+    }
+    out.start[slots] = out.node.size();
+    return out;
+}
+
+// The same lists from the slot vector, valid while edges_in_slot_order.
+AdjacencyList slot_lists(const PropertyGraph& g, Walk w) {
+    const GraphInner& s = g.store();
+    const size_t slots = s.nodes.size();
+    const uint32_t edge_slots = uint32_t(s.edges.size());
+    // The undirected walk of n holds its outgoing entries, then its
+    // incoming ones without self-loops: `first` counts the former.
+    std::vector<size_t> first(slots + 1, 0), second(slots + 1, 0);
+    for (uint32_t e = 0; e < edge_slots; ++e) {
+        const EdgeSlot& x = s.edges[e];
+        if (!x.data) continue;
+        if (w == Walk::Out) ++first[x.node[0]];
+        else if (w == Walk::In) ++first[x.node[1]];
+        else {
+            ++first[x.node[0]];
+            if (x.node[0] != x.node[1]) ++second[x.node[1]];
+        }
+    }
+    AdjacencyList out;
+    out.generation = g.generation();
+    out.start.resize(slots + 1);
+    size_t at = 0;
+    for (size_t n = 0; n < slots; ++n) {
+        out.start[n] = at;
+        size_t own = first[n] + second[n];
+        first[n] = at;            // cursor of the first part
+        second[n] = at + own - second[n];  // cursor of the second part
+        at += own;
+    }
+    out.start[slots] = at;
+    out.node.resize(at);
+    out.edge.resize(at);
+    for (uint32_t e = edge_slots; e-- > 0;) {
+        const EdgeSlot& x = s.edges[e];
+        if (!x.data) continue;
+        const uint32_t a = x.node[0], b = x.node[1];
+        if (w == Walk::In) {
+            size_t i = first[b]++;
+            out.node[i] = a;
+            out.edge[i] = e;
+            continue;
+        }
+        size_t i = first[a]++;
+        out.node[i] = b;
+        out.edge[i] = e;
+        if (w == Walk::Undirected && a != b) {
+            size_t j = second[b]++;
+            out.node[j] = a;
+            out.edge[j] = e;
+        }
+    }
+    return out;
+}
+
+AdjacencyList build_lists(const PropertyGraph& g, Walk w) {
+    return g.store().edges_in_slot_order ? slot_lists(g, w) : walk_lists(g, w);
+}
+
+Walk resolve(const PropertyGraph& g, Walk w) {
+    if (w == Walk::Neighbors) return g.directed() ? Walk::Out : Walk::Undirected;
+    return w;
+}
+
+size_t slot_of(Walk w) { return w == Walk::Out ? kOut : w == Walk::In ? kIn : kUndirected; }
+
+std::vector<double> weights_of(const GraphInner& s, const std::vector<uint32_t>& edges, std::string_view key) {
+    std::vector<double> out(edges.size());
+    for (size_t i = 0; i < edges.size(); ++i) out[i] = edge_weight(s.edges[edges[i]].data->properties, key);
+    return out;
+}
+
+}  // namespace
+
+const AdjacencyList& adjacency(const PropertyGraph& g, Walk w) {
+    w = resolve(g, w);
+    const AdjacencyList& out = g.derived().get<AdjacencyList>(slot_of(w), [&] { return build_lists(g, w); });
+    check_fresh(out.generation, g);
+    return out;
+}
+
+const EdgeArrays& live_edges(const PropertyGraph& g) {
+    const EdgeArrays& out = g.derived().get<EdgeArrays>(kEdges, [&] {
+        const GraphInner& s = g.store();
+        EdgeArrays a;
+        a.generation = g.generation();
+        a.source.reserve(s.edge_count);
+        a.target.reserve(s.edge_count);
+        a.edge.reserve(s.edge_count);
+        for (uint32_t e = 0; e < s.edges.size(); ++e) {
+            const EdgeSlot& x = s.edges[e];
+            if (!x.data) continue;
+            a.source.push_back(x.node[0]);
+            a.target.push_back(x.node[1]);
+            a.edge.push_back(e);
+        }
+        return a;
+    });
+    check_fresh(out.generation, g);
+    return out;
+}
+
+EdgeWeights walk_weights(const PropertyGraph& g, Walk w, std::string_view key) {
+    w = resolve(g, w);
+    const AdjacencyList& list = adjacency(g, w);
+    // Keys are told apart by their walk: one byte in front of the name.
+    std::string tag(1, char('0' + slot_of(w)));
+    tag += key;
+    return EdgeWeights(g.derived().get_keyed<std::vector<double>>(
+        tag, [&] { return weights_of(g.store(), list.edge, key); }));
+}
+
+EdgeWeights live_edge_weights(const PropertyGraph& g, std::string_view key) {
+    const EdgeArrays& edges = live_edges(g);
+    std::string tag(1, char('0' + kEdges));
+    tag += key;
+    return EdgeWeights(g.derived().get_keyed<std::vector<double>>(
+        tag, [&] { return weights_of(g.store(), edges.edge, key); }));
+}
+
+}  // namespace vg
