@@ -1,5 +1,8 @@
 """Build a graph of 1,000,000 nodes and 4,000,000 edges from Python (string
-ids, small property dicts on every tenth node and edge), beside networkx.
+ids, small property dicts on every tenth node and edge), beside rustworkx
+(an add_node/add_edge loop with the user's own id-to-index dict), igraph
+(one constructor call from index lists plus attribute lists, its fast path)
+and networkx. Reports seconds and the memory the build adds.
 
     python bench/bench_build.py [n_nodes] [n_edges]
 """
@@ -54,8 +57,37 @@ def build_networkx(state):
     return f"nodes={g.number_of_nodes()} edges={g.number_of_edges()}"
 
 
+def build_rustworkx(state):
+    import rustworkx as rx
+
+    ids, edges = state
+    g = rx.PyDiGraph(multigraph=True)
+    add_node, add_edge = g.add_node, g.add_edge
+    index = {}
+    for i, n in enumerate(ids):
+        index[n] = add_node({"id": n, "rank": i, "kind": "person"} if i % 10 == 0 else n)
+    for i, (a, b) in enumerate(edges):
+        add_edge(index[a], index[b], {"weight": 1.5} if i % 10 == 0 else None)
+    return f"nodes={g.num_nodes()} edges={g.num_edges()}"
+
+
+def build_igraph(state):
+    import igraph as ig
+
+    ids, edges = state
+    index = {n: i for i, n in enumerate(ids)}
+    g = ig.Graph(n=len(ids), edges=[(index[a], index[b]) for a, b in edges], directed=True)
+    g.vs["name"] = ids
+    g.vs["rank"] = [i if i % 10 == 0 else None for i in range(len(ids))]
+    g.vs["kind"] = ["person" if i % 10 == 0 else None for i in range(len(ids))]
+    g.es["weight"] = [1.5 if i % 10 == 0 else None for i in range(len(edges))]
+    return f"nodes={g.vcount()} edges={g.ecount()}"
+
+
 CASES = {
     "vesk_graph": (data, build_vesk),
+    "rustworkx": (data, build_rustworkx),
+    "igraph": (data, build_igraph),
     "networkx": (data, build_networkx),
 }
 
@@ -63,4 +95,13 @@ if __name__ == "__main__":
     if len(sys.argv) > 1 and sys.argv[1] == "--child":
         _harness.child_main(CASES)
     else:
-        _harness.report(f"build: {N:,} nodes, {M:,} edges (time excludes making the id lists)", __file__, list(CASES))
+        skip = set(filter(None, os.environ.get("BENCH_SKIP", "").split(",")))
+        res = _harness.report(f"build: {N:,} nodes, {M:,} edges (time excludes making the id lists)", __file__,
+                              [c for c in CASES if c not in skip])
+        v = res.get("vesk_graph", {})
+        if "seconds" in v:
+            for name, r in res.items():
+                if name != "vesk_graph" and "seconds" in r:
+                    print(f"  vs {name:<12} time x{r['seconds'] / v['seconds']:.2f} (peer / vesk_graph), "
+                          f"memory x{(v['peak_mib'] - v['base_mib']) / (r['peak_mib'] - r['base_mib']):.2f} "
+                          f"(vesk_graph / peer)")

@@ -109,9 +109,15 @@ Walk resolve(const PropertyGraph& g, Walk w) {
 
 size_t slot_of(Walk w) { return w == Walk::Out ? kOut : w == Walk::In ? kIn : kUndirected; }
 
+// Weights of the given edge slots. Read in slot order first (records and
+// their property maps lie about in allocation order, so the reads stream),
+// then gathered into the order asked for.
 std::vector<double> weights_of(const GraphInner& s, const std::vector<uint32_t>& edges, std::string_view key) {
+    std::vector<double> by_slot(s.edges.size(), 1.0);
+    for (size_t e = 0; e < s.edges.size(); ++e)
+        if (s.edges[e].data) by_slot[e] = edge_weight(s.edges[e].data->properties, key);
     std::vector<double> out(edges.size());
-    for (size_t i = 0; i < edges.size(); ++i) out[i] = edge_weight(s.edges[edges[i]].data->properties, key);
+    for (size_t i = 0; i < edges.size(); ++i) out[i] = by_slot[edges[i]];
     return out;
 }
 
