@@ -93,9 +93,8 @@ Result<uint32_t> PropertyGraph::add_node(std::string_view id, Properties propert
 }
 
 Result<uint32_t> PropertyGraph::add_edge(std::string_view source, std::string_view target, Properties properties) {
-    auto a = find_node(source);
+    auto [a, b] = id_index_.find_pair(source, target, inner_);
     if (!a) return errors::source_not_found(source);
-    auto b = find_node(target);
     if (!b) return errors::target_not_found(target);
     if (!multi_ && inner_.find_edge(*a, *b)) return errors::edge_exists(source, target);
     auto slot = inner_.insert_edge(*a, *b, EdgeData{std::move(properties)});

@@ -132,6 +132,19 @@ public:
         if (!e) return std::nullopt;
         return e->slot;
     }
+    // Both ends of an edge: the table and record reads of the two lookups
+    // overlap instead of waiting on each other.
+    std::pair<std::optional<uint32_t>, std::optional<uint32_t>> find_pair(std::string_view a, std::string_view b,
+                                                                           const GraphInner& g) const {
+        const uint32_t ha = hash(a), hb = hash(b);
+        table_.prefetch(ha);
+        table_.prefetch(hb);
+        const Entry* ca = table_.find(ha, [&](const Entry& e) { return e.hash == ha; });
+        const Entry* cb = table_.find(hb, [&](const Entry& e) { return e.hash == hb; });
+        if (ca) __builtin_prefetch(&g.nodes[ca->slot]);
+        if (cb) __builtin_prefetch(&g.nodes[cb->slot]);
+        return {find(a, ha, g), find(b, hb, g)};
+    }
     // Room for one more entry, so that a following add cannot fail.
     void reserve_one() { table_.reserve(table_.size() + 1); }
     void reserve(size_t n) { table_.reserve(n); }

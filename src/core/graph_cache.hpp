@@ -51,6 +51,7 @@ public:
         if (!held_[slot]) {
             std::shared_ptr<const T> made = std::make_shared<const T>(build());
             held_[slot] = made;
+            filled_.store(true, std::memory_order_relaxed);
             fast_[slot].store(made.get(), std::memory_order_release);
         }
         return *static_cast<const T*>(held_[slot].get());
@@ -64,12 +65,19 @@ public:
         for (const auto& [k, item] : keyed_)
             if (k == key) return std::static_pointer_cast<const T>(item);
         std::shared_ptr<const T> made = std::make_shared<const T>(build());
-        if (keyed_.size() < kKeyed) keyed_.emplace_back(std::string(key), made);
+        if (keyed_.size() < kKeyed) {
+            keyed_.emplace_back(std::string(key), made);
+            filled_.store(true, std::memory_order_relaxed);
+        }
         return made;
     }
 
     // Only with no reader left (the graph's exclusive borrow).
     void clear() noexcept {
+        // Graph building changes the graph once per addition: nothing to do
+        // then, as nothing was asked for.
+        if (!filled_.load(std::memory_order_relaxed)) return;
+        filled_.store(false, std::memory_order_relaxed);
         for (size_t i = 0; i < kSlots; ++i) {
             fast_[i].store(nullptr, std::memory_order_relaxed);
             held_[i].reset();
@@ -79,6 +87,7 @@ public:
 
 private:
     mutable std::recursive_mutex mutex_;
+    mutable std::atomic<bool> filled_{false};
     mutable std::array<std::atomic<const void*>, kSlots> fast_{};
     mutable std::array<std::shared_ptr<const void>, kSlots> held_;
     mutable std::vector<std::pair<std::string, std::shared_ptr<const void>>> keyed_;

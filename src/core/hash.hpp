@@ -78,6 +78,11 @@ public:
             if (eq(e)) return &e;
         }
     }
+    // Starts loading the first slot a lookup of hash h reads.
+    void prefetch(uint64_t h) const {
+        if (!slots_.empty()) __builtin_prefetch(&slots_[h & (slots_.size() - 1)]);
+    }
+
     template <class Eq>
     Entry* find(uint64_t h, Eq&& eq) {
         return const_cast<Entry*>(static_cast<const FlatTable&>(*this).find(h, eq));
