@@ -191,6 +191,11 @@ public:
     uint64_t edge_count() const { return inner_.edge_count; }
 
     std::optional<uint32_t> find_node(std::string_view id) const;
+    // Both ends of an edge at once (their memory reads overlap).
+    std::pair<std::optional<uint32_t>, std::optional<uint32_t>> find_node_pair(std::string_view a,
+                                                                              std::string_view b) const {
+        return id_index_.find_pair(a, b, inner_);
+    }
     // The slot of an id, or "Node '{}' not found".
     Result<uint32_t> node_index(std::string_view id) const;
     const NodeData* get_node(std::string_view id) const;

@@ -141,8 +141,7 @@ void Reader::take_edge(std::string_view source, std::string_view target, Propert
 // own set of joined pairs (a hub's adjacency list is never walked).
 // Any refusal goes through add_edge itself for the graph's own error.
 void Reader::add_edge_now(std::string_view source, std::string_view target, Properties props) {
-    auto a = graph_.find_node(source);
-    auto b = graph_.find_node(target);
+    auto [a, b] = graph_.find_node_pair(source, target);
     bool fresh = a && b;
     if (fresh && !multi_) fresh = pairs_.insert(slot_pair_key(*a, *b, directed_));
     if (!fresh) {
