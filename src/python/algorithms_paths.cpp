@@ -9,7 +9,10 @@ namespace {
 
 PyRef cost_dict(const std::vector<NodeCost>& costs) {
     PyRef dict = PyRef::steal(PyDict_New());
-    for (const NodeCost& c : costs) check(PyDict_SetItem(dict.get(), py_str(c.id).get(), py_f64(c.cost).get()));
+    for (size_t i = 0; i < costs.size(); ++i) {
+        if (i + kTextLookahead < costs.size()) __builtin_prefetch(costs[i + kTextLookahead].id.data());
+        check(PyDict_SetItem(dict.get(), py_str(costs[i].id).get(), py_f64(costs[i].cost).get()));
+    }
     return dict;
 }
 

@@ -235,13 +235,20 @@ PyRef py_tuple3(PyRef&& a, PyRef&& b, PyRef&& c) {
 
 PyRef py_list_from_strings(const std::vector<std::string_view>& items) {
     ListBuilder list(items.size());
-    for (size_t i = 0; i < items.size(); ++i) list.set(i, py_str(items[i]));
+    for (size_t i = 0; i < items.size(); ++i) {
+        // Ids of a search result lie scattered over the graph's records.
+        if (i + kTextLookahead < items.size()) __builtin_prefetch(items[i + kTextLookahead].data());
+        list.set(i, py_str(items[i]));
+    }
     return list.take();
 }
 
 PyRef py_list_from_string_pairs(const std::vector<std::pair<std::string_view, std::string_view>>& items) {
     ListBuilder list(items.size());
-    for (size_t i = 0; i < items.size(); ++i) list.set(i, py_tuple2(py_str(items[i].first), py_str(items[i].second)));
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i + kTextLookahead < items.size()) __builtin_prefetch(items[i + kTextLookahead].first.data());
+        list.set(i, py_tuple2(py_str(items[i].first), py_str(items[i].second)));
+    }
     return list.take();
 }
 
@@ -253,7 +260,10 @@ PyRef py_list_from_string_lists(const std::vector<std::vector<std::string_view>>
 
 PyRef py_list_from_scored_nodes(const std::vector<std::pair<std::string_view, double>>& items) {
     ListBuilder list(items.size());
-    for (size_t i = 0; i < items.size(); ++i) list.set(i, py_tuple2(py_str(items[i].first), py_f64(items[i].second)));
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i + kTextLookahead < items.size()) __builtin_prefetch(items[i + kTextLookahead].first.data());
+        list.set(i, py_tuple2(py_str(items[i].first), py_f64(items[i].second)));
+    }
     return list.take();
 }
 

@@ -22,7 +22,9 @@ PyRef py_u64(uint64_t v);
 PyRef py_f64(double d);
 PyRef py_none();
 
-// Builders keep their input order exactly.
+// Builders keep their input order exactly. They start reading the text of
+// the item this many places ahead of the one they convert.
+inline constexpr size_t kTextLookahead = 8;
 PyRef py_list_from_strings(const std::vector<std::string_view>& items);
 PyRef py_list_from_string_pairs(const std::vector<std::pair<std::string_view, std::string_view>>& items);
 PyRef py_list_from_string_lists(const std::vector<std::vector<std::string_view>>& items);

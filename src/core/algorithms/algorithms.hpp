@@ -22,6 +22,10 @@ inline void require_live(const GraphInner& s, uint32_t n) {
 }
 // The id of a slot already known to be live, without a second check.
 inline std::string_view id_view(const GraphInner& s, uint32_t n) { return s.nodes[n].data->id; }
+// Search orders jump around the node vector: loops that collect ids start
+// loading the record a few places ahead of the one they read.
+inline constexpr size_t kIdLookahead = 8;
+inline void prefetch_node(const GraphInner& s, uint32_t n) { __builtin_prefetch(&s.nodes[n]); }
 
 // ---- Traversals -------------------------------------------------------
 // Neighbours come from GraphInner::walk_neighbors: outgoing edges newest

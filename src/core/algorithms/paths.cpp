@@ -147,14 +147,19 @@ std::vector<NodeCost> dijkstra_distances(const PropertyGraph& g, uint32_t source
         HopRun hops = hop_counts(g, source, std::nullopt);
         std::vector<NodeCost> out;
         out.reserve(hops.order.size());
-        for (size_t i = 0; i < hops.order.size(); ++i)
+        for (size_t i = 0; i < hops.order.size(); ++i) {
+            if (i + kIdLookahead < hops.order.size()) prefetch_node(g.store(), hops.order[i + kIdLookahead]);
             out.push_back({id_view(g.store(), hops.order[i]), double(hops.hops[i])});
+        }
         return out;
     }
     DijkstraRun run = dijkstra(g, source, target, weight_key);
     std::vector<NodeCost> out;
     out.reserve(run.reached.size());
-    for (uint32_t n : run.reached) out.push_back({id_view(g.store(), n), run.cost[n]});
+    for (size_t i = 0; i < run.reached.size(); ++i) {
+        if (i + kIdLookahead < run.reached.size()) prefetch_node(g.store(), run.reached[i + kIdLookahead]);
+        out.push_back({id_view(g.store(), run.reached[i]), run.cost[run.reached[i]]});
+    }
     return out;
 }
 

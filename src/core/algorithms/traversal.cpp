@@ -11,7 +11,10 @@ namespace {
 std::vector<std::string_view> ids_of(const GraphInner& s, const std::vector<uint32_t>& slots) {
     std::vector<std::string_view> out;
     out.reserve(slots.size());
-    for (uint32_t n : slots) out.push_back(id_view(s, n));
+    for (size_t i = 0; i < slots.size(); ++i) {
+        if (i + kIdLookahead < slots.size()) prefetch_node(s, slots[i + kIdLookahead]);
+        out.push_back(id_view(s, slots[i]));
+    }
     return out;
 }
 
@@ -50,7 +53,10 @@ std::vector<DepthEntry> bfs_with_depth(const PropertyGraph& g, uint32_t source) 
     std::vector<uint32_t> order = bfs_order(g, source, &depths);
     std::vector<DepthEntry> out;
     out.reserve(order.size());
-    for (size_t i = 0; i < order.size(); ++i) out.push_back({id_view(g.store(), order[i]), depths[i]});
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i + kIdLookahead < order.size()) prefetch_node(g.store(), order[i + kIdLookahead]);
+        out.push_back({id_view(g.store(), order[i]), depths[i]});
+    }
     return out;
 }
 
