@@ -93,15 +93,22 @@ if __name__ == "__main__":
         print(json.dumps(RUNNERS[sys.argv[2]](*records())))
         sys.exit(0)
     print(f"graph JSON: {N:,} nodes, {M:,} edges, small property dicts")
+    reads = {}
     for name in RUNNERS:
         out = subprocess.run([sys.executable, __file__, "--child", name], capture_output=True, text=True)
         if out.returncode != 0:
             print(f"  {name:<20} unavailable ({(out.stderr.strip().splitlines() or ['failed'])[-1]})")
             continue
         r = json.loads(out.stdout.strip().splitlines()[-1])
+        reads[name] = r["read"]
         mb = r["bytes"] / 1e6
         line = (f"  {name:<20} {mb:8.1f} MB  write {r['write']:7.3f} s ({mb / r['write']:7.1f} MB/s)"
                 f"  read {r['read']:7.3f} s ({mb / r['read']:7.1f} MB/s)")
         if "pickle_roundtrip" in r:
             line += f"  pickle round trip {r['pickle_roundtrip']:.3f} s"
         print(line)
+    if "vesk_graph" in reads:
+        for name, t in reads.items():
+            if name != "vesk_graph":
+                print(f"  read vs {name:<20} x{t / reads['vesk_graph']:.2f} (peer / vesk_graph; vesk_graph builds the"
+                      f" whole graph, the parsers only dicts and lists)")
