@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -34,14 +35,52 @@ struct NodeSlot {
     uint32_t next[2] = {END, END};
 };
 
+// The record of an edge slot, used like std::optional<EdgeData>. It keeps
+// no flag of its own: a slot is live while its source is not END (insert
+// sets the endpoints before the record; removal takes the record, then
+// clears them), so an edge costs its links, endpoints and one pointer.
+class EdgeRecord {
+public:
+    bool has_value() const;
+    explicit operator bool() const { return has_value(); }
+    const EdgeData& operator*() const { return value_; }
+    EdgeData& operator*() { return value_; }
+    const EdgeData* operator->() const { return &value_; }
+    EdgeData* operator->() { return &value_; }
+    const EdgeData& value() const {
+        if (!has_value()) internal_failure("edge record of a vacant slot");
+        return value_;
+    }
+    EdgeData& emplace(EdgeData data) {
+        value_ = std::move(data);
+        return value_;
+    }
+    void reset() { value_ = EdgeData{}; }
+    // Takes the record out, as moving from an optional would.
+    operator std::optional<EdgeData>() && {
+        if (!has_value()) return std::nullopt;
+        return std::optional<EdgeData>(std::move(value_));
+    }
+    operator std::optional<EdgeData>() const& {
+        if (!has_value()) return std::nullopt;
+        return value_;
+    }
+
+private:
+    EdgeData value_;
+};
+
 // Live: next = (next edge in the source's outgoing list, next edge in the
 // target's incoming list), node = (source, target). Vacant: next[0] is the
 // next vacant slot, everything else END.
 struct EdgeSlot {
-    std::optional<EdgeData> data;
+    EdgeRecord data;  // first member: the record finds its slot's endpoints
     uint32_t next[2] = {END, END};
     uint32_t node[2] = {END, END};
 };
+static_assert(std::is_standard_layout_v<EdgeSlot>, "EdgeRecord reads its slot through its own address");
+
+inline bool EdgeRecord::has_value() const { return reinterpret_cast<const EdgeSlot*>(this)->node[0] != END; }
 
 enum class GraphKind : uint8_t { Directed, Undirected };
 
