@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "../core/hash.hpp"  // mix64
 #include "args.hpp"
 #include "errors.hpp"
 
@@ -233,6 +234,47 @@ PyRef py_tuple3(PyRef&& a, PyRef&& b, PyRef&& c) {
     return t;
 }
 
+namespace {
+
+// Recently made str objects of one result. Ids recur in pair and event
+// lists (a node's exit soon after its enter, a hub in many edges), and the
+// texts come as views into the graph's records, so equal ids share one
+// address: a text is known by its address and size. A small direct-mapped
+// table that stays in cache; a collision just replaces the older entry.
+class StrCache {
+public:
+    // Sized for a result of n items, at most kMaxSlots.
+    explicit StrCache(size_t n) {
+        size_t slots = 16;
+        while (slots < n && slots < kMaxSlots) slots *= 2;
+        slots_.resize(slots);
+    }
+    StrCache(const StrCache&) = delete;
+    StrCache& operator=(const StrCache&) = delete;
+    ~StrCache() {
+        for (const Entry& e : slots_) Py_XDECREF(e.obj);
+    }
+    PyRef get(std::string_view s) {
+        Entry& e = slots_[mix64(uint64_t(reinterpret_cast<uintptr_t>(s.data())) ^ s.size()) & (slots_.size() - 1)];
+        if (e.obj && e.data == s.data() && e.size == s.size()) return PyRef::borrow(e.obj);
+        PyRef made = py_str(s);
+        Py_XDECREF(e.obj);
+        e = {s.data(), s.size(), PyRef::borrow(made.get()).release()};
+        return made;
+    }
+
+private:
+    static constexpr size_t kMaxSlots = 4096;
+    struct Entry {
+        const char* data = nullptr;
+        size_t size = 0;
+        PyObject* obj = nullptr;
+    };
+    std::vector<Entry> slots_;
+};
+
+}  // namespace
+
 PyRef py_list_from_strings(const std::vector<std::string_view>& items) {
     ListBuilder list(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
@@ -245,9 +287,10 @@ PyRef py_list_from_strings(const std::vector<std::string_view>& items) {
 
 PyRef py_list_from_string_pairs(const std::vector<std::pair<std::string_view, std::string_view>>& items) {
     ListBuilder list(items.size());
+    StrCache strs(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         if (i + kTextLookahead < items.size()) __builtin_prefetch(items[i + kTextLookahead].first.data());
-        list.set(i, py_tuple2(py_str(items[i].first), py_str(items[i].second)));
+        list.set(i, py_tuple2(strs.get(items[i].first), strs.get(items[i].second)));
     }
     return list.take();
 }
@@ -269,8 +312,9 @@ PyRef py_list_from_scored_nodes(const std::vector<std::pair<std::string_view, do
 
 PyRef py_list_from_edge_entries(std::vector<EdgeEntry>&& items) {
     ListBuilder list(items.size());
+    StrCache strs(items.size());
     for (size_t i = 0; i < items.size(); ++i)
-        list.set(i, py_tuple3(py_str(items[i].source), py_str(items[i].target), std::move(items[i].properties)));
+        list.set(i, py_tuple3(strs.get(items[i].source), strs.get(items[i].target), std::move(items[i].properties)));
     return list.take();
 }
 
