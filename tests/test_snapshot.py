@@ -91,3 +91,18 @@ def test_copies_do_not_share_a_stale_snapshot():
     g.add_edge("n11", "n3")
     assert answers(copy) == before
     assert answers(g) != before
+
+
+@pytest.mark.parametrize("directed", [True, False])
+def test_unit_weights_without_a_key_match_the_weighted_searches(directed):
+    # A key no edge holds weighs every edge 1.0 through the weighted
+    # searches; without a key the hop-count shortcut must agree exactly.
+    for seed in range(6):
+        g = build(directed, seed)
+        g.add_edge("n2", "n2")
+        g.remove_node("n4")
+        for s in ("n0", "n2", "n9"):
+            assert A.shortest_paths(g, s) == A.shortest_paths(g, s, weight_key="absent")
+            assert A.bellman_ford_paths(g, s) == A.bellman_ford_paths(g, s, "absent")
+            for t in ("n1", "n2", "n5", "n11"):
+                assert A.shortest_path_length(g, s, t) == A.shortest_path_length(g, s, t, "absent")

@@ -247,20 +247,16 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
     return std::optional<WeightedPath>(std::move(out));
 }
 
-Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_t source,
-                                                 std::optional<std::string_view> weight_key) {
-    const GraphInner& s = g.store();
-    require_live(s, source);
-    constexpr double kInf = std::numeric_limits<double>::infinity();
-    std::vector<double> dist(s.nodes.size(), kInf);
-    dist[source] = 0.0;
+namespace {
 
+// The relaxation passes and the check pass, edges in slot order.
+Result<bool> relax_all(const PropertyGraph& g, std::vector<double>& dist, std::string_view key) {
+    const GraphInner& s = g.store();
+    constexpr double kInf = std::numeric_limits<double>::infinity();
     // Passes revisit every edge: the live edges and their weights come as
     // flat arrays in slot order, read once per graph state and key.
     const EdgeArrays& edges = live_edges(g);
-    EdgeWeights table;
-    if (weight_key) table = live_edge_weights(g, *weight_key);
-    auto weight = [&](size_t i) { return weight_key ? table[i] : 1.0; };
+    const EdgeWeights weight = live_edge_weights(g, key);
     const size_t m = edges.edge.size();
 
     // From an unreached source (+inf) no finite weight lowers anything, so
@@ -272,7 +268,7 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
             for (size_t i = 0; i < m; ++i) {
                 const double du = dist[edges.source[i]];
                 if (du == kInf) continue;
-                const double d = weight(i) + du;
+                const double d = weight[i] + du;
                 if (d < dist[edges.target[i]]) {
                     dist[edges.target[i]] = d;
                     changed = true;
@@ -284,7 +280,39 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
     for (size_t i = 0; i < m; ++i) {
         const double du = dist[edges.source[i]];
         if (du == kInf) continue;
-        if (weight(i) + du < dist[edges.target[i]]) return errors::negative_cycle();
+        if (weight[i] + du < dist[edges.target[i]]) return errors::negative_cycle();
+    }
+    return true;
+}
+
+}  // namespace
+
+Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_t source,
+                                                 std::optional<std::string_view> weight_key) {
+    const GraphInner& s = g.store();
+    require_live(s, source);
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    std::vector<double> dist(s.nodes.size(), kInf);
+    dist[source] = 0.0;
+
+    if (!weight_key) {
+        // Every edge weighs 1.0: the passes end with exact hop counts along
+        // stored directions and no cycle is negative, so one breadth-first
+        // pass over the outgoing lists (stored direction on both kinds)
+        // gives the same distances.
+        const AdjacencyList& out = adjacency(g, Walk::Out);
+        std::vector<uint32_t> queue{source};
+        for (size_t head = 0; head < queue.size(); ++head) {
+            const uint32_t n = queue[head];
+            for (size_t i = out.begin(n), end = out.end(n); i < end; ++i) {
+                const uint32_t m = out.node[i];
+                if (dist[m] != kInf) continue;
+                dist[m] = dist[n] + 1.0;
+                queue.push_back(m);
+            }
+        }
+    } else if (Result<bool> relaxed = relax_all(g, dist, *weight_key); !relaxed) {
+        return relaxed.failure();
     }
 
     std::vector<NodeCost> out;
@@ -296,5 +324,6 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
     }
     return out;
 }
+
 
 }  // namespace vg
