@@ -1,0 +1,79 @@
+// Structural diff of two graphs: nodes matched by id, edges by their stored
+// (source id, target id) pair.
+//
+// Every list follows slot order (added entries the new graph's, the others
+// the old graph's) instead of hash-set order, so a diff reads the same in
+// every run.
+#include "common.hpp"
+#include "knowledge.hpp"
+
+namespace vg {
+
+bool properties_equal(const Properties& a, const Properties& b) {
+    if (a.size() != b.size()) return false;
+    for (const auto& [name, value] : a) {
+        const Value* other = b.find(name);
+        if (!other || !(*other == value)) return false;
+    }
+    return true;
+}
+
+namespace {
+
+// For each slot of `from`, the slot of the same id in `to`, or END.
+std::vector<uint32_t> slot_map(const PropertyGraph& from, const PropertyGraph& to) {
+    const GraphInner& s = from.inner;
+    std::vector<uint32_t> map(s.nodes.size(), END);
+    for (uint32_t n = 0; n < s.nodes.size(); ++n)
+        if (s.nodes[n].weight)
+            if (auto m = to.find_node(s.nodes[n].weight->id)) map[n] = *m;
+    return map;
+}
+
+// Stored pairs of `g`'s live edges, as slot pairs of `g`.
+kn::PairSet edge_keys(const GraphInner& s) {
+    kn::PairSet keys(s.edge_count);
+    for (const EdgeSlot& e : s.edges)
+        if (e.weight) keys.emplace(kn::slot_pair(e.node[0], e.node[1]), {});
+    return keys;
+}
+
+// Edge keys of `from` that `to` lacks, each once, in `from`'s slot order.
+std::vector<IdPair> missing_edges(const GraphInner& from, const std::vector<uint32_t>& map, const kn::PairSet& to_keys) {
+    std::vector<IdPair> out;
+    kn::PairSet reported;
+    for (const EdgeSlot& e : from.edges) {
+        if (!e.weight) continue;
+        uint32_t s = map[e.node[0]], t = map[e.node[1]];
+        if (s != END && t != END && to_keys.contains(kn::slot_pair(s, t))) continue;
+        if (reported.emplace(kn::slot_pair(e.node[0], e.node[1]), {}).second)
+            out.emplace_back(from.id_of(e.node[0]), from.id_of(e.node[1]));
+    }
+    return out;
+}
+
+}  // namespace
+
+GraphDiff diff_graphs(const PropertyGraph& old_graph, const PropertyGraph& new_graph) {
+    const GraphInner& os = old_graph.inner;
+    const GraphInner& ns = new_graph.inner;
+    std::vector<uint32_t> old_to_new = slot_map(old_graph, new_graph);
+    std::vector<uint32_t> new_to_old = slot_map(new_graph, old_graph);
+    GraphDiff d;
+    for (uint32_t n = 0; n < ns.nodes.size(); ++n)
+        if (ns.nodes[n].weight && new_to_old[n] == END) d.added_nodes.push_back(ns.nodes[n].weight->id);
+    for (uint32_t n = 0; n < os.nodes.size(); ++n) {
+        const auto& node = os.nodes[n].weight;
+        if (!node) continue;
+        if (old_to_new[n] == END) d.removed_nodes.push_back(node->id);
+        else if (!properties_equal(node->properties, ns.nodes[old_to_new[n]].weight->properties))
+            d.changed_node_properties.push_back(node->id);
+    }
+    kn::PairSet old_keys = edge_keys(os);
+    kn::PairSet new_keys = edge_keys(ns);
+    d.added_edges = missing_edges(ns, new_to_old, old_keys);
+    d.removed_edges = missing_edges(os, old_to_new, new_keys);
+    return d;
+}
+
+}  // namespace vg

@@ -1,0 +1,83 @@
+// Merge of two graphs under a conflict policy.
+//
+// Node order of the result: the ids of `base` in its slot order, then the
+// ids only `other` has in its slot order (fixed, rather than the iteration
+// order of a hash set, so that a merge comes out the same in every run).
+#include "common.hpp"
+#include "knowledge.hpp"
+
+namespace vg {
+
+MergePolicy merge_policy(std::string_view name) {
+    if (name == "keep_first") return MergePolicy::KeepFirst;
+    if (name == "merge") return MergePolicy::Merge;
+    return MergePolicy::KeepLatest;
+}
+
+Properties merge_node_properties(const Properties& base, const Properties& other, MergePolicy policy) {
+    switch (policy) {
+        case MergePolicy::KeepFirst: return base;
+        case MergePolicy::Merge: {
+            Properties out = base;
+            // One level only: a value under a shared name is replaced whole.
+            for (const auto& [name, value] : other) out.insert_or_assign(name, value);
+            return out;
+        }
+        case MergePolicy::KeepLatest: break;
+    }
+    return other;
+}
+
+PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other, MergePolicy policy) {
+    const GraphInner& bs = base.inner;
+    const GraphInner& os = other.inner;
+    PropertyGraph out(base.directed, false, std::string());
+
+    // Slot maps: base -> result, other -> result, base -> other.
+    std::vector<uint32_t> b2r(bs.nodes.size(), END), o2r(os.nodes.size(), END), b2o(bs.nodes.size(), END);
+    for (uint32_t n = 0; n < bs.nodes.size(); ++n) {
+        const auto& node = bs.nodes[n].weight;
+        if (!node) continue;
+        const NodeData* twin = other.get_node(node->id);
+        Properties props = twin ? merge_node_properties(node->properties, twin->properties, policy) : node->properties;
+        b2r[n] = kn::add_fresh_node(out, node->id, std::move(props));
+        if (twin) {
+            b2o[n] = *other.find_node(node->id);
+            o2r[b2o[n]] = b2r[n];
+        }
+    }
+    for (uint32_t n = 0; n < os.nodes.size(); ++n) {
+        const auto& node = os.nodes[n].weight;
+        if (node && o2r[n] == END) o2r[n] = kn::add_fresh_node(out, node->id, node->properties);
+    }
+
+    // The latest edge of `other` for each stored (source, target) pair.
+    kn::PairTable<uint32_t> other_pairs(os.edge_count);
+    for (uint32_t e = 0; e < os.edges.size(); ++e)
+        if (os.edges[e].weight) *other_pairs.emplace(kn::slot_pair(os.edges[e].node[0], os.edges[e].node[1]), e).first = e;
+
+    // The result allows no parallel edges: of several edges joining one pair
+    // (either orientation when undirected) only the first is added.
+    const bool directed = out.directed;
+    kn::PairSet joined(bs.edge_count + os.edge_count);
+    for (const EdgeSlot& e : bs.edges) {
+        if (!e.weight) continue;
+        uint32_t s = b2r[e.node[0]], t = b2r[e.node[1]];
+        if (!joined.emplace(kn::joined_key(directed, s, t), {}).second) continue;
+        const uint32_t* twin = nullptr;
+        uint32_t os_ = b2o[e.node[0]], ot = b2o[e.node[1]];
+        if (os_ != END && ot != END) twin = other_pairs.find(kn::slot_pair(os_, ot));
+        Properties props = twin ? merge_node_properties(e.weight->properties, os.edges[*twin].weight->properties, policy)
+                                : e.weight->properties;
+        kn::add_unjoined_edge(out, s, t, std::move(props));
+    }
+    for (const EdgeSlot& e : os.edges) {
+        if (!e.weight) continue;
+        uint32_t s = o2r[e.node[0]], t = o2r[e.node[1]];
+        if (joined.emplace(kn::joined_key(directed, s, t), {}).second)
+            kn::add_unjoined_edge(out, s, t, e.weight->properties);
+    }
+    return out;
+}
+
+}  // namespace vg

@@ -1,0 +1,74 @@
+// Python-facing triples in and out.
+#include <unordered_map>
+
+#include "../core/knowledge/knowledge.hpp"
+#include "convert.hpp"
+#include "knowledge_bodies.hpp"
+#include "pygraph.hpp"
+
+namespace vg::py::kn {
+
+namespace {
+
+// The triples argument, whole, before anything is built. Each view points
+// into a str held by a tuple in `owners`; tuples cannot drop their items.
+struct TripleList {
+    std::vector<PyRef> owners;
+    std::vector<Triple> triples;
+};
+
+TripleList to_triples(PyObject* obj) {
+    if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
+    if (!PySequence_Check(obj)) {
+        // Registered virtual subclasses of Sequence count too.
+        PyRef abc = PyRef::steal(PyImport_ImportModule("collections.abc"));
+        PyRef seq = PyRef::steal(PyObject_GetAttrString(abc.get(), "Sequence"));
+        if (check(PyObject_IsInstance(obj, seq.get())) == 0) raise_not_instance(obj, "Sequence");
+    }
+    TripleList out;
+    if (PyList_Check(obj) || PyTuple_Check(obj)) {
+        size_t n = size_t(PyObject_Size(obj));
+        out.owners.reserve(n);
+        out.triples.reserve(n);
+    }
+    PyRef it = PyRef::steal(PyObject_GetIter(obj));
+    while (PyObject* raw = PyIter_Next(it.get())) {
+        PyRef item = PyRef::steal(raw);
+        if (!PyTuple_Check(item.get())) raise_not_instance(item.get(), "tuple");
+        Py_ssize_t len = PyTuple_Size(item.get());
+        if (len != 3)
+            raise(PyExc_ValueError, "expected tuple of length 3, but got tuple of length " + std::to_string(len));
+        PyObject* t = item.get();
+        out.triples.push_back({to_str(PyTuple_GetItem(t, 0)), to_str(PyTuple_GetItem(t, 1)), to_str(PyTuple_GetItem(t, 2))});
+        out.owners.push_back(std::move(item));
+    }
+    if (PyErr_Occurred()) throw_error_set();
+    return out;
+}
+
+}  // namespace
+
+PyRef from_triples_fn(PyObject*, const Args& a) {
+    TripleList triples = noted("triples", [&] { return to_triples(a[0]); });
+    bool directed = a.has(1) ? noted("directed", [&] { return to_bool(a[1]); }) : true;
+    return wrap_graph(vg::from_triples(triples.triples, directed));
+}
+
+PyRef project_triples_fn(PyObject*, const Args& a) {
+    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    std::vector<Triple> triples = vg::project_triples(g.graph());
+    // Ids and labels repeat across triples: each distinct text becomes one
+    // str object, shared by every tuple that names it.
+    std::unordered_map<std::string_view, PyRef, KeyedHash> texts;
+    auto text = [&](std::string_view s) {
+        auto [it, fresh] = texts.try_emplace(s);
+        if (fresh) it->second = py_str(s);
+        return PyRef::borrow(it->second.get());
+    };
+    ListBuilder list(triples.size());
+    for (size_t i = 0; i < triples.size(); ++i)
+        list.set(i, py_tuple3(text(triples[i].subject), text(triples[i].predicate), text(triples[i].object)));
+    return list.take();
+}
+
+}  // namespace vg::py::kn
