@@ -56,18 +56,30 @@ PyRef from_triples_fn(PyObject*, const Args& a) {
 
 PyRef project_triples_fn(PyObject*, const Args& a) {
     SharedBorrow g = borrow_graph_arg(a[0], "graph");
-    std::vector<Triple> triples = vg::project_triples(g.graph());
-    // Ids and labels repeat across triples: each distinct text becomes one
-    // str object, shared by every tuple that names it.
-    std::unordered_map<std::string_view, PyRef, KeyedHash> texts;
-    auto text = [&](std::string_view s) {
-        auto [it, fresh] = texts.try_emplace(s);
-        if (fresh) it->second = py_str(s);
-        return PyRef::borrow(it->second.get());
+    const GraphInner& store = g->inner;
+    std::vector<SlotTriple> triples = vg::project_triples(g.graph());
+    // Ids and labels repeat across triples: each node's id and each distinct
+    // label becomes one str object, shared by every tuple that names it.
+    std::vector<PyRef> ids(store.nodes.size());
+    auto id = [&](uint32_t n) {
+        if (!ids[n]) ids[n] = py_str(store.id_of(n));
+        return PyRef::borrow(ids[n].get());
+    };
+    std::unordered_map<std::string_view, PyRef, KeyedHash> labels;
+    std::string_view last_label;
+    PyObject* last = nullptr;
+    auto label = [&](std::string_view s) {
+        if (!last || s != last_label) {
+            auto [it, fresh] = labels.try_emplace(s);
+            if (fresh) it->second = py_str(s);
+            last_label = s;
+            last = it->second.get();
+        }
+        return PyRef::borrow(last);
     };
     ListBuilder list(triples.size());
     for (size_t i = 0; i < triples.size(); ++i)
-        list.set(i, py_tuple3(text(triples[i].subject), text(triples[i].predicate), text(triples[i].object)));
+        list.set(i, py_tuple3(id(triples[i].subject), label(triples[i].predicate), id(triples[i].object)));
     return list.take();
 }
 

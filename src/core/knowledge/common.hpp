@@ -129,6 +129,33 @@ V* PairTable<V>::find(uint64_t key) {
     return nullptr;
 }
 
+// Open-addressing map from id text to a slot number, for lookups that
+// repeat many times within one call. The texts are views the caller keeps
+// alive; keyed hashing, since the ids are user data.
+class IdTable {
+public:
+    explicit IdTable(size_t expected = 0) { reserve(expected); }
+    // The value under `id`, inserted as END when absent; second = inserted.
+    std::pair<uint32_t*, bool> emplace(std::string_view id);
+    // The value under `id`, or END.
+    uint32_t find(std::string_view id) const;
+    // A table of the live node ids of `g`, each with its slot.
+    static IdTable of_nodes(const PropertyGraph& g);
+
+private:
+    struct Entry {
+        uint64_t hash = 0;
+        std::string_view id;
+        uint32_t value = END;
+        bool used = false;
+    };
+    void reserve(size_t n);
+
+    KeyedHash hasher_;
+    std::vector<Entry> entries_;
+    size_t size_ = 0;
+};
+
 // Adds a copy of node `id` to `g`; ids the operations copy are unique.
 uint32_t add_fresh_node(PropertyGraph& g, std::string_view id, Properties props);
 // The slot of `id` in `g`, adding it without properties when absent.

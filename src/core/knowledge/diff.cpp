@@ -20,16 +20,6 @@ bool properties_equal(const Properties& a, const Properties& b) {
 
 namespace {
 
-// For each slot of `from`, the slot of the same id in `to`, or END.
-std::vector<uint32_t> slot_map(const PropertyGraph& from, const PropertyGraph& to) {
-    const GraphInner& s = from.inner;
-    std::vector<uint32_t> map(s.nodes.size(), END);
-    for (uint32_t n = 0; n < s.nodes.size(); ++n)
-        if (s.nodes[n].weight)
-            if (auto m = to.find_node(s.nodes[n].weight->id)) map[n] = *m;
-    return map;
-}
-
 // Stored pairs of `g`'s live edges, as slot pairs of `g`.
 kn::PairSet edge_keys(const GraphInner& s) {
     kn::PairSet keys(s.edge_count);
@@ -57,8 +47,17 @@ std::vector<IdPair> missing_edges(const GraphInner& from, const std::vector<uint
 GraphDiff diff_graphs(const PropertyGraph& old_graph, const PropertyGraph& new_graph) {
     const GraphInner& os = old_graph.inner;
     const GraphInner& ns = new_graph.inner;
-    std::vector<uint32_t> old_to_new = slot_map(old_graph, new_graph);
-    std::vector<uint32_t> new_to_old = slot_map(new_graph, old_graph);
+    // Slot maps both ways from one table of the new graph's ids.
+    std::vector<uint32_t> old_to_new(os.nodes.size(), END), new_to_old(ns.nodes.size(), END);
+    {
+        kn::IdTable new_ids = kn::IdTable::of_nodes(new_graph);
+        for (uint32_t n = 0; n < os.nodes.size(); ++n) {
+            if (!os.nodes[n].weight) continue;
+            uint32_t m = new_ids.find(os.nodes[n].weight->id);
+            old_to_new[n] = m;
+            if (m != END) new_to_old[m] = n;
+        }
+    }
     GraphDiff d;
     for (uint32_t n = 0; n < ns.nodes.size(); ++n)
         if (ns.nodes[n].weight && new_to_old[n] == END) d.added_nodes.push_back(ns.nodes[n].weight->id);

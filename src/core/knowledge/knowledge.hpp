@@ -41,9 +41,14 @@ struct Triple {
 // One node per distinct subject or object (first appearance order) and one
 // edge per triple whose pair no earlier triple joined.
 PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed);
-// (stored source, label, stored target) of every live edge in slot order;
-// the label defaults to "relatedTo".
-std::vector<Triple> project_triples(const PropertyGraph& g);
+// (stored source slot, label, stored target slot) of every live edge in
+// slot order; the label defaults to "relatedTo".
+struct SlotTriple {
+    uint32_t subject;
+    std::string_view predicate;
+    uint32_t object;
+};
+std::vector<SlotTriple> project_triples(const PropertyGraph& g);
 
 // ---- Diff ---------------------------------------------------------------
 using IdPair = std::pair<std::string_view, std::string_view>;

@@ -35,15 +35,17 @@ PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other
 
     // Slot maps: base -> result, other -> result, base -> other.
     std::vector<uint32_t> b2r(bs.nodes.size(), END), o2r(os.nodes.size(), END), b2o(bs.nodes.size(), END);
+    const kn::IdTable other_ids = kn::IdTable::of_nodes(other);
     for (uint32_t n = 0; n < bs.nodes.size(); ++n) {
         const auto& node = bs.nodes[n].weight;
         if (!node) continue;
-        const NodeData* twin = other.get_node(node->id);
-        Properties props = twin ? merge_node_properties(node->properties, twin->properties, policy) : node->properties;
+        uint32_t m = other_ids.find(node->id);
+        Properties props = m == END ? node->properties
+                                    : merge_node_properties(node->properties, os.nodes[m].weight->properties, policy);
         b2r[n] = kn::add_fresh_node(out, node->id, std::move(props));
-        if (twin) {
-            b2o[n] = *other.find_node(node->id);
-            o2r[b2o[n]] = b2r[n];
+        if (m != END) {
+            b2o[n] = m;
+            o2r[m] = b2r[n];
         }
     }
     for (uint32_t n = 0; n < os.nodes.size(); ++n) {
