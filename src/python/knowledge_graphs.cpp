@@ -1,25 +1,25 @@
 // Python-facing merge, diff and densification.
 #include "../core/knowledge/knowledge.hpp"
 #include "convert.hpp"
-#include "knowledge_bodies.hpp"
+#include "knowledge_families.hpp"
 #include "pygraph.hpp"
 
-namespace vg::py::kn {
+namespace vg::py::kg {
 
-PyRef merge_graphs_fn(PyObject*, const Args& a) {
+namespace {
+
+PyRef merge_graphs_body(PyObject*, const Args& a) {
     SharedBorrow base = borrow_graph_arg(a[0], "base");
     SharedBorrow other = borrow_graph_arg(a[1], "other");
     std::string_view conflict = a.has(2) ? str_param(a, 2) : std::string_view("keep_latest");
     return wrap_graph(vg::merge_graphs(base.graph(), other.graph(), merge_policy(conflict)));
 }
 
-namespace {
 void set_item(PyObject* dict, const char* key, PyRef&& value) {
     check(PyDict_SetItemString(dict, key, value.get()));
 }
-}  // namespace
 
-PyRef diff_graphs_fn(PyObject*, const Args& a) {
+PyRef diff_graphs_body(PyObject*, const Args& a) {
     SharedBorrow old_graph = borrow_graph_arg(a[0], "old");
     SharedBorrow new_graph = borrow_graph_arg(a[1], "new");
     GraphDiff d = vg::diff_graphs(old_graph.graph(), new_graph.graph());
@@ -32,15 +32,33 @@ PyRef diff_graphs_fn(PyObject*, const Args& a) {
     return dict;
 }
 
-namespace {
-PyRef densify_common(const Args& a) {
+PyRef densify_body(PyObject*, const Args& a) {
     SharedBorrow g = borrow_graph_arg(a[0], "graph");
     std::string_view predicate = str_param(a, 1);
     return wrap_graph(transitive_densify(g.graph(), predicate));
 }
+
+PyMethodDef g_table[] = {
+    VG_FUNCTION("merge_graphs(base, other, conflict=\"keep_latest\")\n--\n\n"
+                "Merge two graphs with a configurable conflict strategy.\n\n"
+                "Strategies: \"keep_first\", \"keep_latest\" (default), \"merge\".",
+                merge_graphs_body),
+    VG_FUNCTION("diff_graphs(old, new)\n--\n\n"
+                "Diff two graphs. Returns a dict with keys:\n"
+                "added_nodes, removed_nodes, added_edges, removed_edges, changed_node_properties.",
+                diff_graphs_body),
+    // Both run the same densification; only the argument's name differs.
+    VG_FUNCTION("infer_types(graph, predicate_iri)\n--\n\n"
+                "Infer transitive types via a specific predicate (e.g., \"subClassOf\").",
+                densify_body),
+    VG_FUNCTION("densify(graph, predicate)\n--\n\n"
+                "Add transitive closure edges for a specific relationship type.\n\n"
+                "If A->B and B->C both have the given predicate, add A->C.",
+                densify_body),
+};
+
 }  // namespace
 
-PyRef infer_types_fn(PyObject*, const Args& a) { return densify_common(a); }
-PyRef densify_fn(PyObject*, const Args& a) { return densify_common(a); }
+Family graphs_family() { return g_table; }
 
-}  // namespace vg::py::kn
+}  // namespace vg::py::kg

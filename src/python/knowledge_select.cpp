@@ -1,10 +1,10 @@
 // Python-facing selections: subgraphs by node property, and degree queries.
 #include "../core/knowledge/knowledge.hpp"
 #include "convert.hpp"
-#include "knowledge_bodies.hpp"
+#include "knowledge_families.hpp"
 #include "pygraph.hpp"
 
-namespace vg::py::kn {
+namespace vg::py::kg {
 
 namespace {
 
@@ -58,33 +58,31 @@ PyRef subgraph_of(const PropertyGraph& g, const std::vector<std::string_view>& i
     return wrap_graph(induced_subgraph(g, ids));
 }
 
-}  // namespace
-
-PyRef extract_subgraph_by_property_fn(PyObject*, const Args& a) {
+PyRef extract_subgraph_by_property_body(PyObject*, const Args& a) {
     SharedBorrow g = borrow_graph_arg(a[0], "graph");
     std::string_view key = str_param(a, 1);
     Value probe = probe_value(a[2]);
     return subgraph_of(g.graph(), nodes_matching(g.graph(), key, probe));
 }
 
-PyRef extract_subgraph_by_types_fn(PyObject*, const Args& a) {
+PyRef extract_subgraph_by_types_body(PyObject*, const Args& a) {
     SharedBorrow g = borrow_graph_arg(a[0], "graph");
     StrVec types = noted("types", [&] { return to_str_vec(a[1]); });
     return subgraph_of(g.graph(), nodes_of_types(g.graph(), types.views));
 }
 
-PyRef find_orphan_nodes_fn(PyObject*, const Args& a) {
+PyRef find_orphan_nodes_body(PyObject*, const Args& a) {
     SharedBorrow g = borrow_graph_arg(a[0], "graph");
     return py_list_from_strings(orphan_nodes(g.graph()));
 }
 
-PyRef find_hub_nodes_fn(PyObject*, const Args& a) {
+PyRef find_hub_nodes_body(PyObject*, const Args& a) {
     SharedBorrow g = borrow_graph_arg(a[0], "graph");
     uint64_t threshold = noted("threshold", [&] { return to_u64(a[1]); });
     return py_list_from_strings(hub_nodes(g.graph(), threshold));
 }
 
-PyRef degree_distribution_fn(PyObject*, const Args& a) {
+PyRef degree_distribution_body(PyObject*, const Args& a) {
     SharedBorrow g = borrow_graph_arg(a[0], "graph");
     PyRef dict = PyRef::steal(PyDict_New());
     for (auto [degree, count] : degree_histogram(g.graph()))
@@ -92,4 +90,21 @@ PyRef degree_distribution_fn(PyObject*, const Args& a) {
     return dict;
 }
 
-}  // namespace vg::py::kn
+PyMethodDef g_table[] = {
+    VG_FUNCTION("extract_subgraph_by_property(graph, key, value)\n--\n\n"
+                "Extract subgraph by filtering nodes on a property value.",
+                extract_subgraph_by_property_body),
+    VG_FUNCTION("extract_subgraph_by_types(graph, types)\n--\n\n"
+                "Extract subgraph containing nodes whose \"type\" property matches any value in the list.",
+                extract_subgraph_by_types_body),
+    VG_FUNCTION("find_orphan_nodes(graph)\n--\n\nFind orphan nodes (degree 0).", find_orphan_nodes_body),
+    VG_FUNCTION("find_hub_nodes(graph, threshold)\n--\n\nFind hub nodes (degree > threshold).", find_hub_nodes_body),
+    VG_FUNCTION("degree_distribution(graph)\n--\n\nDegree distribution: returns dict of {degree: count}.",
+                degree_distribution_body),
+};
+
+}  // namespace
+
+Family select_family() { return g_table; }
+
+}  // namespace vg::py::kg

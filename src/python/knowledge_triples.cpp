@@ -3,10 +3,10 @@
 
 #include "../core/knowledge/knowledge.hpp"
 #include "convert.hpp"
-#include "knowledge_bodies.hpp"
+#include "knowledge_families.hpp"
 #include "pygraph.hpp"
 
-namespace vg::py::kn {
+namespace vg::py::kg {
 
 namespace {
 
@@ -46,17 +46,15 @@ TripleList to_triples(PyObject* obj) {
     return out;
 }
 
-}  // namespace
-
-PyRef from_triples_fn(PyObject*, const Args& a) {
+PyRef from_triples_body(PyObject*, const Args& a) {
     TripleList triples = noted("triples", [&] { return to_triples(a[0]); });
     bool directed = a.has(1) ? noted("directed", [&] { return to_bool(a[1]); }) : true;
     return wrap_graph(vg::from_triples(triples.triples, directed));
 }
 
-PyRef project_triples_fn(PyObject*, const Args& a) {
+PyRef project_triples_body(PyObject*, const Args& a) {
     SharedBorrow g = borrow_graph_arg(a[0], "graph");
-    const GraphInner& store = g->inner;
+    const GraphInner& store = g->store();
     std::vector<SlotTriple> triples = vg::project_triples(g.graph());
     // Ids and labels repeat across triples: each node's id and each distinct
     // label becomes one str object, shared by every tuple that names it.
@@ -83,4 +81,15 @@ PyRef project_triples_fn(PyObject*, const Args& a) {
     return list.take();
 }
 
-}  // namespace vg::py::kn
+PyMethodDef g_table[] = {
+    VG_FUNCTION("project_triples(graph)\n--\n\nProject graph edges as (subject, predicate, object) triples.",
+                project_triples_body),
+    VG_FUNCTION("from_triples(triples, directed=True)\n--\n\nBuild a graph from (subject, predicate, object) triples.",
+                from_triples_body),
+};
+
+}  // namespace
+
+Family triples_family() { return g_table; }
+
+}  // namespace vg::py::kg

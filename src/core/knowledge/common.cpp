@@ -1,57 +1,46 @@
 #include "common.hpp"
 
-
 namespace vg::kn {
 
-uint64_t fresh_table_seed() {
-    KeyedHash h;  // draws from the process's random base keys
-    return h.k0 ^ (h.k1 << 1);
+Properties predicate_properties(std::string_view label) {
+    Properties p;
+    p.reserve(2);
+    p.insert_or_assign("predicate", Value::string(std::string(label)));
+    p.insert_or_assign("type", Value::string(std::string(label)));
+    return p;
 }
 
-void IdTable::reserve(size_t n) {
-    size_t want = 16;
-    while (want < 2 * n) want *= 2;
-    if (want <= entries_.size()) return;
-    std::vector<Entry> old(want);
-    old.swap(entries_);
-    const size_t mask = entries_.size() - 1;
-    for (const Entry& e : old) {
-        if (!e.used) continue;
-        size_t s = e.hash & mask;
-        while (entries_[s].used) s = (s + 1) & mask;
-        entries_[s] = e;
-    }
+std::pair<uint32_t*, bool> U64Map::emplace(uint64_t key, uint32_t value) {
+    auto [e, fresh] = table_.insert(table_.traits().key(key), Entry{key, value}, [key](const Entry& x) { return x.key == key; });
+    return {&e->value, fresh};
 }
 
-std::pair<uint32_t*, bool> IdTable::emplace(std::string_view id) {
-    if (2 * (size_ + 1) > entries_.size()) reserve(2 * (size_ + 1));
-    const uint64_t h = hasher_(id);
-    const size_t mask = entries_.size() - 1;
-    size_t s = h & mask;
-    while (entries_[s].used) {
-        if (entries_[s].hash == h && entries_[s].id == id) return {&entries_[s].value, false};
-        s = (s + 1) & mask;
-    }
-    entries_[s] = Entry{h, id, END, true};
-    ++size_;
-    return {&entries_[s].value, true};
+const uint32_t* U64Map::find(uint64_t key) const {
+    const Entry* e = table_.find(table_.traits().key(key), [key](const Entry& x) { return x.key == key; });
+    return e ? &e->value : nullptr;
 }
 
-uint32_t IdTable::find(std::string_view id) const {
-    if (entries_.empty()) return END;
-    const uint64_t h = hasher_(id);
-    const size_t mask = entries_.size() - 1;
-    for (size_t s = h & mask; entries_[s].used; s = (s + 1) & mask)
-        if (entries_[s].hash == h && entries_[s].id == id) return entries_[s].value;
-    return END;
-}
+NodeIdTable::NodeIdTable(const PropertyGraph& g) : table_(Traits{&g.store(), KeyedHash()}) {}
 
-IdTable IdTable::of_nodes(const PropertyGraph& g) {
-    IdTable t(g.node_count());
-    const GraphInner& s = g.inner;
+NodeIdTable NodeIdTable::of_nodes(const PropertyGraph& g) {
+    NodeIdTable t(g);
+    const GraphInner& s = g.store();
+    t.table_.reserve(size_t(s.node_count));
     for (uint32_t n = 0; n < s.nodes.size(); ++n)
-        if (s.nodes[n].weight) *t.emplace(s.nodes[n].weight->id).first = n;
+        if (s.nodes[n].data) t.insert(t.hash(s.nodes[n].data->id), n);
     return t;
+}
+
+uint32_t NodeIdTable::find(uint64_t h, std::string_view id) const {
+    const GraphInner& s = *table_.traits().store;
+    const uint32_t tag = uint32_t(h >> 32);
+    const Entry* e = table_.find(h, [&](const Entry& x) { return x.tag == tag && s.nodes[x.slot].data->id == id; });
+    return e ? e->slot : END;
+}
+
+void NodeIdTable::insert(uint64_t h, uint32_t slot) {
+    // Ids in the table are distinct, so no entry can match.
+    table_.insert(h, Entry{slot, uint32_t(h >> 32)}, [](const Entry&) { return false; });
 }
 
 uint32_t add_fresh_node(PropertyGraph& g, std::string_view id, Properties props) {
@@ -60,13 +49,8 @@ uint32_t add_fresh_node(PropertyGraph& g, std::string_view id, Properties props)
     return r.value();
 }
 
-uint32_t node_slot_or_add(PropertyGraph& g, std::string_view id) {
-    if (auto n = g.find_node(id)) return *n;
-    return add_fresh_node(g, id, Properties());
-}
-
 uint32_t add_unjoined_edge(PropertyGraph& g, uint32_t a, uint32_t b, Properties props) {
-    auto r = g.inner.insert_edge(a, b, EdgeData{std::move(props)});
+    auto r = g.add_edge_between(a, b, std::move(props));
     if (!r) internal_failure(r.error());
     return r.value();
 }

@@ -8,11 +8,11 @@ std::vector<uint64_t> slot_degrees(const PropertyGraph& g) {
     // One pass over the edge slots gives what walking both adjacency lists
     // of every node gives: on the directed kind a self-loop counts twice,
     // on the undirected kind once.
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     std::vector<uint64_t> deg(s.nodes.size(), 0);
     const bool directed = s.is_directed();
     for (const EdgeSlot& e : s.edges) {
-        if (!e.weight) continue;
+        if (!e.data) continue;
         ++deg[e.node[0]];
         if (directed || e.node[0] != e.node[1]) ++deg[e.node[1]];
     }
@@ -22,11 +22,11 @@ std::vector<uint64_t> slot_degrees(const PropertyGraph& g) {
 namespace {
 template <class Keep>
 std::vector<std::string_view> nodes_where(const PropertyGraph& g, Keep keep) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     std::vector<uint64_t> deg = slot_degrees(g);
     std::vector<std::string_view> out;
     for (uint32_t n = 0; n < s.nodes.size(); ++n)
-        if (s.nodes[n].weight && keep(deg[n])) out.push_back(s.nodes[n].weight->id);
+        if (s.nodes[n].data && keep(deg[n])) out.push_back(s.nodes[n].data->id);
     return out;
 }
 }  // namespace
@@ -42,12 +42,12 @@ std::vector<std::string_view> orphan_nodes(const PropertyGraph& g) {
 std::vector<std::pair<uint64_t, uint64_t>> degree_histogram(const PropertyGraph& g) {
     // Entries in the order their degree first occurs in slot order, not in
     // hash order, so the result is the same in every run.
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     std::vector<uint64_t> deg = slot_degrees(g);
     std::vector<std::pair<uint64_t, uint64_t>> out;
-    kn::PairTable<uint32_t> entry;  // degree -> position in `out`
+    kn::U64Map entry;  // degree -> position in `out`
     for (uint32_t n = 0; n < s.nodes.size(); ++n) {
-        if (!s.nodes[n].weight) continue;
+        if (!s.nodes[n].data) continue;
         // Degrees never reach 2^64 - 1, the table's empty key.
         auto [pos, fresh] = entry.emplace(deg[n], uint32_t(out.size()));
         if (fresh) out.emplace_back(deg[n], 0);

@@ -13,15 +13,16 @@ namespace {
 // Copy of the live nodes and edges in slot order (dense slots); `to_copy`
 // maps each slot of `g` to its slot in the copy.
 PropertyGraph dense_copy(const PropertyGraph& g, std::vector<uint32_t>& to_copy) {
-    const GraphInner& s = g.inner;
-    PropertyGraph out(g.directed, g.multi, g.name);
+    const GraphInner& s = g.store();
+    PropertyGraph out(g.directed(), g.multi(), g.name());
+    out.reserve(s.node_count, s.edge_count);
     to_copy.assign(s.nodes.size(), END);
     for (uint32_t n = 0; n < s.nodes.size(); ++n)
-        if (s.nodes[n].weight) to_copy[n] = kn::add_fresh_node(out, s.nodes[n].weight->id, s.nodes[n].weight->properties);
+        if (s.nodes[n].data) to_copy[n] = kn::add_fresh_node(out, s.nodes[n].data->id, s.nodes[n].data->properties);
     // The input's own edges are copied as they are, parallels included: the
     // copy has the input's multi flag, so no pair check is needed.
     for (const EdgeSlot& e : s.edges)
-        if (e.weight) kn::add_unjoined_edge(out, to_copy[e.node[0]], to_copy[e.node[1]], e.weight->properties);
+        if (e.data) kn::add_unjoined_edge(out, to_copy[e.node[0]], to_copy[e.node[1]], e.data->properties);
     return out;
 }
 
@@ -34,12 +35,12 @@ struct PredicateAdjacency {
 };
 
 PredicateAdjacency predicate_adjacency(const PropertyGraph& g, std::string_view predicate) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     PredicateAdjacency adj;
     std::vector<uint32_t> count(s.nodes.size() + 1, 0);
     std::vector<std::pair<uint32_t, uint32_t>> pairs;
     for (const EdgeSlot& e : s.edges) {
-        if (!e.weight || kn::edge_label(e.weight->properties, "") != predicate) continue;
+        if (!e.data || kn::edge_label(e.data->properties, "") != predicate) continue;
         if (count[e.node[0]]++ == 0) adj.sources.push_back(e.node[0]);
         pairs.emplace_back(e.node[0], e.node[1]);
     }
@@ -62,11 +63,11 @@ PropertyGraph transitive_densify(const PropertyGraph& g, std::string_view predic
     // Stamps instead of cleared sets: node n is reached from the current
     // source when reached[n] == stamp, and joined to it in the work graph
     // when joined[work slot] == stamp.
-    std::vector<uint32_t> reached(g.inner.nodes.size(), 0);
-    std::vector<uint32_t> joined(work.inner.nodes.size(), 0);
+    std::vector<uint32_t> reached(g.store().nodes.size(), 0);
+    std::vector<uint32_t> joined(work.store().nodes.size(), 0);
     std::vector<uint32_t> reach;
     uint32_t stamp = 0;
-    const bool directed = work.inner.is_directed();
+    const bool directed = work.store().is_directed();
     for (uint32_t a : adj.sources) {
         ++stamp;
         // Everything reachable from a by one or more predicate edges, in
@@ -89,8 +90,8 @@ PropertyGraph transitive_densify(const PropertyGraph& g, std::string_view predic
         // earlier sources included.
         uint32_t wa = to_work[a];
         auto mark = [&](uint32_t, uint32_t other) { joined[other] = stamp; };
-        if (directed) work.inner.walk_out(wa, mark);
-        else work.inner.walk_undirected(wa, mark);
+        if (directed) work.store().walk_out(wa, mark);
+        else work.store().walk_undirected(wa, mark);
         for (uint32_t c : reach) {
             uint32_t wc = to_work[c];
             if (joined[wc] == stamp) continue;

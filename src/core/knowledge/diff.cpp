@@ -21,22 +21,23 @@ bool properties_equal(const Properties& a, const Properties& b) {
 namespace {
 
 // Stored pairs of `g`'s live edges, as slot pairs of `g`.
-kn::PairSet edge_keys(const GraphInner& s) {
-    kn::PairSet keys(s.edge_count);
+U64Set edge_keys(const GraphInner& s) {
+    U64Set keys;
+    keys.reserve(size_t(s.edge_count));
     for (const EdgeSlot& e : s.edges)
-        if (e.weight) keys.emplace(kn::slot_pair(e.node[0], e.node[1]), {});
+        if (e.data) keys.insert(slot_pair_key(e.node[0], e.node[1], true));
     return keys;
 }
 
 // Edge keys of `from` that `to` lacks, each once, in `from`'s slot order.
-std::vector<IdPair> missing_edges(const GraphInner& from, const std::vector<uint32_t>& map, const kn::PairSet& to_keys) {
+std::vector<IdPair> missing_edges(const GraphInner& from, const std::vector<uint32_t>& map, const U64Set& to_keys) {
     std::vector<IdPair> out;
-    kn::PairSet reported;
+    U64Set reported;
     for (const EdgeSlot& e : from.edges) {
-        if (!e.weight) continue;
+        if (!e.data) continue;
         uint32_t s = map[e.node[0]], t = map[e.node[1]];
-        if (s != END && t != END && to_keys.contains(kn::slot_pair(s, t))) continue;
-        if (reported.emplace(kn::slot_pair(e.node[0], e.node[1]), {}).second)
+        if (s != END && t != END && to_keys.contains(slot_pair_key(s, t, true))) continue;
+        if (reported.insert(slot_pair_key(e.node[0], e.node[1], true)))
             out.emplace_back(from.id_of(e.node[0]), from.id_of(e.node[1]));
     }
     return out;
@@ -45,31 +46,31 @@ std::vector<IdPair> missing_edges(const GraphInner& from, const std::vector<uint
 }  // namespace
 
 GraphDiff diff_graphs(const PropertyGraph& old_graph, const PropertyGraph& new_graph) {
-    const GraphInner& os = old_graph.inner;
-    const GraphInner& ns = new_graph.inner;
+    const GraphInner& os = old_graph.store();
+    const GraphInner& ns = new_graph.store();
     // Slot maps both ways from one table of the new graph's ids.
     std::vector<uint32_t> old_to_new(os.nodes.size(), END), new_to_old(ns.nodes.size(), END);
     {
-        kn::IdTable new_ids = kn::IdTable::of_nodes(new_graph);
+        kn::NodeIdTable new_ids = kn::NodeIdTable::of_nodes(new_graph);
         for (uint32_t n = 0; n < os.nodes.size(); ++n) {
-            if (!os.nodes[n].weight) continue;
-            uint32_t m = new_ids.find(os.nodes[n].weight->id);
+            if (!os.nodes[n].data) continue;
+            uint32_t m = new_ids.find(os.nodes[n].data->id);
             old_to_new[n] = m;
             if (m != END) new_to_old[m] = n;
         }
     }
     GraphDiff d;
     for (uint32_t n = 0; n < ns.nodes.size(); ++n)
-        if (ns.nodes[n].weight && new_to_old[n] == END) d.added_nodes.push_back(ns.nodes[n].weight->id);
+        if (ns.nodes[n].data && new_to_old[n] == END) d.added_nodes.push_back(ns.nodes[n].data->id);
     for (uint32_t n = 0; n < os.nodes.size(); ++n) {
-        const auto& node = os.nodes[n].weight;
+        const auto& node = os.nodes[n].data;
         if (!node) continue;
         if (old_to_new[n] == END) d.removed_nodes.push_back(node->id);
-        else if (!properties_equal(node->properties, ns.nodes[old_to_new[n]].weight->properties))
+        else if (!properties_equal(node->properties, ns.nodes[old_to_new[n]].data->properties))
             d.changed_node_properties.push_back(node->id);
     }
-    kn::PairSet old_keys = edge_keys(os);
-    kn::PairSet new_keys = edge_keys(ns);
+    U64Set old_keys = edge_keys(os);
+    U64Set new_keys = edge_keys(ns);
     d.added_edges = missing_edges(ns, new_to_old, old_keys);
     d.removed_edges = missing_edges(os, old_to_new, new_keys);
     return d;

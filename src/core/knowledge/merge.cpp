@@ -29,19 +29,20 @@ Properties merge_node_properties(const Properties& base, const Properties& other
 }
 
 PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other, MergePolicy policy) {
-    const GraphInner& bs = base.inner;
-    const GraphInner& os = other.inner;
-    PropertyGraph out(base.directed, false, std::string());
+    const GraphInner& bs = base.store();
+    const GraphInner& os = other.store();
+    PropertyGraph out(base.directed(), false, std::string());
+    out.reserve(bs.node_count + os.node_count, bs.edge_count + os.edge_count);
 
     // Slot maps: base -> result, other -> result, base -> other.
     std::vector<uint32_t> b2r(bs.nodes.size(), END), o2r(os.nodes.size(), END), b2o(bs.nodes.size(), END);
-    const kn::IdTable other_ids = kn::IdTable::of_nodes(other);
+    const kn::NodeIdTable other_ids = kn::NodeIdTable::of_nodes(other);
     for (uint32_t n = 0; n < bs.nodes.size(); ++n) {
-        const auto& node = bs.nodes[n].weight;
+        const auto& node = bs.nodes[n].data;
         if (!node) continue;
         uint32_t m = other_ids.find(node->id);
         Properties props = m == END ? node->properties
-                                    : merge_node_properties(node->properties, os.nodes[m].weight->properties, policy);
+                                    : merge_node_properties(node->properties, os.nodes[m].data->properties, policy);
         b2r[n] = kn::add_fresh_node(out, node->id, std::move(props));
         if (m != END) {
             b2o[n] = m;
@@ -49,35 +50,37 @@ PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other
         }
     }
     for (uint32_t n = 0; n < os.nodes.size(); ++n) {
-        const auto& node = os.nodes[n].weight;
+        const auto& node = os.nodes[n].data;
         if (node && o2r[n] == END) o2r[n] = kn::add_fresh_node(out, node->id, node->properties);
     }
 
     // The latest edge of `other` for each stored (source, target) pair.
-    kn::PairTable<uint32_t> other_pairs(os.edge_count);
+    kn::U64Map other_pairs;
+    other_pairs.reserve(size_t(os.edge_count));
     for (uint32_t e = 0; e < os.edges.size(); ++e)
-        if (os.edges[e].weight) *other_pairs.emplace(kn::slot_pair(os.edges[e].node[0], os.edges[e].node[1]), e).first = e;
+        if (os.edges[e].data) *other_pairs.emplace(slot_pair_key(os.edges[e].node[0], os.edges[e].node[1], true), e).first = e;
 
     // The result allows no parallel edges: of several edges joining one pair
     // (either orientation when undirected) only the first is added.
-    const bool directed = out.directed;
-    kn::PairSet joined(bs.edge_count + os.edge_count);
+    const bool directed = out.directed();
+    U64Set joined;
+    joined.reserve(size_t(bs.edge_count + os.edge_count));
     for (const EdgeSlot& e : bs.edges) {
-        if (!e.weight) continue;
+        if (!e.data) continue;
         uint32_t s = b2r[e.node[0]], t = b2r[e.node[1]];
-        if (!joined.emplace(kn::joined_key(directed, s, t), {}).second) continue;
+        if (!joined.insert(slot_pair_key(s, t, directed))) continue;
         const uint32_t* twin = nullptr;
         uint32_t os_ = b2o[e.node[0]], ot = b2o[e.node[1]];
-        if (os_ != END && ot != END) twin = other_pairs.find(kn::slot_pair(os_, ot));
-        Properties props = twin ? merge_node_properties(e.weight->properties, os.edges[*twin].weight->properties, policy)
-                                : e.weight->properties;
+        if (os_ != END && ot != END) twin = other_pairs.find(slot_pair_key(os_, ot, true));
+        Properties props = twin ? merge_node_properties(e.data->properties, os.edges[*twin].data->properties, policy)
+                                : e.data->properties;
         kn::add_unjoined_edge(out, s, t, std::move(props));
     }
     for (const EdgeSlot& e : os.edges) {
-        if (!e.weight) continue;
+        if (!e.data) continue;
         uint32_t s = o2r[e.node[0]], t = o2r[e.node[1]];
-        if (joined.emplace(kn::joined_key(directed, s, t), {}).second)
-            kn::add_unjoined_edge(out, s, t, e.weight->properties);
+        if (joined.insert(slot_pair_key(s, t, directed)))
+            kn::add_unjoined_edge(out, s, t, e.data->properties);
     }
     return out;
 }
