@@ -76,8 +76,14 @@ PyRef project_triples_body(PyObject*, const Args& a) {
         return PyRef::borrow(last);
     };
     ListBuilder list(triples.size());
-    for (size_t i = 0; i < triples.size(); ++i)
-        list.set(i, py_tuple3(id(triples[i].subject), label(triples[i].predicate), id(triples[i].object)));
+    for (size_t i = 0; i < triples.size(); ++i) {
+        PyRef t = py_tuple3(id(triples[i].subject), label(triples[i].predicate), id(triples[i].object));
+        // A tuple of str can never be part of a cycle; the collector would
+        // untrack it on its first pass anyway, after walking it once for
+        // every collection that millions of new tuples set off.
+        PyObject_GC_UnTrack(t.get());
+        list.set(i, std::move(t));
+    }
     return list.take();
 }
 

@@ -1,5 +1,7 @@
 #include "common.hpp"
 
+#include <cstring>
+
 namespace vg::kn {
 
 Properties predicate_properties(std::string_view label) {
@@ -20,27 +22,30 @@ const uint32_t* U64Map::find(uint64_t key) const {
     return e ? &e->value : nullptr;
 }
 
-NodeIdTable::NodeIdTable(const PropertyGraph& g) : table_(Traits{&g.store(), KeyedHash()}) {}
-
-NodeIdTable NodeIdTable::of_nodes(const PropertyGraph& g) {
-    NodeIdTable t(g);
+IdTable IdTable::of_nodes(const PropertyGraph& g) {
+    IdTable t;
     const GraphInner& s = g.store();
-    t.table_.reserve(size_t(s.node_count));
-    for (uint32_t n = 0; n < s.nodes.size(); ++n)
-        if (s.nodes[n].data) t.insert(t.hash(s.nodes[n].data->id), n);
+    t.reserve(size_t(s.node_count));
+    for (uint32_t n = 0; n < s.nodes.size(); ++n) {
+        if (!s.nodes[n].data) continue;
+        const std::string& id = s.nodes[n].data->id;
+        t.insert(t.hash(id), id, n);
+    }
     return t;
 }
 
-uint32_t NodeIdTable::find(uint64_t h, std::string_view id) const {
-    const GraphInner& s = *table_.traits().store;
+uint32_t IdTable::find(uint64_t h, std::string_view id) const {
     const uint32_t tag = uint32_t(h >> 32);
-    const Entry* e = table_.find(h, [&](const Entry& x) { return x.tag == tag && s.nodes[x.slot].data->id == id; });
+    const Entry* e = table_.find(h, [&](const Entry& x) {
+        return x.tag == tag && x.size == id.size() &&
+               (x.data == id.data() || std::memcmp(x.data, id.data(), id.size()) == 0);
+    });
     return e ? e->slot : END;
 }
 
-void NodeIdTable::insert(uint64_t h, uint32_t slot) {
+void IdTable::insert(uint64_t h, std::string_view id, uint32_t slot) {
     // Ids in the table are distinct, so no entry can match.
-    table_.insert(h, Entry{slot, uint32_t(h >> 32)}, [](const Entry&) { return false; });
+    table_.insert(h, Entry{id.data(), id.size(), slot, uint32_t(h >> 32)}, [](const Entry&) { return false; });
 }
 
 uint32_t add_fresh_node(PropertyGraph& g, std::string_view id, Properties props) {

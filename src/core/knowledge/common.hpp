@@ -46,34 +46,35 @@ private:
     FlatTable<Traits> table_;
 };
 
-// Index from node id to slot over the nodes of one graph, for lookups that
-// repeat many times within one call: a flat table of slots whose ids are
-// read from the graph's store, tagged with part of their hash so that most
-// mismatches are settled without reading the id.
-class NodeIdTable {
+// Map from id text to a node slot, for lookups that repeat many times
+// within one call. Keys are views whose text the caller keeps alive and
+// unchanged while the table is used; each entry keeps part of its hash, so
+// most mismatches are settled without reading the text, and a probe with
+// the very same text buffer (the same Python str) needs no comparison.
+class IdTable {
 public:
-    // An empty table over the ids of `g`'s store; `g` must outlive it.
-    explicit NodeIdTable(const PropertyGraph& g);
-    // A table holding every live node of `g`.
-    static NodeIdTable of_nodes(const PropertyGraph& g);
+    // A table of the live node ids of `g`, which must stay unchanged.
+    static IdTable of_nodes(const PropertyGraph& g);
+    void reserve(size_t n) { table_.reserve(n); }
     uint64_t hash(std::string_view id) const { return table_.traits().key(id); }
-    // The slot of `id` (hashed to `h`), or END.
+    // The slot under `id` (hashed to `h`), or END.
     uint32_t find(uint64_t h, std::string_view id) const;
     uint32_t find(std::string_view id) const { return find(hash(id), id); }
-    // Adds a live slot whose id (hashed to `h`) the table does not hold.
-    void insert(uint64_t h, uint32_t slot);
+    // Adds an id (hashed to `h`) that the table does not hold.
+    void insert(uint64_t h, std::string_view id, uint32_t slot);
 
 private:
     struct Entry {
+        const char* data;
+        size_t size;
         uint32_t slot;
         uint32_t tag;
     };
     struct Traits {
-        using Entry = NodeIdTable::Entry;
-        static Entry empty() { return {END, 0}; }
+        using Entry = IdTable::Entry;
+        static Entry empty() { return {nullptr, 0, END, 0}; }
         static bool is_empty(const Entry& e) { return e.slot == END; }
-        uint64_t hash(const Entry& e) const { return key(store->id_of(e.slot)); }
-        const GraphInner* store;
+        uint64_t hash(const Entry& e) const { return key(std::string_view(e.data, e.size)); }
         KeyedHash key;
     };
     FlatTable<Traits> table_;

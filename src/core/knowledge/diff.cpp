@@ -51,7 +51,7 @@ GraphDiff diff_graphs(const PropertyGraph& old_graph, const PropertyGraph& new_g
     // Slot maps both ways from one table of the new graph's ids.
     std::vector<uint32_t> old_to_new(os.nodes.size(), END), new_to_old(ns.nodes.size(), END);
     {
-        kn::NodeIdTable new_ids = kn::NodeIdTable::of_nodes(new_graph);
+        kn::IdTable new_ids = kn::IdTable::of_nodes(new_graph);
         for (uint32_t n = 0; n < os.nodes.size(); ++n) {
             if (!os.nodes[n].data) continue;
             uint32_t m = new_ids.find(os.nodes[n].data->id);

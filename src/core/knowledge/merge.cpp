@@ -36,7 +36,7 @@ PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other
 
     // Slot maps: base -> result, other -> result, base -> other.
     std::vector<uint32_t> b2r(bs.nodes.size(), END), o2r(os.nodes.size(), END), b2o(bs.nodes.size(), END);
-    const kn::NodeIdTable other_ids = kn::NodeIdTable::of_nodes(other);
+    const kn::IdTable other_ids = kn::IdTable::of_nodes(other);
     for (uint32_t n = 0; n < bs.nodes.size(); ++n) {
         const auto& node = bs.nodes[n].data;
         if (!node) continue;

@@ -12,13 +12,13 @@ PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed) {
     joined.reserve(triples.size());
     // Ids repeat across triples; each is looked up in a table local to the
     // call and reaches the graph's own index only when it is new.
-    kn::NodeIdTable slots(g);
+    kn::IdTable slots;
     auto slot = [&](std::string_view id) {
         uint64_t h = slots.hash(id);
         uint32_t n = slots.find(h, id);
         if (n == END) {
             n = kn::add_fresh_node(g, id, Properties());
-            slots.insert(h, n);
+            slots.insert(h, id, n);  // the triple's own text outlives the table
         }
         return n;
     };
