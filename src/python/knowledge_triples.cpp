@@ -26,7 +26,9 @@ TripleList to_triples(PyObject* obj) {
         if (check(PyObject_IsInstance(obj, seq.get())) == 0) raise_not_instance(obj, "Sequence");
     }
     TripleList out;
-    if (PyList_Check(obj) || PyTuple_Check(obj)) {
+    // Only the builtin containers' own length sizes the lists: a subclass's
+    // __len__ is the caller's claim, not a fact.
+    if (PyList_CheckExact(obj) || PyTuple_CheckExact(obj)) {
         size_t n = size_t(PyObject_Size(obj));
         out.owners.reserve(n);
         out.triples.reserve(n);

@@ -30,14 +30,17 @@ U64Set edge_keys(const GraphInner& s) {
 }
 
 // Edge keys of `from` that `to` lacks, each once, in `from`'s slot order.
-std::vector<IdPair> missing_edges(const GraphInner& from, const std::vector<uint32_t>& map, const U64Set& to_keys) {
+// Only a graph with parallel edges can repeat a stored pair.
+std::vector<IdPair> missing_edges(const PropertyGraph& from_graph, const std::vector<uint32_t>& map,
+                                  const U64Set& to_keys) {
+    const GraphInner& from = from_graph.store();
     std::vector<IdPair> out;
     U64Set reported;
     for (const EdgeSlot& e : from.edges) {
         if (!e.data) continue;
         uint32_t s = map[e.node[0]], t = map[e.node[1]];
         if (s != END && t != END && to_keys.contains(slot_pair_key(s, t, true))) continue;
-        if (reported.insert(slot_pair_key(e.node[0], e.node[1], true)))
+        if (!from_graph.multi() || reported.insert(slot_pair_key(e.node[0], e.node[1], true)))
             out.emplace_back(from.id_of(e.node[0]), from.id_of(e.node[1]));
     }
     return out;
@@ -71,8 +74,8 @@ GraphDiff diff_graphs(const PropertyGraph& old_graph, const PropertyGraph& new_g
     }
     U64Set old_keys = edge_keys(os);
     U64Set new_keys = edge_keys(ns);
-    d.added_edges = missing_edges(ns, new_to_old, old_keys);
-    d.removed_edges = missing_edges(os, old_to_new, new_keys);
+    d.added_edges = missing_edges(new_graph, new_to_old, old_keys);
+    d.removed_edges = missing_edges(old_graph, old_to_new, new_keys);
     return d;
 }
 
