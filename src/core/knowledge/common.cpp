@@ -22,18 +22,6 @@ const uint32_t* U64Map::find(uint64_t key) const {
     return e ? &e->value : nullptr;
 }
 
-IdTable IdTable::of_nodes(const PropertyGraph& g) {
-    IdTable t;
-    const GraphInner& s = g.store();
-    t.reserve(size_t(s.node_count));
-    for (uint32_t n = 0; n < s.nodes.size(); ++n) {
-        if (!s.nodes[n].data) continue;
-        const std::string& id = s.nodes[n].data->id;
-        t.insert(t.hash(id), id, n);
-    }
-    return t;
-}
-
 uint32_t IdTable::find(uint64_t h, std::string_view id) const {
     const uint32_t tag = uint32_t(h >> 32);
     const Entry* e = table_.find(h, [&](const Entry& x) {

@@ -46,15 +46,13 @@ private:
     FlatTable<Traits> table_;
 };
 
-// Map from id text to a node slot, for lookups that repeat many times
-// within one call. Keys are views whose text the caller keeps alive and
-// unchanged while the table is used; each entry keeps part of its hash, so
-// most mismatches are settled without reading the text, and a probe with
-// the very same text buffer (the same Python str) needs no comparison.
+// Map from id text to a node slot, for a builder that looks up the same ids
+// many times. Unlike the graph's own index it keys views of the caller's
+// text (kept alive and unchanged while the table is used), so a lookup reads
+// no node record, and a probe with the very same text buffer (the same
+// Python str) needs no comparison at all.
 class IdTable {
 public:
-    // A table of the live node ids of `g`, which must stay unchanged.
-    static IdTable of_nodes(const PropertyGraph& g);
     void reserve(size_t n) { table_.reserve(n); }
     uint64_t hash(std::string_view id) const { return table_.traits().key(id); }
     // The slot under `id` (hashed to `h`), or END.

@@ -51,15 +51,13 @@ std::vector<IdPair> missing_edges(const PropertyGraph& from_graph, const std::ve
 GraphDiff diff_graphs(const PropertyGraph& old_graph, const PropertyGraph& new_graph) {
     const GraphInner& os = old_graph.store();
     const GraphInner& ns = new_graph.store();
-    // Slot maps both ways from one table of the new graph's ids.
+    // Slot maps both ways from one lookup per node of the old graph.
     std::vector<uint32_t> old_to_new(os.nodes.size(), END), new_to_old(ns.nodes.size(), END);
-    {
-        kn::IdTable new_ids = kn::IdTable::of_nodes(new_graph);
-        for (uint32_t n = 0; n < os.nodes.size(); ++n) {
-            if (!os.nodes[n].data) continue;
-            uint32_t m = new_ids.find(os.nodes[n].data->id);
-            old_to_new[n] = m;
-            if (m != END) new_to_old[m] = n;
+    for (uint32_t n = 0; n < os.nodes.size(); ++n) {
+        if (!os.nodes[n].data) continue;
+        if (auto m = new_graph.find_node(os.nodes[n].data->id)) {
+            old_to_new[n] = *m;
+            new_to_old[*m] = n;
         }
     }
     GraphDiff d;

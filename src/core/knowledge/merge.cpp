@@ -36,11 +36,10 @@ PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other
 
     // Slot maps: base -> result, other -> result, base -> other.
     std::vector<uint32_t> b2r(bs.nodes.size(), END), o2r(os.nodes.size(), END), b2o(bs.nodes.size(), END);
-    const kn::IdTable other_ids = kn::IdTable::of_nodes(other);
     for (uint32_t n = 0; n < bs.nodes.size(); ++n) {
         const auto& node = bs.nodes[n].data;
         if (!node) continue;
-        uint32_t m = other_ids.find(node->id);
+        uint32_t m = other.find_node(node->id).value_or(END);
         Properties props = m == END ? node->properties
                                     : merge_node_properties(node->properties, os.nodes[m].data->properties, policy);
         b2r[n] = kn::add_fresh_node(out, node->id, std::move(props));
