@@ -69,8 +69,8 @@ PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other
         uint32_t s = b2r[e.node[0]], t = b2r[e.node[1]];
         if (!joined.insert(slot_pair_key(s, t, directed))) continue;
         const uint32_t* twin = nullptr;
-        uint32_t os_ = b2o[e.node[0]], ot = b2o[e.node[1]];
-        if (os_ != END && ot != END) twin = other_pairs.find(slot_pair_key(os_, ot, true));
+        uint32_t so = b2o[e.node[0]], to = b2o[e.node[1]];
+        if (so != END && to != END) twin = other_pairs.find(slot_pair_key(so, to, true));
         Properties props = twin ? merge_node_properties(e.data->properties, os.edges[*twin].data->properties, policy)
                                 : e.data->properties;
         kn::add_unjoined_edge(out, s, t, std::move(props));
