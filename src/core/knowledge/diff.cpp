@@ -31,17 +31,17 @@ U64Set edge_keys(const GraphInner& s) {
 
 // Edge keys of `from` that `to` lacks, each once, in `from`'s slot order.
 // Only a graph with parallel edges can repeat a stored pair.
-std::vector<IdPair> missing_edges(const PropertyGraph& from_graph, const std::vector<uint32_t>& map,
+std::vector<SlotPair> missing_edges(const PropertyGraph& from_graph, const std::vector<uint32_t>& map,
                                   const U64Set& to_keys) {
     const GraphInner& from = from_graph.store();
-    std::vector<IdPair> out;
+    std::vector<SlotPair> out;
     U64Set reported;
     for (const EdgeSlot& e : from.edges) {
         if (!e.data) continue;
         uint32_t s = map[e.node[0]], t = map[e.node[1]];
         if (s != END && t != END && to_keys.contains(slot_pair_key(s, t, true))) continue;
         if (!from_graph.multi() || reported.insert(slot_pair_key(e.node[0], e.node[1], true)))
-            out.emplace_back(from.id_of(e.node[0]), from.id_of(e.node[1]));
+            out.emplace_back(e.node[0], e.node[1]);
     }
     return out;
 }
@@ -62,13 +62,13 @@ GraphDiff diff_graphs(const PropertyGraph& old_graph, const PropertyGraph& new_g
     }
     GraphDiff d;
     for (uint32_t n = 0; n < ns.nodes.size(); ++n)
-        if (ns.nodes[n].data && new_to_old[n] == END) d.added_nodes.push_back(ns.nodes[n].data->id);
+        if (ns.nodes[n].data && new_to_old[n] == END) d.added_nodes.push_back(n);
     for (uint32_t n = 0; n < os.nodes.size(); ++n) {
         const auto& node = os.nodes[n].data;
         if (!node) continue;
-        if (old_to_new[n] == END) d.removed_nodes.push_back(node->id);
+        if (old_to_new[n] == END) d.removed_nodes.push_back(n);
         else if (!properties_equal(node->properties, ns.nodes[old_to_new[n]].data->properties))
-            d.changed_node_properties.push_back(node->id);
+            d.changed_node_properties.push_back(n);
     }
     U64Set old_keys = edge_keys(os);
     U64Set new_keys = edge_keys(ns);

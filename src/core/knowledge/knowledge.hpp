@@ -51,13 +51,15 @@ struct SlotTriple {
 std::vector<SlotTriple> project_triples(const PropertyGraph& g);
 
 // ---- Diff ---------------------------------------------------------------
-using IdPair = std::pair<std::string_view, std::string_view>;
+// Entries are node slots: "added" ones of the new graph, the others of the
+// old graph; edges as (stored source, stored target) slot pairs.
+using SlotPair = std::pair<uint32_t, uint32_t>;
 struct GraphDiff {
-    std::vector<std::string_view> added_nodes;
-    std::vector<std::string_view> removed_nodes;
-    std::vector<IdPair> added_edges;
-    std::vector<IdPair> removed_edges;
-    std::vector<std::string_view> changed_node_properties;
+    std::vector<uint32_t> added_nodes;
+    std::vector<uint32_t> removed_nodes;
+    std::vector<SlotPair> added_edges;
+    std::vector<SlotPair> removed_edges;
+    std::vector<uint32_t> changed_node_properties;
 };
 GraphDiff diff_graphs(const PropertyGraph& old_graph, const PropertyGraph& new_graph);
 // Same entry count and every name of `a` in `b` with an equal value.
