@@ -2,8 +2,10 @@
 // along one predicate, merge and diff of two graphs, triples in and out,
 // degree queries and subgraphs selected by node properties.
 //
-// None of them changes a graph it is given. Ids in results are views into
-// the node records of the given graphs, valid while those stay unchanged.
+// None of them changes a graph it is given. Ids and labels in results are
+// views into the records of the given graphs (or slots of them, where the
+// caller turns each id into one shared object), valid while those graphs
+// stay unchanged.
 #pragma once
 #include <cstdint>
 #include <string_view>
