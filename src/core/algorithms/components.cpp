@@ -1,0 +1,271 @@
+// Strongly and weakly connected components, edge-list labels and
+// condensation.
+#include "components.hpp"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+#include <string>
+
+namespace vg {
+
+namespace {
+
+// Disjoint sets with union by rank and path splitting.
+class UnionFind {
+public:
+    explicit UnionFind(size_t n) : parent_(n), rank_(n, 0) { std::iota(parent_.begin(), parent_.end(), 0u); }
+
+    void unite(uint32_t x, uint32_t y) {
+        if (x == y) return;
+        uint32_t rx = find(x), ry = find(y);
+        if (rx == ry) return;
+        if (rank_[rx] < rank_[ry]) {
+            parent_[rx] = ry;
+        } else {
+            parent_[ry] = rx;
+            if (rank_[rx] == rank_[ry]) ++rank_[rx];
+        }
+    }
+    uint32_t find(uint32_t x) {
+        while (parent_[x] != x) {
+            uint32_t next = parent_[x];
+            parent_[x] = parent_[next];
+            x = next;
+        }
+        return x;
+    }
+
+private:
+    std::vector<uint32_t> parent_;
+    std::vector<uint8_t> rank_;
+};
+
+}  // namespace
+
+SlotGroups tarjan_scc(const GraphInner& s, std::vector<uint32_t>* component_of) {
+    // Pearce's form of Tarjan's search. rindex is 0 for unvisited nodes, a
+    // visit number while the node is open and a component number (counting
+    // down from the top, so above every visit number) once it is placed.
+    const size_t n = s.nodes.size();
+    std::vector<uint64_t> rindex(n, 0);
+    uint64_t index = 1;
+    uint64_t component = std::numeric_limits<uint64_t>::max();
+    std::vector<uint32_t> stack;
+    // One frame per node of the current depth-first path; `edge` is the
+    // outgoing edge being looked at, kept until the visit it started ends.
+    struct Frame {
+        uint32_t node;
+        uint32_t edge;
+        bool root;
+    };
+    std::vector<Frame> frames;
+    SlotGroups out;
+    out.members.reserve(s.node_count);
+    if (component_of) component_of->assign(n, END);
+
+    auto open = [&](uint32_t v) {
+        rindex[v] = index++;
+        frames.push_back({v, s.nodes[v].next[0], true});
+    };
+    for (uint32_t r = 0; r < n; ++r) {
+        if (!s.node_live(r) || rindex[r] != 0) continue;
+        open(r);
+        while (!frames.empty()) {
+            Frame& f = frames.back();
+            if (f.edge != END) {
+                uint32_t w = s.edges[f.edge].node[1];
+                if (rindex[w] == 0) {
+                    open(w);  // f is not used again before the child's frame is gone
+                    continue;
+                }
+                if (rindex[w] < rindex[f.node]) {
+                    rindex[f.node] = rindex[w];
+                    f.root = false;
+                }
+                f.edge = s.edges[f.edge].next[0];
+                continue;
+            }
+            const uint32_t v = f.node;
+            const bool root = f.root;
+            frames.pop_back();
+            if (!root) {
+                stack.push_back(v);
+                continue;
+            }
+            size_t start = stack.size();
+            while (start > 0 && rindex[stack[start - 1]] >= rindex[v]) --start;
+            const uint32_t number = uint32_t(out.size());
+            for (size_t i = start; i < stack.size(); ++i) {
+                rindex[stack[i]] = component;
+                out.members.push_back(stack[i]);
+                if (component_of) (*component_of)[stack[i]] = number;
+            }
+            rindex[v] = component;
+            out.members.push_back(v);
+            if (component_of) (*component_of)[v] = number;
+            out.close();
+            index -= stack.size() - start + 1;
+            stack.resize(start);
+            --component;
+        }
+    }
+    return out;
+}
+
+SlotGroups weak_component_groups(const GraphInner& s) {
+    const size_t n = s.nodes.size();
+    UnionFind uf(n);
+    for (const EdgeSlot& e : s.edges) {
+        if (!e.weight || e.node[0] == e.node[1]) continue;
+        if (e.node[0] >= n || e.node[1] >= n) internal_failure("edge endpoint outside the node slots");
+        uf.unite(e.node[0], e.node[1]);
+    }
+    // Counting sort by root: group numbers in order of first member, then
+    // members placed in slot order.
+    std::vector<uint32_t> group_of_root(n, END), group(n, END);
+    std::vector<size_t> sizes;
+    for (uint32_t v = 0; v < n; ++v) {
+        if (!s.node_live(v)) continue;
+        uint32_t r = uf.find(v);
+        if (group_of_root[r] == END) {
+            group_of_root[r] = uint32_t(sizes.size());
+            sizes.push_back(0);
+        }
+        group[v] = group_of_root[r];
+        ++sizes[group[v]];
+    }
+    SlotGroups out;
+    out.starts.resize(sizes.size() + 1);
+    for (size_t i = 0; i < sizes.size(); ++i) out.starts[i + 1] = out.starts[i] + sizes[i];
+    out.members.resize(out.starts.back());
+    std::vector<size_t> fill(out.starts.begin(), out.starts.end() - 1);
+    for (uint32_t v = 0; v < n; ++v)
+        if (group[v] != END) out.members[fill[group[v]]++] = v;
+    return out;
+}
+
+SlotGroups strongly_connected_components(const PropertyGraph& g) {
+    return g.inner.is_directed() ? tarjan_scc(g.inner) : weak_component_groups(g.inner);
+}
+
+size_t num_connected_components(const PropertyGraph& g) { return weak_component_groups(g.inner).size(); }
+
+bool is_weakly_connected(const PropertyGraph& g) { return g.node_count() < 2 || g.is_connected(); }
+
+bool is_strongly_connected(const PropertyGraph& g) {
+    if (g.node_count() == 0) return true;
+    if (!g.inner.is_directed()) return g.is_connected();
+    return tarjan_scc(g.inner).size() == 1;
+}
+
+Result<std::vector<uint32_t>> connected_component_labels(uint32_t n_nodes,
+                                                         const std::vector<std::pair<uint32_t, uint32_t>>& edges) {
+    // Endpoints are checked before anything is allocated.
+    for (const auto& [a, b] : edges) {
+        for (uint32_t x : {a, b})
+            if (x >= n_nodes)
+                return Error{"edge references node " + std::to_string(x) + " but n_nodes is " + std::to_string(n_nodes)};
+    }
+    UnionFind uf(n_nodes);
+    for (const auto& [a, b] : edges) uf.unite(a, b);
+    std::vector<uint32_t> smallest(n_nodes);
+    std::iota(smallest.begin(), smallest.end(), 0u);
+    std::vector<uint32_t> labels(n_nodes);
+    for (uint32_t i = 0; i < n_nodes; ++i) {
+        uint32_t r = uf.find(i);
+        smallest[r] = std::min(smallest[r], i);
+        labels[i] = r;
+    }
+    for (uint32_t& l : labels) l = smallest[l];
+    return labels;
+}
+
+namespace {
+
+// Component name: member ids sorted byte-wise, joined with ",".
+std::string component_name(const GraphInner& s, std::span<const uint32_t> members) {
+    if (members.size() == 1) return s.id_of(members[0]);
+    std::vector<std::string_view> ids;
+    ids.reserve(members.size());
+    size_t len = members.size() - 1;
+    for (uint32_t m : members) {
+        ids.push_back(s.id_of(m));
+        len += ids.back().size();
+    }
+    std::stable_sort(ids.begin(), ids.end());
+    std::string name;
+    name.reserve(len);
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (i) name += ',';
+        name += ids[i];
+    }
+    return name;
+}
+
+// Adds one node per group; returns the new graph's slot for each group
+// (a group whose name is taken shares the existing node).
+std::vector<uint32_t> add_group_nodes(PropertyGraph& out, const GraphInner& s, const SlotGroups& groups) {
+    std::vector<uint32_t> node_of(groups.size());
+    for (size_t i = 0; i < groups.size(); ++i) {
+        std::string name = component_name(s, groups[i]);
+        auto added = out.add_node(name, Properties());
+        node_of[i] = added ? added.value() : out.node_index(name).value();
+    }
+    return node_of;
+}
+
+}  // namespace
+
+PropertyGraph condensation(const PropertyGraph& g) {
+    PropertyGraph out(true, false, std::string());
+    const GraphInner& s = g.inner;
+    if (!s.is_directed()) {
+        add_group_nodes(out, s, weak_component_groups(s));
+        return out;
+    }
+    std::vector<uint32_t> comp;
+    SlotGroups sccs = tarjan_scc(s, &comp);
+    std::vector<uint32_t> node_of = add_group_nodes(out, s, sccs);
+
+    // One edge per pair of result nodes, from the input edge with the
+    // lowest slot. Pairs are found per source node with marks instead of a
+    // pair set: for each result node x, every input edge leaving one of its
+    // components marks its target node y and keeps the lowest edge slot.
+    const size_t k = out.inner.nodes.size();
+    std::vector<std::vector<uint32_t>> comps_of_node(k);
+    for (uint32_t c = 0; c < sccs.size(); ++c) comps_of_node[node_of[c]].push_back(c);
+    std::vector<uint32_t> mark(k, END), lowest(k, END);
+    std::vector<uint8_t> keep(s.edges.size(), 0);
+    for (uint32_t x = 0; x < k; ++x) {
+        auto visit_edges = [&](auto&& f) {
+            for (uint32_t c : comps_of_node[x])
+                for (uint32_t m : sccs[c])
+                    s.walk_out(m, [&](uint32_t e, uint32_t t) {
+                        if (comp[t] != c) f(e, node_of[comp[t]]);
+                    });
+        };
+        visit_edges([&](uint32_t e, uint32_t y) {
+            if (mark[y] != x) {
+                mark[y] = x;
+                lowest[y] = e;
+            } else {
+                lowest[y] = std::min(lowest[y], e);
+            }
+        });
+        visit_edges([&](uint32_t, uint32_t y) {
+            if (lowest[y] != END) {
+                keep[lowest[y]] = 1;
+                lowest[y] = END;
+            }
+        });
+    }
+    for (uint32_t e = 0; e < s.edges.size(); ++e) {
+        if (!keep[e]) continue;
+        const EdgeSlot& slot = s.edges[e];
+        (void)out.inner.insert_edge(node_of[comp[slot.node[0]]], node_of[comp[slot.node[1]]], EdgeData{});
+    }
+    return out;
+}
+
+}  // namespace vg

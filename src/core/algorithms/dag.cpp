@@ -1,0 +1,229 @@
+// Topological order, longest path, reachability sets and transitive closure.
+#include "dag.hpp"
+
+#include <algorithm>
+
+#include "components.hpp"
+
+namespace vg {
+
+namespace {
+
+const char* const kUndirected = "Topological sort is only defined for directed graphs";
+
+Error cycle_error(const GraphInner& s, uint32_t n) {
+    return Error{"Graph has a cycle involving node '" + s.id_of(n) + "'"};
+}
+
+}  // namespace
+
+TopoOrder toposort(const GraphInner& s) {
+    const size_t n = s.nodes.size();
+    std::vector<uint8_t> discovered(n, 0), finished(n, 0);
+    std::vector<uint32_t> stack, postorder;
+    postorder.reserve(s.node_count);
+    // Depth-first pass; a node may stand on the stack more than once and is
+    // finished when it surfaces after its targets.
+    for (uint32_t r = 0; r < n; ++r) {
+        if (!s.node_live(r) || discovered[r]) continue;
+        stack.push_back(r);
+        while (!stack.empty()) {
+            const uint32_t x = stack.back();
+            if (!discovered[x]) {
+                discovered[x] = 1;
+                for (uint32_t e = s.nodes[x].next[0]; e != END; e = s.edges[e].next[0]) {
+                    uint32_t t = s.edges[e].node[1];
+                    if (t == x) return {{}, x};
+                    if (!discovered[t]) stack.push_back(t);
+                }
+            } else {
+                stack.pop_back();
+                if (!finished[x]) {
+                    finished[x] = 1;
+                    postorder.push_back(x);
+                }
+            }
+        }
+    }
+    TopoOrder out{std::vector<uint32_t>(postorder.rbegin(), postorder.rend()), std::nullopt};
+    // The reversed postorder is a topological order exactly when every
+    // node's predecessors come before it.
+    std::fill(discovered.begin(), discovered.end(), 0);
+    for (uint32_t i : out.order) {
+        discovered[i] = 1;
+        uint32_t last = END;
+        s.walk_in(i, [&](uint32_t, uint32_t src) {
+            if (!discovered[src]) last = src;
+        });
+        if (last != END) return {{}, last};
+    }
+    return out;
+}
+
+bool has_cycle(const GraphInner& s) { return toposort(s).cycle_at.has_value(); }
+
+Result<std::vector<std::string_view>> topological_order(const PropertyGraph& g) {
+    const GraphInner& s = g.inner;
+    if (!s.is_directed()) return Error{kUndirected};
+    TopoOrder t = toposort(s);
+    if (t.cycle_at) return cycle_error(s, *t.cycle_at);
+    std::vector<std::string_view> ids;
+    ids.reserve(t.order.size());
+    for (uint32_t n : t.order) ids.push_back(s.id_of(n));
+    return ids;
+}
+
+Result<LongestPath> longest_path(const PropertyGraph& g) {
+    const GraphInner& s = g.inner;
+    if (!s.is_directed()) return Error{kUndirected};
+    TopoOrder t = toposort(s);
+    if (t.cycle_at) return cycle_error(s, *t.cycle_at);
+    if (t.order.empty()) return LongestPath{0, {}};
+    std::vector<uint64_t> dist(s.nodes.size(), 0);
+    std::vector<uint32_t> pred(s.nodes.size(), END);
+    for (uint32_t u : t.order)
+        s.walk_out(u, [&](uint32_t, uint32_t v) {
+            if (dist[v] < dist[u] + 1) {
+                dist[v] = dist[u] + 1;
+                pred[v] = u;
+            }
+        });
+    uint32_t end = END;
+    for (uint32_t v = 0; v < s.nodes.size(); ++v)
+        if (s.node_live(v) && (end == END || dist[v] >= dist[end])) end = v;
+    LongestPath out{dist[end], {}};
+    for (uint32_t v = end; v != END; v = pred[v]) out.path.push_back(s.id_of(v));
+    std::reverse(out.path.begin(), out.path.end());
+    return out;
+}
+
+namespace {
+
+template <class Walk>
+std::vector<std::string_view> reached_from(const GraphInner& s, uint32_t start, Walk&& walk) {
+    if (!s.node_live(start)) internal_failure("reachability from a vacant node slot");
+    std::vector<uint8_t> reached(s.nodes.size(), 0);
+    std::vector<uint32_t> stack{start};
+    std::vector<std::string_view> out;
+    while (!stack.empty()) {
+        uint32_t x = stack.back();
+        stack.pop_back();
+        walk(x, [&](uint32_t, uint32_t w) {
+            if (reached[w]) return;
+            reached[w] = 1;
+            out.push_back(s.id_of(w));
+            stack.push_back(w);
+        });
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string_view> ancestors(const PropertyGraph& g, uint32_t node) {
+    const GraphInner& s = g.inner;
+    if (!s.is_directed()) return descendants(g, node);
+    return reached_from(s, node, [&](uint32_t x, auto&& f) { s.walk_in(x, f); });
+}
+
+std::vector<std::string_view> descendants(const PropertyGraph& g, uint32_t node) {
+    const GraphInner& s = g.inner;
+    return reached_from(s, node, [&](uint32_t x, auto&& f) { s.walk_neighbors(x, f); });
+}
+
+namespace {
+
+// Marks, for every pair of nodes joined by several edges, all but the first
+// in slot order (the ones a graph without parallel edges refuses). Pairs are
+// ordered on the directed kind and unordered on the undirected kind; each
+// pair is settled at one endpoint with per-node marks, no pair set.
+std::vector<uint8_t> first_edge_per_pair(const GraphInner& s) {
+    const size_t n = s.nodes.size();
+    std::vector<uint8_t> keep(s.edges.size(), 0);
+    std::vector<uint32_t> mark(n, END), lowest(n, END);
+    const bool directed = s.is_directed();
+    for (uint32_t u = 0; u < n; ++u) {
+        if (!s.node_live(u)) continue;
+        // Each unordered pair is settled at its lower endpoint.
+        auto settled_here = [&](uint32_t t) { return directed || t >= u; };
+        s.walk_neighbors(u, [&](uint32_t e, uint32_t t) {
+            if (!settled_here(t)) return;
+            if (mark[t] != u) {
+                mark[t] = u;
+                lowest[t] = e;
+            } else if (e < lowest[t]) {
+                lowest[t] = e;
+            }
+        });
+        s.walk_neighbors(u, [&](uint32_t, uint32_t t) {
+            if (!settled_here(t) || lowest[t] == END) return;
+            keep[lowest[t]] = 1;
+            lowest[t] = END;
+        });
+    }
+    return keep;
+}
+
+}  // namespace
+
+PropertyGraph transitive_closure(const PropertyGraph& g) {
+    const GraphInner& s = g.inner;
+    const size_t n = s.nodes.size();
+    PropertyGraph out(g.directed, false, g.name);
+    std::vector<uint32_t> slot(n, END);  // input slot -> result slot
+    for (uint32_t v = 0; v < n; ++v) {
+        if (!s.node_live(v)) continue;
+        const NodeData& d = *s.nodes[v].weight;
+        slot[v] = out.add_node(d.id, d.properties).value();
+    }
+    std::vector<uint8_t> keep = first_edge_per_pair(s);
+    for (uint32_t e = 0; e < s.edges.size(); ++e) {
+        if (!keep[e]) continue;
+        const EdgeSlot& es = s.edges[e];
+        (void)out.inner.insert_edge(slot[es.node[0]], slot[es.node[1]], EdgeData{es.weight->properties});
+    }
+
+    // `joined[w] == u`: u and w already share an edge in the result.
+    std::vector<uint32_t> joined(n, END);
+    if (!s.is_directed()) {
+        // Every component becomes complete; the edge u-w is added from the
+        // lower slot, when the input has none.
+        SlotGroups groups = weak_component_groups(s);
+        std::vector<uint32_t> group_of(n, END), position(n, 0);
+        for (uint32_t i = 0; i < groups.size(); ++i)
+            for (size_t j = 0; j < groups[i].size(); ++j) {
+                group_of[groups[i][j]] = i;
+                position[groups[i][j]] = uint32_t(j);
+            }
+        for (uint32_t u = 0; u < n; ++u) {
+            if (group_of[u] == END) continue;
+            std::span<const uint32_t> members = groups[group_of[u]];
+            if (members.size() < 2) continue;
+            s.walk_undirected(u, [&](uint32_t, uint32_t w) { joined[w] = u; });
+            for (size_t j = position[u] + 1; j < members.size(); ++j)
+                if (joined[members[j]] != u) (void)out.inner.insert_edge(slot[u], slot[members[j]], EdgeData{});
+        }
+        return out;
+    }
+
+    std::vector<uint32_t> seen(n, END);
+    std::vector<uint32_t> stack;
+    for (uint32_t u = 0; u < n; ++u) {
+        if (!s.node_live(u)) continue;
+        s.walk_out(u, [&](uint32_t, uint32_t w) { joined[w] = u; });
+        stack.push_back(u);
+        while (!stack.empty()) {
+            uint32_t v = stack.back();
+            stack.pop_back();
+            s.walk_out(v, [&](uint32_t, uint32_t w) {
+                if (seen[w] == u) return;
+                seen[w] = u;
+                stack.push_back(w);
+                if (w != u && joined[w] != u) (void)out.inner.insert_edge(slot[u], slot[w], EdgeData{});
+            });
+        }
+    }
+    return out;
+}
+
+}  // namespace vg
