@@ -183,34 +183,33 @@ Result<std::vector<uint32_t>> connected_component_labels(uint32_t n_nodes,
 
 namespace {
 
-// Component name: member ids sorted byte-wise, joined with ",".
-std::string component_name(const GraphInner& s, std::span<const uint32_t> members) {
-    if (members.size() == 1) return s.id_of(members[0]);
-    std::vector<std::string_view> ids;
-    ids.reserve(members.size());
-    size_t len = members.size() - 1;
-    for (uint32_t m : members) {
-        ids.push_back(s.id_of(m));
-        len += ids.back().size();
-    }
-    std::stable_sort(ids.begin(), ids.end());
-    std::string name;
-    name.reserve(len);
-    for (size_t i = 0; i < ids.size(); ++i) {
-        if (i) name += ',';
-        name += ids[i];
-    }
-    return name;
-}
-
-// Adds one node per group; returns the new graph's slot for each group
-// (a group whose name is taken shares the existing node).
+// Adds one node per group, named by its member ids sorted byte-wise and
+// joined with ","; returns the new graph's slot for each group (a group
+// whose name is taken shares the existing node).
 std::vector<uint32_t> add_group_nodes(PropertyGraph& out, const GraphInner& s, const SlotGroups& groups) {
     std::vector<uint32_t> node_of(groups.size());
+    out.id_index.reserve(groups.size());
+    out.inner.nodes.reserve(groups.size());
+    std::vector<std::string_view> ids;
+    std::string name;
     for (size_t i = 0; i < groups.size(); ++i) {
-        std::string name = component_name(s, groups[i]);
-        auto added = out.add_node(name, Properties());
-        node_of[i] = added ? added.value() : out.node_index(name).value();
+        auto members = groups[i];
+        std::string_view id;
+        if (members.size() == 1) {
+            id = s.id_of(members[0]);
+        } else {
+            ids.clear();
+            for (uint32_t m : members) ids.push_back(s.id_of(m));
+            std::stable_sort(ids.begin(), ids.end());
+            name.clear();
+            for (size_t j = 0; j < ids.size(); ++j) {
+                if (j) name += ',';
+                name += ids[j];
+            }
+            id = name;
+        }
+        auto added = out.add_node(id, Properties());
+        node_of[i] = added ? added.value() : out.node_index(id).value();
     }
     return node_of;
 }
@@ -228,37 +227,39 @@ PropertyGraph condensation(const PropertyGraph& g) {
     SlotGroups sccs = tarjan_scc(s, &comp);
     std::vector<uint32_t> node_of = add_group_nodes(out, s, sccs);
 
-    // One edge per pair of result nodes, from the input edge with the
-    // lowest slot. Pairs are found per source node with marks instead of a
-    // pair set: for each result node x, every input edge leaving one of its
-    // components marks its target node y and keeps the lowest edge slot.
+    // One edge per pair of result nodes, from the input edge with the lowest
+    // slot. Pairs are settled per source node with marks instead of a pair
+    // set: the edges leaving the components of result node x mark their
+    // target node y and keep the lowest edge slot. Components sharing a
+    // node (a name clash) are taken together.
     const size_t k = out.inner.nodes.size();
-    std::vector<std::vector<uint32_t>> comps_of_node(k);
-    for (uint32_t c = 0; c < sccs.size(); ++c) comps_of_node[node_of[c]].push_back(c);
-    std::vector<uint32_t> mark(k, END), lowest(k, END);
+    std::vector<uint32_t> first(k + 1, 0), comps(sccs.size());
+    for (uint32_t c = 0; c < sccs.size(); ++c) ++first[node_of[c] + 1];
+    for (size_t x = 0; x < k; ++x) first[x + 1] += first[x];
+    {
+        std::vector<uint32_t> fill(first.begin(), first.end() - 1);
+        for (uint32_t c = 0; c < sccs.size(); ++c) comps[fill[node_of[c]]++] = c;
+    }
+    std::vector<uint32_t> mark(k, END), lowest(k, END), targets;
     std::vector<uint8_t> keep(s.edges.size(), 0);
     for (uint32_t x = 0; x < k; ++x) {
-        auto visit_edges = [&](auto&& f) {
-            for (uint32_t c : comps_of_node[x])
-                for (uint32_t m : sccs[c])
-                    s.walk_out(m, [&](uint32_t e, uint32_t t) {
-                        if (comp[t] != c) f(e, node_of[comp[t]]);
-                    });
-        };
-        visit_edges([&](uint32_t e, uint32_t y) {
-            if (mark[y] != x) {
-                mark[y] = x;
-                lowest[y] = e;
-            } else {
-                lowest[y] = std::min(lowest[y], e);
-            }
-        });
-        visit_edges([&](uint32_t, uint32_t y) {
-            if (lowest[y] != END) {
-                keep[lowest[y]] = 1;
-                lowest[y] = END;
-            }
-        });
+        targets.clear();
+        for (uint32_t i = first[x]; i < first[x + 1]; ++i) {
+            const uint32_t c = comps[i];
+            for (uint32_t m : sccs[c])
+                s.walk_out(m, [&](uint32_t e, uint32_t t) {
+                    if (comp[t] == c) return;
+                    const uint32_t y = node_of[comp[t]];
+                    if (mark[y] != x) {
+                        mark[y] = x;
+                        lowest[y] = e;
+                        targets.push_back(y);
+                    } else if (e < lowest[y]) {
+                        lowest[y] = e;
+                    }
+                });
+        }
+        for (uint32_t y : targets) keep[lowest[y]] = 1;
     }
     for (uint32_t e = 0; e < s.edges.size(); ++e) {
         if (!keep[e]) continue;

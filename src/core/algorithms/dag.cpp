@@ -46,8 +46,19 @@ TopoOrder toposort(const GraphInner& s) {
         }
     }
     TopoOrder out{std::vector<uint32_t>(postorder.rbegin(), postorder.rend()), std::nullopt};
-    // The reversed postorder is a topological order exactly when every
-    // node's predecessors come before it.
+    // The reversed postorder is a topological order exactly when every edge
+    // runs forward in it. One sequential pass over the edge slots settles
+    // that; only a graph with a backward edge needs the walk below, which
+    // names the node.
+    std::vector<uint32_t> position(n, 0);
+    for (uint32_t i = 0; i < out.order.size(); ++i) position[out.order[i]] = i;
+    bool forward = true;
+    for (const EdgeSlot& e : s.edges)
+        if (e.weight && position[e.node[0]] > position[e.node[1]]) {
+            forward = false;
+            break;
+        }
+    if (forward) return out;
     std::fill(discovered.begin(), discovered.end(), 0);
     for (uint32_t i : out.order) {
         discovered[i] = 1;
@@ -164,30 +175,15 @@ std::vector<uint8_t> first_edge_per_pair(const GraphInner& s) {
     return keep;
 }
 
-}  // namespace
-
-PropertyGraph transitive_closure(const PropertyGraph& g) {
-    const GraphInner& s = g.inner;
+// The closure edges (input slots), grouped by source in slot order: on the
+// directed kind every node reached from u by a search over outgoing edges,
+// on the undirected kind every later member of u's component. Pairs the
+// input already joins are left out (`joined[w] == u` marks u's neighbours).
+std::vector<std::pair<uint32_t, uint32_t>> closure_pairs(const GraphInner& s) {
     const size_t n = s.nodes.size();
-    PropertyGraph out(g.directed, false, g.name);
-    std::vector<uint32_t> slot(n, END);  // input slot -> result slot
-    for (uint32_t v = 0; v < n; ++v) {
-        if (!s.node_live(v)) continue;
-        const NodeData& d = *s.nodes[v].weight;
-        slot[v] = out.add_node(d.id, d.properties).value();
-    }
-    std::vector<uint8_t> keep = first_edge_per_pair(s);
-    for (uint32_t e = 0; e < s.edges.size(); ++e) {
-        if (!keep[e]) continue;
-        const EdgeSlot& es = s.edges[e];
-        (void)out.inner.insert_edge(slot[es.node[0]], slot[es.node[1]], EdgeData{es.weight->properties});
-    }
-
-    // `joined[w] == u`: u and w already share an edge in the result.
+    std::vector<std::pair<uint32_t, uint32_t>> out;
     std::vector<uint32_t> joined(n, END);
     if (!s.is_directed()) {
-        // Every component becomes complete; the edge u-w is added from the
-        // lower slot, when the input has none.
         SlotGroups groups = weak_component_groups(s);
         std::vector<uint32_t> group_of(n, END), position(n, 0);
         for (uint32_t i = 0; i < groups.size(); ++i)
@@ -201,28 +197,65 @@ PropertyGraph transitive_closure(const PropertyGraph& g) {
             if (members.size() < 2) continue;
             s.walk_undirected(u, [&](uint32_t, uint32_t w) { joined[w] = u; });
             for (size_t j = position[u] + 1; j < members.size(); ++j)
-                if (joined[members[j]] != u) (void)out.inner.insert_edge(slot[u], slot[members[j]], EdgeData{});
+                if (joined[members[j]] != u) out.emplace_back(u, members[j]);
         }
         return out;
     }
-
+    // One search per source walks the same edges many times: a packed copy
+    // of the successor lists (built in one sequential pass over the edge
+    // slots; the order within a source does not matter here) avoids chasing
+    // list links for each of them.
+    std::vector<uint32_t> first(n + 1, 0), targets(s.edge_count);
+    for (const EdgeSlot& e : s.edges)
+        if (e.weight) ++first[e.node[0] + 1];
+    for (size_t v = 0; v < n; ++v) first[v + 1] += first[v];
+    {
+        std::vector<uint32_t> fill(first.begin(), first.end() - 1);
+        for (const EdgeSlot& e : s.edges)
+            if (e.weight) targets[fill[e.node[0]]++] = e.node[1];
+    }
     std::vector<uint32_t> seen(n, END);
     std::vector<uint32_t> stack;
     for (uint32_t u = 0; u < n; ++u) {
         if (!s.node_live(u)) continue;
-        s.walk_out(u, [&](uint32_t, uint32_t w) { joined[w] = u; });
+        for (uint32_t i = first[u]; i < first[u + 1]; ++i) joined[targets[i]] = u;
         stack.push_back(u);
         while (!stack.empty()) {
             uint32_t v = stack.back();
             stack.pop_back();
-            s.walk_out(v, [&](uint32_t, uint32_t w) {
-                if (seen[w] == u) return;
+            for (uint32_t i = first[v]; i < first[v + 1]; ++i) {
+                uint32_t w = targets[i];
+                if (seen[w] == u) continue;
                 seen[w] = u;
                 stack.push_back(w);
-                if (w != u && joined[w] != u) (void)out.inner.insert_edge(slot[u], slot[w], EdgeData{});
-            });
+                if (w != u && joined[w] != u) out.emplace_back(u, w);
+            }
         }
     }
+    return out;
+}
+
+}  // namespace
+
+PropertyGraph transitive_closure(const PropertyGraph& g) {
+    const GraphInner& s = g.inner;
+    const size_t n = s.nodes.size();
+    PropertyGraph out(g.directed, false, g.name);
+    std::vector<uint32_t> slot(n, END);  // input slot -> result slot
+    for (uint32_t v = 0; v < n; ++v) {
+        if (!s.node_live(v)) continue;
+        const NodeData& d = *s.nodes[v].weight;
+        slot[v] = out.add_node(d.id, d.properties).value();
+    }
+    std::vector<uint8_t> keep = first_edge_per_pair(s);
+    std::vector<std::pair<uint32_t, uint32_t>> added = closure_pairs(s);
+    out.inner.edges.reserve(size_t(std::count(keep.begin(), keep.end(), 1)) + added.size());
+    for (uint32_t e = 0; e < s.edges.size(); ++e) {
+        if (!keep[e]) continue;
+        const EdgeSlot& es = s.edges[e];
+        (void)out.inner.insert_edge(slot[es.node[0]], slot[es.node[1]], EdgeData{es.weight->properties});
+    }
+    for (const auto& [u, w] : added) (void)out.inner.insert_edge(slot[u], slot[w], EdgeData{});
     return out;
 }
 
