@@ -1,6 +1,6 @@
 // Python-facing component functions and the condensation.
 #include "../core/algorithms/components.hpp"
-#include "algorithms_bodies.hpp"
+#include "algorithms_families.hpp"
 #include "algorithms_frame.hpp"
 #include "slot_groups.hpp"
 
@@ -40,24 +40,23 @@ std::vector<std::pair<uint32_t, uint32_t>> edge_pairs(PyObject* obj) {
     return out;
 }
 
-}  // namespace
 
-PyRef strongly_connected_components_fn(PyObject*, const Args& a) {
+PyRef strongly_connected_components_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
-    return py_list_from_slot_groups(g->inner, vg::strongly_connected_components(g.graph()));
+    return py_list_from_slot_groups(g->store(), vg::strongly_connected_components(g.graph()));
 }
 
-PyRef num_connected_components_fn(PyObject*, const Args& a) {
+PyRef num_connected_components_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
     return py_u64(vg::num_connected_components(g.graph()));
 }
 
-PyRef weakly_connected_components_fn(PyObject*, const Args& a) {
+PyRef weakly_connected_components_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
-    return py_list_from_slot_groups(g->inner, vg::weak_component_groups(g->inner));
+    return py_list_from_slot_groups(g->store(), vg::weak_component_groups(g->store()));
 }
 
-PyRef connected_components_from_edges_fn(PyObject*, const Args& a) {
+PyRef connected_components_from_edges_body(PyObject*, const Args& a) {
     uint64_t n_nodes = count(a, 0);
     // Labels are 32-bit node numbers; larger counts are refused before any
     // memory is set aside for them.
@@ -71,19 +70,44 @@ PyRef connected_components_from_edges_fn(PyObject*, const Args& a) {
     return list.take();
 }
 
-PyRef is_strongly_connected_fn(PyObject*, const Args& a) {
+PyRef is_strongly_connected_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
     return py_bool(vg::is_strongly_connected(g.graph()));
 }
 
-PyRef is_weakly_connected_fn(PyObject*, const Args& a) {
+PyRef is_weakly_connected_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
     return py_bool(vg::is_weakly_connected(g.graph()));
 }
 
-PyRef condensation_fn(PyObject*, const Args& a) {
+PyRef condensation_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
     return wrap_graph(vg::condensation(g.graph()));
 }
+
+PyMethodDef g_table[] = {
+    VG_FUNCTION("strongly_connected_components(graph)\n--\n\nStrongly connected components via Tarjan's algorithm.\n"
+                "Returns list of components (each is a list of node IDs).",
+                strongly_connected_components_body),
+    VG_FUNCTION("num_connected_components(graph)\n--\n\nNumber of weakly connected components.",
+                num_connected_components_body),
+    VG_FUNCTION("weakly_connected_components(graph)\n--\n\nWeakly connected components as lists of node IDs.",
+                weakly_connected_components_body),
+    VG_FUNCTION("connected_components_from_edges(n_nodes, edges)\n--\n\n"
+                "Connected-component labels over an integer edge list (no Graph build).\n"
+                "Returns a label per node (smallest node id in its component). Raises\n"
+                "ValueError if an edge references a node >= n_nodes.",
+                connected_components_from_edges_body),
+    VG_FUNCTION("is_strongly_connected(graph)\n--\n\nCheck if the graph is strongly connected.",
+                is_strongly_connected_body),
+    VG_FUNCTION("is_weakly_connected(graph)\n--\n\nCheck if the graph is weakly connected.",
+                is_weakly_connected_body),
+    VG_FUNCTION("condensation(graph)\n--\n\nCondensation: contract SCCs into single nodes. Returns a new DAG.",
+                condensation_body),
+};
+
+}  // namespace
+
+Family components_family() { return g_table; }
 
 }  // namespace vg::py::alg

@@ -42,9 +42,7 @@ static PropertyGraph random_graph(std::mt19937& rng, bool directed, int n, int m
     for (int i = 0; i < n + 3; ++i) CHECK(g.add_node("n" + std::to_string(i), {}).ok());
     for (int i : {2, 0, n + 1}) {
         std::string id = "n" + std::to_string(i);
-        uint32_t slot = g.find_node(id).value();
-        g.id_index.erase(g.id_index.find(std::string_view(id)));
-        g.inner.remove_node(slot);
+        CHECK(g.remove_node(id).ok());
     }
     for (int i = 0; i < 3; ++i) CHECK(g.add_node("r" + std::to_string(i), {}).ok());
     std::vector<std::string> ids;
@@ -140,7 +138,7 @@ static void random_against_references() {
         bool directed = round % 3 != 0;
         int n = 3 + int(rng() % 9);
         PropertyGraph g = random_graph(rng, directed, n, int(rng() % (3 * n)));
-        const GraphInner& s = g.inner;
+        const GraphInner& s = g.store();
         if (directed) CHECK_EQ(show(lists(tarjan_scc(s))), show(reference_scc(s)));
         std::vector<uint32_t> live;
         for (uint32_t v = 0; v < s.nodes.size(); ++v)
@@ -160,7 +158,7 @@ static void million_node_chain_and_cycle() {
     PropertyGraph g(true, false, "");
     for (uint32_t i = 0; i < n; ++i) (void)g.add_node(std::to_string(i), {});
     for (uint32_t i = 0; i + 1 < n; ++i) (void)g.add_edge(std::to_string(i), std::to_string(i + 1), {});
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     CHECK_EQ(tarjan_scc(s).size(), size_t(n));
     CHECK_EQ(toposort(s).order.size(), size_t(n));
     auto lp = longest_path(g);

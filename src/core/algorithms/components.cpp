@@ -117,7 +117,7 @@ SlotGroups weak_component_groups(const GraphInner& s) {
     const size_t n = s.nodes.size();
     UnionFind uf(n);
     for (const EdgeSlot& e : s.edges) {
-        if (!e.weight || e.node[0] == e.node[1]) continue;
+        if (!e.data || e.node[0] == e.node[1]) continue;
         if (e.node[0] >= n || e.node[1] >= n) internal_failure("edge endpoint outside the node slots");
         uf.unite(e.node[0], e.node[1]);
     }
@@ -146,17 +146,17 @@ SlotGroups weak_component_groups(const GraphInner& s) {
 }
 
 SlotGroups strongly_connected_components(const PropertyGraph& g) {
-    return g.inner.is_directed() ? tarjan_scc(g.inner) : weak_component_groups(g.inner);
+    return g.store().is_directed() ? tarjan_scc(g.store()) : weak_component_groups(g.store());
 }
 
-size_t num_connected_components(const PropertyGraph& g) { return weak_component_groups(g.inner).size(); }
+size_t num_connected_components(const PropertyGraph& g) { return weak_component_groups(g.store()).size(); }
 
 bool is_weakly_connected(const PropertyGraph& g) { return g.node_count() < 2 || g.is_connected(); }
 
 bool is_strongly_connected(const PropertyGraph& g) {
     if (g.node_count() == 0) return true;
-    if (!g.inner.is_directed()) return g.is_connected();
-    return tarjan_scc(g.inner).size() == 1;
+    if (!g.store().is_directed()) return g.is_connected();
+    return tarjan_scc(g.store()).size() == 1;
 }
 
 Result<std::vector<uint32_t>> connected_component_labels(uint32_t n_nodes,
@@ -165,7 +165,7 @@ Result<std::vector<uint32_t>> connected_component_labels(uint32_t n_nodes,
     for (const auto& [a, b] : edges) {
         for (uint32_t x : {a, b})
             if (x >= n_nodes)
-                return Error{"edge references node " + std::to_string(x) + " but n_nodes is " + std::to_string(n_nodes)};
+                return Error{ErrorKind::InvalidValue, "edge references node " + std::to_string(x) + " but n_nodes is " + std::to_string(n_nodes)};
     }
     UnionFind uf(n_nodes);
     for (const auto& [a, b] : edges) uf.unite(a, b);
@@ -188,8 +188,7 @@ namespace {
 // whose name is taken shares the existing node).
 std::vector<uint32_t> add_group_nodes(PropertyGraph& out, const GraphInner& s, const SlotGroups& groups) {
     std::vector<uint32_t> node_of(groups.size());
-    out.id_index.reserve(groups.size());
-    out.inner.nodes.reserve(groups.size());
+    out.reserve(groups.size(), 0);
     std::vector<std::string_view> ids;
     std::string name;
     for (size_t i = 0; i < groups.size(); ++i) {
@@ -218,7 +217,7 @@ std::vector<uint32_t> add_group_nodes(PropertyGraph& out, const GraphInner& s, c
 
 PropertyGraph condensation(const PropertyGraph& g) {
     PropertyGraph out(true, false, std::string());
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     if (!s.is_directed()) {
         add_group_nodes(out, s, weak_component_groups(s));
         return out;
@@ -232,7 +231,7 @@ PropertyGraph condensation(const PropertyGraph& g) {
     // set: the edges leaving the components of result node x mark their
     // target node y and keep the lowest edge slot. Components sharing a
     // node (a name clash) are taken together.
-    const size_t k = out.inner.nodes.size();
+    const size_t k = out.store().nodes.size();
     std::vector<uint32_t> first(k + 1, 0), comps(sccs.size());
     for (uint32_t c = 0; c < sccs.size(); ++c) ++first[node_of[c] + 1];
     for (size_t x = 0; x < k; ++x) first[x + 1] += first[x];
@@ -264,7 +263,7 @@ PropertyGraph condensation(const PropertyGraph& g) {
     for (uint32_t e = 0; e < s.edges.size(); ++e) {
         if (!keep[e]) continue;
         const EdgeSlot& slot = s.edges[e];
-        (void)out.inner.insert_edge(node_of[comp[slot.node[0]]], node_of[comp[slot.node[1]]], EdgeData{});
+        (void)out.add_edge_between(node_of[comp[slot.node[0]]], node_of[comp[slot.node[1]]], Properties());
     }
     return out;
 }

@@ -12,7 +12,7 @@ namespace {
 const char* const kUndirected = "Topological sort is only defined for directed graphs";
 
 Error cycle_error(const GraphInner& s, uint32_t n) {
-    return Error{"Graph has a cycle involving node '" + s.id_of(n) + "'"};
+    return Error{ErrorKind::Cycle, "Graph has a cycle involving node '" + s.id_of(n) + "'"};
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ TopoOrder toposort(const GraphInner& s) {
     for (uint32_t i = 0; i < out.order.size(); ++i) position[out.order[i]] = i;
     bool forward = true;
     for (const EdgeSlot& e : s.edges)
-        if (e.weight && position[e.node[0]] > position[e.node[1]]) {
+        if (e.data && position[e.node[0]] > position[e.node[1]]) {
             forward = false;
             break;
         }
@@ -74,8 +74,8 @@ TopoOrder toposort(const GraphInner& s) {
 bool has_cycle(const GraphInner& s) { return toposort(s).cycle_at.has_value(); }
 
 Result<std::vector<std::string_view>> topological_order(const PropertyGraph& g) {
-    const GraphInner& s = g.inner;
-    if (!s.is_directed()) return Error{kUndirected};
+    const GraphInner& s = g.store();
+    if (!s.is_directed()) return Error{ErrorKind::InvalidValue, kUndirected};
     TopoOrder t = toposort(s);
     if (t.cycle_at) return cycle_error(s, *t.cycle_at);
     std::vector<std::string_view> ids;
@@ -85,8 +85,8 @@ Result<std::vector<std::string_view>> topological_order(const PropertyGraph& g) 
 }
 
 Result<LongestPath> longest_path(const PropertyGraph& g) {
-    const GraphInner& s = g.inner;
-    if (!s.is_directed()) return Error{kUndirected};
+    const GraphInner& s = g.store();
+    if (!s.is_directed()) return Error{ErrorKind::InvalidValue, kUndirected};
     TopoOrder t = toposort(s);
     if (t.cycle_at) return cycle_error(s, *t.cycle_at);
     if (t.order.empty()) return LongestPath{0, {}};
@@ -132,13 +132,13 @@ std::vector<std::string_view> reached_from(const GraphInner& s, uint32_t start, 
 }  // namespace
 
 std::vector<std::string_view> ancestors(const PropertyGraph& g, uint32_t node) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     if (!s.is_directed()) return descendants(g, node);
     return reached_from(s, node, [&](uint32_t x, auto&& f) { s.walk_in(x, f); });
 }
 
 std::vector<std::string_view> descendants(const PropertyGraph& g, uint32_t node) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     return reached_from(s, node, [&](uint32_t x, auto&& f) { s.walk_neighbors(x, f); });
 }
 
@@ -207,12 +207,12 @@ std::vector<std::pair<uint32_t, uint32_t>> closure_pairs(const GraphInner& s) {
     // list links for each of them.
     std::vector<uint32_t> first(n + 1, 0), targets(s.edge_count);
     for (const EdgeSlot& e : s.edges)
-        if (e.weight) ++first[e.node[0] + 1];
+        if (e.data) ++first[e.node[0] + 1];
     for (size_t v = 0; v < n; ++v) first[v + 1] += first[v];
     {
         std::vector<uint32_t> fill(first.begin(), first.end() - 1);
         for (const EdgeSlot& e : s.edges)
-            if (e.weight) targets[fill[e.node[0]]++] = e.node[1];
+            if (e.data) targets[fill[e.node[0]]++] = e.node[1];
     }
     std::vector<uint32_t> seen(n, END);
     std::vector<uint32_t> stack;
@@ -238,24 +238,24 @@ std::vector<std::pair<uint32_t, uint32_t>> closure_pairs(const GraphInner& s) {
 }  // namespace
 
 PropertyGraph transitive_closure(const PropertyGraph& g) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     const size_t n = s.nodes.size();
-    PropertyGraph out(g.directed, false, g.name);
+    PropertyGraph out(g.directed(), false, g.name());
+    std::vector<uint8_t> keep = first_edge_per_pair(s);
+    std::vector<std::pair<uint32_t, uint32_t>> added = closure_pairs(s);
+    out.reserve(g.node_count(), uint64_t(std::count(keep.begin(), keep.end(), 1)) + added.size());
     std::vector<uint32_t> slot(n, END);  // input slot -> result slot
     for (uint32_t v = 0; v < n; ++v) {
         if (!s.node_live(v)) continue;
-        const NodeData& d = *s.nodes[v].weight;
+        const NodeData& d = *s.nodes[v].data;
         slot[v] = out.add_node(d.id, d.properties).value();
     }
-    std::vector<uint8_t> keep = first_edge_per_pair(s);
-    std::vector<std::pair<uint32_t, uint32_t>> added = closure_pairs(s);
-    out.inner.edges.reserve(size_t(std::count(keep.begin(), keep.end(), 1)) + added.size());
     for (uint32_t e = 0; e < s.edges.size(); ++e) {
         if (!keep[e]) continue;
         const EdgeSlot& es = s.edges[e];
-        (void)out.inner.insert_edge(slot[es.node[0]], slot[es.node[1]], EdgeData{es.weight->properties});
+        (void)out.add_edge_between(slot[es.node[0]], slot[es.node[1]], es.data->properties);
     }
-    for (const auto& [u, w] : added) (void)out.inner.insert_edge(slot[u], slot[w], EdgeData{});
+    for (const auto& [u, w] : added) (void)out.add_edge_between(slot[u], slot[w], Properties());
     return out;
 }
 
