@@ -63,10 +63,9 @@ PyRef connected_components_from_edges_body(PyObject*, const Args& a) {
     if (n_nodes > 0xFFFFFFFFull)
         noted(a.name(0), [] { raise(PyExc_OverflowError, "out of range integral type conversion attempted"); });
     auto edges = noted(a.name(1), [&] { return edge_pairs(a[1]); });
-    auto labels = vg::connected_component_labels(uint32_t(n_nodes), edges);
-    if (!labels) raise(PyExc_ValueError, labels.error());
-    ListBuilder list(labels.value().size());
-    for (size_t i = 0; i < labels.value().size(); ++i) list.set(i, py_u64(labels.value()[i]));
+    std::vector<uint32_t> labels = ok_or_raise(vg::connected_component_labels(uint32_t(n_nodes), edges));
+    ListBuilder list(labels.size());
+    for (size_t i = 0; i < labels.size(); ++i) list.set(i, py_u64(labels[i]));
     return list.take();
 }
 

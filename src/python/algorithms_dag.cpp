@@ -10,9 +10,7 @@ namespace {
 
 PyRef topological_sort_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
-    auto order = vg::topological_order(g.graph());
-    if (!order) raise(PyExc_ValueError, order.error());
-    return py_list_from_strings(order.value());
+    return py_list_from_strings(ok_or_raise(vg::topological_order(g.graph())));
 }
 
 PyRef ancestors_body(PyObject*, const Args& a) {
@@ -29,11 +27,10 @@ PyRef descendants_body(PyObject*, const Args& a) {
 
 PyRef longest_path_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
-    auto found = vg::longest_path(g.graph());
-    if (!found) raise(PyExc_ValueError, found.error());
+    LongestPath found = ok_or_raise(vg::longest_path(g.graph()));
     PyRef dict = PyRef::steal(PyDict_New());
-    check(PyDict_SetItemString(dict.get(), "length", py_u64(found.value().length).get()));
-    check(PyDict_SetItemString(dict.get(), "path", py_list_from_strings(found.value().path).get()));
+    check(PyDict_SetItemString(dict.get(), "length", py_u64(found.length).get()));
+    check(PyDict_SetItemString(dict.get(), "path", py_list_from_strings(found.path).get()));
     return dict;
 }
 
