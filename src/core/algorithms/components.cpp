@@ -43,14 +43,20 @@ private:
 
 }  // namespace
 
-SlotGroups tarjan_scc(const GraphInner& s, std::vector<uint32_t>* component_of) {
-    // Pearce's form of Tarjan's search. rindex is 0 for unvisited nodes, a
-    // visit number while the node is open and a component number (counting
-    // down from the top, so above every visit number) once it is placed.
+namespace {
+
+// Pearce's form of Tarjan's search. rindex is 0 for unvisited nodes, a
+// visit number while the node is open and a component number (counting
+// down from the top, so above every visit number) once it is placed. Visit
+// numbers stay below the node count and component numbers above the top
+// minus the node count, so 32 bits suffice below 2^31 slots; the smaller
+// table keeps more of it in cache.
+template <class Index>
+SlotGroups tarjan(const GraphInner& s, std::vector<uint32_t>* component_of) {
     const size_t n = s.nodes.size();
-    std::vector<uint64_t> rindex(n, 0);
-    uint64_t index = 1;
-    uint64_t component = std::numeric_limits<uint64_t>::max();
+    std::vector<Index> rindex(n, 0);
+    Index index = 1;
+    Index component = std::numeric_limits<Index>::max();
     std::vector<uint32_t> stack;
     // One frame per node of the current depth-first path; `edge` is the
     // outgoing edge being looked at, kept until the visit it started ends.
@@ -105,12 +111,19 @@ SlotGroups tarjan_scc(const GraphInner& s, std::vector<uint32_t>* component_of) 
             out.members.push_back(v);
             if (component_of) (*component_of)[v] = number;
             out.close();
-            index -= stack.size() - start + 1;
+            index -= Index(stack.size() - start + 1);
             stack.resize(start);
             --component;
         }
     }
     return out;
+}
+
+}  // namespace
+
+SlotGroups tarjan_scc(const GraphInner& s, std::vector<uint32_t>* component_of) {
+    if (s.nodes.size() < (size_t(1) << 31)) return tarjan<uint32_t>(s, component_of);
+    return tarjan<uint64_t>(s, component_of);
 }
 
 SlotGroups weak_component_groups(const GraphInner& s) {
@@ -165,7 +178,8 @@ Result<std::vector<uint32_t>> connected_component_labels(uint32_t n_nodes,
     for (const auto& [a, b] : edges) {
         for (uint32_t x : {a, b})
             if (x >= n_nodes)
-                return Error{ErrorKind::InvalidValue, "edge references node " + std::to_string(x) + " but n_nodes is " + std::to_string(n_nodes)};
+                return Error{ErrorKind::InvalidValue, "edge references node " + std::to_string(x) +
+                                                          " but n_nodes is " + std::to_string(n_nodes)};
     }
     UnionFind uf(n_nodes);
     for (const auto& [a, b] : edges) uf.unite(a, b);
