@@ -2,6 +2,8 @@
 // condensation.
 #include "components.hpp"
 
+#include "adjacency.hpp"
+
 #include <algorithm>
 #include <limits>
 #include <numeric>
@@ -58,11 +60,14 @@ SlotGroups tarjan(const GraphInner& s, std::vector<uint32_t>* component_of) {
     Index index = 1;
     Index component = std::numeric_limits<Index>::max();
     std::vector<uint32_t> stack;
-    // One frame per node of the current depth-first path; `edge` is the
-    // outgoing edge being looked at, kept until the visit it started ends.
+    const PackedAdjacency adj = packed_adjacency(s);
+    // One frame per node of the current depth-first path; `pos` is the
+    // position in its row of the edge being looked at, kept until the visit
+    // it started ends.
     struct Frame {
         uint32_t node;
-        uint32_t edge;
+        uint32_t pos;
+        uint32_t end;
         bool root;
     };
     std::vector<Frame> frames;
@@ -72,15 +77,15 @@ SlotGroups tarjan(const GraphInner& s, std::vector<uint32_t>* component_of) {
 
     auto open = [&](uint32_t v) {
         rindex[v] = index++;
-        frames.push_back({v, s.nodes[v].next[0], true});
+        frames.push_back({v, adj.first[v], adj.first[v + 1], true});
     };
     for (uint32_t r = 0; r < n; ++r) {
         if (!s.node_live(r) || rindex[r] != 0) continue;
         open(r);
         while (!frames.empty()) {
             Frame& f = frames.back();
-            if (f.edge != END) {
-                uint32_t w = s.edges[f.edge].node[1];
+            if (f.pos != f.end) {
+                const uint32_t w = adj.targets[f.pos];
                 if (rindex[w] == 0) {
                     open(w);  // f is not used again before the child's frame is gone
                     continue;
@@ -89,7 +94,7 @@ SlotGroups tarjan(const GraphInner& s, std::vector<uint32_t>* component_of) {
                     rindex[f.node] = rindex[w];
                     f.root = false;
                 }
-                f.edge = s.edges[f.edge].next[0];
+                ++f.pos;
                 continue;
             }
             const uint32_t v = f.node;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "adjacency.hpp"
 #include "components.hpp"
 
 namespace vg {
@@ -22,6 +23,7 @@ TopoOrder toposort(const GraphInner& s) {
     std::vector<uint8_t> discovered(n, 0), finished(n, 0);
     std::vector<uint32_t> stack, postorder;
     postorder.reserve(s.node_count);
+    const PackedAdjacency adj = packed_adjacency(s);
     // Depth-first pass; a node may stand on the stack more than once and is
     // finished when it surfaces after its targets.
     for (uint32_t r = 0; r < n; ++r) {
@@ -31,8 +33,7 @@ TopoOrder toposort(const GraphInner& s) {
             const uint32_t x = stack.back();
             if (!discovered[x]) {
                 discovered[x] = 1;
-                for (uint32_t e = s.nodes[x].next[0]; e != END; e = s.edges[e].next[0]) {
-                    uint32_t t = s.edges[e].node[1];
+                for (uint32_t t : adj.row(x)) {
                     if (t == x) return {{}, x};
                     if (!discovered[t]) stack.push_back(t);
                 }
@@ -110,36 +111,65 @@ Result<LongestPath> longest_path(const PropertyGraph& g) {
 
 namespace {
 
-template <class Walk>
-std::vector<std::string_view> reached_from(const GraphInner& s, uint32_t start, Walk&& walk) {
+// Nodes reached from `start` by one or more steps; the start node only when
+// a walk comes back to it. `incoming` follows the incoming lists of a
+// directed store; an undirected store follows every incident edge.
+std::vector<std::string_view> reached_from(const GraphInner& s, uint32_t start, bool incoming) {
     if (!s.node_live(start)) internal_failure("reachability from a vacant node slot");
     std::vector<uint8_t> reached(s.nodes.size(), 0);
-    std::vector<uint32_t> stack{start};
-    std::vector<std::string_view> out;
-    while (!stack.empty()) {
+    std::vector<uint32_t> found, stack{start};
+    // The lists are followed while the walk stays small; once it has taken
+    // a sixteenth of the edges, the search starts over on packed rows, whose
+    // build costs about as much as that many list steps.
+    const bool directed = s.is_directed();
+    const uint64_t budget = s.edge_count / 16;
+    uint64_t steps = 0;
+    bool packed = false;
+    while (!stack.empty() && !packed) {
         uint32_t x = stack.back();
         stack.pop_back();
-        walk(x, [&](uint32_t, uint32_t w) {
+        auto step = [&](uint32_t, uint32_t w) {
+            ++steps;
             if (reached[w]) return;
             reached[w] = 1;
-            out.push_back(s.id_of(w));
+            found.push_back(w);
             stack.push_back(w);
-        });
+        };
+        if (!directed) s.walk_undirected(x, step);
+        else if (incoming) s.walk_in(x, step);
+        else s.walk_out(x, step);
+        packed = directed && steps > budget;
     }
+    if (packed) {
+        const PackedAdjacency adj = packed_adjacency(s, incoming);
+        std::fill(reached.begin(), reached.end(), 0);
+        found.clear();
+        stack.assign(1, start);
+        while (!stack.empty()) {
+            uint32_t x = stack.back();
+            stack.pop_back();
+            for (uint32_t w : adj.row(x)) {
+                if (reached[w]) continue;
+                reached[w] = 1;
+                found.push_back(w);
+                stack.push_back(w);
+            }
+        }
+    }
+    std::vector<std::string_view> out;
+    out.reserve(found.size());
+    for (uint32_t w : found) out.push_back(s.id_of(w));
     return out;
 }
 
 }  // namespace
 
 std::vector<std::string_view> ancestors(const PropertyGraph& g, uint32_t node) {
-    const GraphInner& s = g.store();
-    if (!s.is_directed()) return descendants(g, node);
-    return reached_from(s, node, [&](uint32_t x, auto&& f) { s.walk_in(x, f); });
+    return reached_from(g.store(), node, true);
 }
 
 std::vector<std::string_view> descendants(const PropertyGraph& g, uint32_t node) {
-    const GraphInner& s = g.store();
-    return reached_from(s, node, [&](uint32_t x, auto&& f) { s.walk_neighbors(x, f); });
+    return reached_from(g.store(), node, false);
 }
 
 namespace {
@@ -201,30 +231,19 @@ std::vector<std::pair<uint32_t, uint32_t>> closure_pairs(const GraphInner& s) {
         }
         return out;
     }
-    // One search per source walks the same edges many times: a packed copy
-    // of the successor lists (built in one sequential pass over the edge
-    // slots; the order within a source does not matter here) avoids chasing
-    // list links for each of them.
-    std::vector<uint32_t> first(n + 1, 0), targets(s.edge_count);
-    for (const EdgeSlot& e : s.edges)
-        if (e.data) ++first[e.node[0] + 1];
-    for (size_t v = 0; v < n; ++v) first[v + 1] += first[v];
-    {
-        std::vector<uint32_t> fill(first.begin(), first.end() - 1);
-        for (const EdgeSlot& e : s.edges)
-            if (e.data) targets[fill[e.node[0]]++] = e.node[1];
-    }
+    // One search per source walks the same edges many times: packed rows
+    // spare it the list links.
+    const PackedAdjacency adj = packed_adjacency(s);
     std::vector<uint32_t> seen(n, END);
     std::vector<uint32_t> stack;
     for (uint32_t u = 0; u < n; ++u) {
         if (!s.node_live(u)) continue;
-        for (uint32_t i = first[u]; i < first[u + 1]; ++i) joined[targets[i]] = u;
+        for (uint32_t w : adj.row(u)) joined[w] = u;
         stack.push_back(u);
         while (!stack.empty()) {
             uint32_t v = stack.back();
             stack.pop_back();
-            for (uint32_t i = first[v]; i < first[v + 1]; ++i) {
-                uint32_t w = targets[i];
+            for (uint32_t w : adj.row(v)) {
                 if (seen[w] == u) continue;
                 seen[w] = u;
                 stack.push_back(w);
