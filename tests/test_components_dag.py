@@ -106,37 +106,20 @@ def test_dead_end_branches_are_not_enumerated():
 
 
 @pytest.mark.parametrize(
-    "edges,message",
+    "g,message",
     [
-        ([("a", "b"), ("b", "a")], "Graph has a cycle involving node 'b'"),
-        ([("a", "b"), ("b", "c"), ("c", "a")], "Graph has a cycle involving node 'c'"),
-        ([("a", "b"), ("b", "b")], "Graph has a cycle involving node 'b'"),
+        (build([("a", "b"), ("b", "a")]), "Graph has a cycle involving node 'b'"),
+        (build([("a", "b"), ("b", "c"), ("c", "a")]), "Graph has a cycle involving node 'c'"),
+        (build([("a", "b"), ("b", "b")]), "Graph has a cycle involving node 'b'"),
+        (PyGraph(directed=False), "Topological sort is only defined for directed graphs"),
+        (build([("a", "b")], directed=False), "Topological sort is only defined for directed graphs"),
     ],
 )
-def test_cycles_refuse_a_topological_order(edges, message):
-    g = build(edges)
+def test_no_topological_order(g, message):
     for fn in (A.topological_sort, A.longest_path):
         with pytest.raises(ValueError, match=f"^{message}$"):
             fn(g)
     assert g.is_dag() is False
-
-
-def test_undirected_has_no_topological_order():
-    for g in (PyGraph(directed=False), build([("a", "b")], directed=False)):
-        for fn in (A.topological_sort, A.longest_path):
-            with pytest.raises(ValueError, match="^Topological sort is only defined for directed graphs$"):
-                fn(g)
-
-
-def test_reachability_includes_start_only_on_a_cycle():
-    assert sorted(A.ancestors(build([("a", "b"), ("b", "a")]), "a")) == ["a", "b"]
-    assert sorted(A.descendants(build([("a", "b"), ("c", "c")]), "a")) == ["b"]
-    assert A.descendants(build([("c", "c")]), "c") == ["c"]
-    u = build([("a", "b")], nodes="z", directed=False)
-    assert sorted(A.ancestors(u, "a")) == sorted(A.descendants(u, "a")) == ["a", "b"]
-    assert A.ancestors(u, "z") == []
-    with pytest.raises(KeyError, match="Node 'nope' not found"):
-        A.ancestors(u, "nope")
 
 
 def test_component_predicates():
@@ -293,31 +276,13 @@ def test_against_networkx(seed):
 
     cond = A.condensation(g)
     assert sorted(cond.node_ids()) == sorted(",".join(sorted(c)) for c in strong)
-    if directed:
-        member = {m: ",".join(sorted(c)) for c in nx.strongly_connected_components(h) for m in c}
-        cross = {(member[s], member[t]) for s, t in h.edges() if member[s] != member[t]}
-        assert [(s, t) for s, t, _ in cond.edges()] == sorted(cross, key=lambda p: min(
-            i for i, (s, t, _) in enumerate(g.edges()) if (member[s], member[t]) == p))
+    if directed:  # one edge per joined pair, in order of the first input edge (slot order)
+        member = {m: ",".join(sorted(c)) for c in strong for m in c}
+        cross = [(member[s], member[t]) for s, t, _ in g.edges() if member[s] != member[t]]
+        assert [(s, t) for s, t, _ in cond.edges()] == list(dict.fromkeys(cross))
         assert g.is_dag() is nx.is_directed_acyclic_graph(h)
         if g.is_dag():
             order = A.topological_sort(g)
             position = {n: i for i, n in enumerate(order)}
             assert sorted(order) == sorted(ids) and all(position[s] < position[t] for s, t in h.edges())
             assert A.longest_path(g)["length"] == nx.dag_longest_path_length(h)
-
-
-def test_long_chains_through_the_bindings():
-    # Every search keeps its own stack: a 200,000-node cycle and chain.
-    n = 200_000
-    g = PyGraph()
-    ids = [str(i) for i in range(n)]
-    for i in ids:
-        g.add_node(i)
-    for a, b in zip(ids, ids[1:]):
-        g.add_edge(a, b)
-    assert len(A.topological_sort(g)) == n and A.longest_path(g)["length"] == n - 1
-    assert len(A.all_simple_paths(g, "0", ids[-1], max_depth=n)) == 1
-    g.add_edge(ids[-1], "0")
-    assert len(A.strongly_connected_components(g)) == 1
-    assert len(A.find_cycle_paths(g)[0]) == n
-    assert A.condensation(g).n_nodes == 1
