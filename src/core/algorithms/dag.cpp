@@ -48,17 +48,17 @@ TopoOrder toposort(const GraphInner& s) {
     }
     TopoOrder out{std::vector<uint32_t>(postorder.rbegin(), postorder.rend()), std::nullopt};
     // The reversed postorder is a topological order exactly when every edge
-    // runs forward in it. One sequential pass over the edge slots settles
-    // that; only a graph with a backward edge needs the walk below, which
-    // names the node.
+    // runs forward in it. One pass over the packed rows settles that; only a
+    // graph with a backward edge needs the walk below, which names the node.
     std::vector<uint32_t> position(n, 0);
     for (uint32_t i = 0; i < out.order.size(); ++i) position[out.order[i]] = i;
     bool forward = true;
-    for (const EdgeSlot& e : s.edges)
-        if (e.data && position[e.node[0]] > position[e.node[1]]) {
-            forward = false;
-            break;
-        }
+    for (uint32_t x = 0; x < n && forward; ++x)
+        for (uint32_t t : adj.row(x))
+            if (position[x] > position[t]) {
+                forward = false;
+                break;
+            }
     if (forward) return out;
     std::fill(discovered.begin(), discovered.end(), 0);
     for (uint32_t i : out.order) {
