@@ -1,6 +1,7 @@
 // Shared operations of the property graph.
 #include "graph.hpp"
 
+#include "algorithms/dag.hpp"
 #include "errors.hpp"
 
 #include <numeric>
@@ -85,10 +86,7 @@ Result<uint32_t> PropertyGraph::add_node(std::string_view id, Properties propert
     // memory in either step leaves the two in agreement.
     id_index_.reserve_one();
     auto slot = inner_.insert_node(NodeData{std::string(id), std::move(properties)});
-    if (slot) {
-        changed();
-        id_index_.add(h, slot.value());
-    }
+    if (slot) id_index_.add(h, slot.value());
     return slot;
 }
 
@@ -97,23 +95,18 @@ Result<uint32_t> PropertyGraph::add_edge(std::string_view source, std::string_vi
     if (!a) return errors::source_not_found(source);
     if (!b) return errors::target_not_found(target);
     if (!multi_ && inner_.find_edge(*a, *b)) return errors::edge_exists(source, target);
-    auto slot = inner_.insert_edge(*a, *b, EdgeData{std::move(properties)});
-    if (slot) changed();
-    return slot;
+    return inner_.insert_edge(*a, *b, EdgeData{std::move(properties)});
 }
 
 Result<uint32_t> PropertyGraph::add_edge_between(uint32_t source, uint32_t target, Properties properties) {
     if (!inner_.node_live(source) || !inner_.node_live(target)) internal_failure("edge added at a vacant node slot");
-    auto slot = inner_.insert_edge(source, target, EdgeData{std::move(properties)});
-    if (slot) changed();
-    return slot;
+    return inner_.insert_edge(source, target, EdgeData{std::move(properties)});
 }
 
 Result<NodeData> PropertyGraph::remove_node(std::string_view id) {
     uint32_t h = id_index_.hash(id);
     auto slot = id_index_.find(id, h, inner_);
     if (!slot) return errors::node_not_found(id);
-    changed();
     id_index_.erase(h, *slot);
     auto removed = inner_.remove_node(*slot);
     if (!removed) return errors::node_not_in_graph(id);
@@ -127,7 +120,6 @@ Result<EdgeData> PropertyGraph::remove_edge(std::string_view source, std::string
     if (!t) return errors::target_not_found(target);
     auto e = inner_.find_edge(*s, *t);
     if (!e) return errors::edge_not_found(source, target);
-    changed();
     return std::move(*inner_.remove_edge(*e));
 }
 
@@ -207,25 +199,9 @@ bool PropertyGraph::is_connected() const {
     return true;
 }
 
-bool PropertyGraph::has_directed_cycle() const {
-    // Kahn's algorithm: a node on or behind a cycle never reaches in-degree 0.
-    std::vector<uint64_t> indeg(inner_.nodes.size(), 0);
-    std::vector<uint32_t> ready;
-    for (const EdgeSlot& e : inner_.edges)
-        if (e.data) ++indeg[e.node[1]];
-    for (uint32_t n = 0; n < inner_.nodes.size(); ++n)
-        if (inner_.nodes[n].data && indeg[n] == 0) ready.push_back(n);
-    uint64_t done = 0;
-    while (!ready.empty()) {
-        uint32_t n = ready.back();
-        ready.pop_back();
-        ++done;
-        inner_.walk_out(n, [&](uint32_t, uint32_t t) {
-            if (--indeg[t] == 0) ready.push_back(t);
-        });
-    }
-    return done < inner_.node_count;
-}
+// The same search that orders topological_sort, so is_dag and is_tree
+// always agree with it.
+bool PropertyGraph::has_directed_cycle() const { return has_cycle(inner_); }
 
 std::vector<std::string> nodes_with_property(const PropertyGraph& g, std::string_view key, const Value& value) {
     std::vector<std::string> out;

@@ -95,6 +95,15 @@ struct GraphInner {
     // True while no edge slot was ever reused: every list then runs by
     // descending slot number, so lists can be rebuilt from the slot vector.
     bool edges_in_slot_order = true;
+    // Structures derived from the store (algorithms/adjacency.hpp), kept
+    // until the next change; and the count of changes so far, which they
+    // record to prove they match the store. Every change calls changed().
+    DerivedCache derived;
+    uint64_t generation = 0;
+    void changed() {
+        ++generation;
+        derived.clear();
+    }
 
     bool is_directed() const { return kind == GraphKind::Directed; }
     bool node_live(uint32_t n) const { return n < nodes.size() && nodes[n].data.has_value(); }
@@ -251,11 +260,9 @@ public:
     // Whether the directed store has a cycle (self-loops included).
     bool has_directed_cycle() const;
 
-    // Structures derived from the store (algorithms/adjacency.hpp), kept
-    // until the next change; and the count of changes so far, which they
-    // record to prove they match the store.
-    const DerivedCache& derived() const { return derived_; }
-    uint64_t generation() const { return generation_; }
+    // Structures derived from the store and its count of changes.
+    const DerivedCache& derived() const { return inner_.derived; }
+    uint64_t generation() const { return inner_.generation; }
 
     // ---- building and changing -------------------------------------------
     // Each returns the new or changed slot, or the fixed error.
@@ -286,18 +293,13 @@ public:
 private:
     // The live node record of an id for an update, or the updaters' errors.
     Result<NodeData*> node_for_update(std::string_view id);
-    // Every change calls this: derived structures no longer match.
-    void changed() {
-        ++generation_;
-        derived_.clear();
-    }
+    // Changes of records the store itself does not see (node properties).
+    void changed() { inner_.changed(); }
 
     GraphInner inner_;
     IdIndex id_index_;
     std::string name_;
     bool multi_ = false;
-    uint64_t generation_ = 0;
-    DerivedCache derived_;
 };
 
 // Ids of live nodes whose property `key` equals `value`, slot order.

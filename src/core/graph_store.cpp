@@ -21,6 +21,7 @@ Result<uint32_t> GraphInner::insert_node(NodeData data) {
         free_node = s.next[0];
         if (free_node != END) nodes[free_node].next[1] = END;
     }
+    changed();
     NodeSlot& s = nodes[slot];
     s.data.emplace(std::move(data));
     s.next[0] = s.next[1] = END;
@@ -39,6 +40,7 @@ Result<uint32_t> GraphInner::insert_edge(uint32_t source, uint32_t target, EdgeD
         free_edge = edges[slot].next[0];
         edges_in_slot_order = false;
     }
+    changed();
     EdgeSlot& e = edges[slot];
     e.node[0] = source;
     e.node[1] = target;
@@ -65,6 +67,7 @@ std::optional<uint32_t> GraphInner::find_edge(uint32_t a, uint32_t b) const {
 
 std::optional<EdgeData> GraphInner::remove_edge(uint32_t e) {
     if (!edge_live(e)) return std::nullopt;
+    changed();
     EdgeSlot& slot = edges[e];
     for (int k = 0; k < 2; ++k) {
         uint32_t n = slot.node[k];
@@ -89,6 +92,7 @@ std::optional<EdgeData> GraphInner::remove_edge(uint32_t e) {
 
 std::optional<NodeData> GraphInner::remove_node(uint32_t n) {
     if (!node_live(n)) return std::nullopt;
+    changed();
     // Incident edges go first (outgoing list, then incoming, newest first)
     // while the slot is still live for their unlinking.
     for (int k = 0; k < 2; ++k)

@@ -34,11 +34,11 @@ static std::vector<std::vector<std::pair<uint32_t, uint32_t>>> walked(const Grap
 static bool same_as_store(const PropertyGraph& g, Walk w) {
     const AdjacencyList& a = adjacency(g, w);
     auto want = walked(g.store(), w);
-    if (a.start.size() != want.size() + 1) return false;
+    if (a.first.size() != want.size() + 1) return false;
     for (uint32_t n = 0; n < want.size(); ++n) {
         if (a.degree(n) != want[n].size()) return false;
         for (size_t k = 0; k < want[n].size(); ++k)
-            if (a.node[a.begin(n) + k] != want[n][k].first || a.edge[a.begin(n) + k] != want[n][k].second) return false;
+            if (a.targets[a.begin(n) + k] != want[n][k].first || a.edges[a.begin(n) + k] != want[n][k].second) return false;
     }
     return a.generation == g.generation();
 }
@@ -68,8 +68,8 @@ static void random_changes(bool directed, unsigned seed) {
         // Weights line up with the entries they belong to.
         const AdjacencyList& out = adjacency(g, Walk::Neighbors);
         EdgeWeights ws = walk_weights(g, Walk::Neighbors, "w");
-        for (size_t i = 0; i < out.edge.size(); ++i)
-            CHECK_EQ(ws[i], edge_weight(g.store().edges[out.edge[i]].data->properties, "w"));
+        for (size_t i = 0; i < out.edges.size(); ++i)
+            CHECK_EQ(ws[i], edge_weight(g.store().edges[out.edges[i]].data->properties, "w"));
         const EdgeArrays& live = live_edges(g);
         EdgeWeights lw = live_edge_weights(g, "w");
         CHECK_EQ(live.edge.size(), size_t(g.edge_count()));
@@ -109,7 +109,7 @@ static void changes_drop_the_snapshot() {
     CHECK(g.add_node("b", {}).ok());
     CHECK(g.add_edge("a", "b", weight(2)).ok());
     const AdjacencyList* before = &adjacency(g, Walk::Out);
-    CHECK_EQ(before->degree(0), size_t(1));
+    CHECK_EQ(before->degree(0), 1u);
     CHECK(!g.add_edge("a", "b", {}).ok());  // refused: nothing changed
     CHECK(&adjacency(g, Walk::Out) == before);
     CHECK_EQ(walk_weights(g, Walk::Out, "w")[0], 2.0);
@@ -117,13 +117,13 @@ static void changes_drop_the_snapshot() {
     uint64_t gen = g.generation();
     CHECK(g.remove_edge("a", "b").ok());
     CHECK(g.generation() > gen);
-    CHECK_EQ(adjacency(g, Walk::Out).degree(0), size_t(0));
+    CHECK_EQ(adjacency(g, Walk::Out).degree(0), 0u);
     CHECK(g.add_edge("a", "b", weight(5)).ok());  // reuses the freed slot
     CHECK_EQ(walk_weights(g, Walk::Out, "w")[0], 5.0);
     CHECK(g.set_node_property("a", "k", Value::null()).ok());
     CHECK_EQ(adjacency(g, Walk::Out).generation, g.generation());
     CHECK(g.remove_node("b").ok());
-    CHECK_EQ(adjacency(g, Walk::In).node.size(), size_t(0));
+    CHECK_EQ(adjacency(g, Walk::In).targets.size(), size_t(0));
 }
 
 // Readers racing for the first build all get the single cached one.
@@ -139,7 +139,7 @@ static void concurrent_first_use() {
         threads.emplace_back([&, t] {
             seen[t] = &adjacency(g, Walk::Neighbors);
             EdgeWeights w = walk_weights(g, Walk::Neighbors, "w");
-            for (size_t i = 0; i < seen[t]->edge.size(); ++i) sums[t] += w[i];
+            for (size_t i = 0; i < seen[t]->edges.size(); ++i) sums[t] += w[i];
         });
     for (auto& th : threads) th.join();
     for (int t = 1; t < 8; ++t) {

@@ -16,40 +16,38 @@ namespace {
 // Cache slots of the fixed items.
 enum : size_t { kOut = 0, kIn = 1, kUndirected = 2, kEdges = 3 };
 
-void check_fresh(uint64_t built, const PropertyGraph& g) {
-    if (built != g.generation()) internal_failure("adjacency snapshot used after its graph changed");
+void check_fresh(uint64_t built, const GraphInner& s) {
+    if (built != s.generation) internal_failure("adjacency snapshot used after its graph changed");
 }
 
-AdjacencyList walk_lists(const PropertyGraph& g, Walk w) {
-    const GraphInner& s = g.store();
+AdjacencyList walk_lists(const GraphInner& s, Walk w) {
     const size_t slots = s.nodes.size();
     AdjacencyList out;
-    out.generation = g.generation();
-    out.start.resize(slots + 1);
+    out.generation = s.generation;
+    out.first.resize(slots + 1);
     size_t total = w == Walk::Undirected ? 2 * size_t(s.edge_count) : size_t(s.edge_count);
-    out.node.reserve(total);
-    out.edge.reserve(total);
+    out.targets.reserve(total);
+    out.edges.reserve(total);
     auto add = [&](uint32_t e, uint32_t m) {
-        out.node.push_back(m);
-        out.edge.push_back(e);
+        out.targets.push_back(m);
+        out.edges.push_back(e);
     };
     for (uint32_t n = 0; n < slots; ++n) {
-        out.start[n] = out.node.size();
+        out.first[n] = uint32_t(out.targets.size());
         if (!s.node_live(n)) continue;
         if (w == Walk::Out) s.walk_out(n, add);
         else if (w == Walk::In) s.walk_in(n, add);
         else s.walk_undirected(n, add);
     }
-    out.start[slots] = out.node.size();
+    out.first[slots] = uint32_t(out.targets.size());
     return out;
 }
 
 // The same lists from the slot vector, valid while edges_in_slot_order:
 // count each node's entries, then fill from the highest slot down. Counts
-// and cursors are 32-bit (build_lists checks that positions fit), which
-// halves the memory the two scattered passes touch.
-AdjacencyList slot_lists(const PropertyGraph& g, Walk w) {
-    const GraphInner& s = g.store();
+// and cursors are 32-bit like the positions, which halves the memory the
+// two scattered passes touch.
+AdjacencyList slot_lists(const GraphInner& s, Walk w) {
     const size_t slots = s.nodes.size();
     const uint32_t edge_slots = uint32_t(s.edges.size());
     const bool undirected = w == Walk::Undirected;
@@ -65,11 +63,11 @@ AdjacencyList slot_lists(const PropertyGraph& g, Walk w) {
         if (undirected && x.node[0] != x.node[1]) ++second[x.node[1]];
     }
     AdjacencyList out;
-    out.generation = g.generation();
-    out.start.resize(slots + 1);
+    out.generation = s.generation;
+    out.first.resize(slots + 1);
     uint32_t at = 0;
     for (size_t n = 0; n < slots; ++n) {
-        out.start[n] = at;
+        out.first[n] = at;
         const uint32_t own = first[n];
         first[n] = at;  // now the cursor of the first part
         at += own;
@@ -79,33 +77,35 @@ AdjacencyList slot_lists(const PropertyGraph& g, Walk w) {
             at += other;
         }
     }
-    out.start[slots] = at;
-    out.node.resize(at);
-    out.edge.resize(at);
+    out.first[slots] = at;
+    out.targets.resize(at);
+    out.edges.resize(at);
     for (uint32_t e = edge_slots; e-- > 0;) {
         const EdgeSlot& x = s.edges[e];
         if (!x.data) continue;
         const uint32_t a = x.node[key], b = x.node[1 - key];
         const uint32_t i = first[a]++;
-        out.node[i] = b;
-        out.edge[i] = e;
+        out.targets[i] = b;
+        out.edges[i] = e;
         if (undirected && a != b) {
             const uint32_t j = second[b]++;
-            out.node[j] = a;
-            out.edge[j] = e;
+            out.targets[j] = a;
+            out.edges[j] = e;
         }
     }
     return out;
 }
 
-AdjacencyList build_lists(const PropertyGraph& g, Walk w) {
-    const GraphInner& s = g.store();
-    const bool positions_fit = 2 * s.edge_count < uint64_t(UINT32_MAX);
-    return s.edges_in_slot_order && positions_fit ? slot_lists(g, w) : walk_lists(g, w);
+AdjacencyList build_lists(const GraphInner& s, Walk w) {
+    // Entry positions are 32-bit; only the undirected walk, which lists an
+    // edge at both ends, can outgrow them.
+    if (w == Walk::Undirected && 2 * s.edge_count > uint64_t(UINT32_MAX))
+        internal_failure("graph too large for a 32-bit adjacency snapshot");
+    return s.edges_in_slot_order ? slot_lists(s, w) : walk_lists(s, w);
 }
 
-Walk resolve(const PropertyGraph& g, Walk w) {
-    if (w == Walk::Neighbors) return g.directed() ? Walk::Out : Walk::Undirected;
+Walk resolve(const GraphInner& s, Walk w) {
+    if (w == Walk::Neighbors) return s.is_directed() ? Walk::Out : Walk::Undirected;
     return w;
 }
 
@@ -125,18 +125,17 @@ std::vector<double> weights_of(const GraphInner& s, const std::vector<uint32_t>&
 
 }  // namespace
 
-const AdjacencyList& adjacency(const PropertyGraph& g, Walk w) {
-    w = resolve(g, w);
-    const AdjacencyList& out = g.derived().get<AdjacencyList>(slot_of(w), [&] { return build_lists(g, w); });
-    check_fresh(out.generation, g);
+const AdjacencyList& adjacency(const GraphInner& s, Walk w) {
+    w = resolve(s, w);
+    const AdjacencyList& out = s.derived.get<AdjacencyList>(slot_of(w), [&] { return build_lists(s, w); });
+    check_fresh(out.generation, s);
     return out;
 }
 
-const EdgeArrays& live_edges(const PropertyGraph& g) {
-    const EdgeArrays& out = g.derived().get<EdgeArrays>(kEdges, [&] {
-        const GraphInner& s = g.store();
+const EdgeArrays& live_edges(const GraphInner& s) {
+    const EdgeArrays& out = s.derived.get<EdgeArrays>(kEdges, [&] {
         EdgeArrays a;
-        a.generation = g.generation();
+        a.generation = s.generation;
         a.source.reserve(s.edge_count);
         a.target.reserve(s.edge_count);
         a.edge.reserve(s.edge_count);
@@ -149,26 +148,26 @@ const EdgeArrays& live_edges(const PropertyGraph& g) {
         }
         return a;
     });
-    check_fresh(out.generation, g);
+    check_fresh(out.generation, s);
     return out;
 }
 
-EdgeWeights walk_weights(const PropertyGraph& g, Walk w, std::string_view key) {
-    w = resolve(g, w);
-    const AdjacencyList& list = adjacency(g, w);
+EdgeWeights walk_weights(const GraphInner& s, Walk w, std::string_view key) {
+    w = resolve(s, w);
+    const AdjacencyList& list = adjacency(s, w);
     // Keys are told apart by their walk: one byte in front of the name.
     std::string tag(1, char('0' + slot_of(w)));
     tag += key;
-    return EdgeWeights(g.derived().get_keyed<std::vector<double>>(
-        tag, [&] { return weights_of(g.store(), list.edge, key); }));
+    return EdgeWeights(
+        s.derived.get_keyed<std::vector<double>>(tag, [&] { return weights_of(s, list.edges, key); }));
 }
 
-EdgeWeights live_edge_weights(const PropertyGraph& g, std::string_view key) {
-    const EdgeArrays& edges = live_edges(g);
+EdgeWeights live_edge_weights(const GraphInner& s, std::string_view key) {
+    const EdgeArrays& edges = live_edges(s);
     std::string tag(1, char('0' + kEdges));
     tag += key;
-    return EdgeWeights(g.derived().get_keyed<std::vector<double>>(
-        tag, [&] { return weights_of(g.store(), edges.edge, key); }));
+    return EdgeWeights(
+        s.derived.get_keyed<std::vector<double>>(tag, [&] { return weights_of(s, edges.edge, key); }));
 }
 
 }  // namespace vg

@@ -6,10 +6,10 @@
 //
 // Use from an algorithm that holds the graph's shared borrow:
 //
-//     const AdjacencyList& out = adjacency(g, Walk::Out);
-//     for (uint32_t n : ...)                           // live node slots
-//         for (size_t i = out.begin(n); i < out.end(n); ++i)
-//             visit(out.node[i], out.edge[i]);         // target, edge slot
+//     const AdjacencyList& out = adjacency(g, Walk::Out);   // g: PropertyGraph or its store
+//     for (uint32_t t : out.row(n)) visit(t);              // targets of n, walk order
+//     for (uint32_t i = out.begin(n); i < out.end(n); ++i)
+//         visit(out.targets[i], out.edges[i]);             // target and edge slot
 //
 // Walk::Out and Walk::In are the outgoing and incoming walks (both graph
 // kinds); Walk::Undirected is the undirected walk (outgoing, then incoming
@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -38,18 +39,28 @@ namespace vg {
 enum class Walk : uint8_t { Out, In, Undirected, Neighbors };
 
 struct AdjacencyList {
-    std::vector<size_t> start;   // node slot n: entries start[n] .. start[n + 1]
-    std::vector<uint32_t> node;  // the other end of each entry's edge
-    std::vector<uint32_t> edge;  // the edge slot of each entry
-    uint64_t generation = 0;     // graph generation it was built from
+    std::vector<uint32_t> first;    // node slot n: entries first[n] .. first[n + 1]
+    std::vector<uint32_t> targets;  // the other end of each entry's edge
+    std::vector<uint32_t> edges;    // the edge slot of each entry
+    uint64_t generation = 0;        // store generation it was built from
 
-    size_t begin(uint32_t n) const { return start[n]; }
-    size_t end(uint32_t n) const { return start[n + 1]; }
-    size_t degree(uint32_t n) const { return start[n + 1] - start[n]; }
+    uint32_t begin(uint32_t n) const { return first[n]; }
+    uint32_t end(uint32_t n) const { return first[n + 1]; }
+    uint32_t degree(uint32_t n) const { return first[n + 1] - first[n]; }
+    std::span<const uint32_t> row(uint32_t n) const { return {targets.data() + first[n], degree(n)}; }
 };
 
-// The cached list of walk `w` (Neighbors resolves by graph kind).
-const AdjacencyList& adjacency(const PropertyGraph& g, Walk w);
+// The cached list of walk `w` (Neighbors resolves by graph kind). Entry
+// positions are 32-bit: an undirected graph of 2^31 edges or more is
+// refused as an internal failure.
+const AdjacencyList& adjacency(const GraphInner& s, Walk w);
+inline const AdjacencyList& adjacency(const PropertyGraph& g, Walk w) { return adjacency(g.store(), w); }
+
+// The outgoing (or incoming) lists under their packed name.
+using PackedAdjacency = AdjacencyList;
+inline const PackedAdjacency& packed_adjacency(const GraphInner& s, bool incoming = false) {
+    return adjacency(s, incoming ? Walk::In : Walk::Out);
+}
 
 // The live edges in slot order, with their stored endpoints.
 struct EdgeArrays {
@@ -58,7 +69,8 @@ struct EdgeArrays {
     std::vector<uint32_t> edge;  // slot numbers, ascending
     uint64_t generation = 0;
 };
-const EdgeArrays& live_edges(const PropertyGraph& g);
+const EdgeArrays& live_edges(const GraphInner& s);
+inline const EdgeArrays& live_edges(const PropertyGraph& g) { return live_edges(g.store()); }
 
 // A weight per entry of one list (or per live edge), under one key; held
 // by the graph's cache or by this handle alone.
@@ -75,9 +87,15 @@ private:
     const double* data_ = nullptr;
 };
 
-// Weights aligned with adjacency(g, w).edge.
-EdgeWeights walk_weights(const PropertyGraph& g, Walk w, std::string_view key);
+// Weights aligned with adjacency(g, w).edges.
+EdgeWeights walk_weights(const GraphInner& s, Walk w, std::string_view key);
+inline EdgeWeights walk_weights(const PropertyGraph& g, Walk w, std::string_view key) {
+    return walk_weights(g.store(), w, key);
+}
 // Weights aligned with live_edges(g).edge.
-EdgeWeights live_edge_weights(const PropertyGraph& g, std::string_view key);
+EdgeWeights live_edge_weights(const GraphInner& s, std::string_view key);
+inline EdgeWeights live_edge_weights(const PropertyGraph& g, std::string_view key) {
+    return live_edge_weights(g.store(), key);
+}
 
 }  // namespace vg

@@ -58,8 +58,8 @@ DijkstraRun dijkstra(const PropertyGraph& g, uint32_t source, std::optional<uint
         const double c = top->cost;
         if (run.state[n] == kSettled) continue;
         if (target && n == *target) break;
-        for (size_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
-            const uint32_t m = adj.node[i];
+        for (uint32_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
+            const uint32_t m = adj.targets[i];
             if (run.state[m] == kSettled) continue;
             double d = c + weight(i);
             if (run.state[m] == kReached) {
@@ -129,8 +129,8 @@ HopRun hop_counts(const PropertyGraph& g, uint32_t source, std::optional<uint32_
     for (size_t head = 0; head < run.order.size(); ++head) {
         const uint32_t n = run.order[head];
         const uint64_t next = run.hops[head] + 1;
-        for (size_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
-            const uint32_t w = adj.node[i];
+        for (uint32_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
+            const uint32_t w = adj.targets[i];
             if (seen[w]) continue;
             seen[w] = 1;
             run.order.push_back(w);
@@ -210,8 +210,8 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
             break;
         }
         if (best[n] < gn) continue;  // a cheaper route to n was expanded
-        for (size_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
-            const uint32_t m = adj.node[i];
+        for (uint32_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
+            const uint32_t m = adj.targets[i];
             const double w = weight(i);
             if (w < 0) negative_seen = true;
             const double gm = gn + w;
@@ -304,8 +304,8 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
         std::vector<uint32_t> queue{source};
         for (size_t head = 0; head < queue.size(); ++head) {
             const uint32_t n = queue[head];
-            for (size_t i = out.begin(n), end = out.end(n); i < end; ++i) {
-                const uint32_t m = out.node[i];
+            for (uint32_t i = out.begin(n), end = out.end(n); i < end; ++i) {
+                const uint32_t m = out.targets[i];
                 if (dist[m] != kInf) continue;
                 dist[m] = dist[n] + 1.0;
                 queue.push_back(m);

@@ -31,8 +31,8 @@ std::vector<uint32_t> bfs_order(const PropertyGraph& g, uint32_t source, std::ve
     for (size_t head = 0; head < queue.size(); ++head) {
         uint32_t n = queue[head];
         uint64_t next_depth = depths ? (*depths)[head] + 1 : 0;
-        for (size_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
-            const uint32_t w = adj.node[i];
+        for (uint32_t i = adj.begin(n), end = adj.end(n); i < end; ++i) {
+            const uint32_t w = adj.targets[i];
             if (seen[w]) continue;
             seen[w] = 1;
             queue.push_back(w);
@@ -87,8 +87,8 @@ std::vector<uint32_t> dfs_order(const PropertyGraph& g, uint32_t source, std::op
         seen[n] = 1;
         order.push_back(n);
         if (target && n == *target) break;
-        for (size_t i = adj.begin(n), end = adj.end(n); i < end; ++i)
-            if (!seen[adj.node[i]]) stack.push_back(adj.node[i]);
+        for (uint32_t i = adj.begin(n), end = adj.end(n); i < end; ++i)
+            if (!seen[adj.targets[i]]) stack.push_back(adj.targets[i]);
     }
     return order;
 }
@@ -131,7 +131,7 @@ std::vector<DfsEvent> dfs_events(const PropertyGraph& g, uint32_t source) {
         stack.push_back({e.node, DfsEventKind::Exit});
         // Reverse walk order, so the first neighbour of the walk is on top.
         for (size_t i = adj.end(e.node), first = adj.begin(e.node); i-- > first;)
-            if (!seen[adj.node[i]]) stack.push_back({adj.node[i], DfsEventKind::Enter});
+            if (!seen[adj.targets[i]]) stack.push_back({adj.targets[i], DfsEventKind::Enter});
     }
     return out;
 }
