@@ -106,3 +106,21 @@ def test_unit_weights_without_a_key_match_the_weighted_searches(directed):
             assert A.bellman_ford_paths(g, s) == A.bellman_ford_paths(g, s, "absent")
             for t in ("n1", "n2", "n5", "n11"):
                 assert A.shortest_path_length(g, s, t) == A.shortest_path_length(g, s, t, "absent")
+
+
+@pytest.mark.parametrize("directed", [True, False])
+def test_other_searches_agree_on_cached_rows(directed):
+    # Searches that use rows only when an earlier call left them must give
+    # what they give on a graph asked nothing before.
+    def searches(g):
+        return [(A.descendants(g, s), A.ancestors(g, s), A.all_simple_paths(g, s, "n7", 5),
+                 A.all_simple_paths(g, s, "n2", 3, 4), A.strongly_connected_components(g))
+                for s in ("n0", "n3", "n9")]
+
+    for seed in range(4):
+        warm, cold = build(directed, seed), build(directed, seed)
+        warm.remove_edge(*warm.edges()[3][:2])
+        cold.remove_edge(*cold.edges()[3][:2])
+        A.bfs(warm, "n0")
+        A.ancestors(warm, "n1")
+        assert searches(warm) == searches(cold)

@@ -57,6 +57,12 @@ public:
         return *static_cast<const T*>(held_[slot].get());
     }
 
+    // The item in `slot` if it was made already, else null.
+    template <class T>
+    const T* peek(size_t slot) const {
+        return static_cast<const T*>(fast_[slot].load(std::memory_order_acquire));
+    }
+
     // The item for `key`, made by build() on first use; once kKeyed keys
     // are held, a new key's item is made for this caller only.
     template <class T, class Build>

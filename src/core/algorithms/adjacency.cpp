@@ -132,6 +132,13 @@ const AdjacencyList& adjacency(const GraphInner& s, Walk w) {
     return out;
 }
 
+const AdjacencyList* cached_adjacency(const GraphInner& s, Walk w) {
+    w = resolve(s, w);
+    const AdjacencyList* out = s.derived.peek<AdjacencyList>(slot_of(w));
+    if (out) check_fresh(out->generation, s);
+    return out;
+}
+
 const EdgeArrays& live_edges(const GraphInner& s) {
     const EdgeArrays& out = s.derived.get<EdgeArrays>(kEdges, [&] {
         EdgeArrays a;

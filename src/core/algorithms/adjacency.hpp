@@ -56,6 +56,11 @@ struct AdjacencyList {
 const AdjacencyList& adjacency(const GraphInner& s, Walk w);
 inline const AdjacencyList& adjacency(const PropertyGraph& g, Walk w) { return adjacency(g.store(), w); }
 
+// The list of walk `w` if some earlier call built it, else null: for
+// searches that may touch only a few nodes and would rather walk the
+// store's own lists than pay for a build.
+const AdjacencyList* cached_adjacency(const GraphInner& s, Walk w);
+
 // The outgoing (or incoming) lists under their packed name.
 using PackedAdjacency = AdjacencyList;
 inline const PackedAdjacency& packed_adjacency(const GraphInner& s, bool incoming = false) {

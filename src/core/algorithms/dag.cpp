@@ -120,11 +120,13 @@ std::vector<std::string_view> reached_from(const GraphInner& s, uint32_t start, 
     std::vector<uint32_t> found, stack{start};
     // The lists are followed while the walk stays small; once it has taken
     // a sixteenth of the edges, the search starts over on packed rows, whose
-    // build costs about as much as that many list steps.
+    // build costs about as much as that many list steps. Rows an earlier
+    // call left with the graph are used from the start.
     const bool directed = s.is_directed();
+    const Walk walk = !directed ? Walk::Undirected : incoming ? Walk::In : Walk::Out;
     const uint64_t budget = s.edge_count / 16;
     uint64_t steps = 0;
-    bool packed = false;
+    bool packed = cached_adjacency(s, walk) != nullptr;
     while (!stack.empty() && !packed) {
         uint32_t x = stack.back();
         stack.pop_back();
@@ -138,10 +140,10 @@ std::vector<std::string_view> reached_from(const GraphInner& s, uint32_t start, 
         if (!directed) s.walk_undirected(x, step);
         else if (incoming) s.walk_in(x, step);
         else s.walk_out(x, step);
-        packed = directed && steps > budget;
+        packed = steps > budget;
     }
     if (packed) {
-        const PackedAdjacency& adj = packed_adjacency(s, incoming);
+        const AdjacencyList& adj = adjacency(s, walk);
         std::fill(reached.begin(), reached.end(), 0);
         found.clear();
         stack.assign(1, start);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "adjacency.hpp"
+
 namespace vg {
 
 namespace {
@@ -44,6 +46,9 @@ std::vector<uint32_t> hops_to(const GraphInner& s, uint32_t target, uint32_t avo
     std::vector<uint32_t> dist(s.nodes.size(), END);
     std::vector<uint32_t> queue{target};
     dist[target] = 0;
+    // Rows an earlier call left with the graph, else the store's lists (the
+    // search may stop after a few hops, too soon to pay for rows).
+    const AdjacencyList* rows = cached_adjacency(s, s.is_directed() ? Walk::In : Walk::Undirected);
     for (size_t head = 0; head < queue.size(); ++head) {
         uint32_t x = queue[head];
         if (dist[x] >= limit) break;
@@ -52,8 +57,13 @@ std::vector<uint32_t> hops_to(const GraphInner& s, uint32_t target, uint32_t avo
             dist[w] = dist[x] + 1;
             queue.push_back(w);
         };
-        if (s.is_directed()) s.walk_in(x, step);
-        else s.walk_undirected(x, step);
+        if (rows) {
+            for (uint32_t w : rows->row(x)) step(0, w);
+        } else if (s.is_directed()) {
+            s.walk_in(x, step);
+        } else {
+            s.walk_undirected(x, step);
+        }
     }
     return dist;
 }
