@@ -39,8 +39,10 @@ struct NodeSlot {
 // no flag of its own: a slot is live while its source is not END (insert
 // sets the endpoints before the record; removal takes the record, then
 // clears them), so an edge costs its links, endpoints and one pointer.
+// It exists only inside its slot: only the slot may copy or move it.
 class EdgeRecord {
 public:
+    EdgeRecord() = default;
     bool has_value() const;
     explicit operator bool() const { return has_value(); }
     const EdgeData& operator*() const { return value_; }
@@ -67,6 +69,12 @@ public:
     }
 
 private:
+    friend struct EdgeSlot;
+    EdgeRecord(const EdgeRecord&) = default;
+    EdgeRecord(EdgeRecord&&) noexcept = default;
+    EdgeRecord& operator=(const EdgeRecord&) = default;
+    EdgeRecord& operator=(EdgeRecord&&) noexcept = default;
+
     EdgeData value_;
 };
 
