@@ -100,9 +100,6 @@ struct GraphInner {
     uint64_t edge_count = 0;
     uint32_t free_node = END;
     uint32_t free_edge = END;
-    // True while no edge slot was ever reused: every list then runs by
-    // descending slot number, so lists can be rebuilt from the slot vector.
-    bool edges_in_slot_order = true;
     // Structures derived from the store (algorithms/adjacency.hpp), kept
     // until the next change; and the count of changes so far, which they
     // record to prove they match the store. Every change calls changed().

@@ -38,7 +38,6 @@ Result<uint32_t> GraphInner::insert_edge(uint32_t source, uint32_t target, EdgeD
     } else {
         slot = free_edge;
         free_edge = edges[slot].next[0];
-        edges_in_slot_order = false;
     }
     changed();
     EdgeSlot& e = edges[slot];

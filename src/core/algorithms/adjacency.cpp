@@ -1,10 +1,7 @@
-// Building the adjacency snapshot. While no edge slot was ever reused,
-// every list runs by descending slot number, so the lists come from two
-// sequential passes over the edge vector (count, then fill from the highest
-// slot down) instead of one pointer chase per edge; otherwise the linked
-// lists themselves are walked.
+// Building the adjacency snapshot, and the weight tables beside it.
 #include "adjacency.hpp"
 
+#include <array>
 #include <string>
 
 #include "algorithms.hpp"
@@ -20,34 +17,58 @@ void check_fresh(uint64_t built, const GraphInner& s) {
     if (built != s.generation) internal_failure("adjacency snapshot used after its graph changed");
 }
 
-AdjacencyList walk_lists(const GraphInner& s, Walk w) {
-    const size_t slots = s.nodes.size();
-    AdjacencyList out;
-    out.generation = s.generation;
-    out.first.resize(slots + 1);
-    size_t total = w == Walk::Undirected ? 2 * size_t(s.edge_count) : size_t(s.edge_count);
-    out.targets.reserve(total);
-    out.edges.reserve(total);
-    auto add = [&](uint32_t e, uint32_t m) {
-        out.targets.push_back(m);
-        out.edges.push_back(e);
+// Follows list k (0 outgoing, 1 incoming) of every live node, several
+// lists at once so that their loads overlap instead of waiting on each
+// other, writing node n's entries from at[n] up to (not past) end[n].
+// skip_loops leaves self-loops out (the incoming part of the undirected
+// walk).
+void follow_lists(const GraphInner& s, int k, const std::vector<uint32_t>& at, const std::vector<uint32_t>& end,
+                  bool skip_loops, AdjacencyList& out) {
+    constexpr size_t kLanes = 16;
+    struct Lane {
+        uint32_t node = END;
+        uint32_t edge = END;
+        uint32_t pos = 0;
     };
-    for (uint32_t n = 0; n < slots; ++n) {
-        out.first[n] = uint32_t(out.targets.size());
-        if (!s.node_live(n)) continue;
-        if (w == Walk::Out) s.walk_out(n, add);
-        else if (w == Walk::In) s.walk_in(n, add);
-        else s.walk_undirected(n, add);
+    std::array<Lane, kLanes> lanes{};
+    const uint32_t slots = uint32_t(s.nodes.size());
+    uint32_t next_node = 0;
+    auto refill = [&](Lane& lane) {
+        while (next_node < slots) {
+            const uint32_t v = next_node++;
+            if (!s.node_live(v) || s.nodes[v].next[k] == END) continue;
+            lane = {v, s.nodes[v].next[k], at[v]};
+            __builtin_prefetch(&s.edges[lane.edge]);
+            return true;
+        }
+        lane.edge = END;
+        return false;
+    };
+    size_t active = 0;
+    for (Lane& lane : lanes)
+        if (refill(lane)) ++active;
+    while (active) {
+        for (Lane& lane : lanes) {
+            if (lane.edge == END) continue;
+            const EdgeSlot& e = s.edges[lane.edge];
+            const uint32_t other = e.node[1 - k];
+            if (!(skip_loops && other == lane.node)) {
+                if (lane.pos >= end[lane.node]) internal_failure("adjacency list longer than its node's edge count");
+                out.targets[lane.pos] = other;
+                out.edges[lane.pos] = lane.edge;
+                ++lane.pos;
+            }
+            lane.edge = e.next[k];
+            if (lane.edge != END) __builtin_prefetch(&s.edges[lane.edge]);
+            else if (!refill(lane)) --active;
+        }
     }
-    out.first[slots] = uint32_t(out.targets.size());
-    return out;
 }
 
-// The same lists from the slot vector, valid while edges_in_slot_order:
-// count each node's entries, then fill from the highest slot down. Counts
-// and cursors are 32-bit like the positions, which halves the memory the
-// two scattered passes touch.
-AdjacencyList slot_lists(const GraphInner& s, Walk w) {
+// Each node's entries are counted from the slot vector first, then its
+// lists are followed into place. Counts and cursors are 32-bit like the
+// positions, which halves the memory the scattered passes touch.
+AdjacencyList list_arrays(const GraphInner& s, Walk w) {
     const size_t slots = s.nodes.size();
     const uint32_t edge_slots = uint32_t(s.edges.size());
     const bool undirected = w == Walk::Undirected;
@@ -80,19 +101,10 @@ AdjacencyList slot_lists(const GraphInner& s, Walk w) {
     out.first[slots] = at;
     out.targets.resize(at);
     out.edges.resize(at);
-    for (uint32_t e = edge_slots; e-- > 0;) {
-        const EdgeSlot& x = s.edges[e];
-        if (!x.data) continue;
-        const uint32_t a = x.node[key], b = x.node[1 - key];
-        const uint32_t i = first[a]++;
-        out.targets[i] = b;
-        out.edges[i] = e;
-        if (undirected && a != b) {
-            const uint32_t j = second[b]++;
-            out.targets[j] = a;
-            out.edges[j] = e;
-        }
-    }
+    // The first part ends where the second starts, or at the node's end.
+    const std::vector<uint32_t> ends(out.first.begin() + 1, out.first.end());
+    follow_lists(s, key, first, undirected ? second : ends, false, out);
+    if (undirected) follow_lists(s, 1, second, ends, true, out);
     return out;
 }
 
@@ -101,7 +113,7 @@ AdjacencyList build_lists(const GraphInner& s, Walk w) {
     // edge at both ends, can outgrow them.
     if (w == Walk::Undirected && 2 * s.edge_count > uint64_t(UINT32_MAX))
         internal_failure("graph too large for a 32-bit adjacency snapshot");
-    return s.edges_in_slot_order ? slot_lists(s, w) : walk_lists(s, w);
+    return list_arrays(s, w);
 }
 
 Walk resolve(const GraphInner& s, Walk w) {
