@@ -63,6 +63,7 @@ public:
           label_(s.nodes.size() + 1),
           first_(s.nodes.size() + 1, END),
           visited_(s.nodes.size() + 1, 0),
+          dead_(s.is_directed() ? 0 : s.nodes.size(), 0),
           check_(interrupt) {
         mate_.push_back(END);
     }
@@ -70,7 +71,7 @@ public:
     std::vector<uint32_t> run() {
         for (uint32_t root = 0; root < dummy_; ++root) {
             if (mate_[root] != END || !s_.node_live(root)) continue;
-            search(root);
+            if (!search(root)) retire_tree();
             reset();
         }
         mate_.pop_back();
@@ -109,15 +110,45 @@ private:
         }
         touched_.clear();
         queue_.clear();
+        inner_.clear();
+    }
+    // After a search that found no augmenting path on the undirected kind,
+    // its tree is closed: every edge of an outer vertex leads to a vertex of
+    // the tree, each inner vertex is matched to an outer one, and no later
+    // augmentation changes the matching inside it (Edmonds' Hungarian tree).
+    // A later search entering it can only label vertices of the tree, and
+    // those labels never reach back outside, so skipping the tree changes
+    // nothing but the time spent there.
+    void retire_tree() {
+        if (dead_.empty()) return;
+        for (uint32_t v : queue_) dead_[v] = 1;
+        for (uint32_t v : inner_) dead_[v] = 1;
+    }
+    // FIRST(v) of an outer vertex: its first non-outer vertex on the path
+    // to the root. Gabow re-points every outer vertex after each blossom
+    // whose FIRST was just labelled outer (to the blossom's join), which
+    // costs a pass over all outer vertices per blossom. Here the pointer is
+    // followed on read instead: a vertex labelled by a blossom points at
+    // that join, so following pointers through outer vertices reaches the
+    // value Gabow's pass would have stored, which is then stored.
+    uint32_t first(uint32_t v) {
+        uint32_t r = first_[v];
+        if (!outer(r)) return r;
+        uint32_t target = r;
+        while (outer(target)) target = first_[target];
+        while (outer(r)) r = std::exchange(first_[r], target);
+        first_[v] = target;
+        return target;
     }
     // The next non-outer vertex on the path after non-outer vertex r.
-    uint32_t step(uint32_t r) const {
+    uint32_t step(uint32_t r) {
         uint32_t m = mate_[r];
         if (m == END || label_[m].kind != Kind::Vertex) internal_failure("matching search: path left the search tree");
-        return first_[label_[m].a];
+        return first(label_[m].a);
     }
 
-    void search(uint32_t root) {
+    // True when the matching grew.
+    bool search(uint32_t root) {
         set_label(root, {Kind::Start});
         first_[root] = dummy_;
         enqueue(root);
@@ -126,16 +157,17 @@ private:
             EdgeCursor cur(s_, x);
             while (cur.next(s_, mode_, e, y)) {
                 check_.tick();
-                if (y == x) continue;
+                if (y == x || (!dead_.empty() && dead_[y])) continue;
                 if (mate_[y] == END && y != root) {
                     mate_[y] = x;
                     rematch(x, y);
-                    return;
+                    return true;
                 }
                 if (outer(y)) {
                     blossom(x, y, e);
                     continue;
                 }
+                if (!dead_.empty()) inner_.push_back(y);
                 uint32_t v = mate_[y] == END ? dummy_ : mate_[y];
                 if (!outer(v)) {
                     set_label(v, {Kind::Vertex, x});
@@ -144,12 +176,13 @@ private:
                 if (v != dummy_) enqueue(v);
             }
         }
+        return false;
     }
 
     // Edge xy joins two outer vertices: label the non-outer vertices of the
     // paths from x and y up to their first common one (the join).
     void blossom(uint32_t x, uint32_t y, uint32_t e) {
-        uint32_t r = first_[x], t = first_[y];
+        uint32_t r = first(x), t = first(y);
         if (r == t) return;
         const Label flag{Kind::Flag, END, END, e};
         set_label(r, flag);
@@ -166,7 +199,7 @@ private:
         }
         const Label edge_label{Kind::Edge, x, y, e};
         for (uint32_t end : {x, y}) {
-            for (uint32_t v = first_[end]; v != join;) {
+            for (uint32_t v = first(end); v != join;) {
                 enqueue(v);
                 uint32_t next = step(v);
                 set_label(v, edge_label);
@@ -174,8 +207,6 @@ private:
                 v = next;
             }
         }
-        for (uint32_t i : queue_)
-            if (outer(first_[i])) first_[i] = join;
     }
 
     // Gabow's R(v, w): v takes w as its partner and the path behind v is
@@ -210,6 +241,8 @@ private:
     std::vector<Label> label_;
     std::vector<uint32_t> first_;
     std::vector<uint8_t> visited_;
+    std::vector<uint8_t> dead_;  // vertices of closed trees; undirected kind only
+    std::vector<uint32_t> inner_;
     std::vector<uint32_t> touched_;
     std::vector<uint32_t> queue_;
     InterruptCheck check_;
