@@ -7,5 +7,8 @@ namespace vg::py::alg {
 
 Family traversal_family();
 Family paths_family();
+Family structure_family();
+Family matching_family();
+Family cliques_family();
 
 }  // namespace vg::py::alg

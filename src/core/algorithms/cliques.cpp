@@ -321,21 +321,22 @@ IdGroups weak_components(const GraphInner& s) {
     return out;
 }
 
-std::string too_many_nodes(uint64_t cap, uint64_t nodes) {
-    return "maximal_cliques refuses inputs larger than max_input_nodes=" + std::to_string(cap) + " (graph has " +
-           std::to_string(nodes) +
-           " nodes); Bron-Kerbosch's worst case is 3^(N/3) cliques. Raise VeskGraphSettings.max_nodes if your "
-           "input genuinely warrants it.";
+Error too_many_nodes(uint64_t cap, uint64_t nodes) {
+    return {ErrorKind::CapRefused,
+            "maximal_cliques refuses inputs larger than max_input_nodes=" + std::to_string(cap) + " (graph has " +
+                std::to_string(nodes) +
+                " nodes); Bron-Kerbosch's worst case is 3^(N/3) cliques. Raise VeskGraphSettings.max_nodes if your "
+                "input genuinely warrants it."};
 }
 
 }  // namespace
 
 Result<IdGroups> maximal_cliques(const PropertyGraph& g, uint64_t max_input_nodes, uint64_t max_cliques,
                                  const Interrupt* interrupt) {
-    if (g.node_count() > max_input_nodes) return Error{too_many_nodes(max_input_nodes, g.node_count())};
+    if (g.node_count() > max_input_nodes) return too_many_nodes(max_input_nodes, g.node_count());
     IdGroups out;
     if (max_cliques == 0) return out;
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     CliqueGraph cg(s);
     CliqueSearch search(cg, 0, interrupt);
     search.run([&](const Nodes& clique) {
@@ -346,7 +347,7 @@ Result<IdGroups> maximal_cliques(const PropertyGraph& g, uint64_t max_input_node
 }
 
 IdGroups k_clique_communities(const PropertyGraph& g, uint64_t k, const Interrupt* interrupt) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     if (k < 2) return weak_components(s);
     CliqueGraph cg(s);
     std::vector<Nodes> cliques;

@@ -250,10 +250,10 @@ private:
 
 }  // namespace
 
-NodePairs greedy_matching(const PropertyGraph& g) { return pairs_of(g.inner, greedy_mates(g.inner)); }
+NodePairs greedy_matching(const PropertyGraph& g) { return pairs_of(g.store(), greedy_mates(g.store())); }
 
 NodePairs maximum_matching(const PropertyGraph& g, const Interrupt* interrupt) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     if (s.nodes.size() >= END) internal_failure("matching: no room for the search's dummy vertex");
     Gabow gabow(s, greedy_mates(s), interrupt);
     return pairs_of(s, gabow.run());

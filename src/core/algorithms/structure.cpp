@@ -14,7 +14,7 @@ constexpr uint64_t NONE = std::numeric_limits<uint64_t>::max();
 }  // namespace
 
 std::vector<std::pair<std::string_view, std::string_view>> bridges(const PropertyGraph& g) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     const WalkMode mode = neighbor_mode(s);
     const size_t n = s.nodes.size();
     std::vector<uint64_t> disc(n, NONE), low(n, NONE);
@@ -57,7 +57,7 @@ std::vector<std::pair<std::string_view, std::string_view>> bridges(const Propert
 }
 
 std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     const WalkMode mode = any_direction_mode(s);
     const size_t n = s.nodes.size();
     std::vector<uint64_t> disc(n, 0), low(n, 0);
@@ -108,7 +108,7 @@ std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
 }
 
 bool is_bipartite(const PropertyGraph& g) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     const WalkMode mode = any_direction_mode(s);
     const size_t n = s.nodes.size();
     std::vector<uint8_t> colour(n, 0);
@@ -140,7 +140,7 @@ double density(const PropertyGraph& g) {
     double nodes = double(n);
     double edges = double(g.edge_count());
     double pairs = (nodes - 1.0) * nodes;
-    return g.directed ? edges / pairs : (edges + edges) / pairs;
+    return g.directed() ? edges / pairs : (edges + edges) / pairs;
 }
 
 }  // namespace vg
