@@ -152,6 +152,19 @@ def test_agrees_with_networkx(n, m, seed):
         assert nx.is_matching(ng, set(pairs)) and (want is None or len(pairs) == want)
 
 
+def test_cliques_of_large_neighbourhoods_agree_with_networkx():
+    # Degrees near 70: the search over neighbourhoods too large for one machine word.
+    rng = random.Random(7)
+    ng = nx.complete_bipartite_graph(70, 70)
+    ng.add_edges_from((i, j) for i in range(140) for j in range(i + 1, 140) if (i < 70) == (j < 70) and rng.random() < 0.05)
+    g = PyGraph(directed=False)
+    for v in ng.nodes:
+        g.add_node(str(v))
+    for a, b in ng.edges:
+        g.add_edge(str(a), str(b))
+    assert as_sets(A.maximal_cliques(g, 140, 10**6)) == as_sets(nx.find_cliques(nx.relabel_nodes(ng, str)))
+
+
 def test_a_million_node_path_needs_no_deep_recursion():
     n = 1_000_000
     ids = [str(i) for i in range(n)]

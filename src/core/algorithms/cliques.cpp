@@ -1,6 +1,7 @@
 #include "cliques.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <numeric>
 #include <span>
 #include <string>
@@ -135,7 +136,7 @@ struct CliqueGraph {
 class CliqueSearch {
 public:
     CliqueSearch(const CliqueGraph& g, size_t min_size, const Interrupt* interrupt)
-        : g_(g), min_size_(min_size), check_(interrupt), mark_(g.n, 0) {}
+        : g_(g), min_size_(min_size), check_(interrupt), mark_(g.n, 0), position_(g.directed ? 0 : g.n, END) {}
 
     // Calls emit(clique) for each maximal clique of at least min_size
     // members until it returns false. Returns false when stopped so.
@@ -165,6 +166,10 @@ public:
             for (uint32_t w : g_.neighbors(v)) (taken[w] ? child.x : child.p).push_back(w);
             taken[v] = 1;
             r_.assign(1, v);
+            if (!g_.directed && child.p.size() + child.x.size() <= 64) {
+                if (!small_search(emit, child.p, child.x)) return false;
+                continue;
+            }
             if (!open(emit) || !descend(emit)) return false;
         }
         return true;
@@ -226,6 +231,83 @@ private:
         return true;
     }
 
+    // The same search for a top-level node of the undirected kind whose
+    // P and X together have at most 64 members (the common case on sparse
+    // graphs): sets become bit masks over those members, so intersections
+    // are single ANDs and pivot scores are popcounts.
+    template <class Emit>
+    bool small_search(Emit& emit, const Nodes& p, const Nodes& x) {
+        const size_t d = p.size() + x.size();
+        local_.assign(p.begin(), p.end());
+        local_.insert(local_.end(), x.begin(), x.end());
+        for (size_t i = 0; i < d; ++i) position_[local_[i]] = uint32_t(i);
+        for (size_t i = 0; i < d; ++i) {
+            uint64_t mask = 0;
+            View nu = g_.neighbors(local_[i]);
+            if (nu.size() <= d * 8) {
+                for (uint32_t w : nu)
+                    if (position_[w] != END) mask |= uint64_t(1) << position_[w];
+            } else {  // a hub: look the few members up in its long list instead
+                for (size_t j = 0; j < d; ++j)
+                    if (std::binary_search(nu.begin(), nu.end(), local_[j])) mask |= uint64_t(1) << j;
+            }
+            bits_[i] = mask;
+        }
+        for (uint32_t w : local_) position_[w] = END;
+
+        struct Step {
+            uint64_t p, x, cand;
+        };
+        Step stack[65];
+        size_t depth = 0;
+        auto low_bits = [](size_t n) { return n == 64 ? ~uint64_t(0) : (uint64_t(1) << n) - 1; };
+        // Emits, cuts or pushes the step for (r_, p, x); r_'s last member
+        // belongs to the step.
+        auto open_step = [&](uint64_t sp, uint64_t sx) {
+            if (sp == 0) {
+                bool go_on = true;
+                if (sx == 0 && r_.size() >= min_size_) go_on = emit(r_);
+                r_.pop_back();
+                return go_on;
+            }
+            if (r_.size() + size_t(std::popcount(sp)) < min_size_) {
+                r_.pop_back();
+                return true;
+            }
+            uint64_t best = 0;
+            int best_count = -1;
+            for (uint64_t u = sp | sx; u; u &= u - 1) {
+                uint64_t nb = bits_[std::countr_zero(u)];
+                int c = std::popcount(sp & nb);
+                if (c > best_count) {
+                    best_count = c;
+                    best = nb;
+                }
+            }
+            stack[depth++] = {sp, sx, sp & ~best};
+            return true;
+        };
+        if (!open_step(low_bits(p.size()), low_bits(d) & ~low_bits(p.size()))) return false;
+        while (depth > 0) {
+            check_.tick();
+            Step& f = stack[depth - 1];
+            if (f.cand == 0) {
+                --depth;
+                r_.pop_back();
+                continue;
+            }
+            int i = std::countr_zero(f.cand);
+            uint64_t bit = uint64_t(1) << i;
+            f.cand &= ~bit;
+            uint64_t sp = f.p & bits_[i], sx = f.x & bits_[i];
+            f.p &= ~bit;
+            f.x |= bit;
+            r_.push_back(local_[i]);
+            if (!open_step(sp, sx)) return false;
+        }
+        return true;
+    }
+
     uint32_t pivot(const Frame& f) {
         if (g_.directed) {
             // Longest walk among P, the last such in P's order.
@@ -272,6 +354,9 @@ private:
     Nodes r_;
     std::vector<uint32_t> mark_;
     uint32_t stamp_ = 0;
+    std::vector<uint32_t> position_;  // node -> bit of small_search, END outside it
+    Nodes local_;                     // bit -> node
+    uint64_t bits_[64] = {};          // bit -> its neighbours among the bits
 };
 
 std::vector<std::string_view> ids(const GraphInner& s, const CliqueGraph& cg, const Nodes& members) {

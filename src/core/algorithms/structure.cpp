@@ -9,7 +9,14 @@ namespace vg {
 
 namespace {
 
-constexpr uint64_t NONE = std::numeric_limits<uint64_t>::max();
+// Discovery times and low values count nodes, so 32 bits hold them; NONE
+// is above every time. Both of a node sit together: the searches read them
+// in random order, one cache line per node is what they cost.
+constexpr uint32_t NONE = std::numeric_limits<uint32_t>::max();
+struct Times {
+    uint32_t disc = NONE;
+    uint32_t low = NONE;
+};
 
 }  // namespace
 
@@ -17,22 +24,22 @@ std::vector<std::pair<std::string_view, std::string_view>> bridges(const Propert
     const GraphInner& s = g.store();
     const WalkMode mode = neighbor_mode(s);
     const size_t n = s.nodes.size();
-    std::vector<uint64_t> disc(n, NONE), low(n, NONE);
+    std::vector<Times> t(n);
     std::vector<EdgeCursor> stack;
-    uint64_t clock = 0;
+    uint32_t clock = 0;
     for (uint32_t root = 0; root < n; ++root) {
-        if (!s.node_live(root) || disc[root] != NONE) continue;
-        disc[root] = clock++;
+        if (!s.node_live(root) || t[root].disc != NONE) continue;
+        t[root].disc = clock++;
         stack.emplace_back(s, root);
         while (!stack.empty()) {
             size_t top = stack.size() - 1;
             uint32_t x = stack[top].node, e, y;
             if (stack[top].next(s, mode, e, y)) {
                 if (top > 0 && y == stack[top - 1].node) continue;
-                if (disc[y] != NONE) {
-                    low[x] = std::min(low[x], disc[y]);
+                if (t[y].disc != NONE) {
+                    t[x].low = std::min(t[x].low, t[y].disc);
                 } else {
-                    disc[y] = clock++;
+                    t[y].disc = clock++;
                     stack.emplace_back(s, y);
                 }
                 continue;
@@ -40,7 +47,7 @@ std::vector<std::pair<std::string_view, std::string_view>> bridges(const Propert
             stack.pop_back();
             if (!stack.empty()) {
                 uint32_t q = stack.back().node;
-                low[q] = std::min(low[q], low[x]);
+                t[q].low = std::min(t[q].low, t[x].low);
             }
         }
     }
@@ -49,9 +56,10 @@ std::vector<std::pair<std::string_view, std::string_view>> bridges(const Propert
         if (!s.edge_live(e)) continue;
         uint32_t a = s.edges[e].node[0], b = s.edges[e].node[1];
         // p is the endpoint discovered first (the target on a tie).
-        uint32_t p = disc[a] < disc[b] ? a : b;
-        uint32_t c = p == a ? b : a;
-        if (low[c] > disc[p]) out.emplace_back(s.id_of(a), s.id_of(b));
+        const Times& ta = t[a];
+        const Times& tb = t[b];
+        bool a_first = ta.disc < tb.disc;
+        if ((a_first ? tb.low > ta.disc : ta.low > tb.disc)) out.emplace_back(s.id_of(a), s.id_of(b));
     }
     return out;
 }
@@ -60,32 +68,34 @@ std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
     const GraphInner& s = g.store();
     const WalkMode mode = any_direction_mode(s);
     const size_t n = s.nodes.size();
-    std::vector<uint64_t> disc(n, 0), low(n, 0);
-    std::vector<uint32_t> parent(n, END);
-    std::vector<uint8_t> visited(n, 0), marked(n, 0);
+    struct Visit {
+        uint32_t disc = NONE;  // NONE: not visited yet
+        uint32_t low = 0;
+        uint32_t parent = END;
+    };
+    std::vector<Visit> t(n);
+    std::vector<uint8_t> marked(n, 0);
     struct Frame {
         EdgeCursor cursor;
         uint64_t children;
     };
     std::vector<Frame> stack;
-    uint64_t timer = 0;
+    uint32_t timer = 0;
     for (uint32_t r = 0; r < n; ++r) {
-        if (!s.node_live(r) || visited[r]) continue;
-        visited[r] = 1;
-        disc[r] = low[r] = timer++;
+        if (!s.node_live(r) || t[r].disc != NONE) continue;
+        t[r].disc = t[r].low = timer++;
         stack.push_back({EdgeCursor(s, r), 0});
         while (!stack.empty()) {
             Frame& f = stack.back();
             uint32_t u = f.cursor.node, e, v;
             if (f.cursor.next(s, mode, e, v)) {
-                if (!visited[v]) {
-                    visited[v] = 1;
-                    parent[v] = u;
-                    disc[v] = low[v] = timer++;
+                if (t[v].disc == NONE) {
+                    t[v].parent = u;
+                    t[v].disc = t[v].low = timer++;
                     ++f.children;
                     stack.push_back({EdgeCursor(s, v), 0});
-                } else if (v != parent[u]) {
-                    low[u] = std::min(low[u], disc[v]);
+                } else if (v != t[u].parent) {
+                    t[u].low = std::min(t[u].low, t[v].disc);
                 }
                 continue;
             }
@@ -93,8 +103,8 @@ std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
             stack.pop_back();
             if (!stack.empty()) {
                 uint32_t p = stack.back().cursor.node;
-                low[p] = std::min(low[p], low[u]);
-                if (parent[p] != END && low[u] >= disc[p]) marked[p] = 1;
+                t[p].low = std::min(t[p].low, t[u].low);
+                if (t[p].parent != END && t[u].low >= t[p].disc) marked[p] = 1;
             } else if (children >= 2) {
                 marked[u] = 1;
             }
