@@ -7,6 +7,9 @@ namespace vg::py::alg {
 
 Family traversal_family();
 Family paths_family();
+Family simple_paths_family();
+Family components_family();
+Family dag_family();
 Family structure_family();
 Family matching_family();
 Family cliques_family();

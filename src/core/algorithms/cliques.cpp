@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "components.hpp"
 #include "edge_cursor.hpp"
 
 namespace vg {
@@ -387,25 +388,6 @@ private:
     std::vector<size_t> parent_, size_;
 };
 
-// Weak components: members in slot order, components by first member.
-IdGroups weak_components(const GraphInner& s) {
-    Groups groups(s.nodes.size());
-    for (uint32_t e = 0; e < s.edges.size(); ++e)
-        if (s.edge_live(e)) groups.unite(s.edges[e].node[0], s.edges[e].node[1]);
-    std::vector<size_t> slot_of_group(s.nodes.size(), SIZE_MAX);
-    IdGroups out;
-    for (uint32_t i = 0; i < s.nodes.size(); ++i) {
-        if (!s.node_live(i)) continue;
-        size_t& at = slot_of_group[groups.find(i)];
-        if (at == SIZE_MAX) {
-            at = out.size();
-            out.emplace_back();
-        }
-        out[at].push_back(s.id_of(i));
-    }
-    return out;
-}
-
 Error too_many_nodes(uint64_t cap, uint64_t nodes) {
     return {ErrorKind::CapRefused,
             "maximal_cliques refuses inputs larger than max_input_nodes=" + std::to_string(cap) + " (graph has " +
@@ -433,7 +415,13 @@ Result<IdGroups> maximal_cliques(const PropertyGraph& g, uint64_t max_input_node
 
 IdGroups k_clique_communities(const PropertyGraph& g, uint64_t k, const Interrupt* interrupt) {
     const GraphInner& s = g.store();
-    if (k < 2) return weak_components(s);
+    if (k < 2) {
+        SlotGroups weak = weak_component_groups(s);
+        IdGroups out(weak.size());
+        for (size_t i = 0; i < weak.size(); ++i)
+            for (uint32_t v : weak[i]) out[i].push_back(s.id_of(v));
+        return out;
+    }
     CliqueGraph cg(s);
     std::vector<Nodes> cliques;
     CliqueSearch(cg, k, interrupt).run([&](const Nodes& clique) {
