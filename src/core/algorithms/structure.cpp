@@ -18,29 +18,59 @@ struct Times {
     uint32_t low = NONE;
 };
 
-}  // namespace
+// Every node's neighbours with direction ignored, packed row by row: each
+// edge appears at both of its ends, a self-loop once. Built by two passes
+// over the edge slots in order, which reads memory far faster than
+// following each node's lists; for the searches whose answer does not
+// depend on the order in which a node's edges are met.
+struct Rows {
+    std::vector<uint32_t> first;  // row of v: other[first[v] .. first[v + 1])
+    std::vector<uint32_t> other;
 
-std::vector<std::pair<std::string_view, std::string_view>> bridges(const PropertyGraph& g) {
-    const GraphInner& s = g.store();
-    const WalkMode mode = neighbor_mode(s);
+    explicit Rows(const GraphInner& s) : first(s.nodes.size() + 1, 0) {
+        for (const EdgeSlot& e : s.edges) {
+            if (!e.data) continue;
+            ++first[e.node[0] + 1];
+            if (e.node[1] != e.node[0]) ++first[e.node[1] + 1];
+        }
+        for (size_t v = 0; v + 1 < first.size(); ++v) first[v + 1] += first[v];
+        other.resize(first.back());
+        std::vector<uint32_t> fill(first.begin(), first.end() - 1);
+        for (const EdgeSlot& e : s.edges) {
+            if (!e.data) continue;
+            other[fill[e.node[0]]++] = e.node[1];
+            if (e.node[1] != e.node[0]) other[fill[e.node[1]]++] = e.node[0];
+        }
+    }
+};
+
+struct RowCursor {
+    uint32_t node, pos, end;
+    RowCursor(const Rows& r, uint32_t v) : node(v), pos(r.first[v]), end(r.first[v + 1]) {}
+};
+
+// Discovery times and low values of Tarjan's bridge search; `next` gives
+// a node's next neighbour from its cursor, `make` a node's first cursor.
+template <class Cursor, class Next>
+std::vector<Times> bridge_times(const GraphInner& s, Next&& next, auto&& make) {
     const size_t n = s.nodes.size();
     std::vector<Times> t(n);
-    std::vector<EdgeCursor> stack;
+    std::vector<Cursor> stack;
     uint32_t clock = 0;
     for (uint32_t root = 0; root < n; ++root) {
         if (!s.node_live(root) || t[root].disc != NONE) continue;
         t[root].disc = clock++;
-        stack.emplace_back(s, root);
+        stack.push_back(make(root));
         while (!stack.empty()) {
             size_t top = stack.size() - 1;
-            uint32_t x = stack[top].node, e, y;
-            if (stack[top].next(s, mode, e, y)) {
+            uint32_t x = stack[top].node, y;
+            if (next(stack[top], y)) {
                 if (top > 0 && y == stack[top - 1].node) continue;
                 if (t[y].disc != NONE) {
                     t[x].low = std::min(t[x].low, t[y].disc);
                 } else {
                     t[y].disc = clock++;
-                    stack.emplace_back(s, y);
+                    stack.push_back(make(y));
                 }
                 continue;
             }
@@ -50,6 +80,32 @@ std::vector<std::pair<std::string_view, std::string_view>> bridges(const Propert
                 t[q].low = std::min(t[q].low, t[x].low);
             }
         }
+    }
+    return t;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string_view, std::string_view>> bridges(const PropertyGraph& g) {
+    const GraphInner& s = g.store();
+    std::vector<Times> t;
+    if (s.is_directed()) {
+        // Outgoing edges only, newest first: here the order decides the answer.
+        t = bridge_times<EdgeCursor>(
+            s, [&](EdgeCursor& c, uint32_t& y) { uint32_t e; return c.next(s, WalkMode::Out, e, y); },
+            [&](uint32_t v) { return EdgeCursor(s, v); });
+    } else {
+        // Every incident edge, in any order: the bridges of an undirected
+        // graph (parallel edges counted as one link) do not depend on it.
+        Rows rows(s);
+        t = bridge_times<RowCursor>(
+            s,
+            [&](RowCursor& c, uint32_t& y) {
+                if (c.pos == c.end) return false;
+                y = rows.other[c.pos++];
+                return true;
+            },
+            [&](uint32_t v) { return RowCursor(rows, v); });
     }
     std::vector<std::pair<std::string_view, std::string_view>> out;
     for (uint32_t e = 0; e < s.edges.size(); ++e) {
@@ -66,7 +122,7 @@ std::vector<std::pair<std::string_view, std::string_view>> bridges(const Propert
 
 std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
     const GraphInner& s = g.store();
-    const WalkMode mode = any_direction_mode(s);
+    const Rows rows(s);  // direction ignored; the cut vertices do not depend on edge order
     const size_t n = s.nodes.size();
     struct Visit {
         uint32_t disc = NONE;  // NONE: not visited yet
@@ -76,7 +132,7 @@ std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
     std::vector<Visit> t(n);
     std::vector<uint8_t> marked(n, 0);
     struct Frame {
-        EdgeCursor cursor;
+        RowCursor cursor;
         uint64_t children;
     };
     std::vector<Frame> stack;
@@ -84,16 +140,17 @@ std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
     for (uint32_t r = 0; r < n; ++r) {
         if (!s.node_live(r) || t[r].disc != NONE) continue;
         t[r].disc = t[r].low = timer++;
-        stack.push_back({EdgeCursor(s, r), 0});
+        stack.push_back({RowCursor(rows, r), 0});
         while (!stack.empty()) {
             Frame& f = stack.back();
-            uint32_t u = f.cursor.node, e, v;
-            if (f.cursor.next(s, mode, e, v)) {
+            uint32_t u = f.cursor.node;
+            if (f.cursor.pos != f.cursor.end) {
+                uint32_t v = rows.other[f.cursor.pos++];
                 if (t[v].disc == NONE) {
                     t[v].parent = u;
                     t[v].disc = t[v].low = timer++;
                     ++f.children;
-                    stack.push_back({EdgeCursor(s, v), 0});
+                    stack.push_back({RowCursor(rows, v), 0});
                 } else if (v != t[u].parent) {
                     t[u].low = std::min(t[u].low, t[v].disc);
                 }
