@@ -62,21 +62,43 @@ struct CliqueGraph {
                 slot.push_back(i);
             }
         n = uint32_t(slot.size());
-        const WalkMode mode = neighbor_mode(s);
+        // The sets do not depend on list order, so they are gathered from
+        // the edge slots in order (sequential reads) rather than by walking
+        // each node's lists: both ends on the undirected kind, the source's
+        // row only on the directed kind, a self-loop once.
         off.assign(n + 1, 0);
-        if (directed) walk.assign(n, 0);
-        for (uint32_t v = 0; v < n; ++v) {
-            size_t begin = adj.size();
-            EdgeCursor cur(s, slot[v]);
-            uint32_t e, w;
-            while (cur.next(s, mode, e, w)) {
-                if (directed) ++walk[v];
-                if (w != slot[v]) adj.push_back(index[w]);
-            }
-            std::sort(adj.begin() + begin, adj.end());
-            adj.erase(std::unique(adj.begin() + begin, adj.end()), adj.end());
-            off[v + 1] = adj.size();
+        for (const EdgeSlot& e : s.edges) {
+            if (!e.data) continue;
+            ++off[index[e.node[0]] + 1];
+            if (!directed && e.node[1] != e.node[0]) ++off[index[e.node[1]] + 1];
         }
+        std::partial_sum(off.begin(), off.end(), off.begin());
+        adj.resize(off[n]);
+        {
+            std::vector<size_t> fill(off.begin(), off.end() - 1);
+            for (const EdgeSlot& e : s.edges) {
+                if (!e.data) continue;
+                uint32_t a = index[e.node[0]], b = index[e.node[1]];
+                adj[fill[a]++] = b;
+                if (!directed && a != b) adj[fill[b]++] = a;
+            }
+        }
+        if (directed) {
+            walk.resize(n);
+            for (uint32_t v = 0; v < n; ++v) walk[v] = off[v + 1] - off[v];
+        }
+        // Sorted, without repeats and without the node itself, packed in place.
+        size_t out = 0;
+        for (uint32_t v = 0; v < n; ++v) {
+            size_t begin = off[v], end = off[v + 1];
+            off[v] = out;
+            std::sort(adj.begin() + begin, adj.begin() + end);
+            uint32_t last = END;
+            for (size_t i = begin; i < end; ++i)
+                if (adj[i] != v && adj[i] != last) adj[out++] = last = adj[i];
+        }
+        off[n] = out;
+        adj.resize(out);
         if (!directed) return;
         moff.assign(n + 1, 0);
         for (uint32_t v = 0; v < n; ++v) {
