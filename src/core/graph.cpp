@@ -1,6 +1,8 @@
 // Shared operations of the property graph.
 #include "graph.hpp"
 
+#include "errors.hpp"
+
 #include <numeric>
 #include <unordered_set>
 
@@ -19,7 +21,7 @@ std::optional<uint32_t> PropertyGraph::find_node(std::string_view id) const {
 
 Result<uint32_t> PropertyGraph::node_index(std::string_view id) const {
     if (auto n = find_node(id)) return *n;
-    return Error{"Node '" + std::string(id) + "' not found"};
+    return errors::node_not_found(id);
 }
 
 const NodeData* PropertyGraph::get_node(std::string_view id) const {
@@ -30,7 +32,7 @@ const NodeData* PropertyGraph::get_node(std::string_view id) const {
 
 Result<uint64_t> PropertyGraph::degree(std::string_view id) const {
     auto n = node_index(id);
-    if (!n) return Error{n.error()};
+    if (!n) return n.failure();
     uint64_t d = 0;
     auto count = [&](uint32_t, uint32_t) { ++d; };
     if (inner.is_directed()) {
@@ -66,7 +68,7 @@ std::vector<PropertyGraph::EdgeView> PropertyGraph::edges() const {
 }
 
 Result<uint32_t> PropertyGraph::add_node(std::string_view id, Properties properties) {
-    if (id_index.find(id) != id_index.end()) return Error{"Node '" + std::string(id) + "' already exists"};
+    if (id_index.find(id) != id_index.end()) return errors::node_exists(id);
     // The index entry goes in first so that running out of memory in either
     // step leaves index and store in agreement.
     auto entry = id_index.emplace(std::string(id), END).first;
@@ -86,11 +88,11 @@ Result<uint32_t> PropertyGraph::add_node(std::string_view id, Properties propert
 
 Result<uint32_t> PropertyGraph::add_edge(std::string_view source, std::string_view target, Properties properties) {
     auto a = find_node(source);
-    if (!a) return Error{"Source node '" + std::string(source) + "' not found"};
+    if (!a) return errors::source_not_found(source);
     auto b = find_node(target);
-    if (!b) return Error{"Target node '" + std::string(target) + "' not found"};
+    if (!b) return errors::target_not_found(target);
     if (!multi && inner.find_edge(*a, *b))
-        return Error{"Edge '" + std::string(source) + "' -> '" + std::string(target) + "' already exists"};
+        return errors::edge_exists(source, target);
     return inner.insert_edge(*a, *b, EdgeData{std::move(properties)});
 }
 
@@ -99,9 +101,9 @@ Result<PropertyGraph> PropertyGraph::subgraph(const std::vector<std::string_view
     out.id_index.reserve(ids.size());
     for (std::string_view id : ids) {
         const NodeData* nd = get_node(id);
-        if (!nd) return Error{"Node '" + std::string(id) + "' not found"};
+        if (!nd) return errors::node_not_found(id);
         auto r = out.add_node(id, nd->properties);
-        if (!r) return Error{r.error()};
+        if (!r) return r.failure();
     }
     // On the undirected kind only the first edge (slot order) per unordered
     // pair is copied; ids are unique, so pairs of slots stand for pairs of ids.

@@ -45,7 +45,7 @@ PropertyGraph reverse_graph(const PropertyGraph& g) {
 
 Result<std::vector<std::string_view>> ego_node_ids(const PropertyGraph& g, std::string_view center, uint64_t radius) {
     auto c = g.node_index(center);
-    if (!c) return Error{c.error()};
+    if (!c) return c.failure();
     const GraphInner& s = g.inner;
     std::vector<uint64_t> depth(s.nodes.size(), UINT64_MAX);
     std::vector<uint32_t> order{c.value()};

@@ -1,4 +1,5 @@
 // Slot allocation, edge lookup and removal of the stable-index store.
+#include "errors.hpp"
 #include "graph.hpp"
 
 namespace vg {
@@ -11,7 +12,7 @@ const std::string& GraphInner::id_of(uint32_t n) const {
 Result<uint32_t> GraphInner::insert_node(NodeData data) {
     uint32_t slot;
     if (free_node == END) {
-        if (nodes.size() >= END) return Error{"Graph node slot limit reached (4294967295 slots)"};
+        if (nodes.size() >= END) return errors::node_slots_exhausted();
         slot = uint32_t(nodes.size());
         nodes.emplace_back();
     } else {
@@ -30,7 +31,7 @@ Result<uint32_t> GraphInner::insert_node(NodeData data) {
 Result<uint32_t> GraphInner::insert_edge(uint32_t source, uint32_t target, EdgeData data) {
     uint32_t slot;
     if (free_edge == END) {
-        if (edges.size() >= END) return Error{"Graph edge slot limit reached (4294967295 slots)"};
+        if (edges.size() >= END) return errors::edge_slots_exhausted();
         slot = uint32_t(edges.size());
         edges.emplace_back();
     } else {

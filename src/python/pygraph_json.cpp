@@ -1,5 +1,5 @@
 // Graph JSON and pickling methods of PyGraph.
-#include "../core/graph_json.hpp"
+#include "../core/io/graph_json.hpp"
 #include "convert.hpp"
 #include "pygraph.hpp"
 #include "pygraph_methods.hpp"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "graph_json.hpp"
-#include "json_number.hpp"
+#include "io/graph_json.hpp"
+#include "io/json_number.hpp"
 
 #include "check.hpp"
 

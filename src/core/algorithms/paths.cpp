@@ -1,6 +1,7 @@
 // Weighted path searches: Dijkstra, A* with a zero estimate, Bellman-Ford.
 #include <limits>
 
+#include "../errors.hpp"
 #include "algorithms.hpp"
 #include "cost_queue.hpp"
 
@@ -104,8 +105,6 @@ private:
     uint64_t round_ = 0;
 };
 
-const char* const kNegativeCycle = "Negative cycle detected";
-
 }  // namespace
 
 std::vector<NodeCost> dijkstra_distances(const PropertyGraph& g, uint32_t source, std::optional<uint32_t> target,
@@ -175,7 +174,7 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
         if (negative_seen && lowerings >= reached_list.size()) {
             lowerings = 0;
             if (!cycle_check) cycle_check.emplace(s.nodes.size());
-            if (cycle_check->has_cycle(pred, reached_list)) return Error{kNegativeCycle};
+            if (cycle_check->has_cycle(pred, reached_list)) return errors::negative_cycle();
         }
     }
     if (!found) return std::optional<WeightedPath>();
@@ -183,7 +182,7 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
     // A simple path has at most node_count nodes; a longer chain loops.
     std::vector<uint32_t> chain{target};
     while (pred[chain.back()] != END) {
-        if (chain.size() >= s.node_count) return Error{kNegativeCycle};
+        if (chain.size() >= s.node_count) return errors::negative_cycle();
         chain.push_back(pred[chain.back()]);
     }
     WeightedPath out;
@@ -238,7 +237,7 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
         if (!slot.weight) continue;
         const double du = dist[slot.node[0]];
         if (du == kInf) continue;
-        if (weight(e) + du < dist[slot.node[1]]) return Error{kNegativeCycle};
+        if (weight(e) + du < dist[slot.node[1]]) return errors::negative_cycle();
     }
 
     std::vector<NodeCost> out;

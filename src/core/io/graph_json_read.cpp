@@ -149,7 +149,7 @@ private:
     bool have_directed_ = false, have_multi_ = false, nodes_done_ = false;
     std::string name_;
     uint64_t nodes_seen_ = 0, edges_seen_ = 0;
-    std::string node_error_, edge_error_;
+    std::optional<Error> node_error_, edge_error_;
     bool edges_direct_ = false;  // edges go into the graph as they are read
     std::vector<PendingEdge> pending_;
     std::unique_ptr<PairSet> pairs_;
@@ -222,20 +222,20 @@ bool Reader::read_document() {
 // Nodes past a cap or after a refused node are only counted: the text must
 // still be read to its end, but they can never reach the graph.
 void Reader::take_node(std::string_view id, Properties props) {
-    if (++nodes_seen_ > max_nodes_ || !node_error_.empty()) return;
+    if (++nodes_seen_ > max_nodes_ || node_error_) return;
     // add_node with a single index probe: claim the id, then fill a slot.
     // A taken id goes through add_node itself for the store's message.
     auto [it, fresh] = graph_.id_index.try_emplace(std::string(id), END);
     if (!fresh) {
         auto r = graph_.add_node(id, std::move(props));
         if (r) internal_failure("node id index disagrees with the store");
-        node_error_ = r.error();
+        node_error_ = r.failure();
         return;
     }
     auto slot = graph_.inner.insert_node(NodeData{std::string(id), std::move(props)});
     if (!slot) {
         graph_.id_index.erase(it);
-        node_error_ = slot.error();
+        node_error_ = slot.failure();
         return;
     }
     it->second = slot.value();
@@ -244,7 +244,7 @@ void Reader::take_node(std::string_view id, Properties props) {
 
 void Reader::take_edge(std::string_view source, std::string_view target, Properties props) {
     ++edges_seen_;
-    if (edges_seen_ > max_edges_ || nodes_seen_ > max_nodes_ || !node_error_.empty() || !edge_error_.empty()) return;
+    if (edges_seen_ > max_edges_ || nodes_seen_ > max_nodes_ || node_error_ || edge_error_) return;
     if (edges_direct_) add_edge_now(source, target, std::move(props));
     else pending_.push_back({std::string(source), std::string(target), std::move(props)});
 }
@@ -264,21 +264,21 @@ void Reader::add_edge_now(std::string_view source, std::string_view target, Prop
     if (!fresh) {
         auto r = graph_.add_edge(source, target, std::move(props));
         if (r) internal_failure("edge pair index disagrees with the store");
-        edge_error_ = r.error();
+        edge_error_ = r.failure();
         return;
     }
     auto r = graph_.inner.insert_edge(*a, *b, EdgeData{std::move(props)});
-    if (!r) edge_error_ = r.error();
+    if (!r) edge_error_ = r.failure();
 }
 
 Result<PropertyGraph> Reader::finish() {
     if (nodes_seen_ > max_nodes_)
-        return Error{"Graph JSON declares " + std::to_string(nodes_seen_) + " nodes; refusing above max_nodes=" +
+        return Error{ErrorKind::CapRefused, "Graph JSON declares " + std::to_string(nodes_seen_) + " nodes; refusing above max_nodes=" +
                      std::to_string(max_nodes_) + " (raise VeskGraphSettings.max_nodes if intended)."};
     if (edges_seen_ > max_edges_)
-        return Error{"Graph JSON declares " + std::to_string(edges_seen_) + " edges; refusing above max_edges=" +
+        return Error{ErrorKind::CapRefused, "Graph JSON declares " + std::to_string(edges_seen_) + " edges; refusing above max_edges=" +
                      std::to_string(max_edges_) + " (raise VeskGraphSettings.max_edges if intended)."};
-    if (!node_error_.empty()) return Error{node_error_};
+    if (node_error_) return *node_error_;
     set_flags();
     graph_.name = std::move(name_);
     if (!pending_.empty()) {
@@ -288,10 +288,10 @@ Result<PropertyGraph> Reader::finish() {
         }
         for (PendingEdge& e : pending_) {
             add_edge_now(e.source, e.target, std::move(e.properties));
-            if (!edge_error_.empty()) break;
+            if (edge_error_) break;
         }
     }
-    if (!edge_error_.empty()) return Error{edge_error_};
+    if (edge_error_) return *edge_error_;
     return std::move(graph_);
 }
 
@@ -299,10 +299,10 @@ Result<PropertyGraph> Reader::finish() {
 
 Result<PropertyGraph> from_json(std::string_view text, uint64_t max_bytes, uint64_t max_nodes, uint64_t max_edges) {
     if (text.size() > max_bytes)
-        return Error{"Graph JSON is " + std::to_string(text.size()) + " bytes; refusing to parse above " +
+        return Error{ErrorKind::CapRefused, "Graph JSON is " + std::to_string(text.size()) + " bytes; refusing to parse above " +
                      std::to_string(max_bytes) + " bytes (raise VeskGraphSettings.max_bytes if intended)."};
     Reader reader(text, max_nodes, max_edges);
-    if (!reader.read_document()) return Error{std::move(reader.error())};
+    if (!reader.read_document()) return Error{ErrorKind::Parse, std::move(reader.error())};
     return reader.finish();
 }
 
