@@ -51,10 +51,9 @@ PyRef shortest_path_length_fn(PyObject*, const Args& a) {
 PyRef astar_path_fn(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
     PairQuery q = pair_query(g, a);
-    auto found = vg::astar_path(g.graph(), q.source, q.target, q.key);
-    if (!found) raise(PyExc_ValueError, found.error());
-    if (!found.value()) return py_none();
-    const WeightedPath& p = *found.value();
+    auto found = ok_or_raise(vg::astar_path(g.graph(), q.source, q.target, q.key));
+    if (!found) return py_none();
+    const WeightedPath& p = *found;
     PyRef dict = PyRef::steal(PyDict_New());
     check(PyDict_SetItemString(dict.get(), "cost", py_f64(p.cost).get()));
     check(PyDict_SetItemString(dict.get(), "path", py_list_from_strings(p.path).get()));
@@ -65,11 +64,9 @@ PyRef bellman_ford_paths_fn(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
     std::string_view source = text(a, 1);
     std::optional<std::string_view> key = opt_text(a, 2);
-    auto s = g->node_index(source);
-    if (!s) raise(PyExc_ValueError, s.error());  // this function reports a missing source as ValueError
-    auto costs = vg::bellman_ford_paths(g.graph(), s.value(), key);
-    if (!costs) raise(PyExc_ValueError, costs.error());
-    return cost_dict(costs.value());
+    // This function reports a missing source as ValueError.
+    uint32_t s = ok_or_raise(g->node_index(source), {{ErrorKind::NotFound, PyExc_ValueError}});
+    return cost_dict(ok_or_raise(vg::bellman_ford_paths(g.graph(), s, key)));
 }
 
 }  // namespace vg::py::alg

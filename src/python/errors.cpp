@@ -13,6 +13,28 @@ void raise(PyObject* type, std::string_view message) {
 
 void raise_type_error(std::string_view message) { raise(PyExc_TypeError, message); }
 
+PyObject* exception_class(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::NotFound: return PyExc_KeyError;
+        case ErrorKind::AlreadyExists:
+        case ErrorKind::InvalidValue:
+        case ErrorKind::Parse:
+        case ErrorKind::CapRefused:
+        case ErrorKind::Cycle:
+        case ErrorKind::Io: return PyExc_ValueError;
+        case ErrorKind::Internal: return nullptr;
+    }
+    return nullptr;
+}
+
+void raise_error(const Error& e, std::initializer_list<ClassFor> overrides) {
+    PyObject* type = exception_class(e.kind);
+    for (const ClassFor& o : overrides)
+        if (o.kind == e.kind) type = o.type;
+    if (!type) internal_failure(e.message);  // becomes PanicException at the boundary
+    raise(type, e.message);
+}
+
 std::string type_qualname(PyObject* obj) {
     PyRef name = PyRef::steal(PyType_GetQualName(Py_TYPE(obj)));
     Py_ssize_t n = 0;

@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include <initializer_list>
+
+#include "../core/result.hpp"
 #include "pyref.hpp"
 
 namespace vg::py {
@@ -13,6 +16,23 @@ namespace vg::py {
 // "'{}' object is not an instance of '{}'" (or the None form).
 [[noreturn]] void raise_not_instance(PyObject* obj, std::string_view expected);
 std::string type_qualname(PyObject* obj);
+
+// Core errors become Python exceptions by kind through one table
+// (errors.cpp). Where an operation documents another class for a kind (a
+// missing node is KeyError in queries but ValueError in subgraph), the
+// operation passes that pairing as an override.
+struct ClassFor {
+    ErrorKind kind;
+    PyObject* type;
+};
+PyObject* exception_class(ErrorKind kind);
+[[noreturn]] void raise_error(const Error& e, std::initializer_list<ClassFor> overrides = {});
+// The value of a result, or its error raised as above.
+template <class T>
+T ok_or_raise(Result<T>&& r, std::initializer_list<ClassFor> overrides = {}) {
+    if (!r) raise_error(r.failure(), overrides);
+    return r.take();
+}
 
 // Adds "while processing '{param}'" to the pending exception.
 void add_processing_note(const char* param);
