@@ -73,23 +73,35 @@ public:
                                                       " (raise VeskGraphSettings.max_triples if intended)."};
             return false;
         }
-        std::string_view sid = node_id(s, subject_buf_);
-        ensure_node(sid, iri_local_name(sid));
+        // Consecutive triples mostly share their subject: one lookup for the run.
+        uint32_t sn;
+        if (last_subject_valid_ && s.kind == last_subject_kind_ && s.value == last_subject_) {
+            sn = last_subject_slot_;
+        } else {
+            std::string_view sid = node_id(s, subject_buf_);
+            sn = ensure_node(sid, iri_local_name(sid));
+            last_subject_kind_ = s.kind;
+            last_subject_.assign(s.value);
+            last_subject_slot_ = sn;
+            last_subject_valid_ = true;
+        }
         if (o.is_literal()) {
             ++literals_;
             return true;
         }
         std::string_view oid = node_id(o, object_buf_);
-        ensure_node(oid, o.kind == TermKind::Iri ? iri_local_name(oid) : oid);
+        uint32_t on = ensure_node(oid, o.kind == TermKind::Iri ? iri_local_name(oid) : oid);
         std::string_view local = iri_local_name(p);
         Properties props;
         props.reserve(3);
         props.insert_or_assign("predicate", Value::string(std::string(p)));
         props.insert_or_assign("label", Value::string(std::string(local)));
         props.insert_or_assign("type", Value::string(std::string(local)));
-        auto r = graph_.add_edge(sid, oid, std::move(props));
+        // Both ends exist and parallel edges are allowed: only running out of
+        // slot numbers can refuse the edge.
+        auto r = graph_.add_edge_between(sn, on, std::move(props));
         if (!r) {
-            error_ = Error{ErrorKind::Internal, "Failed to add RDF edge: " + r.error()};
+            error_ = Error{r.kind(), "Failed to add RDF edge: " + r.error()};
             return false;
         }
         return true;
@@ -107,6 +119,10 @@ private:
     uint64_t literals_ = 0;
     Error error_{ErrorKind::Internal, {}};
     std::string subject_buf_, object_buf_;
+    std::string last_subject_;
+    TermKind last_subject_kind_ = TermKind::Iri;
+    uint32_t last_subject_slot_ = 0;
+    bool last_subject_valid_ = false;
 
     static std::string_view node_id(const TermRef& t, std::string& buf) {
         if (t.kind == TermKind::Iri) return t.value;
@@ -115,11 +131,13 @@ private:
         return buf;
     }
 
-    void ensure_node(std::string_view id, std::string_view label) {
-        if (graph_.find_node(id)) return;
+    uint32_t ensure_node(std::string_view id, std::string_view label) {
+        if (auto n = graph_.find_node(id)) return *n;
         Properties props;
         props.insert_or_assign("label", Value::string(std::string(label)));
-        (void)graph_.add_node(id, std::move(props));  // cannot fail: the id was just found absent
+        auto r = graph_.add_node(id, std::move(props));
+        if (!r) internal_failure("RDF node refused: " + r.error());  // only when slot numbers run out
+        return r.value();
     }
 };
 
