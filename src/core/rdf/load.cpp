@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 #include "io/text_input.hpp"
 
@@ -132,13 +133,45 @@ private:
     }
 
     uint32_t ensure_node(std::string_view id, std::string_view label) {
-        if (auto n = graph_.find_node(id)) return *n;
+        auto h = uint32_t(hash_(id));
+        auto same = [&](const SlotEntry& e) { return e.hash == h && key_at(e.offset) == id; };
+        if (const SlotEntry* e = ids_.find(h, same)) return e->slot;
         Properties props;
         props.insert_or_assign("label", Value::string(std::string(label)));
         auto r = graph_.add_node(id, std::move(props));
         if (!r) internal_failure("RDF node refused: " + r.error());  // only when slot numbers run out
+        uint64_t offset = keys_.size();
+        auto len = uint32_t(id.size());
+        keys_.append(reinterpret_cast<const char*>(&len), sizeof len);
+        keys_.append(id);
+        ids_.insert(h, SlotEntry{offset, h, r.value()}, [](const SlotEntry&) { return false; });
         return r.value();
     }
+
+    std::string_view key_at(uint64_t offset) const {
+        uint32_t len;
+        std::memcpy(&len, keys_.data() + offset, sizeof len);
+        return std::string_view(keys_.data() + offset + sizeof len, len);
+    }
+
+    // The loader's own index from node id to slot: flat, with the ids kept
+    // end to end in one buffer (each after its length), so a lookup touches
+    // two places in memory. Ids longer than 4 GiB are out of reach of any
+    // input the caps allow through.
+    struct SlotEntry {
+        uint64_t offset;  // of the id's record in keys_
+        uint32_t hash;
+        uint32_t slot;
+    };
+    struct SlotTraits {
+        using Entry = SlotEntry;
+        static Entry empty() { return SlotEntry{0, 0, END}; }
+        static bool is_empty(const Entry& e) { return e.slot == END; }
+        uint64_t hash(const Entry& e) const { return e.hash; }
+    };
+    KeyedHash hash_;
+    FlatTable<SlotTraits> ids_;
+    std::string keys_;
 };
 
 uint64_t elapsed_ms(std::chrono::steady_clock::time_point start) {
