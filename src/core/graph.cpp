@@ -26,9 +26,7 @@ void PropertyGraph::reserve(uint64_t nodes, uint64_t edges) {
 }
 
 std::optional<uint32_t> PropertyGraph::find_node(std::string_view id) const {
-    auto it = id_index_.find(id);
-    if (it == id_index_.end()) return std::nullopt;
-    return it->second;
+    return id_index_.find(id, id_index_.hash(id), inner_);
 }
 
 Result<uint32_t> PropertyGraph::node_index(std::string_view id) const {
@@ -80,22 +78,14 @@ std::vector<PropertyGraph::EdgeView> PropertyGraph::edges() const {
 }
 
 Result<uint32_t> PropertyGraph::add_node(std::string_view id, Properties properties) {
-    // One probe: the id is claimed in the index first, so that running out
-    // of memory in either step leaves index and store in agreement.
-    auto [entry, fresh] = id_index_.try_emplace(std::string(id), END);
-    if (!fresh) return errors::node_exists(id);
-    try {
-        auto slot = inner_.insert_node(NodeData{std::string(id), std::move(properties)});
-        if (!slot) {
-            id_index_.erase(entry);
-            return slot;
-        }
-        entry->second = slot.value();
-        return slot;
-    } catch (...) {
-        id_index_.erase(entry);
-        throw;
-    }
+    uint32_t h = id_index_.hash(id);
+    if (id_index_.find(id, h, inner_)) return errors::node_exists(id);
+    // The index makes room before the store changes, so running out of
+    // memory in either step leaves the two in agreement.
+    id_index_.reserve_one();
+    auto slot = inner_.insert_node(NodeData{std::string(id), std::move(properties)});
+    if (slot) id_index_.add(h, slot.value());
+    return slot;
 }
 
 Result<uint32_t> PropertyGraph::add_edge(std::string_view source, std::string_view target, Properties properties) {
@@ -113,11 +103,11 @@ Result<uint32_t> PropertyGraph::add_edge_between(uint32_t source, uint32_t targe
 }
 
 Result<NodeData> PropertyGraph::remove_node(std::string_view id) {
-    auto it = id_index_.find(id);
-    if (it == id_index_.end()) return errors::node_not_found(id);
-    uint32_t slot = it->second;
-    id_index_.erase(it);
-    auto removed = inner_.remove_node(slot);
+    uint32_t h = id_index_.hash(id);
+    auto slot = id_index_.find(id, h, inner_);
+    if (!slot) return errors::node_not_found(id);
+    id_index_.erase(h, *slot);
+    auto removed = inner_.remove_node(*slot);
     if (!removed) return errors::node_not_in_graph(id);
     return std::move(*removed);
 }

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 #include <tuple>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -114,7 +113,44 @@ private:
     U64Set seen_;
 };
 
-using IdIndex = std::unordered_map<std::string, uint32_t, KeyedHash, std::equal_to<>>;
+// Node id to slot. Entries keep the slot and 32 bits of the id's keyed
+// hash; the id itself is read from the slot's record, so it is stored once
+// and most probes compare no text.
+class IdIndex {
+public:
+    uint32_t hash(std::string_view id) const { return uint32_t(table_.traits().key(id)); }
+    std::optional<uint32_t> find(std::string_view id, uint32_t h, const GraphInner& g) const {
+        const Entry* e = table_.find(h, [&](const Entry& e) { return e.hash == h && g.id_of(e.slot) == id; });
+        if (!e) return std::nullopt;
+        return e->slot;
+    }
+    // Room for one more entry, so that a following add cannot fail.
+    void reserve_one() { table_.reserve(table_.size() + 1); }
+    void reserve(size_t n) { table_.reserve(n); }
+    // For an id known to be absent.
+    void add(uint32_t h, uint32_t slot) {
+        table_.insert(h, {h, slot}, [](const Entry&) { return false; });
+    }
+    void erase(uint32_t h, uint32_t slot) {
+        Entry* e = table_.find(h, [&](const Entry& e) { return e.slot == slot; });
+        if (!e) internal_failure("node id missing from the id index");
+        table_.erase(e);
+    }
+
+private:
+    struct Entry {
+        uint32_t hash;
+        uint32_t slot;  // END when free
+    };
+    struct Traits {
+        using Entry = IdIndex::Entry;
+        static Entry empty() { return {0, END}; }
+        static bool is_empty(const Entry& e) { return e.slot == END; }
+        uint64_t hash(const Entry& e) const { return e.hash; }
+        KeyedHash key;
+    };
+    FlatTable<Traits> table_;
+};
 
 // The graph value: the store plus the index from node id to slot. Both are
 // private so that every change goes through an operation that keeps them in

@@ -5,6 +5,13 @@
 
 namespace vg::py {
 
+std::string_view utf8_view(PyObject* s) {
+    Py_ssize_t n = 0;
+    const char* p = PyUnicode_AsUTF8AndSize(s, &n);
+    if (!p) throw_error_set();
+    return {p, size_t(n)};
+}
+
 void raise(PyObject* type, std::string_view message) {
     PyRef msg = PyRef::steal(PyUnicode_FromStringAndSize(message.data(), Py_ssize_t(message.size())));
     PyErr_SetObject(type, msg.get());
@@ -37,10 +44,7 @@ void raise_error(const Error& e, std::initializer_list<ClassFor> overrides) {
 
 std::string type_qualname(PyObject* obj) {
     PyRef name = PyRef::steal(PyType_GetQualName(Py_TYPE(obj)));
-    Py_ssize_t n = 0;
-    const char* s = PyUnicode_AsUTF8AndSize(name.get(), &n);
-    if (!s) throw_error_set();
-    return std::string(s, size_t(n));
+    return std::string(utf8_view(name.get()));
 }
 
 void raise_not_instance(PyObject* obj, std::string_view expected) {

@@ -11,6 +11,11 @@
 
 namespace vg::py {
 
+// The UTF-8 text of a str, viewed in the object's own cache (valid while
+// the object lives); raises for a str without a UTF-8 form (lone
+// surrogates).
+std::string_view utf8_view(PyObject* s);
+
 [[noreturn]] void raise(PyObject* type, std::string_view message);
 [[noreturn]] void raise_type_error(std::string_view message);
 // "'{}' object is not an instance of '{}'" (or the None form).

@@ -18,12 +18,6 @@ double edge_weight(const Properties& properties, std::string_view key) {
 
 namespace {
 
-void require_live(const GraphInner& s, uint32_t n) {
-    if (!s.node_live(n)) internal_failure("path search given a vacant node slot");
-}
-
-std::string_view id_view(const GraphInner& s, uint32_t n) { return s.nodes[n].data->id; }
-
 struct WeightOf {
     const GraphInner& s;
     std::optional<std::string_view> key;

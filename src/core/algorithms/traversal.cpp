@@ -6,12 +6,6 @@ namespace vg {
 
 namespace {
 
-void require_live(const GraphInner& s, uint32_t n) {
-    if (!s.node_live(n)) internal_failure("traversal started from a vacant node slot");
-}
-
-std::string_view id_view(const GraphInner& s, uint32_t n) { return s.nodes[n].data->id; }
-
 std::vector<std::string_view> ids_of(const GraphInner& s, const std::vector<uint32_t>& slots) {
     std::vector<std::string_view> out;
     out.reserve(slots.size());

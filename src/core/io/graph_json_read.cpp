@@ -22,37 +22,6 @@ constexpr FieldShape kNodeShape{"struct NodeJson", "struct NodeJson with 2 eleme
 constexpr FieldShape kEdgeShape{"struct EdgeJson", "struct EdgeJson with 3 elements",
                                 "one of `source`, `target`, `properties`", {"source", "target", "properties"}, 3, 0};
 
-// Node id to slot for the nodes read so far. Edge endpoints are resolved
-// here with one probe of a flat table that holds each id's hash, so most
-// probes never touch the id itself.
-class SlotIndex {
-public:
-    void add(std::string_view id, uint32_t slot) {
-        uint64_t h = table_.traits().key(id);
-        table_.insert(h, {h, slot}, [](const Entry&) { return false; });
-    }
-    std::optional<uint32_t> find(std::string_view id, const GraphInner& g) const {
-        uint64_t h = table_.traits().key(id);
-        const Entry* e = table_.find(h, [&](const Entry& e) { return e.hash == h && g.nodes[e.slot].data->id == id; });
-        if (!e) return std::nullopt;
-        return e->slot;
-    }
-
-private:
-    struct Entry {
-        uint64_t hash;
-        uint32_t slot;  // END when free
-    };
-    struct Traits {
-        using Entry = SlotIndex::Entry;
-        static Entry empty() { return {0, END}; }
-        static bool is_empty(const Entry& e) { return e.slot == END; }
-        uint64_t hash(const Entry& e) const { return e.hash; }
-        KeyedHash key;
-    };
-    FlatTable<Traits> table_;
-};
-
 struct PendingEdge {
     std::string source;
     std::string target;
@@ -88,7 +57,6 @@ private:
     bool edges_direct_ = false;  // edges go into the graph as they are read
     std::vector<PendingEdge> pending_;
     U64Set pairs_;  // slot pairs joined so far, without parallel edges
-    SlotIndex slots_;
     std::string id_keep_, source_keep_, target_keep_;
 };
 
@@ -159,11 +127,7 @@ bool Reader::read_document() {
 void Reader::take_node(std::string_view id, Properties props) {
     if (++nodes_seen_ > max_nodes_ || node_error_) return;
     auto slot = graph_.add_node(id, std::move(props));
-    if (!slot) {
-        node_error_ = slot.failure();
-        return;
-    }
-    slots_.add(id, slot.value());
+    if (!slot) node_error_ = slot.failure();
 }
 
 void Reader::take_edge(std::string_view source, std::string_view target, Properties props) {
@@ -173,12 +137,12 @@ void Reader::take_edge(std::string_view source, std::string_view target, Propert
     else pending_.push_back({std::string(source), std::string(target), std::move(props)});
 }
 
-// The graph's add_edge, with endpoints and the parallel-edge test through
-// the reader's own flat indexes (a hub's adjacency list is never walked).
+// The graph's add_edge, with the parallel-edge test through the reader's
+// own set of joined pairs (a hub's adjacency list is never walked).
 // Any refusal goes through add_edge itself for the graph's own error.
 void Reader::add_edge_now(std::string_view source, std::string_view target, Properties props) {
-    auto a = slots_.find(source, graph_.store());
-    auto b = slots_.find(target, graph_.store());
+    auto a = graph_.find_node(source);
+    auto b = graph_.find_node(target);
     bool fresh = a && b;
     if (fresh && !multi_) fresh = pairs_.insert(slot_pair_key(*a, *b, directed_));
     if (!fresh) {
