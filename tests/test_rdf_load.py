@@ -184,6 +184,25 @@ def test_emission_order_of_nested_terms():
     assert preds == ["q", "p", "p", "first", "rest", "first", "rest"]
 
 
+def test_documents_as_other_tools_write_them(tmp_path):
+    # A byte order mark, CRLF line ends, many prefixes, SPARQL-style
+    # directives, a multi-line literal and a long collection.
+    prefixes = "".join(f"@prefix p{i}: <{EX}ns{i}/> .\r\n" for i in range(300))
+    doc = (
+        "\ufeff" + prefixes + f"PREFIX ex: <{EX}>\r\nBASE <{EX}base/>\r\n"
+        'ex:s a p299:C ;\r\n  ex:note """line one\r\nline two""" ;\r\n'
+        "  ex:list ( " + " ".join(f"p{i % 300}:x{i}" for i in range(5000)) + " ) ;\r\n"
+        "  ex:rel <rel> .\r\n"
+    )
+    path = tmp_path / "tool.ttl"
+    path.write_bytes(doc.encode())
+    g, stats = rdf.load_rdf_file(str(path), BIG, BIG)
+    assert no_time(stats) == {"total_triples": 10004, "nodes": 10004, "edges": 10003, "literal_properties": 1}
+    assert f"{EX}base/rel" in g.node_ids() and f"{EX}ns299/C" in g.node_ids()
+    nt = "\ufeff" + NT_LINE.replace("\n", "\r\n")
+    assert load(nt, "nt")[1]["total_triples"] == 1
+
+
 def test_deep_nesting_loads_without_recursion():
     depth = 100_000
     nested = f"@prefix : <{EX}> . :s :p " + "[ :p " * depth + ":o" + " ]" * depth + " ."

@@ -34,15 +34,24 @@ enum class State : uint8_t {
     Item,             // Collection: an item or ')'
 };
 
+// A subject or collection cell held by a frame: an IRI or a blank node.
+struct Resource {
+    TermKind kind = TermKind::Iri;
+    std::string value;
+    TermRef ref() const { return TermRef{kind, value, {}, {}}; }
+};
+
+// One open statement, property list or collection; kept small, since the
+// input decides how many are open at once.
 struct Frame {
     Kind kind = Kind::Triples;
     Role role = Role::Object;
     State state = State::Subject;
     bool label_ok = false;  // the subject may name a graph
     uint64_t items = 0;     // Collection: items so far
-    Term subject;           // Triples, BlankList: the subject; Collection: the head cell
+    Resource subject;       // Triples, BlankList: the subject; Collection: the head cell
     std::string predicate;
-    Term cell;              // Collection: the current cell
+    Resource cell;          // Collection: the current cell
 };
 
 class TurtleParser {
