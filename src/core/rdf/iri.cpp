@@ -119,17 +119,14 @@ public:
             i = e;
         }
         p.path_begin = i;
-        size_t e = i;
-        while (e < s_.size() && s_[e] != '?' && s_[e] != '#') ++e;
-        if (auto err = chars(i, e, Section::Path)) return err;
+        size_t e;
+        if (auto err = chars(i, s_.size(), Section::Path, &e)) return err;
         p.path_end = e;
         i = e;
         if (i < s_.size() && s_[i] == '?') {
             p.has_query = true;
             p.query_begin = ++i;
-            e = i;
-            while (e < s_.size() && s_[e] != '#') ++e;
-            if (auto err = chars(i, e, Section::Query)) return err;
+            if (auto err = chars(i, s_.size(), Section::Query, &e)) return err;
             p.query_end = e;
             i = e;
         }
@@ -182,7 +179,9 @@ private:
         return "Invalid IRI percent encoding '" + shown + "'";
     }
 
-    std::optional<std::string> chars(size_t i, size_t end, Section sec) const {
+    // Checks [i, end) for the section. With `stop`, the path ends at '?' or
+    // '#' and the query at '#': the scan stops there and says where.
+    std::optional<std::string> chars(size_t i, size_t end, Section sec, size_t* stop = nullptr) const {
         // Runs of plain ASCII go in one tight loop.
         uint8_t fast = sec == Section::Path ? kPathOk : sec == Section::Host || sec == Section::Userinfo ? 0 : kQueryOk;
         while (i < end) {
@@ -206,6 +205,10 @@ private:
                     ++i;
                     continue;
                 }
+                if (stop && (c == '#' || (c == '?' && sec == Section::Path))) {
+                    *stop = i;
+                    return std::nullopt;
+                }
                 if (c == '%') {
                     if (auto err = percent(i, end)) return err;
                     continue;
@@ -218,6 +221,7 @@ private:
             if (sec == Section::Host) return with_char("Invalid character '", cp, "' in host");
             return with_char("Invalid IRI code point '", cp, "'");
         }
+        if (stop) *stop = end;
         return std::nullopt;
     }
 
