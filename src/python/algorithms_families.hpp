@@ -7,5 +7,8 @@ namespace vg::py::alg {
 
 Family traversal_family();
 Family paths_family();
+Family simple_paths_family();
+Family components_family();
+Family dag_family();
 
 }  // namespace vg::py::alg
