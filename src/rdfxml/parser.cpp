@@ -218,11 +218,12 @@ bool RdfXmlParser::end_tag() {
         top.literal.append(ev_.name);
         top.literal.push_back('>');
         --in_literal_depth_;
-    } else if (!state_.empty()) {
-        State s = std::move(state_.back());
+    } else if (state_.size() > 1) {
+        close_top();
         state_.pop_back();
-        close_state(std::move(s));
         ok = err_.empty();
+    } else if (!state_.empty()) {
+        state_.pop_back();
     }
     if (!binding_marks_.empty()) {
         bindings_.resize(binding_marks_.back());
@@ -231,14 +232,16 @@ bool RdfXmlParser::end_tag() {
     return ok;
 }
 
-void RdfXmlParser::close_state(State s) {
+// Emits what the element on top completes; the state below it is the
+// parent (the top is popped afterwards, in place, to save moving it).
+void RdfXmlParser::close_top() {
+    State& s = state_.back();
     switch (s.kind) {
         case StateKind::Doc:
         case StateKind::Rdf:
             return;
         case StateKind::NodeElt: {
-            if (state_.empty()) return;
-            State& top = state_.back();
+            State& top = state_[state_.size() - 2];
             if (top.kind == StateKind::PropertyElt) {
                 bool pending = top.object_kind == ObjectKind::Node ||
                                (top.object_kind == ObjectKind::Text && has_non_whitespace(top.object.value));

@@ -80,8 +80,8 @@ private:
                       std::vector<std::pair<std::string, std::string>>& props);
     void emit_property_attributes(const rdf::Term& subject, std::vector<std::pair<std::string, std::string>>& props,
                                   const std::optional<std::string>& own_lang);
-    void push_state(State s);
-    void close_state(State s);
+    void push_state(State&& s);
+    void close_top();
     rdf::Term new_literal(std::string value, const std::optional<std::string>& own_lang, int32_t lang_from,
                           const std::optional<std::string>& datatype);
     void reify(const rdf::Term& s, const std::string& p, const rdf::Term& o, const std::optional<std::string>& stmt);

@@ -103,7 +103,7 @@ bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string r
     return true;
 }
 
-void RdfXmlParser::push_state(State s) {
+void RdfXmlParser::push_state(State&& s) {
     int32_t self = static_cast<int32_t>(state_.size());
     const State& parent = state_.back();
     s.base_from = s.base ? self : parent.base_from;
