@@ -41,7 +41,7 @@ bool same_properties(const vg::Properties& a, const vg::Properties& b) {
 }
 
 bool same_graph(const vg::PropertyGraph& a, const vg::PropertyGraph& b) {
-    if (a.directed != b.directed || a.multi != b.multi || a.name != b.name) return false;
+    if (a.directed() != b.directed() || a.multi() != b.multi() || a.name() != b.name()) return false;
     if (a.node_count() != b.node_count() || a.edge_count() != b.edge_count()) return false;
     auto na = a.node_ids(), nb = b.node_ids();
     for (size_t i = 0; i < na.size(); ++i) {
