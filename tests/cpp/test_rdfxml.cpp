@@ -11,6 +11,7 @@
 
 #include "check.hpp"
 #include "io/text_input.hpp"
+#include "rdf/load.hpp"
 #include "rdf/reader.hpp"
 
 namespace {
@@ -346,9 +347,46 @@ void file_reads_match_string_reads() {
     unlink(path);
 }
 
+// Through the loaders: format names and extensions reach the reader, the
+// mapping sees the hand-out order, and its errors come back as parse errors.
+void loaders() {
+    std::string d = doc("<rdf:Description rdf:about=\"s\"><ex:p rdf:ID=\"st\" rdf:resource=\"o\"/><ex:q>v</ex:q></rdf:Description>");
+    for (const char* format : {"rdfxml", "xml", "owl"}) {
+        auto r = vg::rdf::load_rdf_text(d, format, d.size(), 6);
+        CHECK(r.ok());
+        if (!r) continue;
+        auto& st = r.value().stats;
+        CHECK_EQ(st.total_triples, 6u);
+        CHECK_EQ(st.literal_properties, 1u);
+        CHECK_EQ(st.edges, 5u);
+        // The property triple comes before its reification, so its object
+        // node is labelled as an object, not through rdf:object.
+        auto edges = r.value().graph.edges();
+        CHECK_EQ(std::string(edges[0].source), "http://ex.org/s");
+        CHECK_EQ(std::string(edges[0].target), "http://ex.org/o");
+    }
+    auto capped = vg::rdf::load_rdf_text(d, "rdfxml", d.size(), 5);
+    CHECK_EQ(capped.error(), "RDF parse exceeded triple_cap=5 (raise VeskGraphSettings.max_triples if intended).");
+    auto bad = vg::rdf::load_rdf_text(doc("<rdf:Description rdf:about=\"#x\" xml:base=\"b\"/>"), "xml", 1000, 10);
+    CHECK_EQ(bad.error(), "Parse error: error while parsing IRI 'b': No scheme found in an absolute IRI");
+
+    char dir[] = "/tmp/vg_rdfxml_dXXXXXX";
+    CHECK(mkdtemp(dir) != nullptr);
+    for (const char* ext : {"rdf", "owl"}) {
+        std::string path = std::string(dir) + "/data." + ext;
+        std::ofstream(path, std::ios::binary) << d;
+        auto r = vg::rdf::load_rdf_path(path, d.size(), 100);
+        CHECK(r.ok());
+        if (r) CHECK_EQ(r.value().stats.total_triples, 6u);
+        unlink(path.c_str());
+    }
+    rmdir(dir);
+}
+
 }  // namespace
 
 int main() {
+    loaders();
     hand_out_order();
     literals_base_and_language();
     entities_and_text();
