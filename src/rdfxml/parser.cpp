@@ -46,7 +46,7 @@ rdf::ReadOutcome RdfXmlParser::run(rdf::TripleSink& sink) {
     }
 }
 
-void RdfXmlParser::add(Term s, std::string p, Term o) { results_.push_back(rdf::Triple{std::move(s), std::move(p), std::move(o)}); }
+void RdfXmlParser::add(const Term& s, std::string p, Term o) { results_.push_back(rdf::Triple{s, std::move(p), std::move(o)}); }
 
 Term RdfXmlParser::fresh_blank() { return Term::blank(blank_ids_.next()); }
 
@@ -264,8 +264,9 @@ void RdfXmlParser::close_top() {
                 std::string text = s.object_kind == ObjectKind::Text ? std::move(s.object.value) : std::string();
                 object = new_literal(std::move(text), s.language, s.lang_from, s.datatype);
             }
-            reify(s.subject, s.iri, object, s.id_attr);
-            add(std::move(s.subject), std::move(s.iri), std::move(object));
+            const Term& subject = state_[state_.size() - 2].subject;
+            reify(subject, s.iri, object, s.id_attr);
+            add(subject, std::move(s.iri), std::move(object));
             return;
         }
         case StateKind::Collection: {
@@ -276,8 +277,9 @@ void RdfXmlParser::close_top() {
                 add(b, names::rdf("rest"), std::move(current));
                 current = std::move(b);
             }
-            reify(s.subject, s.iri, current, s.id_attr);
-            add(std::move(s.subject), std::move(s.iri), std::move(current));
+            const Term& subject = state_[state_.size() - 2].subject;
+            reify(subject, s.iri, current, s.id_attr);
+            add(subject, std::move(s.iri), std::move(current));
             return;
         }
         case StateKind::Literal: {
@@ -287,8 +289,9 @@ void RdfXmlParser::close_top() {
                 return;
             }
             Term object = Term::literal(std::move(s.literal), {}, names::rdf("XMLLiteral"));
-            reify(s.subject, s.iri, object, s.id_attr);
-            add(std::move(s.subject), std::move(s.iri), std::move(object));
+            const Term& subject = state_[state_.size() - 2].subject;
+            reify(subject, s.iri, object, s.id_attr);
+            add(subject, std::move(s.iri), std::move(object));
             return;
         }
     }

@@ -34,7 +34,7 @@ struct State {
     std::optional<std::string> language;   // the element's own xml:lang
     int32_t base_from = -1;                // state whose base is in force, -1 none
     int32_t lang_from = -1;                // state whose language is in force, -1 none
-    rdf::Term subject;
+    rdf::Term subject;                     // node elements; property elements use their parent's
     std::string iri;                       // property IRI
     uint64_t li_counter = 0;
     ObjectKind object_kind = ObjectKind::None;
@@ -85,7 +85,7 @@ private:
     rdf::Term new_literal(std::string value, const std::optional<std::string>& own_lang, int32_t lang_from,
                           const std::optional<std::string>& datatype);
     void reify(const rdf::Term& s, const std::string& p, const rdf::Term& o, const std::optional<std::string>& stmt);
-    void add(rdf::Term s, std::string p, rdf::Term o);
+    void add(const rdf::Term& s, std::string p, rdf::Term o);
     rdf::Term fresh_blank();
     TextRules rules() const { return TextRules{xml11_, tok_.bytes_read()}; }
 

@@ -276,7 +276,7 @@ bool RdfXmlParser::start_tag() {
         if (auto e = rdf::iri_error(elem)) return fail_iri(elem, *e);
         prop = std::move(elem);
     }
-    Term subject = top.subject;
+    const Term& subject = top.subject;  // the parent node stays below until this element closes
     State s;
     s.base = std::move(base);
     s.language = std::move(language);
@@ -285,7 +285,6 @@ bool RdfXmlParser::start_tag() {
     switch (parse_type) {
         case ParseType::Default: {
             s.kind = StateKind::PropertyElt;
-            s.subject = std::move(subject);
             s.datatype = std::move(datatype);
             if (resource || node_id || !props.empty()) {
                 Term object;
@@ -303,20 +302,18 @@ bool RdfXmlParser::start_tag() {
         }
         case ParseType::Collection:
             s.kind = StateKind::Collection;
-            s.subject = std::move(subject);
             push_state(std::move(s));
             return true;
         case ParseType::Literal:
         case ParseType::Other:
             s.kind = StateKind::Literal;
-            s.subject = std::move(subject);
             s.emit = parse_type == ParseType::Literal;
             push_state(std::move(s));
             return true;
         case ParseType::Resource: {
             Term b = fresh_blank();
             reify(subject, s.iri, b, s.id_attr);
-            add(std::move(subject), s.iri, b);
+            add(subject, s.iri, b);
             State n;
             n.kind = StateKind::NodeElt;
             n.base = std::move(s.base);
