@@ -168,11 +168,11 @@ void literals_base_and_language() {
         "<!DOCTYPE rdf:RDF [<!ENTITY e \"http://e.org/\">]>"
         "<rdf:RDF xmlns:rdf=\"" + RDF + "\" xmlns:ex=\"&e;\">"
         "<rdf:Description rdf:about=\"http://ex.org/s\"><ex:p rdf:parseType=\"Literal\">"
-        "<ex:a t='say \"hi\"'>1 &lt; 2&#13;<ex:b/></ex:a></ex:p></rdf:Description></rdf:RDF>";
+        "<ex:a t='say \"hi\"' xmlns:y=\"http://y.org/\">1 &lt; 2&#13;<ex:b/></ex:a></ex:p></rdf:Description></rdf:RDF>";
     Parsed p = parse(lit);
     CHECK_EQ(p.error, std::string());
     CHECK_EQ(join(p.lines), "<http://ex.org/s> <http://e.org/p> \"<ex:a t=\"say &quot;hi&quot;\" xmlns:rdf=\"" + RDF +
-                                "\" xmlns:ex=\"http://e.org/\">1 &lt; 2&#13;<ex:b></ex:b></ex:a>\"^^<" + RDF +
+                                "\" xmlns:ex=\"http://e.org/\" xmlns:y=\"http://y.org/\">1 &lt; 2&#13;<ex:b></ex:b></ex:a>\"^^<" + RDF +
                                 "XMLLiteral>\n");
 }
 
