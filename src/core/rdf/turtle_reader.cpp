@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "hash.hpp"
 #include "rdf/iri.hpp"
 #include "rdf/reader.hpp"
 #include "rdf/turtle_lexer.hpp"
@@ -71,7 +72,7 @@ private:
     Token t_;
     std::vector<Frame> frames_;  // frames_[0, depth_) are live; the rest keep their buffers
     size_t depth_ = 0;
-    std::unordered_map<std::string, std::string> prefixes_;
+    std::unordered_map<std::string, std::string, KeyedHash, std::equal_to<>> prefixes_;
     std::optional<Iri> base_;
     BlankIds fresh_;
     std::string iri_;     // the last IRI read, resolved
@@ -118,16 +119,28 @@ private:
                 iri_ = r.take().take();
                 return true;
             }
-            if (!check_absolute(lex_, t_, t_.text)) return false;
             iri_.assign(t_.text);
-            return true;
+            return checked(iri_);
         }
-        auto it = prefixes_.find(std::string(t_.text));
+        auto it = prefixes_.find(t_.text);
         if (it == prefixes_.end())
             return lex_.fail_token("the prefix '" + std::string(t_.text) + ":' has not been declared", t_);
         iri_.assign(it->second);
         iri_.append(t_.local);
-        return check_absolute(lex_, t_, iri_);
+        return checked(iri_);
+    }
+
+    // The last few IRIs found absolute: predicates and subjects recur, and
+    // each is checked once per run.
+    std::string recent_[4];
+    unsigned next_recent_ = 0;
+
+    bool checked(const std::string& iri) {
+        for (const std::string& r : recent_)
+            if (!r.empty() && r == iri) return true;  // a checked IRI is never empty
+        if (!check_absolute(lex_, t_, iri)) return false;
+        recent_[next_recent_++ & 3] = iri;
+        return true;
     }
 
     static bool is_iri(const Token& t) { return t.kind == Tok::IriRef || t.kind == Tok::PName; }
