@@ -12,6 +12,7 @@ import pytest
 
 ROOT = Path(__file__).resolve().parent.parent
 CORE = ROOT / "src" / "core"
+RDFXML = ROOT / "src" / "rdfxml"
 UNITS = sorted((ROOT / "tests" / "cpp").glob("test_*.cpp"))
 CXX = os.environ.get("CXX", "g++")
 FLAGS = ["-std=c++20", "-O2", "-Wall", "-Wextra", "-ffp-contract=off", f"-I{CORE}"]
@@ -28,9 +29,9 @@ def compile_one(src, out):
 @pytest.fixture(scope="module")
 def core_objects(tmp_path_factory):
     d = tmp_path_factory.mktemp("core")
-    sources = sorted(CORE.rglob("*.cpp"))
+    sources = sorted(CORE.rglob("*.cpp")) + sorted(RDFXML.rglob("*.cpp"))
     with ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
-        return list(pool.map(lambda s: compile_one(s, d / (s.relative_to(CORE).as_posix().replace("/", "_") + ".o")), sources))
+        return list(pool.map(lambda s: compile_one(s, d / (s.relative_to(ROOT / "src").as_posix().replace("/", "_") + ".o")), sources))
 
 
 @pytest.mark.parametrize("unit", UNITS, ids=[u.stem for u in UNITS])

@@ -1,0 +1,114 @@
+// The RDF export core: edges to checked triples, handed to the writer of
+// the chosen format.
+#include <cstdint>
+#include <vector>
+
+#include "../../rdfxml/serializer.hpp"
+#include "../graph_json.hpp"
+#include "export.hpp"
+#include "export_terms.hpp"
+#include "export_writers.hpp"
+
+namespace vg::rdf {
+
+std::string_view export_predicate(const EdgeData& edge) {
+    if (const Value* v = edge.properties.find("predicate"))
+        if (const std::string* s = v->as_string()) return *s;
+    if (const Value* v = edge.properties.find("type"))
+        if (const std::string* s = v->as_string()) return *s;
+    return DEFAULT_PREDICATE_IRI;
+}
+
+namespace {
+
+// Runs the RDF/XML writer on the core's terms.
+class RdfXmlAdapter {
+public:
+    explicit RdfXmlAdapter(std::string& out) : w_(out) {}
+    std::string triple(const ExportTerm& s, std::string_view p, const ExportTerm& o) {
+        return w_.triple(xml_term(s), p, xml_term(o));
+    }
+    std::string finish() { return w_.finish(); }
+
+private:
+    static rdfxml::RdfXmlTerm xml_term(const ExportTerm& t) {
+        return t.blank ? rdfxml::RdfXmlTerm{t.id.substr(2), true} : rdfxml::RdfXmlTerm{t.id, false};
+    }
+    rdfxml::RdfXmlWriter w_;
+};
+
+// Each node is checked once, however many edges it has.
+class NodeTerms {
+public:
+    explicit NodeTerms(const GraphInner& store) : store_(store), checked_(store.nodes.size(), 0) {}
+
+    // The node's term, or the message of its check (`role` is "subject" or
+    // "object").
+    std::string term(uint32_t n, const char* role, ExportTerm& t) {
+        t.id = store_.id_of(n);
+        t.blank = is_blank_node_id(t.id);
+        if (checked_[n]) return std::string();
+        if (t.blank) {
+            if (!is_blank_node_label(t.id.substr(2)))
+                return "Invalid blank node id '" + std::string(t.id) + "': " + std::string(kBlankNodeLabelError);
+        } else if (std::string err = absolute_iri_error(t.id); !err.empty()) {
+            return "Invalid " + std::string(role) + " IRI '" + std::string(t.id) + "': " + err;
+        }
+        checked_[n] = 1;
+        return std::string();
+    }
+
+private:
+    const GraphInner& store_;
+    std::vector<uint8_t> checked_;
+};
+
+template <class Writer>
+Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer& w) {
+    const GraphInner& store = g.inner;
+    NodeTerms nodes(store);
+    // Consecutive edges mostly share their predicate text.
+    std::string_view last_predicate;
+    bool predicate_checked = false;
+    for (const EdgeSlot& slot : store.edges) {
+        if (!slot.weight) continue;
+        std::string_view p = export_predicate(*slot.weight);
+        if (!predicate_checked || p != last_predicate) {
+            if (std::string err = absolute_iri_error(p); !err.empty())
+                return Error{"Invalid predicate IRI '" + std::string(p) + "': " + err};
+            last_predicate = p;
+            predicate_checked = true;
+        }
+        ExportTerm s, o;
+        if (std::string err = nodes.term(slot.node[0], "subject", s); !err.empty()) return Error{std::move(err)};
+        if (std::string err = nodes.term(slot.node[1], "object", o); !err.empty()) return Error{std::move(err)};
+        if (std::string err = w.triple(s, p, o); !err.empty()) return Error{"Serialization error: " + err};
+    }
+    if (std::string err = w.finish(); !err.empty()) return Error{"Finish error: " + err};
+    if (std::string err = utf8_error(out); !err.empty()) return Error{"UTF-8 error: " + err};
+    return std::move(out);
+}
+
+}  // namespace
+
+Result<std::string> serialize_graph_rdf(const PropertyGraph& g, RdfFormat format) {
+    std::string out;
+    switch (format) {
+        case RdfFormat::NTriples: {
+            NTriplesWriter w(out);
+            return write_edges(g, out, w);
+        }
+        case RdfFormat::RdfXml: {
+            RdfXmlAdapter w(out);
+            return write_edges(g, out, w);
+        }
+        case RdfFormat::TriG:  // all triples in the default graph: the Turtle text
+        case RdfFormat::Turtle: {
+            TurtleWriter w(out);
+            return write_edges(g, out, w);
+        }
+    }
+    internal_failure("unknown RDF export format");
+}
+
+}  // namespace vg::rdf
