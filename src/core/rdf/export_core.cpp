@@ -7,7 +7,9 @@
 #include "../graph_json.hpp"
 #include "export.hpp"
 #include "export_terms.hpp"
+#include "export_nodes.hpp"
 #include "export_writers.hpp"
+#include "iri.hpp"
 
 namespace vg::rdf {
 
@@ -40,42 +42,61 @@ private:
 // Each node is checked once, however many edges it has.
 class NodeTerms {
 public:
-    explicit NodeTerms(const GraphInner& store) : store_(store), checked_(store.nodes.size(), 0) {}
+    explicit NodeTerms(const NodeIds& ids) : ids_(ids), checked_(ids.size(), 0) {}
 
     // The node's term, or the message of its check (`role` is "subject" or
     // "object").
     std::string term(uint32_t n, const char* role, ExportTerm& t) {
-        t.id = store_.id_of(n);
+        t.id = ids_[n];
         t.blank = is_blank_node_id(t.id);
         if (checked_[n]) return std::string();
         if (t.blank) {
             if (!is_blank_node_label(t.id.substr(2)))
                 return "Invalid blank node id '" + std::string(t.id) + "': " + std::string(kBlankNodeLabelError);
-        } else if (std::string err = absolute_iri_error(t.id); !err.empty()) {
-            return "Invalid " + std::string(role) + " IRI '" + std::string(t.id) + "': " + err;
+        } else if (auto err = iri_error(t.id)) {
+            return "Invalid " + std::string(role) + " IRI '" + std::string(t.id) + "': " + *err;
         }
         checked_[n] = 1;
         return std::string();
     }
 
 private:
-    const GraphInner& store_;
+    const NodeIds& ids_;
     std::vector<uint8_t> checked_;
 };
+
+// Bytes reserved per edge beyond its two ids: the predicate and the
+// punctuation.
+constexpr size_t kPredicateRoom = 48;
 
 template <class Writer>
 Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer& w) {
     const GraphInner& store = g.inner;
-    NodeTerms nodes(store);
+    const std::vector<EdgeSlot>& edges = store.edges;
+    NodeIds ids(store);
+    NodeTerms nodes(ids);
+    // Room for every line at the mean id length, so the text is not copied
+    // while it grows; pages never written are never touched.
+    out.reserve(store.edge_count * (2 * ids.mean_length() + kPredicateRoom));
     // Consecutive edges mostly share their predicate text.
     std::string_view last_predicate;
     bool predicate_checked = false;
-    for (const EdgeSlot& slot : store.edges) {
+    // Endpoints are scattered in memory: ask for them a few edges ahead.
+    constexpr size_t kAhead = 64;
+    for (size_t e = 0; e < edges.size(); ++e) {
+        if (e + kAhead < edges.size()) {
+            const EdgeSlot& far = edges[e + kAhead];
+            ids.prefetch_entry(far.node[0]);
+            ids.prefetch_entry(far.node[1]);
+            const EdgeSlot& near = edges[e + kAhead / 2];
+            ids.prefetch_text(near.node[0]);
+            ids.prefetch_text(near.node[1]);
+        }
+        const EdgeSlot& slot = edges[e];
         if (!slot.weight) continue;
         std::string_view p = export_predicate(*slot.weight);
         if (!predicate_checked || p != last_predicate) {
-            if (std::string err = absolute_iri_error(p); !err.empty())
-                return Error{"Invalid predicate IRI '" + std::string(p) + "': " + err};
+            if (auto err = iri_error(p)) return Error{"Invalid predicate IRI '" + std::string(p) + "': " + *err};
             last_predicate = p;
             predicate_checked = true;
         }

@@ -8,9 +8,6 @@ namespace vg::rdf {
 // A node id written as a blank node: at least two bytes starting "_:".
 inline bool is_blank_node_id(std::string_view id) { return id.size() >= 2 && id[0] == '_' && id[1] == ':'; }
 
-// The IRI parser's message for `text`, or empty when it is an absolute IRI.
-std::string absolute_iri_error(std::string_view text);
-
 // The blank node label of N-Triples and Turtle, without its "_:": a name
 // character, digit or underscore first, then name characters and dots, not
 // ending with a dot. Empty labels are refused.
