@@ -2,13 +2,16 @@
 // tokens, property values read straight into Value, and typed fields and
 // records read in place. Errors end in " at line L column C" for the
 // reported byte; the first fault in text order is the one reported.
+// Graph JSON always arrives as one string, so the reader scans the bytes of
+// an in-place TextInput by pointer and asks it only for error positions.
 #pragma once
 #include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-#include "value.hpp"
+#include "../value.hpp"
+#include "text_input.hpp"
 
 namespace vg {
 
@@ -26,7 +29,7 @@ struct FieldShape {
 class JsonReader {
 public:
     explicit JsonReader(std::string_view text)
-        : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {}
+        : in_(TextInput::from_string(text)), begin_(in_.cur()), p_(begin_), end_(in_.limit()) {}
     std::string& error() { return error_; }
 
 protected:
@@ -91,6 +94,7 @@ protected:
         return keep;
     }
 
+    TextInput in_;
     const char* begin_;
     const char* p_;
     const char* end_;

@@ -87,15 +87,11 @@ std::string quoted_for_message(std::string_view s) {
 }  // namespace
 
 bool JsonReader::fail_at(ptrdiff_t at, std::string_view msg) {
-    size_t line = 1, column = 0;
+    uint64_t line = 1, column = 0;
     if (at >= 0) {
-        ptrdiff_t line_start = 0;
-        for (ptrdiff_t q = 0; q < at; ++q)
-            if (begin_[q] == '\n') {
-                ++line;
-                line_start = q + 1;
-            }
-        column = size_t(at - line_start) + 1;
+        TextPosition pos = in_.position_at(uint64_t(at));
+        line = pos.line;
+        column = pos.column;
     }
     error_.assign(msg);
     error_ += " at line " + std::to_string(line) + " column " + std::to_string(column);
