@@ -5,4 +5,6 @@
 
 namespace vg::py::rdf {
 
+Family load_family();
+
 }  // namespace vg::py::rdf

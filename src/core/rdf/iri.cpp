@@ -363,15 +363,15 @@ std::optional<std::string> iri_error(std::string_view text) {
 }
 
 Result<Iri> Iri::parse(std::string text) {
-    if (text.size() > 0xFFFFFFF0u) return Error{"IRI too long"};
+    if (text.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
     Parts p;
-    if (auto err = Scanner(text).run(true, p)) return Error{std::move(*err)};
+    if (auto err = Scanner(text).run(true, p)) return Error{ErrorKind::InvalidValue, std::move(*err)};
     return IriBuilder::from(std::move(text), p);
 }
 
 Result<Iri> Iri::resolve(std::string_view ref) const {
     Parts r;
-    if (auto err = Scanner(ref).run(false, r)) return Error{std::move(*err)};
+    if (auto err = Scanner(ref).run(false, r)) return Error{ErrorKind::InvalidValue, std::move(*err)};
     std::string_view t(text_);
     std::string_view rpath = ref.substr(r.path_begin, r.path_end - r.path_begin);
     std::string_view rquery = ref.substr(r.query_begin, r.query_end - r.query_begin);
@@ -418,7 +418,7 @@ Result<Iri> Iri::resolve(std::string_view ref) const {
     p.path_end = out.size();
     if (!p.has_authority && p.path_end - p.authority_end >= 2 && out[p.authority_end] == '/' &&
         out[p.authority_end + 1] == '/')
-        return Error{"An IRI path is not allowed to start with //"};
+        return Error{ErrorKind::InvalidValue, "An IRI path is not allowed to start with //"};
     if (p.has_query) {
         out += '?';
         out.append(query);
@@ -428,7 +428,7 @@ Result<Iri> Iri::resolve(std::string_view ref) const {
         out += '#';
         out.append(ref.substr(r.fragment_begin));
     }
-    if (out.size() > 0xFFFFFFF0u) return Error{"IRI too long"};
+    if (out.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
     return IriBuilder::from(std::move(out), p);
 }
 

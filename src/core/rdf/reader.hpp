@@ -6,7 +6,8 @@
 // edge); the reader then returns Stopped at once, and the loader reports the
 // sink's own message. Everything a reader itself refuses (syntax, IRIs,
 // language tags, read errors of the input) comes back as Failed with the
-// text the loader shows after "Parse error: ".
+// text the loader shows after "Parse error: "; a read error of the cursor
+// (text.failed()) is reported the same way, with read_error().message.
 //
 // A reader is one function per syntax:
 //   ReadOutcome read_rdfxml(RdfInput& in, TripleSink& sink);
@@ -23,7 +24,8 @@
 #include <string>
 #include <string_view>
 
-#include "terms.hpp"
+#include "io/text_input.hpp"
+#include "rdf/terms.hpp"
 
 namespace vg::rdf {
 
@@ -34,26 +36,19 @@ public:
     virtual bool triple(const TermRef& subject, std::string_view predicate, const TermRef& object) = 0;
 };
 
-// Bytes of a file, pulled in chunks by the reader. The file loader's source
-// counts what it reads and fails once the byte cap is passed, whatever the
-// file's size said (a pipe, a growing file).
-class ByteSource {
-public:
-    virtual ~ByteSource() = default;
-    // Reads up to n bytes into buf: the count read, 0 at the end of the
-    // input, -1 on failure (error() then holds the text).
-    virtual ptrdiff_t read(char* buf, size_t n) = 0;
-    virtual const std::string& error() const = 0;
-};
-
-// One input: the text in memory when `source` is null, else the source.
+// One input: the shared text cursor over a string or a file, and the byte
+// cap. A string was measured before reading; a file is measured as it is
+// read (a pipe or a growing file can pass its stated size), so a reader asks
+// over_cap() whenever the cursor has read more (after each statement or
+// event, and inside any token that keeps growing) and on true returns
+// ReadOutcome::stopped(); the loader reports the size.
 struct RdfInput {
-    std::string_view text;
-    ByteSource* source = nullptr;
-};
+    TextInput& text;
+    uint64_t max_bytes = UINT64_MAX;
 
-// Size of the buffer through which files are read.
-inline constexpr size_t kReadBufferSize = 8192;
+    uint64_t bytes_read() const { return text.offset() + uint64_t(text.limit() - text.cur()); }
+    bool over_cap() const { return bytes_read() > max_bytes; }
+};
 
 struct ReadOutcome {
     enum class Kind : uint8_t { Done, Stopped, Failed };
