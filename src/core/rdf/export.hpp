@@ -14,8 +14,6 @@ namespace vg::rdf {
 // "type" property.
 inline constexpr std::string_view DEFAULT_PREDICATE_IRI = "https://vesk-graph.org/ns#relatedTo";
 
-inline constexpr std::string_view RDF_TYPE_IRI = "http://www.w3.org/1999/02/22-rdf-syntax-ns#type";
-
 // Output format codes of serialize_graph_rdf.
 enum class RdfFormat : int { NTriples = 2, RdfXml = 3, TriG = 4, Turtle = 5 };
 

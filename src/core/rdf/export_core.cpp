@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "../../rdfxml/serializer.hpp"
-#include "../graph_json.hpp"
+#include "../io/utf8.hpp"
 #include "export.hpp"
 #include "export_terms.hpp"
 #include "export_nodes.hpp"
@@ -71,7 +71,7 @@ constexpr size_t kPredicateRoom = 48;
 
 template <class Writer>
 Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer& w) {
-    const GraphInner& store = g.inner;
+    const GraphInner& store = g.store();
     const std::vector<EdgeSlot>& edges = store.edges;
     NodeIds ids(store);
     NodeTerms nodes(ids);
@@ -93,20 +93,20 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
             ids.prefetch_text(near.node[1]);
         }
         const EdgeSlot& slot = edges[e];
-        if (!slot.weight) continue;
-        std::string_view p = export_predicate(*slot.weight);
+        if (!slot.data) continue;
+        std::string_view p = export_predicate(*slot.data);
         if (!predicate_checked || p != last_predicate) {
-            if (auto err = iri_error(p)) return Error{"Invalid predicate IRI '" + std::string(p) + "': " + *err};
+            if (auto err = iri_error(p)) return Error{ErrorKind::InvalidValue, "Invalid predicate IRI '" + std::string(p) + "': " + *err};
             last_predicate = p;
             predicate_checked = true;
         }
         ExportTerm s, o;
-        if (std::string err = nodes.term(slot.node[0], "subject", s); !err.empty()) return Error{std::move(err)};
-        if (std::string err = nodes.term(slot.node[1], "object", o); !err.empty()) return Error{std::move(err)};
-        if (std::string err = w.triple(s, p, o); !err.empty()) return Error{"Serialization error: " + err};
+        if (std::string err = nodes.term(slot.node[0], "subject", s); !err.empty()) return Error{ErrorKind::InvalidValue, std::move(err)};
+        if (std::string err = nodes.term(slot.node[1], "object", o); !err.empty()) return Error{ErrorKind::InvalidValue, std::move(err)};
+        if (std::string err = w.triple(s, p, o); !err.empty()) return Error{ErrorKind::InvalidValue, "Serialization error: " + err};
     }
-    if (std::string err = w.finish(); !err.empty()) return Error{"Finish error: " + err};
-    if (std::string err = utf8_error(out); !err.empty()) return Error{"UTF-8 error: " + err};
+    if (std::string err = w.finish(); !err.empty()) return Error{ErrorKind::InvalidValue, "Finish error: " + err};
+    if (std::string err = utf8_error(out); !err.empty()) return Error{ErrorKind::InvalidValue, "UTF-8 error: " + err};
     return std::move(out);
 }
 

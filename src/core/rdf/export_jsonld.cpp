@@ -181,7 +181,7 @@ void subject_entry(std::string& out, const NodeIds& ids, const Labels& labels, s
 }  // namespace
 
 Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
-    const GraphInner& store = g.inner;
+    const GraphInner& store = g.store();
     const std::vector<EdgeSlot>& edges = store.edges;
     const NodeIds ids(store);
     const size_t n_nodes = ids.size();
@@ -193,8 +193,8 @@ Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
     std::vector<uint32_t> out_edges(n_nodes, 0);
     std::vector<uint8_t> is_target(n_nodes, 0);
     for (uint32_t e = 0; e < edges.size(); ++e) {
-        if (!edges[e].weight) continue;
-        label_of[e] = labels.intern(export_predicate(*edges[e].weight));
+        if (!edges[e].data) continue;
+        label_of[e] = labels.intern(export_predicate(*edges[e].data));
         ++out_edges[edges[e].node[0]];
         is_target[edges[e].node[1]] = 1;
     }
@@ -213,7 +213,7 @@ Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
     }
     std::vector<Pair> placed_pairs(placed);
     for (uint32_t e = 0; e < edges.size(); ++e)
-        if (edges[e].weight) placed_pairs[fill[edges[e].node[0]]++] = {rank_of[label_of[e]], edges[e].node[1]};
+        if (edges[e].data) placed_pairs[fill[edges[e].node[0]]++] = {rank_of[label_of[e]], edges[e].node[1]};
     std::vector<uint32_t>().swap(label_of);
 
     std::string out;

@@ -14,8 +14,8 @@ class NodeIds {
 public:
     explicit NodeIds(const GraphInner& store) : ids_(store.nodes.size()) {
         for (uint32_t n = 0; n < store.nodes.size(); ++n) {
-            if (!store.nodes[n].weight) continue;
-            ids_[n] = store.nodes[n].weight->id;
+            if (!store.nodes[n].data) continue;
+            ids_[n] = store.nodes[n].data->id;
             bytes_ += ids_[n].size();
             ++live_;
         }

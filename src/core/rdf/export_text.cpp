@@ -2,6 +2,7 @@
 // escaping: an IRI cannot hold a character that would end it early.
 #include "export.hpp"
 #include "export_writers.hpp"
+#include "vocab.hpp"
 
 namespace vg::rdf {
 
@@ -36,7 +37,7 @@ std::string NTriplesWriter::triple(const ExportTerm& s, std::string_view p, cons
 }
 
 void TurtleWriter::predicate(std::string_view p) {
-    if (p == RDF_TYPE_IRI) out_ += 'a';
+    if (p == vocab::kRdfType) out_ += 'a';
     else iri(out_, p);
     predicate_ = p;
 }
