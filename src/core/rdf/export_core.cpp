@@ -39,31 +39,21 @@ private:
     rdfxml::RdfXmlWriter w_;
 };
 
-// Each node is checked once, however many edges it has.
-class NodeTerms {
-public:
-    explicit NodeTerms(const NodeIds& ids) : ids_(ids), checked_(ids.size(), 0) {}
-
-    // The node's term, or the message of its check (`role` is "subject" or
-    // "object").
-    std::string term(uint32_t n, const char* role, ExportTerm& t) {
-        t.id = ids_[n];
-        t.blank = is_blank_node_id(t.id);
-        if (checked_[n]) return std::string();
-        if (t.blank) {
-            if (!is_blank_node_label(t.id.substr(2)))
-                return "Invalid blank node id '" + std::string(t.id) + "': " + std::string(kBlankNodeLabelError);
-        } else if (auto err = iri_error(t.id)) {
-            return "Invalid " + std::string(role) + " IRI '" + std::string(t.id) + "': " + *err;
-        }
-        checked_[n] = 1;
-        return std::string();
+// The node's term, or the message of its check (`role` is "subject" or
+// "object"). Each node is checked once, however many edges it has.
+std::string node_term(NodeIds& ids, uint32_t n, const char* role, ExportTerm& t) {
+    t.id = ids[n];
+    t.blank = is_blank_node_id(t.id);
+    if (ids.marked(n)) return std::string();
+    if (t.blank) {
+        if (!is_blank_node_label(t.id.substr(2)))
+            return "Invalid blank node id '" + std::string(t.id) + "': " + std::string(kBlankNodeLabelError);
+    } else if (auto err = iri_error(t.id)) {
+        return "Invalid " + std::string(role) + " IRI '" + std::string(t.id) + "': " + *err;
     }
-
-private:
-    const NodeIds& ids_;
-    std::vector<uint8_t> checked_;
-};
+    ids.mark(n);
+    return std::string();
+}
 
 // Bytes reserved per edge beyond its two ids: the predicate and the
 // punctuation.
@@ -74,7 +64,6 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
     const GraphInner& store = g.store();
     const std::vector<EdgeSlot>& edges = store.edges;
     NodeIds ids(store);
-    NodeTerms nodes(ids);
     // Room for every line at the mean id length, so the text is not copied
     // while it grows; pages never written are never touched.
     out.reserve(store.edge_count * (2 * ids.mean_length() + kPredicateRoom));
@@ -101,8 +90,8 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
             predicate_checked = true;
         }
         ExportTerm s, o;
-        if (std::string err = nodes.term(slot.node[0], "subject", s); !err.empty()) return Error{ErrorKind::InvalidValue, std::move(err)};
-        if (std::string err = nodes.term(slot.node[1], "object", o); !err.empty()) return Error{ErrorKind::InvalidValue, std::move(err)};
+        if (std::string err = node_term(ids, slot.node[0], "subject", s); !err.empty()) return Error{ErrorKind::InvalidValue, std::move(err)};
+        if (std::string err = node_term(ids, slot.node[1], "object", o); !err.empty()) return Error{ErrorKind::InvalidValue, std::move(err)};
         if (std::string err = w.triple(s, p, o); !err.empty()) return Error{ErrorKind::InvalidValue, "Serialization error: " + err};
     }
     if (std::string err = w.finish(); !err.empty()) return Error{ErrorKind::InvalidValue, "Finish error: " + err};

@@ -12,35 +12,50 @@ namespace vg::rdf {
 
 class NodeIds {
 public:
-    explicit NodeIds(const GraphInner& store) : ids_(store.nodes.size()) {
+    explicit NodeIds(const GraphInner& store) : entries_(store.nodes.size()) {
         for (uint32_t n = 0; n < store.nodes.size(); ++n) {
             if (!store.nodes[n].data) continue;
-            ids_[n] = store.nodes[n].data->id;
-            bytes_ += ids_[n].size();
+            const std::string& id = store.nodes[n].data->id;
+            entries_[n] = {id.data(), uint32_t(id.size()), kLive};
+            if (id.size() > UINT32_MAX) internal_failure("node id longer than 4 GiB");
+            bytes_ += id.size();
             ++live_;
         }
     }
 
     // The id of a live node; a vacant slot here is a broken invariant.
-    std::string_view operator[](uint32_t n) const {
-        if (n >= ids_.size() || ids_[n].data() == nullptr) internal_failure("edge endpoint on a vacant node slot");
-        return ids_[n];
-    }
-    size_t size() const { return ids_.size(); }
+    std::string_view operator[](uint32_t n) const { return {entry(n).text, entry(n).size}; }
+    size_t size() const { return entries_.size(); }
     // Mean id length, for sizing output buffers.
     size_t mean_length() const { return live_ ? bytes_ / live_ : 0; }
+
+    // One flag per node beside its id (same cache line), for callers that
+    // note a node as done.
+    bool marked(uint32_t n) const { return entry(n).flags & kMarked; }
+    void mark(uint32_t n) { entries_[n].flags |= kMarked; }
 
     // Hints to the caches for a node that an edge further on will need: its
     // entry here, then its text.
     void prefetch_entry(uint32_t n) const {
-        if (n < ids_.size()) __builtin_prefetch(&ids_[n]);
+        if (n < entries_.size()) __builtin_prefetch(&entries_[n]);
     }
     void prefetch_text(uint32_t n) const {
-        if (n < ids_.size()) __builtin_prefetch(ids_[n].data());
+        if (n < entries_.size()) __builtin_prefetch(entries_[n].text);
     }
 
 private:
-    std::vector<std::string_view> ids_;
+    static constexpr uint32_t kLive = 1, kMarked = 2;
+    struct Entry {
+        const char* text = nullptr;
+        uint32_t size = 0;
+        uint32_t flags = 0;
+    };
+    const Entry& entry(uint32_t n) const {
+        if (n >= entries_.size() || !(entries_[n].flags & kLive)) internal_failure("edge endpoint on a vacant node slot");
+        return entries_[n];
+    }
+
+    std::vector<Entry> entries_;
     size_t bytes_ = 0;
     size_t live_ = 0;
 };
