@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "xml_chars.hpp"
+
 namespace vg::rdfxml {
 
 namespace {
@@ -18,37 +20,6 @@ bool is_reserved(std::string_view iri) {
     for (std::string_view r : {"RDF", "ID", "about", "nodeID", "resource", "datatype", "parseType", "Description", "li"})
         if (local == r) return true;
     return false;
-}
-
-// NameChar of XML 1.0 (fifth edition), ':' included.
-bool is_name_char(char32_t c) {
-    return c == ':' || c == '_' || c == '-' || c == '.' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-           (c >= 'a' && c <= 'z') || c == 0xB7 || (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) ||
-           (c >= 0xF8 && c <= 0x2FF) || (c >= 0x300 && c <= 0x36F) || (c >= 0x370 && c <= 0x37D) ||
-           (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x203F && c <= 0x2040) ||
-           (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
-           (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
-}
-
-bool is_name_start_char(char32_t c) {
-    return is_name_char(c) && c != '-' && c != '.' && !(c >= '0' && c <= '9') && c != 0xB7 &&
-           !(c >= 0x300 && c <= 0x36F) && !(c >= 0x203F && c <= 0x2040);
-}
-
-// Decodes the UTF-8 character at s[i] and advances i; a malformed byte
-// decodes as a value that no name class holds.
-char32_t next_char(std::string_view s, size_t& i) {
-    auto b = [&](size_t k) { return char32_t(static_cast<unsigned char>(s[k])); };
-    char32_t c = b(i);
-    size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
-    if (n == 0 || i + n > s.size()) {
-        ++i;
-        return 0xFFFFFFFF;
-    }
-    if (n > 1) c &= 0x7F >> n;
-    for (size_t k = 1; k < n; ++k) c = (c << 6) | (b(i + k) & 0x3F);
-    i += n;
-    return c;
 }
 
 void escape_attribute(std::string& out, std::string_view v) {
@@ -94,15 +65,15 @@ RdfXmlName RdfXmlWriter::qualified_name(std::string_view iri) const {
     size_t brk = std::string_view::npos;
     for (size_t i = 0; i < iri.size();) {
         size_t at = i;
-        char32_t c = next_char(iri, i);
-        if (!is_name_char(c) || c == ':') brk = at;
+        uint32_t c = decode_utf8(iri, i);
+        if (!is_xml_name_char(c) || c == ':') brk = at;
     }
     size_t split = iri.size();
     if (brk != std::string_view::npos) {
         for (size_t i = brk; i < iri.size();) {
             size_t at = i;
-            char32_t c = next_char(iri, i);
-            if (c != ':' && is_name_start_char(c)) {
+            uint32_t c = decode_utf8(iri, i);
+            if (c != ':' && is_xml_name_start_char(c)) {
                 split = at;
                 break;
             }
