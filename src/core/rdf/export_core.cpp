@@ -1,6 +1,7 @@
 // The RDF export core: edges to checked triples, handed to the writer of
 // the chosen format.
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 #include "../../rdfxml/serializer.hpp"
@@ -67,7 +68,9 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
     // Room for every line at the mean id length, so the text is not copied
     // while it grows; pages never written are never touched.
     out.reserve(store.edge_count * (2 * ids.mean_length() + kPredicateRoom));
-    // Consecutive edges mostly share their predicate text.
+    // Graphs hold few distinct predicates, each checked once; consecutive
+    // edges mostly share theirs.
+    std::unordered_set<std::string_view> checked_predicates;
     std::string_view last_predicate;
     bool predicate_checked = false;
     // Endpoints are scattered in memory: ask for them a few edges ahead.
@@ -85,7 +88,11 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
         if (!slot.data) continue;
         std::string_view p = export_predicate(*slot.data);
         if (!predicate_checked || p != last_predicate) {
-            if (auto err = iri_error(p)) return Error{ErrorKind::InvalidValue, "Invalid predicate IRI '" + std::string(p) + "': " + *err};
+            if (!checked_predicates.contains(p)) {
+                if (auto err = iri_error(p))
+                    return Error{ErrorKind::InvalidValue, "Invalid predicate IRI '" + std::string(p) + "': " + *err};
+                checked_predicates.insert(p);
+            }
             last_predicate = p;
             predicate_checked = true;
         }

@@ -1,5 +1,7 @@
 // N-Triples and Turtle text. Terms arrive checked, so nothing needs
 // escaping: an IRI cannot hold a character that would end it early.
+#include <cstring>
+
 #include "export.hpp"
 #include "export_writers.hpp"
 #include "vocab.hpp"
@@ -26,7 +28,32 @@ void iri(std::string& out, std::string_view v) {
 
 }  // namespace
 
+namespace {
+
+// Appends a term to a line being assembled at `at`.
+char* put_term(char* at, const ExportTerm& t) {
+    if (!t.blank) *at++ = '<';
+    std::memcpy(at, t.id.data(), t.id.size());
+    at += t.id.size();
+    if (!t.blank) *at++ = '>';
+    return at;
+}
+
+}  // namespace
+
 std::string NTriplesWriter::triple(const ExportTerm& s, std::string_view p, const ExportTerm& o) {
+    // Most lines are assembled on the stack and appended in one piece.
+    char line[512];
+    if (s.id.size() + p.size() + o.id.size() + 10 <= sizeof line) {
+        char* at = put_term(line, s);
+        *at++ = ' ';
+        at = put_term(at, ExportTerm{p, false});
+        *at++ = ' ';
+        at = put_term(at, o);
+        std::memcpy(at, " .\n", 3);
+        out_.append(line, size_t(at + 3 - line));
+        return std::string();
+    }
     term(out_, s);
     out_ += ' ';
     iri(out_, p);
