@@ -17,7 +17,8 @@ constexpr std::string_view kXmlnsNs = "http://www.w3.org/2000/xmlns/";
 bool is_reserved(std::string_view iri) {
     if (iri.size() <= kRdfNs.size() || iri.substr(0, kRdfNs.size()) != kRdfNs) return false;
     std::string_view local = iri.substr(kRdfNs.size());
-    for (std::string_view r : {"RDF", "ID", "about", "nodeID", "resource", "datatype", "parseType", "Description", "li"})
+    for (std::string_view r :
+         {"RDF", "ID", "about", "nodeID", "resource", "datatype", "parseType", "Description", "li"})
         if (local == r) return true;
     return false;
 }

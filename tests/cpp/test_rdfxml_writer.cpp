@@ -186,12 +186,14 @@ void read_back() {
         std::vector<E> edges;
         auto node = [&] {
             int k = int(rng() % 12);
-            return k < 3 ? "_:b" + std::to_string(k) : "http://ex.org/n" + std::to_string(k) + (k % 2 ? "?q=1&r='x'" : "");
+            if (k < 3) return "_:b" + std::to_string(k);
+            return "http://ex.org/n" + std::to_string(k) + (k % 2 ? "?q=1&r='x'" : "");
         };
         for (int i = 0; i < 30; ++i) {
             const std::string& p = predicates[rng() % predicates.size()];
             std::string s = node();
-            edges.push_back({s, p, p == predicates[0] && rng() % 2 ? "http://ex.org/Class" + std::to_string(rng() % 3) : node()});
+            bool typed = p == predicates[0] && rng() % 2;
+            edges.push_back({s, p, typed ? "http://ex.org/Class" + std::to_string(rng() % 3) : node()});
             if (rng() % 3 == 0) edges.push_back(edges.back());  // parallel edge, same run
         }
         PropertyGraph g = graph(edges);

@@ -7,8 +7,8 @@
 #include "../../rdfxml/serializer.hpp"
 #include "../io/utf8.hpp"
 #include "export.hpp"
-#include "export_terms.hpp"
 #include "export_nodes.hpp"
+#include "export_terms.hpp"
 #include "export_writers.hpp"
 #include "iri.hpp"
 
@@ -60,6 +60,8 @@ std::string node_term(NodeIds& ids, uint32_t n, const char* role, ExportTerm& t)
 // punctuation.
 constexpr size_t kPredicateRoom = 48;
 
+Error refused(std::string message) { return Error{ErrorKind::InvalidValue, std::move(message)}; }
+
 template <class Writer>
 Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer& w) {
     const GraphInner& store = g.store();
@@ -89,20 +91,19 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
         std::string_view p = export_predicate(*slot.data);
         if (!predicate_checked || p != last_predicate) {
             if (!checked_predicates.contains(p)) {
-                if (auto err = iri_error(p))
-                    return Error{ErrorKind::InvalidValue, "Invalid predicate IRI '" + std::string(p) + "': " + *err};
+                if (auto err = iri_error(p)) return refused("Invalid predicate IRI '" + std::string(p) + "': " + *err);
                 checked_predicates.insert(p);
             }
             last_predicate = p;
             predicate_checked = true;
         }
         ExportTerm s, o;
-        if (std::string err = node_term(ids, slot.node[0], "subject", s); !err.empty()) return Error{ErrorKind::InvalidValue, std::move(err)};
-        if (std::string err = node_term(ids, slot.node[1], "object", o); !err.empty()) return Error{ErrorKind::InvalidValue, std::move(err)};
-        if (std::string err = w.triple(s, p, o); !err.empty()) return Error{ErrorKind::InvalidValue, "Serialization error: " + err};
+        if (std::string err = node_term(ids, slot.node[0], "subject", s); !err.empty()) return refused(err);
+        if (std::string err = node_term(ids, slot.node[1], "object", o); !err.empty()) return refused(err);
+        if (std::string err = w.triple(s, p, o); !err.empty()) return refused("Serialization error: " + err);
     }
-    if (std::string err = w.finish(); !err.empty()) return Error{ErrorKind::InvalidValue, "Finish error: " + err};
-    if (std::string err = utf8_error(out); !err.empty()) return Error{ErrorKind::InvalidValue, "UTF-8 error: " + err};
+    if (std::string err = w.finish(); !err.empty()) return refused("Finish error: " + err);
+    if (std::string err = utf8_error(out); !err.empty()) return refused("UTF-8 error: " + err);
     return std::move(out);
 }
 

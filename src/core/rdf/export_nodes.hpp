@@ -62,7 +62,8 @@ private:
         uint32_t flags = 0;
     };
     const Entry& entry(uint32_t n) const {
-        if (n >= entries_.size() || !(entries_[n].flags & kLive)) internal_failure("edge endpoint on a vacant node slot");
+        if (n >= entries_.size() || !(entries_[n].flags & kLive))
+            internal_failure("edge endpoint on a vacant node slot");
         return entries_[n];
     }
 
