@@ -51,7 +51,9 @@ constexpr std::array<std::string_view, 5> kRdfOrder = {
 // The families of each submodule. Adding a family: its source, its line in
 // the matching *_families.hpp, and its line here.
 std::vector<Family> algorithm_families() { return {alg::traversal_family(), alg::paths_family()}; }
-std::vector<Family> knowledge_families() { return {}; }
+std::vector<Family> knowledge_families() {
+    return {kg::graphs_family(), kg::triples_family(), kg::select_family()};
+}
 std::vector<Family> rdf_families() { return {rdf::load_family(), rdf::export_family()}; }
 
 // Appends the name to the module's __all__, then sets the attribute.
