@@ -15,6 +15,8 @@ enum : uint8_t {
     kHex = 8,
     kAlpha = 16,
     kDigit = 32,
+    kPathOk = 64,    // ipchar and '/'
+    kQueryOk = 128,  // ipchar, '/' and '?'
 };
 
 constexpr std::array<uint8_t, 128> make_classes() {
@@ -27,6 +29,10 @@ constexpr std::array<uint8_t, 128> make_classes() {
     for (char c : std::string_view("-._~")) t[uint8_t(c)] |= kUnreserved;
     for (char c : std::string_view("!$&'()*+,;=")) t[uint8_t(c)] |= kSubDelim;
     for (char c : std::string_view("+-.")) t[uint8_t(c)] |= kSchemeRest;
+    for (int c = 0; c < 128; ++c)
+        if (t[c] & (kUnreserved | kSubDelim)) t[c] |= kPathOk | kQueryOk;
+    for (char c : std::string_view(":@/")) t[uint8_t(c)] |= kPathOk | kQueryOk;
+    t[uint8_t('?')] |= kQueryOk;
     return t;
 }
 constexpr std::array<uint8_t, 128> kClass = make_classes();
@@ -177,8 +183,14 @@ private:
     }
 
     std::optional<std::string> chars(size_t i, size_t end, Section sec) const {
+        // Runs of plain ASCII go in one tight loop.
+        uint8_t fast = sec == Section::Path ? kPathOk : sec == Section::Host || sec == Section::Userinfo ? 0 : kQueryOk;
         while (i < end) {
             auto c = uint8_t(s_[i]);
+            if (fast && c < 0x80 && (kClass[c] & fast)) {
+                ++i;
+                continue;
+            }
             if (c < 0x80) {
                 bool ok = has(c, kUnreserved | kSubDelim);
                 if (!ok) {

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "io/text_input.hpp"
+#include "rdf/graph_builder.hpp"
 
 namespace vg::rdf {
 
@@ -63,117 +64,6 @@ std::optional<std::string_view> file_extension(std::string_view path) {
     return name.substr(dot + 1);
 }
 
-// Builds the graph from the triples as they arrive.
-class GraphBuilder final : public TripleSink {
-public:
-    explicit GraphBuilder(uint64_t triple_cap) : graph_(true, true, std::string()), cap_(triple_cap) {}
-
-    bool triple(const TermRef& s, std::string_view p, const TermRef& o) override {
-        if (++triples_ > cap_) {
-            error_ = Error{ErrorKind::CapRefused, "RDF parse exceeded triple_cap=" + std::to_string(cap_) +
-                                                      " (raise VeskGraphSettings.max_triples if intended)."};
-            return false;
-        }
-        // Consecutive triples mostly share their subject: one lookup for the run.
-        uint32_t sn;
-        if (last_subject_valid_ && s.kind == last_subject_kind_ && s.value == last_subject_) {
-            sn = last_subject_slot_;
-        } else {
-            std::string_view sid = node_id(s, subject_buf_);
-            sn = ensure_node(sid, iri_local_name(sid));
-            last_subject_kind_ = s.kind;
-            last_subject_.assign(s.value);
-            last_subject_slot_ = sn;
-            last_subject_valid_ = true;
-        }
-        if (o.is_literal()) {
-            ++literals_;
-            return true;
-        }
-        std::string_view oid = node_id(o, object_buf_);
-        uint32_t on = ensure_node(oid, o.kind == TermKind::Iri ? iri_local_name(oid) : oid);
-        std::string_view local = iri_local_name(p);
-        Properties props;
-        props.reserve(3);
-        props.insert_or_assign("predicate", Value::string(std::string(p)));
-        props.insert_or_assign("label", Value::string(std::string(local)));
-        props.insert_or_assign("type", Value::string(std::string(local)));
-        // Both ends exist and parallel edges are allowed: only running out of
-        // slot numbers can refuse the edge.
-        auto r = graph_.add_edge_between(sn, on, std::move(props));
-        if (!r) {
-            error_ = Error{r.kind(), "Failed to add RDF edge: " + r.error()};
-            return false;
-        }
-        return true;
-    }
-
-    PropertyGraph& graph() { return graph_; }
-    uint64_t triples() const { return triples_; }
-    uint64_t literals() const { return literals_; }
-    const Error& error() const { return error_; }
-
-private:
-    PropertyGraph graph_;
-    uint64_t cap_;
-    uint64_t triples_ = 0;
-    uint64_t literals_ = 0;
-    Error error_{ErrorKind::Internal, {}};
-    std::string subject_buf_, object_buf_;
-    std::string last_subject_;
-    TermKind last_subject_kind_ = TermKind::Iri;
-    uint32_t last_subject_slot_ = 0;
-    bool last_subject_valid_ = false;
-
-    static std::string_view node_id(const TermRef& t, std::string& buf) {
-        if (t.kind == TermKind::Iri) return t.value;
-        buf.assign("_:");
-        buf.append(t.value);
-        return buf;
-    }
-
-    uint32_t ensure_node(std::string_view id, std::string_view label) {
-        auto h = uint32_t(hash_(id));
-        auto same = [&](const SlotEntry& e) { return e.hash == h && key_at(e.offset) == id; };
-        if (const SlotEntry* e = ids_.find(h, same)) return e->slot;
-        Properties props;
-        props.insert_or_assign("label", Value::string(std::string(label)));
-        auto r = graph_.add_node(id, std::move(props));
-        if (!r) internal_failure("RDF node refused: " + r.error());  // only when slot numbers run out
-        uint64_t offset = keys_.size();
-        auto len = uint32_t(id.size());
-        keys_.append(reinterpret_cast<const char*>(&len), sizeof len);
-        keys_.append(id);
-        ids_.insert(h, SlotEntry{offset, h, r.value()}, [](const SlotEntry&) { return false; });
-        return r.value();
-    }
-
-    std::string_view key_at(uint64_t offset) const {
-        uint32_t len;
-        std::memcpy(&len, keys_.data() + offset, sizeof len);
-        return std::string_view(keys_.data() + offset + sizeof len, len);
-    }
-
-    // The loader's own index from node id to slot: flat, with the ids kept
-    // end to end in one buffer (each after its length), so a lookup touches
-    // two places in memory. Ids longer than 4 GiB are out of reach of any
-    // input the caps allow through.
-    struct SlotEntry {
-        uint64_t offset;  // of the id's record in keys_
-        uint32_t hash;
-        uint32_t slot;
-    };
-    struct SlotTraits {
-        using Entry = SlotEntry;
-        static Entry empty() { return SlotEntry{0, 0, END}; }
-        static bool is_empty(const Entry& e) { return e.slot == END; }
-        uint64_t hash(const Entry& e) const { return e.hash; }
-    };
-    KeyedHash hash_;
-    FlatTable<SlotTraits> ids_;
-    std::string keys_;
-};
-
 uint64_t elapsed_ms(std::chrono::steady_clock::time_point start) {
     auto d = std::chrono::steady_clock::now() - start;
     if (d.count() < 0) return 0;
@@ -191,6 +81,7 @@ Result<LoadedRdf> run_load(RdfSyntax syntax, RdfInput& in, uint64_t triple_cap,
         if (in.over_cap()) return Error{ErrorKind::CapRefused, {}};
         if (r.kind == ReadOutcome::Kind::Stopped) return builder.error();
         if (r.kind == ReadOutcome::Kind::Failed) return Error{ErrorKind::Parse, "Parse error: " + r.message};
+        if (!builder.finish()) return builder.error();
         out.stats.total_triples = builder.triples();
         out.stats.literal_properties = builder.literals();
         out.graph = std::move(builder.graph());

@@ -45,8 +45,16 @@ private:
     }
     bool expected(std::string_view what) { return lex_.fail_token("expected " + std::string(what) + ", found " + describe(t_), t_); }
 
-    bool iri_into(std::string& out) {
-        if (!check_absolute(lex_, t_, t_.text)) return false;
+    // The last IRI checked in each role (subject, predicate, object,
+    // datatype): runs of one subject or one predicate are checked once.
+    std::string checked_[4];
+
+    bool iri_into(std::string& out, int role) {
+        // A checked IRI is never empty, so the empty start holds nothing.
+        if (checked_[role].empty() || t_.text != checked_[role]) {
+            if (!check_absolute(lex_, t_, t_.text)) return false;
+            checked_[role].assign(t_.text);
+        }
         out.assign(t_.text);
         return true;
     }
@@ -55,7 +63,7 @@ private:
     bool statement() {
         if (t_.kind == Tok::IriRef) {
             subject_.kind = TermKind::Iri;
-            if (!iri_into(subject_.value)) return false;
+            if (!iri_into(subject_.value, 0)) return false;
         } else if (t_.kind == Tok::Blank) {
             subject_.kind = TermKind::BlankNode;
             subject_.value.assign(t_.text);
@@ -64,7 +72,7 @@ private:
         }
         if (!lex_.next(t_)) return false;
         if (t_.kind != Tok::IriRef) return expected("a predicate IRI");
-        if (!iri_into(predicate_)) return false;
+        if (!iri_into(predicate_, 1)) return false;
 
         if (!lex_.next(t_)) return false;
         object_.language.clear();
@@ -72,7 +80,7 @@ private:
         bool have_next = false;
         if (t_.kind == Tok::IriRef) {
             object_.kind = TermKind::Iri;
-            if (!iri_into(object_.value)) return false;
+            if (!iri_into(object_.value, 2)) return false;
         } else if (t_.kind == Tok::Blank) {
             object_.kind = TermKind::BlankNode;
             object_.value.assign(t_.text);
@@ -85,7 +93,7 @@ private:
             } else if (t_.kind == Tok::Carets) {
                 if (!lex_.next(t_)) return false;
                 if (t_.kind != Tok::IriRef) return expected("a datatype IRI");
-                if (!iri_into(object_.datatype)) return false;
+                if (!iri_into(object_.datatype, 3)) return false;
             } else {
                 have_next = true;
             }

@@ -145,6 +145,12 @@ bool TurtleLexer::skip_space(bool& newline) {
 
 bool TurtleLexer::next(Token& t) {
     text_.unmark();
+    if (!started_) {
+        // A byte order mark, as some editors write, is not part of the text.
+        started_ = true;
+        if (text_.peek() == 0xEF && text_.peek_at(1) == 0xBB && text_.peek_at(2) == 0xBF)
+            text_.advance_to(text_.cur() + 3);
+    }
     bool newline = false;
     if (!skip_space(newline)) return false;
     t = Token{};

@@ -62,6 +62,7 @@ private:
     std::string local_;  // decoded local name of a prefixed name
     std::string error_;
     bool stopped_ = false;
+    bool started_ = false;
     uint64_t start_ = 0;  // offset of the current token's first byte
 
     bool skip_space(bool& newline);

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "hash.hpp"
 #include "rdf/iri.hpp"
 #include "rdf/reader.hpp"
 #include "rdf/turtle_lexer.hpp"
@@ -33,15 +34,24 @@ enum class State : uint8_t {
     Item,             // Collection: an item or ')'
 };
 
+// A subject or collection cell held by a frame: an IRI or a blank node.
+struct Resource {
+    TermKind kind = TermKind::Iri;
+    std::string value;
+    TermRef ref() const { return TermRef{kind, value, {}, {}}; }
+};
+
+// One open statement, property list or collection; kept small, since the
+// input decides how many are open at once.
 struct Frame {
     Kind kind = Kind::Triples;
     Role role = Role::Object;
     State state = State::Subject;
     bool label_ok = false;  // the subject may name a graph
     uint64_t items = 0;     // Collection: items so far
-    Term subject;           // Triples, BlankList: the subject; Collection: the head cell
+    Resource subject;       // Triples, BlankList: the subject; Collection: the head cell
     std::string predicate;
-    Term cell;              // Collection: the current cell
+    Resource cell;          // Collection: the current cell
 };
 
 class TurtleParser {
@@ -71,7 +81,7 @@ private:
     Token t_;
     std::vector<Frame> frames_;  // frames_[0, depth_) are live; the rest keep their buffers
     size_t depth_ = 0;
-    std::unordered_map<std::string, std::string> prefixes_;
+    std::unordered_map<std::string, std::string, KeyedHash, std::equal_to<>> prefixes_;
     std::optional<Iri> base_;
     BlankIds fresh_;
     std::string iri_;     // the last IRI read, resolved
@@ -118,16 +128,28 @@ private:
                 iri_ = r.take().take();
                 return true;
             }
-            if (!check_absolute(lex_, t_, t_.text)) return false;
             iri_.assign(t_.text);
-            return true;
+            return checked(iri_);
         }
-        auto it = prefixes_.find(std::string(t_.text));
+        auto it = prefixes_.find(t_.text);
         if (it == prefixes_.end())
             return lex_.fail_token("the prefix '" + std::string(t_.text) + ":' has not been declared", t_);
         iri_.assign(it->second);
         iri_.append(t_.local);
-        return check_absolute(lex_, t_, iri_);
+        return checked(iri_);
+    }
+
+    // The last few IRIs found absolute: predicates and subjects recur, and
+    // each is checked once per run.
+    std::string recent_[4];
+    unsigned next_recent_ = 0;
+
+    bool checked(const std::string& iri) {
+        for (const std::string& r : recent_)
+            if (!r.empty() && r == iri) return true;  // a checked IRI is never empty
+        if (!check_absolute(lex_, t_, iri)) return false;
+        recent_[next_recent_++ & 3] = iri;
+        return true;
     }
 
     static bool is_iri(const Token& t) { return t.kind == Tok::IriRef || t.kind == Tok::PName; }
