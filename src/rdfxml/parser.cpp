@@ -226,7 +226,11 @@ bool RdfXmlParser::end_tag() {
         state_.pop_back();
     }
     if (!binding_marks_.empty()) {
-        bindings_.resize(binding_marks_.back());
+        if (bindings_.size() != binding_marks_.back()) {
+            bindings_.resize(binding_marks_.back());
+            element_names_.clear();
+            attribute_names_.clear();
+        }
         binding_marks_.pop_back();
     }
     return ok;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -71,6 +72,14 @@ private:
 
     bool push_bindings();
     bool resolve_qname(std::string_view qname, bool attribute, std::string& out);
+    // Resolved names stay valid while the bindings do: documents declare
+    // their namespaces once, so each name is resolved and checked once.
+    struct NameInfo {
+        std::string iri;
+        std::optional<std::string> iri_error;  // why iri is not an absolute IRI
+        size_t expanded = 0;                   // bytes produced by references
+    };
+    const NameInfo* name_info(std::string_view qname, bool attribute);
     bool convert(std::string_view raw, std::string& out);
     bool resolve_ref(const std::optional<rdf::Iri>& own, std::string ref, std::string& out);
     bool literal_start_tag();
@@ -97,6 +106,8 @@ private:
     std::vector<State> state_;
     std::vector<Binding> bindings_;
     std::vector<uint32_t> binding_marks_;  // bindings_ size before each open element
+    std::unordered_map<std::string, NameInfo, KeyedHash, std::equal_to<>> element_names_, attribute_names_;
+    NameInfo scratch_info_;  // a name resolved once the caches are full
     std::string pending_text_;
     bool has_pending_ = false;
     Entities entities_;

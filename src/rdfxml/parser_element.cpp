@@ -33,7 +33,31 @@ bool RdfXmlParser::push_bindings() {
                             (prefix.empty() ? std::string("the default namespace") : "the prefix " + std::string(prefix)));
         bindings_.push_back(Binding{std::string(prefix), std::string(ns)});
     }
+    if (bindings_.size() != binding_marks_.back()) {
+        element_names_.clear();
+        attribute_names_.clear();
+    }
     return true;
+}
+
+const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bool attribute) {
+    auto& cache = attribute ? attribute_names_ : element_names_;
+    auto it = cache.find(qname);
+    if (it != cache.end()) {
+        // A name built through entity references costs its size every use.
+        if (it->second.expanded && !entities_.charge(it->second.expanded, tok_.bytes_read(), err_)) return nullptr;
+        return &it->second;
+    }
+    NameInfo info;
+    if (!resolve_qname(qname, attribute, info.iri)) return nullptr;
+    info.iri_error = rdf::iri_error(info.iri);
+    if (qname.find('&') != std::string_view::npos || info.iri.size() > qname.size() + 4096) info.expanded = info.iri.size();
+    constexpr size_t kMaxCachedNames = 4096;
+    if (cache.size() >= kMaxCachedNames) {
+        scratch_info_ = std::move(info);
+        return &scratch_info_;
+    }
+    return &cache.emplace(std::string(qname), std::move(info)).first->second;
 }
 
 bool RdfXmlParser::resolve_qname(std::string_view qname, bool attribute, std::string& out) {
@@ -167,14 +191,16 @@ bool RdfXmlParser::start_tag() {
     if (state_.empty()) return fail_msg("No state in the stack: the XML is not balanced");
     if (state_.back().kind == StateKind::Literal) return literal_start_tag();
 
-    std::string elem;
-    if (!resolve_qname(ev_.name, false, elem)) return false;
+    const NameInfo* ename = name_info(ev_.name, false);
+    if (!ename) return false;
+    std::string elem = ename->iri;
+    std::optional<std::string> elem_error = ename->iri_error;
 
     std::optional<std::string> language, id_attr, node_id, about, resource, datatype, type;
     std::optional<rdf::Iri> base;
     std::vector<std::pair<std::string, std::string>> props;
     ParseType parse_type = ParseType::Default;
-    std::string iri, value;
+    std::string resolved, value;
     for (const XmlAttribute& a : ev_.attrs) {
         std::string_view n = a.name;
         if (n.size() > 4 && n.substr(0, 4) == "xml:") {
@@ -196,7 +222,9 @@ bool RdfXmlParser::start_tag() {
             continue;
         }
         if (n.size() > 2 && n.substr(0, 3) == "xml") continue;  // xmlns declarations and other reserved names
-        if (!resolve_qname(n, true, iri)) return false;
+        const NameInfo* aname = name_info(n, true);
+        if (!aname) return false;
+        const std::string& iri = aname->iri;
         std::string_view rl = names::rdf_local(iri);
         if (!rl.empty() && (rl == "ID" || rl == "bagID" || rl == "nodeID")) {
             if (!convert(a.value, value)) return false;
@@ -220,7 +248,7 @@ bool RdfXmlParser::start_tag() {
         } else if (!rl.empty() && names::reserved_attribute(rl)) {
             return fail_msg(iri + " is not a valid attribute");
         } else {
-            if (auto e = rdf::iri_error(iri)) return fail_iri(iri, *e);
+            if (aname->iri_error) return fail_iri(iri, *aname->iri_error);
             if (!convert(a.value, value)) return false;
             props.emplace_back(iri, value);
         }
@@ -228,16 +256,16 @@ bool RdfXmlParser::start_tag() {
 
     // Resolution against the base in force, in a fixed order.
     if (id_attr) {
-        if (!resolve_ref(base, *id_attr, iri)) return false;
-        if (known_rdf_id_.find(iri) != known_rdf_id_.end())
-            return fail_msg(iri + " has already been used as rdf:ID value");
-        known_rdf_id_.insert(iri);
-        id_attr = iri;
+        if (!resolve_ref(base, *id_attr, resolved)) return false;
+        if (known_rdf_id_.find(resolved) != known_rdf_id_.end())
+            return fail_msg(resolved + " has already been used as rdf:ID value");
+        known_rdf_id_.insert(resolved);
+        id_attr = resolved;
     }
     for (std::optional<std::string>* attr : {&about, &resource, &datatype, &type}) {
         if (!*attr) continue;
-        if (!convert(**attr, value) || !resolve_ref(base, value, iri)) return false;
-        **attr = iri;
+        if (!convert(**attr, value) || !resolve_ref(base, value, resolved)) return false;
+        **attr = resolved;
     }
 
     State& top = state_.back();
@@ -257,7 +285,7 @@ bool RdfXmlParser::start_tag() {
         case StateKind::PropertyElt:
         case StateKind::Collection:
             if (!el.empty() && names::reserved_element(el)) return fail_msg("Invalid node element tag name: " + elem);
-            if (auto e = rdf::iri_error(elem)) return fail_iri(elem, *e);
+            if (elem_error) return fail_iri(elem, *elem_error);
             return node_element(std::move(elem), std::move(base), std::move(language), std::move(id_attr),
                                 std::move(node_id), std::move(about), std::move(type), props);
         case StateKind::Literal:
@@ -273,7 +301,7 @@ bool RdfXmlParser::start_tag() {
     } else if (!el.empty() && (names::reserved_element(el) || el == "Description")) {
         return fail_msg("Invalid property element tag name: " + elem);
     } else {
-        if (auto e = rdf::iri_error(elem)) return fail_iri(elem, *e);
+        if (elem_error) return fail_iri(elem, *elem_error);
         prop = std::move(elem);
     }
     const Term& subject = top.subject;  // the parent node stays below until this element closes

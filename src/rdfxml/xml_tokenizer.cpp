@@ -56,6 +56,15 @@ bool XmlTokenizer::validate_new(bool final) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(d_);
     size_t i = valid_;
     while (i < n_) {
+        // Eight plain ASCII bytes (0x20..0x7F) at a time.
+        while (i + 8 <= n_) {
+            uint64_t x;
+            std::memcpy(&x, p + i, 8);
+            constexpr uint64_t kHigh = 0x8080808080808080ull, kSpace = 0x2020202020202020ull;
+            if (((x | ((x - kSpace) & ~x)) & kHigh) != 0) break;
+            i += 8;
+        }
+        if (i >= n_) break;
         unsigned char c = p[i];
         if (c >= 0x20 && c < 0x80) {
             ++i;

@@ -149,6 +149,11 @@ void literals_base_and_language() {
         // Attribute values: white space to spaces, references once.
         {"<rdf:Description rdf:about=\"s\" ex:p=\"a\tb\nc\r\nd&#10;e&amp;lt;\"/>",
          "<http://ex.org/s> <http://ex.org/p> \"a b c d\ne&lt;\"\n"},
+        // A prefix bound again inside an element holds there only.
+        {"<rdf:Description rdf:about=\"s\"><ex:p>1</ex:p><ex:p xmlns:ex=\"http://in.org/\">2</ex:p><ex:p>3</ex:p>"
+         "</rdf:Description>",
+         "<http://ex.org/s> <http://ex.org/p> \"1\"\n<http://ex.org/s> <http://in.org/p> \"2\"\n"
+         "<http://ex.org/s> <http://ex.org/p> \"3\"\n"},
         // Unknown parseType swallows its content.
         {"<rdf:Description rdf:about=\"s\"><ex:p rdf:parseType=\"literal\"><b>x</b></ex:p></rdf:Description>", ""},
     };
@@ -163,11 +168,11 @@ void literals_base_and_language() {
         "<!DOCTYPE rdf:RDF [<!ENTITY e \"http://e.org/\">]>"
         "<rdf:RDF xmlns:rdf=\"" + RDF + "\" xmlns:ex=\"&e;\">"
         "<rdf:Description rdf:about=\"http://ex.org/s\"><ex:p rdf:parseType=\"Literal\">"
-        "<ex:a t='say \"hi\"'>1 &lt; 2&#13;<ex:b/></ex:a></ex:p></rdf:Description></rdf:RDF>";
+        "<ex:a t='say \"hi\"' xmlns:y=\"http://y.org/\">1 &lt; 2&#13;<ex:b/></ex:a></ex:p></rdf:Description></rdf:RDF>";
     Parsed p = parse(lit);
     CHECK_EQ(p.error, std::string());
     CHECK_EQ(join(p.lines), "<http://ex.org/s> <http://e.org/p> \"<ex:a t=\"say &quot;hi&quot;\" xmlns:rdf=\"" + RDF +
-                                "\" xmlns:ex=\"http://e.org/\">1 &lt; 2&#13;<ex:b></ex:b></ex:a>\"^^<" + RDF +
+                                "\" xmlns:ex=\"http://e.org/\" xmlns:y=\"http://y.org/\">1 &lt; 2&#13;<ex:b></ex:b></ex:a>\"^^<" + RDF +
                                 "XMLLiteral>\n");
 }
 
@@ -206,6 +211,12 @@ void entities_and_text() {
                            return s;
                        }() + "</ex:p></rdf:Description>");
     CHECK(parse(many).error.find("entity expansion exceeds") != std::string::npos);
+    // And names built from a namespace declared through an entity, each use.
+    std::string names = "<!DOCTYPE r [<!ENTITY n \"http://ex.org/" + std::string(100000, 'n') + "\">]>"
+                        "<rdf:RDF xmlns:rdf=\"" + RDF + "\" xmlns:e=\"&n;\"><rdf:Description rdf:about=\"http://ex.org/s\">";
+    for (int i = 0; i < 200; ++i) names += "<e:p>x</e:p>";
+    names += "</rdf:Description></rdf:RDF>";
+    CHECK(parse(names).error.find("entity expansion exceeds") != std::string::npos);
 }
 
 // Whether text matches pattern, '*' matching any run of characters.
