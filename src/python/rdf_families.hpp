@@ -6,5 +6,6 @@
 namespace vg::py::rdf {
 
 Family load_family();
+Family export_family();
 
 }  // namespace vg::py::rdf
