@@ -57,7 +57,7 @@ std::vector<Family> algorithm_families() {
 std::vector<Family> knowledge_families() {
     return {kg::graphs_family(), kg::triples_family(), kg::select_family()};
 }
-std::vector<Family> rdf_families() { return {}; }
+std::vector<Family> rdf_families() { return {rdf::load_family(), rdf::export_family()}; }
 
 // Appends the name to the module's __all__, then sets the attribute.
 void add_to_module(PyObject* module, const char* name, PyObject* value) {
