@@ -1,6 +1,6 @@
 """Builds and runs the C++ unit programs under tests/cpp against the core
-sources (no Python involved), so the engine's own invariants are checked
-even where no Python call reaches them."""
+and RDF/XML reader sources (no Python involved), so the engine's own
+invariants are checked even where no Python call reaches them."""
 
 import os
 import shutil
@@ -11,7 +11,8 @@ from pathlib import Path
 import pytest
 
 ROOT = Path(__file__).resolve().parent.parent
-CORE = ROOT / "src" / "core"
+SRC = ROOT / "src"
+CORE = SRC / "core"
 UNITS = sorted((ROOT / "tests" / "cpp").glob("test_*.cpp"))
 CXX = os.environ.get("CXX", "g++")
 FLAGS = ["-std=c++20", "-O2", "-Wall", "-Wextra", "-ffp-contract=off", f"-I{CORE}"]
@@ -25,12 +26,12 @@ def compile_one(src, out):
     return out
 
 
-@pytest.fixture(scope="module")
+@pytest.fixture(scope="session")
 def core_objects(tmp_path_factory):
     d = tmp_path_factory.mktemp("core")
-    sources = sorted(CORE.rglob("*.cpp"))
+    sources = sorted(CORE.rglob("*.cpp")) + sorted((SRC / "rdfxml").rglob("*.cpp"))
     with ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
-        return list(pool.map(lambda s: compile_one(s, d / (s.relative_to(CORE).as_posix().replace("/", "_") + ".o")), sources))
+        return list(pool.map(lambda s: compile_one(s, d / (s.relative_to(SRC).as_posix().replace("/", "_") + ".o")), sources))
 
 
 @pytest.mark.parametrize("unit", UNITS, ids=[u.stem for u in UNITS])

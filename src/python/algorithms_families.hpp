@@ -10,5 +10,8 @@ Family paths_family();
 Family simple_paths_family();
 Family components_family();
 Family dag_family();
+Family structure_family();
+Family matching_family();
+Family cliques_family();
 
 }  // namespace vg::py::alg

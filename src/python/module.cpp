@@ -52,12 +52,12 @@ constexpr std::array<std::string_view, 5> kRdfOrder = {
 // the matching *_families.hpp, and its line here.
 std::vector<Family> algorithm_families() {
     return {alg::traversal_family(), alg::paths_family(), alg::simple_paths_family(), alg::components_family(),
-            alg::dag_family()};
+            alg::dag_family(), alg::structure_family(), alg::matching_family(), alg::cliques_family()};
 }
 std::vector<Family> knowledge_families() {
     return {kg::graphs_family(), kg::triples_family(), kg::select_family()};
 }
-std::vector<Family> rdf_families() { return {}; }
+std::vector<Family> rdf_families() { return {rdf::load_family(), rdf::export_family()}; }
 
 // Appends the name to the module's __all__, then sets the attribute.
 void add_to_module(PyObject* module, const char* name, PyObject* value) {

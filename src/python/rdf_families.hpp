@@ -5,4 +5,7 @@
 
 namespace vg::py::rdf {
 
+Family load_family();
+Family export_family();
+
 }  // namespace vg::py::rdf

@@ -1,0 +1,32 @@
+// Python-facing matchings and their table.
+#include "../core/algorithms/matching.hpp"
+#include "algorithms_families.hpp"
+#include "algorithms_frame.hpp"
+#include "interrupt_hook.hpp"
+
+namespace vg::py::alg {
+
+namespace {
+
+PyRef greedy_matching_body(PyObject*, const Args& a) {
+    SharedBorrow g = graph_arg(a);
+    return py_list_from_string_pairs(vg::greedy_matching(g.graph()));
+}
+
+PyRef maximum_matching_body(PyObject*, const Args& a) {
+    SharedBorrow g = graph_arg(a);
+    return py_list_from_string_pairs(interruptible([&](const Interrupt* hook) { return vg::maximum_matching(g.graph(), hook); }));
+}
+
+PyMethodDef g_table[] = {
+    VG_FUNCTION("greedy_matching(graph)\n--\n\nGreedy matching. Returns list of (node_a, node_b) pairs.",
+                greedy_matching_body),
+    VG_FUNCTION("maximum_matching(graph)\n--\n\nMaximum matching (Gabow). Returns list of (node_a, node_b) pairs.",
+                maximum_matching_body),
+};
+
+}  // namespace
+
+Family matching_family() { return g_table; }
+
+}  // namespace vg::py::alg

@@ -1,0 +1,63 @@
+// RDF/XML writer: triples of IRIs and blank nodes (never literals) as one
+// document, a node element per run of triples with the same subject and an
+// empty property element per triple, indented with one TAB per level.
+#pragma once
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vg::rdfxml {
+
+// A subject or object: an IRI, or a blank node label (without "_:").
+struct RdfXmlTerm {
+    std::string_view value;
+    bool blank = false;
+};
+
+// XML name for an IRI: `name`, plus a namespace declaration attribute when
+// `decl_name` is not empty. `error` is set instead when the IRI has no
+// name that makes well-formed XML.
+struct RdfXmlName {
+    std::string name;
+    std::string decl_name;
+    std::string_view decl_value;
+    std::string error;
+};
+
+class RdfXmlWriter {
+public:
+    // `prefixes` maps prefix to namespace IRI; entries for "rdf" and "its"
+    // are replaced by the writer's own.
+    explicit RdfXmlWriter(std::string& out, const std::map<std::string, std::string>& prefixes = {});
+
+    // Appends the elements of one triple; a non-empty result is the failure
+    // and nothing of that triple is written.
+    std::string triple(const RdfXmlTerm& subject, std::string_view predicate, const RdfXmlTerm& object);
+    // Closes the open elements (an empty document when no triple came).
+    std::string finish();
+
+    RdfXmlName qualified_name(std::string_view iri) const;
+
+private:
+    void start_document();
+    void open_tag(std::string_view name);
+    void attribute(std::string_view name, std::string_view value);
+    void close_start();
+    void close_empty();
+    void end_tag(std::string_view name);
+    void line();
+
+    std::string& out_;
+    std::map<std::string, std::string, std::less<>> prefix_by_ns_;
+    bool custom_default_prefix_ = false;
+    bool started_ = false;
+    bool has_subject_ = false;
+    bool subject_blank_ = false;
+    std::string subject_text_;
+    std::optional<std::string> element_;  // name of a typed node element
+    int depth_ = 0;
+    bool line_break_ = false;
+};
+
+}  // namespace vg::rdfxml

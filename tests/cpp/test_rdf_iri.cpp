@@ -1,0 +1,133 @@
+// IRI validation and resolution, language tags and fresh blank-node labels.
+// Build and run from the repository root:
+//   g++ -std=c++20 -Isrc/core tests/cpp/test_rdf_iri.cpp src/core/*.cpp src/core/rdf/*.cpp
+//   ./a.out
+#include <set>
+#include <string>
+
+#include "rdf/iri.hpp"
+#include "rdf/language_tag.hpp"
+#include "rdf/terms.hpp"
+
+#include "check.hpp"
+
+using namespace vg::rdf;
+
+static std::string check_iri(std::string_view s) {
+    auto e = iri_error(s);
+    return e ? *e : "<ok>";
+}
+
+static std::string resolve(std::string_view base, std::string_view ref) {
+    auto b = Iri::parse(std::string(base));
+    if (!b) return "base: " + b.error();
+    auto r = b.value().resolve(ref);
+    return r ? r.value().str() : "error: " + r.error();
+}
+
+static void validation() {
+    struct Case {
+        const char* text;
+        const char* want;
+    } cases[] = {
+        {"http://ex.org/a/b?c=d#e", "<ok>"},
+        {"urn:isbn:123", "<ok>"},
+        {"scheme:!$%25&'()*+,-./0123456789:/@ABCXYZ_abcxyz~?#", "<ok>"},
+        {"http://[::1]:8080/x", "<ok>"},
+        {"http://[2001:db8::7]/", "<ok>"},
+        {"http://[::ffff:192.0.2.1]/", "<ok>"},
+        {"http://[v7.a:b]/", "<ok>"},
+        {"http://user:pw@host:/", "<ok>"},
+        {"http://ex.org/\xc3\xa9t\xc3\xa9", "<ok>"},
+        {"http://ex.org/?\xee\x80\x80", "<ok>"},          // private use: query only
+        {"http://ex.org/\xee\x80\x80", "Invalid IRI code point '\xee\x80\x80'"},
+        {"alice", "No scheme found in an absolute IRI"},
+        {"", "No scheme found in an absolute IRI"},
+        {"1a:b", "No scheme found in an absolute IRI"},
+        {"a b:c", "No scheme found in an absolute IRI"},
+        {"http://ex.org/a b", "Invalid IRI code point ' '"},
+        {"http://ex.org/<", "Invalid IRI code point '<'"},
+        {"http://ex.org/a>", "Invalid IRI code point '>'"},
+        {"http://ex.org/\"", "Invalid IRI code point '\"'"},
+        {"http://ex.org/{}", "Invalid IRI code point '{'"},
+        {"http://ex.org/|", "Invalid IRI code point '|'"},
+        {"http://ex.org/\\", "Invalid IRI code point '\\'"},
+        {"http://ex.org/^", "Invalid IRI code point '^'"},
+        {"http://ex.org/`", "Invalid IRI code point '`'"},
+        {"http://ex.org/\x01", "Invalid IRI code point '\x01'"},
+        {"http://ex.org/#a#b", "Invalid IRI code point '#'"},
+        {"http://ex.org/%4g", "Invalid IRI percent encoding '%4g'"},
+        {"http://ex.org/%4", "Invalid IRI percent encoding '%4'"},
+        {"http://ex.org/%", "Invalid IRI percent encoding '%'"},
+        {"http://ex ample.org/", "Invalid character ' ' in host"},
+        {"http://ex.org:8a/", "Invalid character 'a'"},
+        {"http://[::1/", "Invalid host IP (invalid IPv6 address syntax)"},
+        {"http://[1:2:3:4:5:6:7:8:9]/", "Invalid host IP (invalid IPv6 address syntax)"},
+        {"http://[::1]x/", "Invalid character 'x' in host"},
+    };
+    for (auto& c : cases) CHECK_EQ(check_iri(c.text), std::string(c.want));
+}
+
+static void resolution() {
+    // The normal and abnormal examples of RFC 3986 section 5.4.
+    const char* base = "http://a/b/c/d;p?q";
+    struct Case {
+        const char* ref;
+        const char* want;
+    } cases[] = {
+        {"g:h", "g:h"}, {"g", "http://a/b/c/g"}, {"./g", "http://a/b/c/g"}, {"g/", "http://a/b/c/g/"},
+        {"/g", "http://a/g"}, {"//g", "http://g"}, {"?y", "http://a/b/c/d;p?y"}, {"g?y", "http://a/b/c/g?y"},
+        {"#s", "http://a/b/c/d;p?q#s"}, {"g#s", "http://a/b/c/g#s"}, {"g?y#s", "http://a/b/c/g?y#s"},
+        {";x", "http://a/b/c/;x"}, {"g;x", "http://a/b/c/g;x"}, {"", "http://a/b/c/d;p?q"},
+        {".", "http://a/b/c/"}, {"./", "http://a/b/c/"}, {"..", "http://a/b/"}, {"../", "http://a/b/"},
+        {"../g", "http://a/b/g"}, {"../..", "http://a/"}, {"../../", "http://a/"}, {"../../g", "http://a/g"},
+        {"../../../g", "http://a/g"}, {"../../../../g", "http://a/g"}, {"/./g", "http://a/g"},
+        {"/../g", "http://a/g"}, {"g.", "http://a/b/c/g."}, {".g", "http://a/b/c/.g"}, {"g..", "http://a/b/c/g.."},
+        {"..g", "http://a/b/c/..g"}, {"./../g", "http://a/b/g"}, {"./g/.", "http://a/b/c/g/"},
+        {"g/./h", "http://a/b/c/g/h"}, {"g/../h", "http://a/b/c/h"}, {"g;x=1/./y", "http://a/b/c/g;x=1/y"},
+        {"g;x=1/../y", "http://a/b/c/y"}, {"g?y/./x", "http://a/b/c/g?y/./x"}, {"g#s/../x", "http://a/b/c/g#s/../x"},
+        {"http:g", "http:g"}, {"g h", "error: Invalid IRI code point ' '"},
+    };
+    for (auto& c : cases) CHECK_EQ(resolve(base, c.ref), std::string(c.want));
+    CHECK_EQ(resolve("http://ex.org", "a"), std::string("http://ex.org/a"));
+    CHECK_EQ(resolve("http://ex.org/a?q#f", "#g"), std::string("http://ex.org/a?q#g"));
+    CHECK_EQ(resolve("tag:a/b", "../c"), std::string("tag:/c"));
+    CHECK_EQ(resolve("tag:a/b", "..//c"), std::string("error: An IRI path is not allowed to start with //"));
+    // A resolved IRI serves as a base in turn.
+    auto b = Iri::parse("http://ex.org/x/y").take().resolve("z/").take().resolve("../w?q");
+    CHECK_EQ(b.value().str(), std::string("http://ex.org/x/w?q"));
+}
+
+static void language_tags() {
+    for (const char* ok : {"en", "en-US", "zh-Hant-TW", "sl-rozaj-biske", "de-CH-1901", "x-whatever", "i-klingon",
+                           "EN-gb-OED", "zh-min-nan", "en-a-bbb-x-a-ccc", "hy-Latn-IT-arevela", "es-419",
+                           "zh-yue-HK", "qaa-Qaaa-QM-x-southern", "abcdefgh"})
+        CHECK_EQ(language_tag_error(ok).value_or("<ok>"), std::string("<ok>"));
+    for (const char* bad : {"", "e", "en-", "-en", "en--us", "en-US-", "123", "en-a", "en-x", "abcdefghi",
+                            "en-\xc3\xa9", "en_US", "a-DE", "en-a-b", "en-US-toolongsubtag"})
+        CHECK(language_tag_error(bad).has_value());
+    std::string t = "EN-Latn-US";
+    ascii_lowercase(t);
+    CHECK_EQ(t, std::string("en-latn-us"));
+}
+
+static void blank_ids() {
+    BlankIds ids;
+    std::set<std::string> seen;
+    for (int i = 0; i < 2000; ++i) {
+        std::string id = ids.next();
+        CHECK(id.size() >= 1 && id.size() <= 32);
+        CHECK(id[0] >= 'a' && id[0] <= 'f');
+        for (char c : id) CHECK((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'));
+        seen.insert(id);
+    }
+    CHECK_EQ(seen.size(), size_t(2000));
+}
+
+int main() {
+    validation();
+    resolution();
+    language_tags();
+    blank_ids();
+    return check_summary("test_rdf_iri");
+}

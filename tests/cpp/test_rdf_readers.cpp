@@ -1,0 +1,128 @@
+// The Turtle-family readers seen from a sink: the terms they hand over
+// (literal values, tags, datatypes, escapes), the same terms from a file
+// whose tokens straddle buffer refills, and stopping when the sink says so.
+// The loader drops literal values, so only this program checks them.
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "rdf/load.hpp"
+
+#include "check.hpp"
+
+using namespace vg;
+using namespace vg::rdf;
+
+namespace {
+
+struct Recorder : TripleSink {
+    std::vector<std::string> lines;
+    size_t stop_after = SIZE_MAX;
+    static std::string term(const TermRef& t) {
+        if (t.kind == TermKind::Iri) return "<" + std::string(t.value) + ">";
+        if (t.kind == TermKind::BlankNode) return "_:" + std::string(t.value);
+        std::string s = "\"" + std::string(t.value) + "\"";
+        if (!t.language.empty()) s += "@" + std::string(t.language);
+        if (!t.datatype.empty()) s += "^^<" + std::string(t.datatype) + ">";
+        return s;
+    }
+    bool triple(const TermRef& s, std::string_view p, const TermRef& o) override {
+        lines.push_back(term(s) + " <" + std::string(p) + "> " + term(o));
+        return lines.size() < stop_after;
+    }
+};
+
+std::string read(RdfSyntax syntax, TextInput text, Recorder& rec) {
+    RdfInput in{text, UINT64_MAX};
+    ReadOutcome r = read_syntax(syntax, in, rec);
+    if (r.kind == ReadOutcome::Kind::Failed) return "error: " + r.message;
+    if (r.kind == ReadOutcome::Kind::Stopped) return "stopped";
+    std::string all;
+    for (auto& l : rec.lines) all += l + "\n";
+    return all;
+}
+
+std::string from_string(RdfSyntax syntax, std::string_view doc) {
+    Recorder rec;
+    return read(syntax, TextInput::from_string(doc), rec);
+}
+
+std::string from_file(RdfSyntax syntax, const std::string& doc) {
+    char path[] = "/tmp/vg_rdf_readersXXXXXX";
+    int fd = mkstemp(path);
+    if (fd < 0) return "no temporary file";
+    FILE* f = fdopen(fd, "wb");
+    std::fwrite(doc.data(), 1, doc.size(), f);
+    std::fclose(f);
+    auto opened = TextInput::open_file(path);
+    std::string out = opened ? [&] { Recorder rec; return read(syntax, std::move(opened.value()), rec); }() : opened.error();
+    unlink(path);
+    return out;
+}
+
+const std::string X = "http://ex.org/";
+const std::string XSD = "http://www.w3.org/2001/XMLSchema#";
+
+void turtle_terms() {
+    struct Case {
+        std::string doc;
+        std::string want;
+    } cases[] = {
+        {"@prefix : <" + X + "> . :s :p 'a\\tb\\u00E9\\U0001F600\\\\\\'' .",
+         "<" + X + "s> <" + X + "p> \"a\tb\xC3\xA9\xF0\x9F\x98\x80\\'\"\n"},
+        {"@prefix : <" + X + "> . :s :p \"\"\"x\n\"y\"\"z\"\"\"@EN-gb .",
+         "<" + X + "s> <" + X + "p> \"x\n\"y\"\"z\"@en-gb\n"},
+        {"@prefix : <" + X + "> . :s :p -1, +.5, 1.e3, 2E-1, true .",
+         "<" + X + "s> <" + X + "p> \"-1\"^^<" + XSD + "integer>\n<" + X + "s> <" + X + "p> \"+.5\"^^<" + XSD +
+             "decimal>\n<" + X + "s> <" + X + "p> \"1.e3\"^^<" + XSD + "double>\n<" + X + "s> <" + X +
+             "p> \"2E-1\"^^<" + XSD + "double>\n<" + X + "s> <" + X + "p> \"true\"^^<" + XSD + "boolean>\n"},
+        {"PREFIX x: <" + XSD + "> <" + X + "s> <" + X + "p> \"7\"^^x:int.",
+         "<" + X + "s> <" + X + "p> \"7\"^^<" + XSD + "int>\n"},
+        {"@prefix : <" + X + "> . :a.b :c\\~d%20 _:x.y.", "<" + X + "a.b> <" + X + "c~d%20> _:x.y\n"},
+        {"@base <" + X + "d/> . <\\u0061> <#p> <?q> .", "<" + X + "d/a> <" + X + "d/#p> <" + X + "d/?q>\n"},
+        {"@prefix : <" + X + "> . :s :p :o . # comment \xC3\xA9", "<" + X + "s> <" + X + "p> <" + X + "o>\n"},
+    };
+    for (auto& c : cases) CHECK_EQ(from_string(RdfSyntax::Turtle, c.doc), c.want);
+    // A comment or a literal holding bytes that are not UTF-8 is refused.
+    CHECK(from_string(RdfSyntax::Turtle, "# \xC3\x28\n").starts_with("error: "));
+    CHECK(from_string(RdfSyntax::NTriples, "<" + X + "s> <" + X + "p> \"\xFF\" .").starts_with("error: "));
+}
+
+void refills() {
+    // Escaped and plain tokens of every length around the buffer size, so
+    // that refills fall inside escapes, multi-byte characters and the
+    // closing quote.
+    std::string doc;
+    for (int i = 0; i < 40; ++i) {
+        std::string lit(8150 + i * 3, 'a');
+        for (size_t k = 0; k < lit.size(); k += 997) lit.replace(k, 1, (k / 997) % 2 ? "\\u00e9" : "\xC3\xA9");
+        doc += "<" + X + "s" + std::to_string(i) + "> <" + X + "p> \"" + lit + "\"@en-GB .\n";
+        doc += "<" + X + std::string(8180 + i, 'i') + "\\u0041> <" + X + "p> _:" + std::string(i + 1, 'b') + " .\n";
+    }
+    std::string s = from_string(RdfSyntax::NTriples, doc);
+    CHECK(s.size() > 600000);
+    CHECK(s == from_file(RdfSyntax::NTriples, doc));
+    CHECK(s == from_string(RdfSyntax::NQuads, doc));
+    CHECK(s == from_file(RdfSyntax::Turtle, doc));
+}
+
+void stopping() {
+    Recorder rec;
+    rec.stop_after = 2;
+    std::string doc = "@prefix : <" + X + "> . :s :p :a , :b , :c .";
+    CHECK_EQ(read(RdfSyntax::Turtle, TextInput::from_string(doc), rec), std::string("stopped"));
+    CHECK_EQ(rec.lines.size(), size_t(2));
+    // Positions use code points for columns.
+    CHECK_EQ(from_string(RdfSyntax::NTriples, "<" + X + "\xC3\xA9\xC3\xA9> \xC3\x97"),
+             std::string("error: Parser error at line 1 column 20: unexpected character '\xC3\x97'"));
+}
+
+}  // namespace
+
+int main() {
+    turtle_terms();
+    refills();
+    stopping();
+    return check_summary("test_rdf_readers");
+}

@@ -1,0 +1,331 @@
+"""load_rdf_string and load_rdf_file: format names and extensions, the byte
+and triple caps at their boundaries, the mapping of triples to nodes and
+edges, the statistics, positioned parse errors and file access errors."""
+
+import os
+import re
+import stat
+import subprocess
+
+import pytest
+
+from vesk_graph._rust import rdf
+
+BIG = 10**12
+EX = "http://ex.org/"
+NT_LINE = f"<{EX}people/alice> <{EX}vocab#knows> <{EX}people/bob> .\n"
+FORMATS_MSG = "Supported: turtle, ttl, ntriples, nt, rdfxml, xml, owl, nquads, nq, trig"
+NT_DOC = (
+    f"<{EX}a> <{EX}p> <{EX}b> .\n"
+    f'<{EX}a> <{EX}name> "A"@en .\n'
+    f"_:x <{EX}p> _:y .\n"
+)
+# The same triples in each syntax of the Turtle family.
+DOCS = {
+    "ntriples": NT_DOC,
+    "nquads": NT_DOC.replace(" .\n", f" <{EX}g> .\n", 1),
+    "turtle": f'@prefix ex: <{EX}> .\nex:a ex:p ex:b ; ex:name "A"@en .\n_:x ex:p _:y .\n',
+    "trig": f'PREFIX ex: <{EX}>\nex:g {{ ex:a ex:p ex:b ; ex:name "A"@en }}\n{{ _:x ex:p _:y }}\n',
+}
+
+
+def load(text, fmt="turtle", max_bytes=BIG, cap=BIG):
+    return rdf.load_rdf_string(text, fmt, max_bytes, cap)
+
+
+def fails(fn, *args):
+    with pytest.raises(ValueError) as err:
+        fn(*args)
+    return str(err.value)
+
+
+def summary(g):
+    nodes = {n: g.node(n) for n in g.node_ids()}
+    edges = sorted((s, t, sorted(p.items())) for s, t, p in g.edges())
+    return nodes, edges
+
+
+def no_time(stats):
+    return {k: v for k, v in stats.items() if k != "load_time_ms"}
+
+
+# ---- format names and caps ------------------------------------------------
+
+
+@pytest.mark.parametrize(
+    "names, syntax",
+    [(("turtle", "ttl"), "turtle"), (("ntriples", "nt"), "ntriples"), (("nquads", "nq"), "nquads"), (("trig",), "trig")],
+)
+def test_format_names_select_their_syntax(names, syntax):
+    want = None
+    for name in names:
+        g, stats = load(DOCS[syntax], name)
+        assert list(stats) == ["total_triples", "nodes", "edges", "literal_properties", "load_time_ms"]
+        assert no_time(stats) == {"total_triples": 3, "nodes": 4, "edges": 2, "literal_properties": 1}
+        assert want is None or summary(g) == want
+        want = summary(g)
+    # All four syntaxes give the same graph.
+    assert want == summary(load(DOCS["ntriples"], "nt")[0])
+
+
+@pytest.mark.parametrize("name", ["Turtle", "NT", "n3", "jsonld", " ttl", "ttl ", "", "rdf"])
+def test_unknown_format_is_refused_before_the_size(name):
+    msg = fails(load, "x" * 100, name, 10, 0)
+    assert msg == f"Unknown RDF format: '{name}'. {FORMATS_MSG}"
+
+
+def test_rdfxml_names_reach_the_rdfxml_reader():
+    for name in ("rdfxml", "xml", "owl"):
+        msg = fails(load, "<rdf", name)
+        assert msg.startswith("Parse error: ")
+
+
+def test_byte_cap_counts_utf8_bytes_at_its_boundary():
+    text = f'<{EX}s> <{EX}p> "\u00e9\u00e9\u00e9" .'
+    n = len(text.encode())
+    assert n == len(text) + 3
+    assert load(text, "nt", n)[1]["total_triples"] == 1
+    assert fails(load, text, "nt", n - 1) == (
+        f"RDF string is {n} bytes; refusing to parse above {n - 1} bytes "
+        "(raise VeskGraphSettings.max_bytes if intended)."
+    )
+    assert no_time(load("", "nt", 0)[1]) == {"total_triples": 0, "nodes": 0, "edges": 0, "literal_properties": 0}
+    assert "refusing to parse above 0 bytes" in fails(load, " ", "nt", 0)
+
+
+@pytest.mark.parametrize("fmt", ["ntriples", "nquads", "turtle", "trig"])
+def test_triple_cap_at_its_boundary(fmt):
+    doc = DOCS[fmt]
+    assert load(doc, fmt, BIG, 3)[1]["total_triples"] == 3
+    msg = "RDF parse exceeded triple_cap=2 (raise VeskGraphSettings.max_triples if intended)."
+    assert fails(load, doc, fmt, BIG, 2) == msg
+    # The cap holds for a literal triple too, and an empty document passes 0.
+    assert fails(load, f'<{EX}s> <{EX}p> "x" .', "nt", BIG, 0).startswith("RDF parse exceeded triple_cap=0 ")
+    assert load("", fmt, BIG, 0)[1]["total_triples"] == 0
+
+
+def test_cap_arguments_are_unsigned_64_bit():
+    with pytest.raises(OverflowError) as err:
+        rdf.load_rdf_string("", "nt", -1, 1)
+    assert "while processing 'max_bytes'" in err.value.__notes__
+    with pytest.raises(TypeError) as err:
+        rdf.load_rdf_file(b"x.nt", 1, 1)
+    assert "while processing 'path'" in err.value.__notes__
+    g, stats = rdf.load_rdf_string(data="", format="nt", max_bytes=2**64 - 1, triple_cap=2**64 - 1)
+    assert stats["nodes"] == 0
+
+
+# ---- mapping and statistics ------------------------------------------------
+
+
+def test_mapping_of_iris_literals_and_repeats():
+    g, stats = load(NT_LINE, "nt")
+    assert no_time(stats) == {"total_triples": 1, "nodes": 2, "edges": 1, "literal_properties": 0}
+    assert summary(g) == (
+        {f"{EX}people/alice": {"label": "alice"}, f"{EX}people/bob": {"label": "bob"}},
+        [(f"{EX}people/alice", f"{EX}people/bob",
+          [("label", "knows"), ("predicate", f"{EX}vocab#knows"), ("type", "knows")])],
+    )
+    assert (g.is_directed, g.is_multi, g.name) == (True, True, "")
+    g.add_edge(f"{EX}people/alice", f"{EX}people/bob")  # parallel edges stay allowed
+    assert g.n_edges == 2
+
+    g, stats = load(f'<{EX}people/alice> <{EX}vocab#name> "Alice" .', "nt")
+    assert no_time(stats) == {"total_triples": 1, "nodes": 1, "edges": 0, "literal_properties": 1}
+    assert summary(g)[0] == {f"{EX}people/alice": {"label": "alice"}}
+
+    # A repeated triple, also across named graphs, is one more parallel edge.
+    g, stats = load(NT_LINE * 2, "nt")
+    assert (stats["total_triples"], stats["edges"]) == (2, 2)
+    quads = NT_LINE.replace(" .", f" <{EX}g1> .") + NT_LINE.replace(" .", f" <{EX}g2> .")
+    g, stats = load(quads, "nq")
+    assert (stats["edges"], stats["nodes"]) == (2, 2)
+    assert not any("g1" in n or "g2" in n for n in g.node_ids())
+    g, _ = load(f"<{EX}g1> {{ <{EX}s> <{EX}p> <{EX}s> }} <{EX}g2> {{ <{EX}s> <{EX}p> <{EX}s> }}", "trig")
+    assert g.node_ids() == [f"{EX}s"] and g.n_edges == 2  # two self-loops
+
+
+def test_node_labels_and_first_sight_wins():
+    doc = (
+        f"_:x <{EX}p> _:y .\n"
+        f"<{EX}s> <{EX}p> <{EX}a/> .\n"
+        f"<{EX}s> <{EX}p> <{EX}a#> .\n"
+        f"<{EX}s> <{EX}p> <urn:isbn:123> .\n"
+        f"<{EX}s> <{EX}p> <{EX}a#b/c> .\n"
+        f"<{EX}s> <{EX}p> _:obj .\n"
+        f"_:obj <{EX}p> <{EX}s> .\n"
+    )
+    g, _ = load(doc, "nt")
+    labels = {n: g.node(n)["label"] for n in g.node_ids()}
+    assert labels == {
+        "_:x": "_:x", "_:y": "_:y", f"{EX}s": "s", f"{EX}a/": "", f"{EX}a#": "",
+        "urn:isbn:123": "urn:isbn:123", f"{EX}a#b/c": "b/c", "_:obj": "_:obj",
+    }
+    assert g.node_ids()[:2] == ["_:x", "_:y"]
+
+
+def test_anonymous_blank_nodes_are_fresh_per_load():
+    doc = f"@prefix ex: <{EX}> . ex:s ex:p [ ex:q ex:o ] , ( ex:o ) ."
+    ids = []
+    for _ in range(2):
+        g, stats = load(doc)
+        blanks = [n for n in g.node_ids() if n.startswith("_:")]
+        assert len(blanks) == 2 and stats["total_triples"] == 5
+        for b in blanks:
+            assert re.fullmatch(r"_:[a-f][0-9a-f]{0,31}", b)
+        ids += blanks
+    assert len(set(ids)) == 4
+
+
+def test_emission_order_of_nested_terms():
+    doc = f"@prefix : <{EX}> . :s :p [ :q :o ] , ( :a :b ) ."
+    g, _ = load(doc)
+    preds = [p["predicate"].rsplit("/", 1)[-1].rsplit("#", 1)[-1] for _, _, p in g.edges()]
+    assert preds == ["q", "p", "p", "first", "rest", "first", "rest"]
+
+
+def test_documents_as_other_tools_write_them(tmp_path):
+    # A byte order mark, CRLF line ends, many prefixes, SPARQL-style
+    # directives, a multi-line literal and a long collection.
+    prefixes = "".join(f"@prefix p{i}: <{EX}ns{i}/> .\r\n" for i in range(300))
+    doc = (
+        "\ufeff" + prefixes + f"PREFIX ex: <{EX}>\r\nBASE <{EX}base/>\r\n"
+        'ex:s a p299:C ;\r\n  ex:note """line one\r\nline two""" ;\r\n'
+        "  ex:list ( " + " ".join(f"p{i % 300}:x{i}" for i in range(5000)) + " ) ;\r\n"
+        "  ex:rel <rel> .\r\n"
+    )
+    path = tmp_path / "tool.ttl"
+    path.write_bytes(doc.encode())
+    g, stats = rdf.load_rdf_file(str(path), BIG, BIG)
+    assert no_time(stats) == {"total_triples": 10004, "nodes": 10004, "edges": 10003, "literal_properties": 1}
+    assert f"{EX}base/rel" in g.node_ids() and f"{EX}ns299/C" in g.node_ids()
+    nt = "\ufeff" + NT_LINE.replace("\n", "\r\n")
+    assert load(nt, "nt")[1]["total_triples"] == 1
+
+
+def test_deep_nesting_loads_without_recursion():
+    depth = 100_000
+    nested = f"@prefix : <{EX}> . :s :p " + "[ :p " * depth + ":o" + " ]" * depth + " ."
+    assert load(nested)[1]["total_triples"] == depth + 1
+    lists = f"@prefix : <{EX}> . :s :p " + "( " * depth + ")" * depth + " ."
+    # Every list holds one item but the innermost, which is rdf:nil.
+    assert load(lists)[1]["total_triples"] == 1 + 2 * (depth - 1)
+
+
+S, P, O = f"<{EX}s>", f"<{EX}p>", f"<{EX}o>"
+
+
+@pytest.mark.parametrize(
+    "fmt, text, at, message",
+    [
+        # (line, column) of a point, or (line, first column, column after) of a span on one line
+        ("nt", f"{S} {P} {O}", (1, 54), "expected '.', found the end of the file"),
+        ("nt", f"{S} <rel> {O} .", (1, 19, 24), "error while parsing IRI 'rel': No scheme found in an absolute IRI"),
+        ("nt", f'{S} {P} "x"@abcdefghi .', (1, 40, 50), "error while parsing language tag 'abcdefghi': "),
+        ("nt", f"{S} {P} {O} . {S} {P} {O} .", (1, 57, 74), "expected a line break before the next statement"),
+        ("ttl", f"{S} {P} {O[:-1]} b> .", (1, 53), "invalid character 'U+0020' in IRI"),
+        ("ttl", "ex:s ex:p ex:o .", (1, 1, 5), "the prefix 'ex:' has not been declared"),
+        ("ttl", f"{S} {P} [ {P} {O} .", (1, 75), "expected ',', ';' or ']', found '.'"),
+        ("trig", f"<{EX}g> {{ {S} {P} {O} .", (1, 76), "expected '}', found the end of the file"),
+    ],
+)
+def test_parse_errors_carry_positions(fmt, text, at, message):
+    where = f"at line {at[0]} column {at[1]}" if len(at) == 2 else f"at line {at[0]} between columns {at[1]} and {at[2]}"
+    msg = fails(load, text, fmt)
+    assert msg.startswith(f"Parse error: Parser error {where}: {message}"), msg
+
+
+def test_error_spanning_lines():
+    msg = fails(load, f'{S} {P} """a\nb', "ttl")
+    assert msg == "Parse error: Parser error between line 1 column 37 and line 2 column 2: unexpected end of file in string"
+
+
+def test_strict_reading():
+    # No base unless the document sets one; no predefined prefixes.
+    assert "No scheme found" in fails(load, f"<s> <{EX}p> <{EX}o> .")
+    assert "has not been declared" in fails(load, "rdf:s rdf:type rdf:o .")
+    assert load(f"@base <{EX}dir/> . <s> <p> <../o> .")[0].node_ids() == [f"{EX}dir/s", f"{EX}o"]
+    # Characters that would break N-Triples output never enter an IRI.
+    for bad in (" ", "<", ">", '"', "{", "}", "|", "\\", "^", "`", "\x01"):
+        assert fails(load, f"<{EX}s> <{EX}p> <{EX}a\\u{ord(bad):04X}b> .", "nt").startswith("Parse error: ")
+    # RDF-star triple terms are not part of these syntaxes.
+    assert fails(load, f"<< <{EX}a> <{EX}b> <{EX}c> >> <{EX}p> <{EX}o> .").startswith("Parse error: ")
+
+
+# ---- files -----------------------------------------------------------------
+
+
+EXT_MSG = "Unknown RDF file extension for {}; pass an explicit format (turtle/ntriples/rdfxml/nquads/trig) via load_rdf_string instead."
+
+
+@pytest.mark.parametrize(
+    "name, shown",
+    [("data.TTL", '"TTL"'), ("data.xml", '"xml"'), ("data.n3", '"n3"'), ("data.jsonld", '"jsonld"'),
+     ("data", '""'), (".ttl", '""'), ("data.", '""'), ("d.\"q\\\t", '"\\"q\\\\\\t"'), ("..", '""'), ("/", '""')],
+)
+def test_unknown_extension_is_refused_before_the_file_is_looked_at(tmp_path, name, shown):
+    assert fails(rdf.load_rdf_file, str(tmp_path / "missing" / name) if name not in ("..", "/") else name, BIG, BIG) == EXT_MSG.format(shown)
+
+
+def test_extension_table_and_path_forms(tmp_path):
+    for name, doc in [("a.nt", DOCS["ntriples"]), ("a.nq", DOCS["nquads"]), ("archive.tar.ttl", DOCS["turtle"]), ("a.trig", DOCS["trig"])]:
+        (tmp_path / name).write_text(doc)
+        assert no_time(rdf.load_rdf_file(str(tmp_path / name), BIG, BIG)[1])["total_triples"] == 3
+    (tmp_path / "dir.nt").mkdir()
+    (tmp_path / "dir.nt" / "data.rdf").write_text("<rdf")
+    for name in ("dir.nt/data.rdf", "dir.nt/./data.rdf/."):
+        assert fails(rdf.load_rdf_file, str(tmp_path / name), BIG, BIG).startswith("Parse error: ")
+    assert fails(rdf.load_rdf_file, str(tmp_path / "a.nt") + "/", BIG, BIG) == "Failed to stat file: Not a directory (os error 20)"
+    assert fails(rdf.load_rdf_file, str(tmp_path / "x.ttl"), BIG, BIG) == "Failed to stat file: No such file or directory (os error 2)"
+    assert fails(rdf.load_rdf_file, "a\0b.ttl", BIG, BIG) == "Failed to stat file: file name contained an unexpected NUL byte"
+
+
+def test_file_size_cap_and_equivalence_with_strings(tmp_path):
+    path = tmp_path / "data.ttl"
+    path.write_text(DOCS["turtle"])
+    n = len(DOCS["turtle"].encode())
+    g, stats = rdf.load_rdf_file(str(path), n, BIG)
+    g2, stats2 = load(DOCS["turtle"])
+    assert no_time(stats) == no_time(stats2) and summary(g) == summary(g2)
+    assert fails(rdf.load_rdf_file, str(path), n - 1, BIG) == (
+        f"RDF file is {n} bytes; refusing to load above {n - 1} bytes (raise VeskGraphSettings.max_bytes if intended)."
+    )
+    empty = tmp_path / "empty.nt"
+    empty.write_text("")
+    assert no_time(rdf.load_rdf_file(str(empty), 0, 0)[1]) == {"total_triples": 0, "nodes": 0, "edges": 0, "literal_properties": 0}
+
+
+def test_long_tokens_across_buffer_refills(tmp_path):
+    # Tokens longer than the 8,192-byte read buffer and split at every offset.
+    long_iri = f"{EX}" + "x" * 20000
+    doc = "".join(f'<{EX}s{i}> <{EX}p> "{"y" * (8190 + i)}" .\n<{EX}s{i}> <{EX}p> <{long_iri}{i}> .\n' for i in range(6))
+    path = tmp_path / "long.nt"
+    path.write_text(doc)
+    assert summary(rdf.load_rdf_file(str(path), BIG, BIG)[0]) == summary(load(doc, "nt")[0])
+
+
+@pytest.mark.skipif(os.geteuid() == 0, reason="root reads files without read permission")
+def test_unreadable_file(tmp_path):
+    path = tmp_path / "secret.nt"
+    path.write_text("")
+    path.chmod(0)
+    assert fails(rdf.load_rdf_file, str(path), BIG, BIG) == "Failed to open file: Permission denied (os error 13)"
+
+
+@pytest.mark.skipif(not hasattr(os, "mkfifo"), reason="needs named pipes")
+@pytest.mark.parametrize("payload", [NT_LINE * 1000, f'<{EX}s> <{EX}p> "' + "z" * 100000, "# " + "c" * 100000])
+def test_pipe_is_bounded_by_the_bytes_read(tmp_path, payload):
+    # A pipe reports size 0; what is read must still stop at the byte cap,
+    # also inside one unterminated token.
+    fifo = tmp_path / "stream.nt"
+    os.mkfifo(fifo)
+    assert stat.S_ISFIFO(os.stat(fifo).st_mode)
+
+    # The writer is another process: the load holds the interpreter.
+    source = tmp_path / "payload"
+    source.write_text(payload)
+    writer = subprocess.Popen(["sh", "-c", 'cat "$1" > "$2" 2>/dev/null', "sh", str(source), str(fifo)])
+    msg = fails(rdf.load_rdf_file, str(fifo), 5000, BIG)
+    writer.wait(timeout=60)
+    assert re.fullmatch(r"RDF file is (\d+) bytes; refusing to load above 5000 bytes \(raise VeskGraphSettings.max_bytes if intended\)\.", msg)
+    assert int(re.search(r"\d+", msg).group()) > 5000

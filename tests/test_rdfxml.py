@@ -1,0 +1,121 @@
+"""RDF/XML through the Python loaders: the format names and extensions that
+reach the reader, documents as other tools write them, the order the
+mapping sees, and the errors the reader's faults turn into."""
+
+import pytest
+
+rdf = pytest.importorskip("vesk_graph._rust.rdf")
+if not hasattr(rdf, "load_rdf_string"):
+    pytest.skip("the RDF loaders are not built", allow_module_level=True)
+
+CAP = 1 << 40
+RDF = "http://www.w3.org/1999/02/22-rdf-syntax-ns#"
+
+# An ontology in the style OWL editors write: entity-declared namespaces,
+# typed node elements, rdf:nodeID, parseType Collection and Resource and
+# Literal, xml:lang and rdf:datatype, comments and a CRLF file.
+ONTOLOGY = """<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE rdf:RDF [
+    <!ENTITY owl "http://www.w3.org/2002/07/owl#" >
+    <!ENTITY xsd "http://www.w3.org/2001/XMLSchema#" >
+    <!ENTITY rdfs "http://www.w3.org/2000/01/rdf-schema#" >
+    <!ENTITY rdf "http://www.w3.org/1999/02/22-rdf-syntax-ns#" >
+    <!ENTITY zoo "http://example.org/zoo#" >
+]>
+<rdf:RDF xmlns="http://example.org/zoo#" xml:base="http://example.org/zoo"
+     xmlns:rdfs="http://www.w3.org/2000/01/rdf-schema#" xmlns:owl="http://www.w3.org/2002/07/owl#"
+     xmlns:xsd="http://www.w3.org/2001/XMLSchema#" xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+    <owl:Ontology rdf:about="http://example.org/zoo"/>
+    <!-- Classes -->
+    <owl:Class rdf:about="&zoo;Animal">
+        <rdfs:label xml:lang="en">Animal</rdfs:label>
+        <rdfs:comment rdf:parseType="Literal">A <b>living</b> thing.</rdfs:comment>
+    </owl:Class>
+    <owl:Class rdf:about="&zoo;Keeper">
+        <owl:equivalentClass>
+            <owl:Restriction>
+                <owl:onProperty rdf:resource="&zoo;feeds"/>
+                <owl:someValuesFrom rdf:resource="&zoo;Animal"/>
+            </owl:Restriction>
+        </owl:equivalentClass>
+        <owl:disjointUnionOf rdf:parseType="Collection">
+            <rdf:Description rdf:about="&zoo;Senior"/>
+            <rdf:Description rdf:about="&zoo;Junior"/>
+        </owl:disjointUnionOf>
+    </owl:Class>
+    <owl:ObjectProperty rdf:about="&zoo;feeds">
+        <rdfs:domain rdf:resource="&zoo;Keeper"/>
+        <rdfs:range rdf:nodeID="genid1"/>
+    </owl:ObjectProperty>
+    <rdf:Description rdf:nodeID="genid1">
+        <rdf:type rdf:resource="&owl;Class"/>
+    </rdf:Description>
+    <Keeper rdf:about="#ann">
+        <feeds rdf:resource="#leo"/>
+        <address rdf:parseType="Resource"><city>Lyon</city></address>
+        <age rdf:datatype="&xsd;integer">41</age>
+    </Keeper>
+</rdf:RDF>
+""".replace("\n", "\r\n")
+
+
+def edge_list(g):
+    return [(s, p["predicate"], t) for s, t, p in g.edges()]
+
+
+def test_ontology_loads_from_string_and_file(tmp_path):
+    g, stats = rdf.load_rdf_string(ONTOLOGY, "owl", CAP, CAP)
+    assert stats["total_triples"] == 23
+    assert stats["literal_properties"] == 4
+    assert stats["edges"] == 19 and stats["nodes"] == g.n_nodes
+    edges = edge_list(g)
+    zoo = "http://example.org/zoo#"
+    head = next(t for s, p, t in edges if p.endswith("disjointUnionOf"))
+    second = next(t for s, p, t in edges if s == head and p == RDF + "rest")
+    assert (head, RDF + "first", zoo + "Senior") in edges and (second, RDF + "first", zoo + "Junior") in edges
+    assert ("_:genid1", RDF + "type", "http://www.w3.org/2002/07/owl#Class") in edges
+    assert ("http://example.org/zoo#ann", RDF + "type", zoo + "Keeper") in edges
+    assert ("http://example.org/zoo#ann", zoo + "feeds", "http://example.org/zoo#leo") in edges
+    assert g.node(zoo + "Animal") == {"label": "Animal"}
+    # The same bytes from files named .rdf and .owl give the same graph
+    # (anonymous blank nodes aside).
+    for name in ("zoo.rdf", "zoo.owl"):
+        path = tmp_path / name
+        path.write_bytes(ONTOLOGY.encode())
+        g2, stats2 = rdf.load_rdf_file(str(path), CAP, CAP)
+        assert {k: v for k, v in stats2.items() if k != "load_time_ms"} == {
+            k: v for k, v in stats.items() if k != "load_time_ms"}
+        named = lambda es: sorted(e for e in es if not e[0].startswith("_:") and not e[2].startswith("_:"))  # noqa: E731
+        assert named(edge_list(g2)) == named(edges)
+
+
+def test_reification_reaches_the_mapping_after_its_triple():
+    # The property triple comes first, so its object node gets its label as
+    # an object of ex:p; rdf:object then finds it present.
+    doc = f"""<rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="http://ex.org/" xml:base="http://ex.org/d">
+      <rdf:Description rdf:about="http://ex.org/s"><ex:p rdf:ID="t" rdf:nodeID="o"/></rdf:Description></rdf:RDF>"""
+    g, stats = rdf.load_rdf_string(doc, "rdfxml", CAP, CAP)
+    assert [e[1] for e in edge_list(g)] == ["http://ex.org/p", RDF + "object", RDF + "predicate", RDF + "subject", RDF + "type"]
+    assert g.node("_:o") == {"label": "_:o"}
+    assert stats["total_triples"] == 5
+
+
+@pytest.mark.parametrize("doc,message", [
+    (f'<rdf:RDF xmlns:rdf="{RDF}"><rdf:Description rdf:about="http://a/b">', "Parse error: XML error at line 1 column *"),
+    (f'<?xml version="1.0" encoding="latin1"?><rdf:RDF xmlns:rdf="{RDF}"/>', "Parse error: Only UTF-8 is supported by the RDF/XML parser"),
+    (f'<rdf:RDF xmlns:rdf="{RDF}"><rdf:Description rdf:about="rel"/></rdf:RDF>',
+     "Parse error: error while parsing IRI 'rel': No scheme found in an absolute IRI"),
+    ("", "Parse error: XML error at line 1 column 1: no root element"),
+])
+def test_faults_are_parse_errors(doc, message):
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(doc, "xml", CAP, CAP)
+    head, _, _ = message.partition("*")
+    assert str(e.value).startswith(head) and (message.endswith("*") or str(e.value) == message)
+
+
+def test_truncated_file_fails(tmp_path):
+    path = tmp_path / "cut.rdf"
+    path.write_bytes(ONTOLOGY.encode()[:-200])
+    with pytest.raises(ValueError, match=r"^Parse error: XML error at line \d+ column \d+: "):
+        rdf.load_rdf_file(str(path), CAP, CAP)
