@@ -93,13 +93,14 @@ Result<LongestPath> longest_path(const PropertyGraph& g) {
     if (t.order.empty()) return LongestPath{0, {}};
     std::vector<uint64_t> dist(s.nodes.size(), 0);
     std::vector<uint32_t> pred(s.nodes.size(), END);
+    // The rows the order was found on, kept with the graph.
+    const PackedAdjacency& adj = packed_adjacency(s);
     for (uint32_t u : t.order)
-        s.walk_out(u, [&](uint32_t, uint32_t v) {
+        for (uint32_t v : adj.row(u))
             if (dist[v] < dist[u] + 1) {
                 dist[v] = dist[u] + 1;
                 pred[v] = u;
             }
-        });
     uint32_t end = END;
     for (uint32_t v = 0; v < s.nodes.size(); ++v)
         if (s.node_live(v) && (end == END || dist[v] >= dist[end])) end = v;
