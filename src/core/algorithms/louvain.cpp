@@ -1,0 +1,233 @@
+// Louvain communities.
+//
+// Rows, neighbour weights and community totals are flat arrays rather than
+// hash maps, which fixes the iteration orders: a row lists its neighbours
+// in order of first appearance (edge slot order at the first level, merged
+// node order at later ones), and a visited node examines the candidate
+// communities in order of first appearance among its row entries. Of
+// several candidates with exactly the same gain the first examined wins, so
+// the partition is the same in every run.
+#include "community.hpp"
+
+namespace vg {
+
+namespace {
+
+// Passes of one level end by themselves unless a self-loop weight has the
+// opposite sign to the total weight; then a node can swing between two
+// communities forever. Ordinary inputs settle within a few dozen passes.
+constexpr int kMaxPassesPerLevel = 1000;
+
+struct Rows {
+    std::vector<uint64_t> offset{0};
+    std::vector<uint32_t> node;
+    std::vector<double> weight;
+    uint32_t size() const { return uint32_t(offset.size() - 1); }
+};
+
+// Sums weights per neighbour in the order they arrive and appends the row,
+// neighbours in order of first appearance.
+class RowAccumulator {
+public:
+    explicit RowAccumulator(uint32_t n) : sum_(n, 0.0), present_(n, 0) {}
+    void add(uint32_t to, double w) {
+        if (!present_[to]) {
+            present_[to] = 1;
+            order_.push_back(to);
+        }
+        sum_[to] += w;
+    }
+    void flush_into(Rows& rows) {
+        for (uint32_t to : order_) {
+            rows.node.push_back(to);
+            rows.weight.push_back(sum_[to]);
+            sum_[to] = 0.0;
+            present_[to] = 0;
+        }
+        order_.clear();
+        rows.offset.push_back(rows.node.size());
+    }
+
+private:
+    std::vector<double> sum_;
+    std::vector<uint8_t> present_;
+    std::vector<uint32_t> order_;
+};
+
+struct Level {
+    Rows rows;
+    std::vector<double> strength;
+};
+
+class Louvain {
+public:
+    Louvain(double m, Level level) : m_(m), d_(m * (m + m)), level_(std::move(level)) {}
+
+    // Runs levels until one moves no node or merges no community; returns
+    // for each first-level node the label of its community in the end.
+    std::vector<uint32_t> run(uint32_t positions) {
+        std::vector<uint32_t> node_of(positions);
+        for (uint32_t p = 0; p < positions; ++p) node_of[p] = p;
+        for (;;) {
+            const uint32_t n = level_.rows.size();
+            label_.resize(n);
+            for (uint32_t i = 0; i < n; ++i) label_[i] = i;
+            const bool moved = move_nodes();
+            if (!moved) break;
+            std::vector<uint32_t> number;
+            const uint32_t merged = renumber(number);
+            if (merged == n) break;
+            level_ = aggregate(number, merged);
+            for (uint32_t& x : node_of) x = number[label_[x]];
+        }
+        for (uint32_t& x : node_of) x = label_[x];
+        return node_of;
+    }
+
+private:
+    // Local moving: passes in node order until one moves nothing. A move
+    // takes effect at once.
+    bool move_nodes() {
+        const uint32_t n = level_.rows.size();
+        total_.assign(n, 0.0);
+        for (uint32_t i = 0; i < n; ++i) total_[label_[i]] += level_.strength[i];
+        links_.assign(n, 0.0);
+        linked_.assign(n, 0);
+        bool moved_any = false;
+        for (int pass = 0; pass < kMaxPassesPerLevel; ++pass) {
+            bool moved = false;
+            for (uint32_t i = 0; i < n; ++i) moved |= visit(i);
+            moved_any |= moved;
+            if (!moved) break;
+        }
+        return moved_any;
+    }
+
+    bool visit(uint32_t i) {
+        const Rows& rows = level_.rows;
+        const uint32_t c = label_[i];
+        const double k = level_.strength[i];
+        // A self-loop row entry names i itself and so counts under c.
+        for (uint64_t e = rows.offset[i]; e < rows.offset[i + 1]; ++e) {
+            const uint32_t l = label_[rows.node[e]];
+            if (!linked_[l]) {
+                linked_[l] = 1;
+                candidates_.push_back(l);
+            }
+            links_[l] += rows.weight[e];
+        }
+        total_[c] -= k;
+        const double base = links_[c] / m_ - (k * total_[c]) / d_;
+        uint32_t best = c;
+        double best_gain = 0.0;
+        for (uint32_t l : candidates_) {
+            const double gain = (links_[l] / m_ - (k * total_[l]) / d_) - base;
+            if (gain > best_gain) {
+                best = l;
+                best_gain = gain;
+            }
+        }
+        total_[c] += k;
+        for (uint32_t l : candidates_) {
+            links_[l] = 0.0;
+            linked_[l] = 0;
+        }
+        candidates_.clear();
+        if (best == c) return false;
+        label_[i] = best;
+        total_[c] -= k;
+        total_[best] += k;
+        return true;
+    }
+
+    // Numbers the labels in use 0, 1, ... in ascending order (`number` is
+    // indexed by label) and returns how many there are.
+    uint32_t renumber(std::vector<uint32_t>& number) const {
+        const uint32_t n = uint32_t(label_.size());
+        number.assign(n, END);
+        for (uint32_t l : label_) number[l] = 0;
+        uint32_t next = 0;
+        for (uint32_t l = 0; l < n; ++l)
+            if (number[l] != END) number[l] = next++;
+        return next;
+    }
+
+    // One node per community. Link weight inside a community is dropped,
+    // but the strengths keep it.
+    Level aggregate(const std::vector<uint32_t>& number, uint32_t merged) const {
+        const uint32_t n = uint32_t(label_.size());
+        const Rows& rows = level_.rows;
+        Level next;
+        next.strength.assign(merged, 0.0);
+        for (uint32_t i = 0; i < n; ++i) next.strength[number[label_[i]]] += level_.strength[i];
+        // Members of each new node in ascending order, so every new row sums
+        // its weights in the order of the old nodes and their rows.
+        std::vector<uint32_t> first(size_t(merged) + 1, 0);
+        for (uint32_t i = 0; i < n; ++i) ++first[number[label_[i]] + 1];
+        for (uint32_t r = 0; r < merged; ++r) first[r + 1] += first[r];
+        std::vector<uint32_t> members(n);
+        std::vector<uint32_t> cursor(first.begin(), first.end() - 1);
+        for (uint32_t i = 0; i < n; ++i) members[cursor[number[label_[i]]]++] = i;
+        RowAccumulator acc(merged);
+        next.rows.offset.reserve(size_t(merged) + 1);
+        for (uint32_t a = 0; a < merged; ++a) {
+            for (uint32_t k = first[a]; k < first[a + 1]; ++k) {
+                const uint32_t i = members[k];
+                for (uint64_t e = rows.offset[i]; e < rows.offset[i + 1]; ++e) {
+                    const uint32_t b = number[label_[rows.node[e]]];
+                    if (b != a) acc.add(b, rows.weight[e]);
+                }
+            }
+            acc.flush_into(next.rows);
+        }
+        return next;
+    }
+
+    const double m_;
+    const double d_;
+    Level level_;
+    std::vector<uint32_t> label_;
+    std::vector<double> total_;
+    std::vector<double> links_;     // neighbour weight per label, for the visited node
+    std::vector<uint8_t> linked_;   // whether links_ holds an entry for the label
+    std::vector<uint32_t> candidates_;
+};
+
+}  // namespace
+
+Communities louvain_core(const PropertyGraph& g) {
+    const GraphInner& s = store_of(g);
+    const NodePositions at = node_positions(s);
+    const uint32_t n = at.size();
+    if (n == 0) return {};
+    std::vector<double> edge_w(s.edges.size(), 0.0);
+    double m = 0.0;
+    for (uint32_t e = 0; e < s.edges.size(); ++e) {
+        if (!s.edge_live(e)) continue;
+        edge_w[e] = louvain_edge_weight(edge_properties(s, e));
+        m += edge_w[e];
+    }
+    if (m == 0.0) {
+        Communities alone(n);
+        for (uint32_t p = 0; p < n; ++p) alone[p].push_back(s.id_of(at.slot[p]));
+        return alone;
+    }
+    // Edge (s, t) of weight w adds w to row s at t and to row t at s, in
+    // edge slot order; a self-loop adds 2w to its own entry.
+    const SlotOrderLinks links = slot_order_links(s, at);
+    Level first;
+    first.strength.assign(n, 0.0);
+    first.rows.offset.reserve(size_t(n) + 1);
+    RowAccumulator acc(n);
+    for (uint32_t p = 0; p < n; ++p) {
+        for (uint64_t e = links.adj.offset[p]; e < links.adj.offset[p + 1]; ++e)
+            acc.add(links.adj.target[e], edge_w[links.edge[e]]);
+        acc.flush_into(first.rows);
+        for (uint64_t e = first.rows.offset[p]; e < first.rows.offset[p + 1]; ++e)
+            first.strength[p] += first.rows.weight[e];
+    }
+    Louvain louvain(m, std::move(first));
+    return sorted_communities(s, at, louvain.run(n));
+}
+
+}  // namespace vg
