@@ -3,32 +3,44 @@
 import numpy as np
 import pytest
 
+import vesk_graph._rust as root
 import vesk_graph._rust.algorithms as A
 from vesk_graph._rust.graph import PyGraph
 
-REGISTRATION_ORDER = [
-    "bfs", "dfs", "dfs_events", "bfs_with_depth", "bfs_at_depth", "shortest_paths",
-    "shortest_path_length", "has_path", "astar_path", "bellman_ford_paths", "all_simple_paths",
-    "find_cycles", "find_cycle_paths", "strongly_connected_components", "num_connected_components",
-    "weakly_connected_components", "connected_components_from_edges", "is_strongly_connected",
-    "is_weakly_connected", "topological_sort", "ancestors", "descendants", "longest_path", "pagerank",
-    "degree_centrality", "in_degree_centrality", "out_degree_centrality", "betweenness_centrality",
-    "closeness_centrality", "eigenvector_centrality", "louvain_communities", "label_propagation",
-    "bridges", "greedy_matching", "maximum_matching", "maximal_cliques", "density", "is_bipartite",
-    "transitive_closure", "condensation", "articulation_points", "k_clique_communities",
-]
+REGISTRATION_ORDER = {
+    "algorithms": [
+        "bfs", "dfs", "dfs_events", "bfs_with_depth", "bfs_at_depth", "shortest_paths",
+        "shortest_path_length", "has_path", "astar_path", "bellman_ford_paths", "all_simple_paths",
+        "find_cycles", "find_cycle_paths", "strongly_connected_components", "num_connected_components",
+        "weakly_connected_components", "connected_components_from_edges", "is_strongly_connected",
+        "is_weakly_connected", "topological_sort", "ancestors", "descendants", "longest_path", "pagerank",
+        "degree_centrality", "in_degree_centrality", "out_degree_centrality", "betweenness_centrality",
+        "closeness_centrality", "eigenvector_centrality", "louvain_communities", "label_propagation",
+        "bridges", "greedy_matching", "maximum_matching", "maximal_cliques", "density", "is_bipartite",
+        "transitive_closure", "condensation", "articulation_points", "k_clique_communities",
+    ],
+    "knowledge": [
+        "merge_graphs", "diff_graphs", "extract_subgraph_by_property", "extract_subgraph_by_types",
+        "project_triples", "from_triples", "infer_types", "densify", "find_orphan_nodes", "find_hub_nodes",
+        "degree_distribution",
+    ],
+    "rdf": ["load_rdf_file", "load_rdf_string", "export_turtle", "export_ntriples", "export_jsonld"],
+}
+SUBMODULES = list(REGISTRATION_ORDER)
+NTRIPLES = "<http://x/a> <http://x/p> <http://x/b> .\n"
 
 
-def registered():
-    return list(A.__all__)
+def registered(sub="algorithms"):
+    return list(getattr(getattr(root, sub), "__all__", []))
 
 
-def test_registered_functions_keep_the_fixed_order():
-    names = registered()
-    assert names == [n for n in REGISTRATION_ORDER if n in names]
+@pytest.mark.parametrize("sub", SUBMODULES)
+def test_registered_functions_keep_the_fixed_order(sub):
+    names = registered(sub)
+    assert names == [n for n in REGISTRATION_ORDER[sub] if n in names]
     for n in names:
-        fn = getattr(A, n)
-        assert fn.__module__ == "algorithms"
+        fn = getattr(getattr(root, sub), n)
+        assert fn.__module__ == sub
         assert fn.__doc__ is not None and fn.__text_signature__.startswith("(")
 
 
@@ -36,16 +48,56 @@ def signature_params(fn):
     return [p.split("=")[0].strip() for p in fn.__text_signature__.strip("()").split(",")]
 
 
-def test_every_parameter_can_be_given_by_keyword(make):
-    g = make([("a", "b", {"w": 2})])
-    values = {"graph": g, "source": "a", "target": "b", "id": "a", "depth": 1, "weight_key": "w"}
-    for name in registered():
-        fn = getattr(A, name)
+@pytest.fixture
+def param_values(make, tmp_path):
+    """A valid value for every parameter name of the three function submodules."""
+    g = make([("a", "b", {"w": 2, "predicate": "knows"})])
+    g.set_node_property("a", "kind", "x")
+    other = make([("b", "c")])
+    path = tmp_path / "g.nt"
+    path.write_text(NTRIPLES)
+    return {
+        "graph": g, "source": "a", "target": "b", "id": "a", "depth": 1, "weight_key": "w", "max_depth": 5,
+        "max_paths": 10, "n_nodes": 2, "edges": [(0, 1)], "damping_factor": 0.85, "iterations": 10,
+        "normalized": True, "tolerance": 1e-6, "max_input_nodes": 10, "max_cliques": 10, "k": 2,
+        "base": g, "other": other, "conflict": "keep_latest", "old": g, "new": other, "key": "kind", "value": "x",
+        "types": ["x"], "triples": [("a", "knows", "b")], "directed": True, "predicate_iri": "http://x/type",
+        "predicate": "knows", "threshold": 1, "path": str(path), "max_bytes": 10**6, "triple_cap": 100,
+        "data": NTRIPLES, "format": "ntriples",
+    }
+
+
+def canon(x):
+    """Results compared up to the orders the functions leave unspecified."""
+    if isinstance(x, PyGraph):
+        return ("graph", x.is_directed, sorted(x.node_ids()), sorted(map(repr, ((s, t) for s, t, _ in x.edges()))))
+    if isinstance(x, tuple):
+        return tuple(canon(v) for v in x)
+    if isinstance(x, list):
+        return sorted(repr(canon(v)) for v in x)
+    if isinstance(x, dict):
+        return {k: canon(v) for k, v in x.items() if k != "load_time_ms"}
+    return x
+
+
+def outcome(call):
+    try:
+        return canon(call())
+    except Exception as e:  # noqa: BLE001 - the same failure either way is what is compared
+        return (type(e), str(e))
+
+
+@pytest.mark.parametrize("sub", SUBMODULES)
+def test_every_parameter_can_be_given_by_keyword(param_values, sub):
+    for name in registered(sub):
+        fn = getattr(getattr(root, sub), name)
         params = signature_params(fn)
-        if any(p not in values for p in params):
-            continue
-        kwargs = {p: values[p] for p in params}
-        assert fn(**kwargs) == fn(*[values[p] for p in params]), name
+        unknown = [p for p in params if p not in param_values]
+        assert not unknown, f"{name}: no test value for {unknown}"
+        kwargs = {p: param_values[p] for p in params}
+        by_keyword = outcome(lambda: fn(**kwargs))
+        assert by_keyword == outcome(lambda: fn(*[param_values[p] for p in params])), name
+        assert not (isinstance(by_keyword, tuple) and by_keyword[:1] == (TypeError,)), (name, by_keyword)
 
 
 @pytest.mark.parametrize(

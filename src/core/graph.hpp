@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "hash.hpp"
@@ -29,7 +29,7 @@ struct EdgeData {
 // Live: next = (first outgoing edge, first incoming edge).
 // Vacant: next = (next vacant slot, previous vacant slot).
 struct NodeSlot {
-    std::optional<NodeData> weight;
+    std::optional<NodeData> data;
     uint32_t next[2] = {END, END};
 };
 
@@ -37,7 +37,7 @@ struct NodeSlot {
 // target's incoming list), node = (source, target). Vacant: next[0] is the
 // next vacant slot, everything else END.
 struct EdgeSlot {
-    std::optional<EdgeData> weight;
+    std::optional<EdgeData> data;
     uint32_t next[2] = {END, END};
     uint32_t node[2] = {END, END};
 };
@@ -54,8 +54,8 @@ struct GraphInner {
     uint32_t free_edge = END;
 
     bool is_directed() const { return kind == GraphKind::Directed; }
-    bool node_live(uint32_t n) const { return n < nodes.size() && nodes[n].weight.has_value(); }
-    bool edge_live(uint32_t e) const { return e < edges.size() && edges[e].weight.has_value(); }
+    bool node_live(uint32_t n) const { return n < nodes.size() && nodes[n].data.has_value(); }
+    bool edge_live(uint32_t e) const { return e < edges.size() && edges[e].data.has_value(); }
     // Id of a live node; a vacant slot here is a broken invariant.
     const std::string& id_of(uint32_t n) const;
 
@@ -94,21 +94,84 @@ struct GraphInner {
     Result<uint32_t> insert_edge(uint32_t source, uint32_t target, EdgeData data);
 };
 
-using IdIndex = std::unordered_map<std::string, uint32_t, KeyedHash, std::equal_to<>>;
+// Key of a pair of node slots: ordered (source, target), or unordered (the
+// same key either way round). All ones never occurs for live slots.
+inline uint64_t slot_pair_key(uint32_t a, uint32_t b, bool ordered) {
+    if (!ordered && a > b) std::swap(a, b);
+    return (uint64_t(a) << 32) | b;
+}
 
+// The one-edge-per-unordered-pair rule of the undirected copies: first()
+// holds for the first edge asked about that joins its two slots, either
+// way round. Ids are unique, so a pair of slots stands for a pair of ids.
+class UnorderedPairFilter {
+public:
+    explicit UnorderedPairFilter(uint64_t expected_edges = 0) { seen_.reserve(size_t(expected_edges)); }
+    bool first(const EdgeSlot& e) { return seen_.insert(slot_pair_key(e.node[0], e.node[1], false)); }
+
+private:
+    U64Set seen_;
+};
+
+// Node id to slot. Entries keep the slot and 32 bits of the id's keyed
+// hash; the id itself is read from the slot's record, so it is stored once
+// and most probes compare no text.
+class IdIndex {
+public:
+    uint32_t hash(std::string_view id) const { return uint32_t(table_.traits().key(id)); }
+    std::optional<uint32_t> find(std::string_view id, uint32_t h, const GraphInner& g) const {
+        const Entry* e = table_.find(h, [&](const Entry& e) { return e.hash == h && g.id_of(e.slot) == id; });
+        if (!e) return std::nullopt;
+        return e->slot;
+    }
+    // Room for one more entry, so that a following add cannot fail.
+    void reserve_one() { table_.reserve(table_.size() + 1); }
+    void reserve(size_t n) { table_.reserve(n); }
+    // For an id known to be absent.
+    void add(uint32_t h, uint32_t slot) {
+        table_.insert(h, {h, slot}, [](const Entry&) { return false; });
+    }
+    void erase(uint32_t h, uint32_t slot) {
+        Entry* e = table_.find(h, [&](const Entry& e) { return e.slot == slot; });
+        if (!e) internal_failure("node id missing from the id index");
+        table_.erase(e);
+    }
+
+private:
+    struct Entry {
+        uint32_t hash;
+        uint32_t slot;  // END when free
+    };
+    struct Traits {
+        using Entry = IdIndex::Entry;
+        static Entry empty() { return {0, END}; }
+        static bool is_empty(const Entry& e) { return e.slot == END; }
+        uint64_t hash(const Entry& e) const { return e.hash; }
+        KeyedHash key;
+    };
+    FlatTable<Traits> table_;
+};
+
+// The graph value: the store plus the index from node id to slot. Both are
+// private so that every change goes through an operation that keeps them in
+// agreement (the index holds exactly the live ids). Failures come back as
+// the fixed errors of errors.hpp and leave the graph unchanged.
 class PropertyGraph {
 public:
-    GraphInner inner;
-    std::string name;
-    IdIndex id_index;
-    bool directed = true;
-    bool multi = false;
-
     PropertyGraph(bool directed, bool multi, std::string name);
     PropertyGraph() : PropertyGraph(true, false, std::string()) {}
 
-    Result<uint32_t> node_index(std::string_view id) const;
+    // ---- reading -------------------------------------------------------
+    const GraphInner& store() const { return inner_; }
+    bool directed() const { return inner_.is_directed(); }
+    bool multi() const { return multi_; }
+    const std::string& name() const { return name_; }
+    uint64_t node_count() const { return inner_.node_count; }
+    uint64_t edge_count() const { return inner_.edge_count; }
+
     std::optional<uint32_t> find_node(std::string_view id) const;
+    // The slot of an id, or "Node '{}' not found".
+    Result<uint32_t> node_index(std::string_view id) const;
     const NodeData* get_node(std::string_view id) const;
     Result<uint64_t> degree(std::string_view id) const;
     bool has_edge(std::string_view source, std::string_view target) const;
@@ -119,16 +182,44 @@ public:
         const EdgeData* data;
     };
     std::vector<EdgeView> edges() const;
-
-    Result<uint32_t> add_node(std::string_view id, Properties properties);
-    Result<uint32_t> add_edge(std::string_view source, std::string_view target, Properties properties);
-    Result<PropertyGraph> subgraph(const std::vector<std::string_view>& ids) const;
     bool is_connected() const;
     // Whether the directed store has a cycle (self-loops included).
     bool has_directed_cycle() const;
 
-    uint64_t node_count() const { return inner.node_count; }
-    uint64_t edge_count() const { return inner.edge_count; }
+    // ---- building and changing -------------------------------------------
+    // Each returns the new or changed slot, or the fixed error.
+    Result<uint32_t> add_node(std::string_view id, Properties properties);
+    Result<uint32_t> add_edge(std::string_view source, std::string_view target, Properties properties);
+    // An edge between two live slots whose pair the caller has already
+    // checked against the parallel-edge rule (bulk loaders keep their own
+    // index of pairs); fails only when slot numbers run out.
+    Result<uint32_t> add_edge_between(uint32_t source, uint32_t target, Properties properties);
+    // Removes a node with its incident edges and returns its record.
+    Result<NodeData> remove_node(std::string_view id);
+    // Removes the edge find_edge gives for the pair and returns its record.
+    Result<EdgeData> remove_edge(std::string_view source, std::string_view target);
+    // Merges `properties` into a node's own (new values win).
+    Result<uint32_t> update_node(std::string_view id, const Properties& properties);
+    Result<uint32_t> set_node_property(std::string_view id, std::string key, Value value);
+    // Room for this many nodes and edges in total.
+    void reserve(uint64_t nodes, uint64_t edges);
+    // The kind and parallel-edge rule may change only while no edge exists
+    // (for readers that meet the flags after the nodes).
+    void set_flags(bool directed, bool multi);
+    void set_name(std::string name) { name_ = std::move(name); }
+
+    // The graph of `ids` (in that order) and the edges among them; an error
+    // names the first id that is not a node.
+    Result<PropertyGraph> subgraph(const std::vector<std::string_view>& ids) const;
+
+private:
+    // The live node record of an id for an update, or the updaters' errors.
+    Result<NodeData*> node_for_update(std::string_view id);
+
+    GraphInner inner_;
+    IdIndex id_index_;
+    std::string name_;
+    bool multi_ = false;
 };
 
 // Ids of live nodes whose property `key` equals `value`, slot order.

@@ -1,18 +1,15 @@
 #include "graph_derived.hpp"
 
-#include <algorithm>
-#include <unordered_set>
 
 namespace vg {
 
 namespace {
 
 PropertyGraph copy_nodes(const PropertyGraph& g, bool directed) {
-    PropertyGraph out(directed, g.multi, g.name);
-    out.id_index.reserve(g.node_count());
-    out.inner.nodes.reserve(g.node_count());
-    for (const NodeSlot& s : g.inner.nodes)
-        if (s.weight) (void)out.add_node(s.weight->id, s.weight->properties);
+    PropertyGraph out(directed, g.multi(), g.name());
+    out.reserve(g.node_count(), g.edge_count());
+    for (const NodeSlot& s : g.store().nodes)
+        if (s.data) (void)out.add_node(s.data->id, s.data->properties);
     return out;
 }
 
@@ -20,33 +17,26 @@ PropertyGraph copy_nodes(const PropertyGraph& g, bool directed) {
 
 PropertyGraph undirected_copy(const PropertyGraph& g) {
     PropertyGraph out = copy_nodes(g, false);
-    out.inner.edges.reserve(g.edge_count());
-    // One edge per unordered pair of ids; ids are unique, so a pair of slots
-    // identifies the pair of ids.
-    std::unordered_set<uint64_t> seen;
-    seen.reserve(g.edge_count());
-    for (const EdgeSlot& e : g.inner.edges) {
-        if (!e.weight) continue;
-        uint64_t lo = std::min(e.node[0], e.node[1]), hi = std::max(e.node[0], e.node[1]);
-        if (!seen.insert((lo << 32) | hi).second) continue;
-        (void)out.add_edge(g.inner.id_of(e.node[0]), g.inner.id_of(e.node[1]), e.weight->properties);
+    UnorderedPairFilter first_of_pair(g.edge_count());
+    for (const EdgeSlot& e : g.store().edges) {
+        if (!e.data || !first_of_pair.first(e)) continue;
+        (void)out.add_edge(g.store().id_of(e.node[0]), g.store().id_of(e.node[1]), e.data->properties);
     }
     return out;
 }
 
 PropertyGraph reverse_graph(const PropertyGraph& g) {
-    if (!g.directed) return undirected_copy(g);
+    if (!g.directed()) return undirected_copy(g);
     PropertyGraph out = copy_nodes(g, true);
-    out.inner.edges.reserve(g.edge_count());
-    for (const EdgeSlot& e : g.inner.edges)
-        if (e.weight) (void)out.add_edge(g.inner.id_of(e.node[1]), g.inner.id_of(e.node[0]), e.weight->properties);
+    for (const EdgeSlot& e : g.store().edges)
+        if (e.data) (void)out.add_edge(g.store().id_of(e.node[1]), g.store().id_of(e.node[0]), e.data->properties);
     return out;
 }
 
 Result<std::vector<std::string_view>> ego_node_ids(const PropertyGraph& g, std::string_view center, uint64_t radius) {
     auto c = g.node_index(center);
-    if (!c) return Error{c.error()};
-    const GraphInner& s = g.inner;
+    if (!c) return c.failure();
+    const GraphInner& s = g.store();
     std::vector<uint64_t> depth(s.nodes.size(), UINT64_MAX);
     std::vector<uint32_t> order{c.value()};
     depth[c.value()] = 0;

@@ -1,17 +1,18 @@
 // Slot allocation, edge lookup and removal of the stable-index store.
+#include "errors.hpp"
 #include "graph.hpp"
 
 namespace vg {
 
 const std::string& GraphInner::id_of(uint32_t n) const {
     if (!node_live(n)) internal_failure("edge endpoint refers to a vacant node slot");
-    return nodes[n].weight->id;
+    return nodes[n].data->id;
 }
 
 Result<uint32_t> GraphInner::insert_node(NodeData data) {
     uint32_t slot;
     if (free_node == END) {
-        if (nodes.size() >= END) return Error{"Graph node slot limit reached (4294967295 slots)"};
+        if (nodes.size() >= END) return errors::node_slots_exhausted();
         slot = uint32_t(nodes.size());
         nodes.emplace_back();
     } else {
@@ -21,7 +22,7 @@ Result<uint32_t> GraphInner::insert_node(NodeData data) {
         if (free_node != END) nodes[free_node].next[1] = END;
     }
     NodeSlot& s = nodes[slot];
-    s.weight.emplace(std::move(data));
+    s.data.emplace(std::move(data));
     s.next[0] = s.next[1] = END;
     ++node_count;
     return slot;
@@ -30,7 +31,7 @@ Result<uint32_t> GraphInner::insert_node(NodeData data) {
 Result<uint32_t> GraphInner::insert_edge(uint32_t source, uint32_t target, EdgeData data) {
     uint32_t slot;
     if (free_edge == END) {
-        if (edges.size() >= END) return Error{"Graph edge slot limit reached (4294967295 slots)"};
+        if (edges.size() >= END) return errors::edge_slots_exhausted();
         slot = uint32_t(edges.size());
         edges.emplace_back();
     } else {
@@ -46,7 +47,7 @@ Result<uint32_t> GraphInner::insert_edge(uint32_t source, uint32_t target, EdgeD
     e.next[1] = nodes[target].next[1];
     nodes[source].next[0] = slot;
     nodes[target].next[1] = slot;
-    e.weight.emplace(std::move(data));
+    e.data.emplace(std::move(data));
     ++edge_count;
     return slot;
 }
@@ -75,8 +76,8 @@ std::optional<EdgeData> GraphInner::remove_edge(uint32_t e) {
         }
         *link = slot.next[k];
     }
-    std::optional<EdgeData> out = std::move(slot.weight);
-    slot.weight.reset();
+    std::optional<EdgeData> out = std::move(slot.data);
+    slot.data.reset();
     slot.next[0] = free_edge;
     slot.next[1] = END;
     slot.node[0] = slot.node[1] = END;
@@ -91,8 +92,8 @@ std::optional<NodeData> GraphInner::remove_node(uint32_t n) {
     // while the slot is still live for their unlinking.
     for (int k = 0; k < 2; ++k)
         while (nodes[n].next[k] != END) remove_edge(nodes[n].next[k]);
-    std::optional<NodeData> out = std::move(nodes[n].weight);
-    nodes[n].weight.reset();
+    std::optional<NodeData> out = std::move(nodes[n].data);
+    nodes[n].data.reset();
     nodes[n].next[0] = free_node;
     nodes[n].next[1] = END;
     if (free_node != END) nodes[free_node].next[1] = n;

@@ -37,13 +37,6 @@ BaseKeys& base_keys() {
     return keys;
 }
 
-inline uint64_t mix64(uint64_t z) {
-    z += 0x9e3779b97f4a7c15ULL;
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-}
-
 }  // namespace
 
 uint64_t siphash13(uint64_t k0, uint64_t k1, const void* data, size_t len) noexcept {

@@ -69,39 +69,20 @@ void object_normalize(Object& obj) {
     obj.resize(out);
 }
 
-namespace {
-constexpr uint32_t kFreeSlot = 0xFFFFFFFFu;
-}
-
 long Properties::Body::find_pos(std::string_view key) const {
     if (!index) {
         for (size_t i = 0; i < entries.size(); ++i)
             if (entries[i].first == key) return long(i);
         return -1;
     }
-    size_t mask = index->slots.size() - 1;
-    for (size_t i = index->hash(key) & mask;; i = (i + 1) & mask) {
-        uint32_t pos = index->slots[i];
-        if (pos == kFreeSlot) return -1;
-        if (entries[pos].first == key) return long(pos);
-    }
+    uint32_t h = hash_of(key);
+    const IndexSlot* slot = index->find(h, [&](const IndexSlot& s) { return s.hash == h && entries[s.pos].first == key; });
+    return slot ? long(slot->pos) : -1;
 }
 
 void Properties::Body::index_entry(uint32_t pos) {
-    std::vector<uint32_t>& slots = index->slots;
-    size_t mask = slots.size() - 1;
-    size_t i = index->hash(entries[pos].first) & mask;
-    while (slots[i] != kFreeSlot) i = (i + 1) & mask;
-    slots[i] = pos;
-}
-
-void Properties::Body::rebuild_index() {
-    if (!index) index = std::make_unique<Index>();
-    // At most half full, so probes stay short.
-    size_t cap = 32;
-    while (cap < entries.size() * 2) cap *= 2;
-    index->slots.assign(cap, kFreeSlot);
-    for (uint32_t i = 0; i < entries.size(); ++i) index_entry(i);
+    uint32_t h = hash_of(entries[pos].first);
+    index->insert(h, {pos, h}, [](const IndexSlot&) { return false; });  // names are unique
 }
 
 const Value* Properties::find(std::string_view key) const {
@@ -120,8 +101,12 @@ void Properties::insert_or_assign(std::string key, Value value) {
     }
     b.entries.emplace_back(std::move(key), std::move(value));
     if (b.entries.size() <= kScanLimit) return;
-    if (!b.index || b.entries.size() * 2 > b.index->slots.size()) b.rebuild_index();
-    else b.index_entry(uint32_t(b.entries.size() - 1));
+    if (!b.index) {
+        b.index = std::make_unique<Index>();
+        b.index->reserve(16);
+        for (uint32_t i = 0; i + 1 < b.entries.size(); ++i) b.index_entry(i);
+    }
+    b.index_entry(uint32_t(b.entries.size() - 1));
 }
 
 void Properties::reserve(size_t n) {

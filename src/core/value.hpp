@@ -117,11 +117,21 @@ private:
     // Maps up to this size are scanned; larger ones are indexed.
     static constexpr size_t kScanLimit = 8;
 
-    // Open addressing over entry positions, with keys drawn for this map.
-    struct Index {
-        KeyedHash hash;
-        std::vector<uint32_t> slots;
+    // Entry positions in a flat table, with hash keys drawn for this map;
+    // each slot keeps 32 bits of its name's hash, so most probes compare no
+    // text and regrowth hashes nothing again.
+    struct IndexSlot {
+        uint32_t pos;   // all ones when free
+        uint32_t hash;
     };
+    struct IndexTraits {
+        using Entry = IndexSlot;
+        static Entry empty() { return {0xFFFFFFFFu, 0}; }
+        static bool is_empty(const Entry& e) { return e.pos == 0xFFFFFFFFu; }
+        uint64_t hash(const Entry& e) const { return e.hash; }
+        KeyedHash key;
+    };
+    using Index = FlatTable<IndexTraits>;
     // Kept behind one pointer so that the many empty maps of a graph cost
     // eight bytes each.
     struct Body {
@@ -131,7 +141,7 @@ private:
         Body(const Body& o) : entries(o.entries), index(o.index ? std::make_unique<Index>(*o.index) : nullptr) {}
         long find_pos(std::string_view key) const;
         void index_entry(uint32_t pos);
-        void rebuild_index();
+        uint32_t hash_of(std::string_view key) const { return uint32_t(index->traits().key(key)); }
     };
     std::unique_ptr<Body> body_;
 };

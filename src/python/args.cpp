@@ -8,13 +8,6 @@ namespace {
 
 std::string was_were(size_t n) { return n == 1 ? "was" : "were"; }
 
-std::string_view utf8_of(PyObject* s) {
-    Py_ssize_t n = 0;
-    const char* p = PyUnicode_AsUTF8AndSize(s, &n);
-    if (!p) throw_error_set();
-    return {p, size_t(n)};
-}
-
 }  // namespace
 
 void Args::take_positional(PyObject* const* args, size_t p) {
@@ -33,7 +26,7 @@ void Args::take_positional(PyObject* const* args, size_t p) {
 }
 
 void Args::take_keyword(PyObject* name, PyObject* value) {
-    std::string_view key = utf8_of(name);
+    std::string_view key = utf8_view(name);
     // Plain byte comparison in declaration order: no hashing for a handful of names.
     for (size_t i = 0; i < sig_.params.size(); ++i) {
         const char* p = sig_.params[i];
@@ -93,7 +86,7 @@ void Args::match_tuple(PyObject* args, PyObject* kwargs) {
 
 std::string_view to_str(PyObject* obj) {
     if (!PyUnicode_Check(obj)) raise_not_instance(obj, "str");
-    return utf8_of(obj);
+    return utf8_view(obj);
 }
 
 bool is_numpy_bool(PyObject* obj) {
@@ -105,22 +98,33 @@ bool is_numpy_bool(PyObject* obj) {
            PyUnicode_CompareWithASCIIString(name.get(), "bool") == 0;
 }
 
+NumpyBool numpy_bool(PyObject* obj) {
+    bool is = false;
+    try {
+        is = is_numpy_bool(obj);
+    } catch (const PyErrorSet&) {
+        if (!clear_ordinary_error()) throw;
+    }
+    if (!is) return NumpyBool::NotOne;
+    auto nb_bool = reinterpret_cast<inquiry>(PyType_GetSlot(Py_TYPE(obj), Py_nb_bool));
+    if (!nb_bool) return NumpyBool::NoSlot;
+    int r = nb_bool(obj);
+    if (r < 0) return NumpyBool::Failed;
+    return r ? NumpyBool::True : NumpyBool::False;
+}
+
 bool to_bool(PyObject* obj) {
     if (obj == Py_True) return true;
     if (obj == Py_False) return false;
-    bool numpy_bool = false;
-    if (!PyLong_Check(obj) && obj != Py_None) {
-        try {
-            numpy_bool = is_numpy_bool(obj);
-        } catch (const PyErrorSet&) {
-            PyErr_Clear();
-        }
+    switch (PyLong_Check(obj) || obj == Py_None ? NumpyBool::NotOne : numpy_bool(obj)) {
+        case NumpyBool::True: return true;
+        case NumpyBool::False: return false;
+        case NumpyBool::Failed: throw_error_set();
+        case NumpyBool::NoSlot:
+            raise_type_error("object of type '" + type_qualname(obj) + "' does not define a '__bool__' conversion");
+        case NumpyBool::NotOne: break;
     }
-    if (!numpy_bool) raise_not_instance(obj, "bool");
-    auto nb_bool = reinterpret_cast<inquiry>(PyType_GetSlot(Py_TYPE(obj), Py_nb_bool));
-    if (!nb_bool)
-        raise_type_error("object of type '" + type_qualname(obj) + "' does not define a '__bool__' conversion");
-    return check(nb_bool(obj)) != 0;
+    raise_not_instance(obj, "bool");
 }
 
 uint64_t to_u64(PyObject* obj) {

@@ -55,6 +55,11 @@ struct StrVec {
 };
 StrVec to_str_vec(PyObject* obj);
 bool is_numpy_bool(PyObject* obj);
+// numpy's boolean scalar read through its own __bool__ slot. A failure while
+// asking what obj is counts as NotOne when it is an ordinary exception;
+// Failed leaves the slot's exception set.
+enum class NumpyBool { NotOne, True, False, NoSlot, Failed };
+NumpyBool numpy_bool(PyObject* obj);
 
 // A str argument from slot i, noted with its parameter name on failure.
 inline std::string_view str_param(const Args& a, size_t i) {

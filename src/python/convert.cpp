@@ -33,16 +33,10 @@ private:
     Walk& w_;
 };
 
-// Steps 2 to 5 may only drop ordinary exceptions.
+// The fallback conversions of from_py may only drop ordinary exceptions;
+// KeyboardInterrupt, SystemExit and MemoryError go through.
 void discard_error() {
     if (!clear_ordinary_error()) throw_error_set();
-}
-
-std::string_view utf8_view(PyObject* s) {
-    Py_ssize_t n = 0;
-    const char* p = PyUnicode_AsUTF8AndSize(s, &n);
-    if (!p) throw_error_set();
-    return {p, size_t(n)};
 }
 
 // Text of a str that may hold lone surrogates: each becomes U+FFFD per byte
@@ -125,34 +119,28 @@ Value from_py(PyObject* obj, Walk& w) {
     if (PyList_CheckExact(obj)) return array_from_list(obj, w);
     if (PyDict_CheckExact(obj)) return object_from_dict(obj, w);
 
-    // Step 2: numpy's boolean, read through its __bool__.
-    bool numpy_bool = false;
-    try {
-        numpy_bool = is_numpy_bool(obj);
-    } catch (const PyErrorSet&) {
-        discard_error();
+    // Other objects are tried in turn. First numpy's boolean, read through
+    // its __bool__.
+    switch (numpy_bool(obj)) {
+        case NumpyBool::True: return Value::boolean(true);
+        case NumpyBool::False: return Value::boolean(false);
+        case NumpyBool::Failed: discard_error(); break;
+        default: break;
     }
-    if (numpy_bool) {
-        auto nb_bool = reinterpret_cast<inquiry>(PyType_GetSlot(Py_TYPE(obj), Py_nb_bool));
-        if (nb_bool) {
-            int r = nb_bool(obj);
-            if (r >= 0) return Value::boolean(r != 0);
-            discard_error();
-        }
-    }
-    // Step 3: integers and objects with __index__.
+    // Integers and objects with __index__.
     {
         long long v = PyLong_AsLongLong(obj);
         if (!(v == -1 && PyErr_Occurred())) return Value::number(Number::from_i64(v));
         discard_error();
     }
-    // Step 4: floats and objects with __float__ (and ints past 64 bits).
+    // Floats and objects with __float__ (and ints past 64 bits).
     {
         double d = PyFloat_AsDouble(obj);
         if (!(d == -1.0 && PyErr_Occurred())) return Value::from_double(d);
         discard_error();
     }
-    // Step 5: str subclasses with a UTF-8 form.
+    // str subclasses with a UTF-8 form, then list and dict subclasses;
+    // anything else becomes the text of its str().
     if (PyUnicode_Check(obj)) {
         Py_ssize_t n = 0;
         if (const char* p = PyUnicode_AsUTF8AndSize(obj, &n)) return Value::string(std::string(p, size_t(n)));

@@ -5,6 +5,13 @@
 
 namespace vg::py {
 
+std::string_view utf8_view(PyObject* s) {
+    Py_ssize_t n = 0;
+    const char* p = PyUnicode_AsUTF8AndSize(s, &n);
+    if (!p) throw_error_set();
+    return {p, size_t(n)};
+}
+
 void raise(PyObject* type, std::string_view message) {
     PyRef msg = PyRef::steal(PyUnicode_FromStringAndSize(message.data(), Py_ssize_t(message.size())));
     PyErr_SetObject(type, msg.get());
@@ -13,12 +20,31 @@ void raise(PyObject* type, std::string_view message) {
 
 void raise_type_error(std::string_view message) { raise(PyExc_TypeError, message); }
 
+PyObject* exception_class(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::NotFound: return PyExc_KeyError;
+        case ErrorKind::AlreadyExists:
+        case ErrorKind::InvalidValue:
+        case ErrorKind::Parse:
+        case ErrorKind::CapRefused:
+        case ErrorKind::Cycle:
+        case ErrorKind::Io: return PyExc_ValueError;
+        case ErrorKind::Internal: return nullptr;
+    }
+    return nullptr;
+}
+
+void raise_error(const Error& e, std::initializer_list<ClassFor> overrides) {
+    PyObject* type = exception_class(e.kind);
+    for (const ClassFor& o : overrides)
+        if (o.kind == e.kind) type = o.type;
+    if (!type) internal_failure(e.message);  // becomes PanicException at the boundary
+    raise(type, e.message);
+}
+
 std::string type_qualname(PyObject* obj) {
     PyRef name = PyRef::steal(PyType_GetQualName(Py_TYPE(obj)));
-    Py_ssize_t n = 0;
-    const char* s = PyUnicode_AsUTF8AndSize(name.get(), &n);
-    if (!s) throw_error_set();
-    return std::string(s, size_t(n));
+    return std::string(utf8_view(name.get()));
 }
 
 void raise_not_instance(PyObject* obj, std::string_view expected) {

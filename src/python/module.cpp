@@ -1,8 +1,15 @@
 // Module start-up: the root module, its four submodules and their
-// registration in sys.modules.
+// registration in sys.modules. Each function submodule is filled from the
+// function tables of its families, in the submodule's fixed order.
+#include <array>
+#include <string_view>
+#include <vector>
+
+#include "algorithms_families.hpp"
 #include "errors.hpp"
+#include "knowledge_families.hpp"
 #include "pygraph.hpp"
-#include "submodules.hpp"
+#include "rdf_families.hpp"
 
 namespace vg::py {
 
@@ -13,8 +20,39 @@ const char kModuleDoc[] =
     "The module is declared `gil_used = false` for compatibility with free-threaded Python\n"
     "(PEP 703, the free-threaded 3.14 build). The exposed classes (`PyGraph`, etc.) own their\n"
     "state behind exclusive borrows, so the binding layer's borrow checker serializes mutations\n"
-    "across threads even without the interpreter lock. There is no shared mutable state and\n"
-    "there are no global mutable statics.";
+    "across threads even without the interpreter lock: an access that would overlap a mutation\n"
+    "is refused with RuntimeError, never waited for. There is no shared mutable state; the only\n"
+    "global mutable statics are the class and exception objects, each created once per process,\n"
+    "and the atomic counter that gives every hash map its own key.";
+
+// Registration order of every function of the three function submodules.
+// A family entry missing here fails the import; a name here without an
+// entry is a function not built yet and is simply left out.
+constexpr std::array<std::string_view, 42> kAlgorithmOrder = {
+    "bfs", "dfs", "dfs_events", "bfs_with_depth", "bfs_at_depth", "shortest_paths", "shortest_path_length",
+    "has_path", "astar_path", "bellman_ford_paths", "all_simple_paths", "find_cycles", "find_cycle_paths",
+    "strongly_connected_components", "num_connected_components", "weakly_connected_components",
+    "connected_components_from_edges", "is_strongly_connected", "is_weakly_connected", "topological_sort",
+    "ancestors", "descendants", "longest_path", "pagerank", "degree_centrality", "in_degree_centrality",
+    "out_degree_centrality", "betweenness_centrality", "closeness_centrality", "eigenvector_centrality",
+    "louvain_communities", "label_propagation", "bridges", "greedy_matching", "maximum_matching",
+    "maximal_cliques", "density", "is_bipartite", "transitive_closure", "condensation", "articulation_points",
+    "k_clique_communities",
+};
+constexpr std::array<std::string_view, 11> kKnowledgeOrder = {
+    "merge_graphs", "diff_graphs", "extract_subgraph_by_property", "extract_subgraph_by_types",
+    "project_triples", "from_triples", "infer_types", "densify", "find_orphan_nodes", "find_hub_nodes",
+    "degree_distribution",
+};
+constexpr std::array<std::string_view, 5> kRdfOrder = {
+    "load_rdf_file", "load_rdf_string", "export_turtle", "export_ntriples", "export_jsonld",
+};
+
+// The families of each submodule. Adding a family: its source, its line in
+// the matching *_families.hpp, and its line here.
+std::vector<Family> algorithm_families() { return {alg::traversal_family(), alg::paths_family()}; }
+std::vector<Family> knowledge_families() { return {}; }
+std::vector<Family> rdf_families() { return {}; }
 
 // Appends the name to the module's __all__, then sets the attribute.
 void add_to_module(PyObject* module, const char* name, PyObject* value) {
@@ -49,17 +87,40 @@ void add_submodule(PyObject* root, const char* short_name, const char* dotted, P
     register_in_sys_modules(dotted, submodule);
 }
 
-void add_functions(PyObject* module, PyMethodDef* defs) {
-    PyRef module_name = PyRef::steal(PyModule_GetNameObject(module));
-    for (PyMethodDef* d = defs; d->ml_name; ++d) {
-        PyRef fn = PyRef::steal(PyCFunction_NewEx(d, nullptr, module_name.get()));
-        add_to_module(module, d->ml_name, fn.get());
+// The entries of `families` in the order of `order`. An entry whose name is
+// not in the order list, or that two families both define, is a build fault
+// that stops the import.
+template <size_t N>
+std::vector<PyMethodDef*> in_registration_order(const std::array<std::string_view, N>& order,
+                                                const std::vector<Family>& families, const char* submodule) {
+    std::array<PyMethodDef*, N> slot{};
+    for (Family f : families) {
+        for (PyMethodDef& d : f) {
+            size_t i = 0;
+            while (i < N && order[i] != d.ml_name) ++i;
+            if (i == N)
+                internal_failure(std::string("function '") + d.ml_name + "' is not in the registration order of '" +
+                                 submodule + "'");
+            if (slot[i]) internal_failure(std::string("function '") + d.ml_name + "' is defined twice");
+            slot[i] = &d;
+        }
     }
+    std::vector<PyMethodDef*> out;
+    for (PyMethodDef* d : slot)
+        if (d) out.push_back(d);
+    return out;
 }
 
-void function_submodule(PyObject* root, const char* short_name, const char* dotted, PyMethodDef* defs) {
+template <size_t N>
+void function_submodule(PyObject* root, const char* short_name, const char* dotted,
+                        const std::array<std::string_view, N>& order, const std::vector<Family>& families) {
+    std::vector<PyMethodDef*> defs = in_registration_order(order, families, short_name);
     PyRef sub = PyRef::steal(PyModule_New(short_name));
-    add_functions(sub.get(), defs);
+    PyRef module_name = PyRef::steal(PyModule_GetNameObject(sub.get()));
+    for (PyMethodDef* d : defs) {
+        PyRef fn = PyRef::steal(PyCFunction_NewEx(d, nullptr, module_name.get()));
+        add_to_module(sub.get(), d->ml_name, fn.get());
+    }
     add_submodule(root, short_name, dotted, sub.get());
 }
 
@@ -73,9 +134,9 @@ int module_exec(PyObject* root) {
         add_to_module(graph.get(), "PyGraph", reinterpret_cast<PyObject*>(type));
         add_submodule(root, "graph", "vesk_graph._rust.graph", graph.get());
 
-        function_submodule(root, "algorithms", "vesk_graph._rust.algorithms", algorithms_functions());
-        function_submodule(root, "knowledge", "vesk_graph._rust.knowledge", knowledge_functions());
-        function_submodule(root, "rdf", "vesk_graph._rust.rdf", rdf_functions());
+        function_submodule(root, "algorithms", "vesk_graph._rust.algorithms", kAlgorithmOrder, algorithm_families());
+        function_submodule(root, "knowledge", "vesk_graph._rust.knowledge", kKnowledgeOrder, knowledge_families());
+        function_submodule(root, "rdf", "vesk_graph._rust.rdf", kRdfOrder, rdf_families());
 
         PyRef path = PyRef::steal(PyList_New(0));
         check(PyObject_SetAttrString(root, "__path__", path.get()));

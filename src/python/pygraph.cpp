@@ -75,7 +75,7 @@ PyObject* graph_repr(PyObject* self) {
         SharedBorrow g(self);
         std::string s = "PyGraph(nodes=" + std::to_string(g->node_count()) +
                         ", edges=" + std::to_string(g->edge_count()) +
-                        ", directed=" + (g->directed ? "true" : "false") + ")";
+                        ", directed=" + (g->directed() ? "true" : "false") + ")";
         return py_str(s);
     });
 }

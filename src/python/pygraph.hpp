@@ -55,11 +55,7 @@ private:
 SharedBorrow borrow_graph_arg(PyObject* obj, const char* param);
 
 // The slot of a node id, or KeyError "Node '{}' not found".
-inline uint32_t node_or_key_error(const PropertyGraph& g, std::string_view id) {
-    auto n = g.node_index(id);
-    if (!n) raise(PyExc_KeyError, n.error());
-    return n.value();
-}
+inline uint32_t node_or_key_error(const PropertyGraph& g, std::string_view id) { return ok_or_raise(g.node_index(id)); }
 
 // Hands a new graph to Python.
 PyRef wrap_graph(PropertyGraph&& g);

@@ -10,9 +10,7 @@ namespace vg::py {
 namespace {
 
 PyRef subgraph_or_value_error(const PropertyGraph& g, const std::vector<std::string_view>& ids) {
-    auto sub = g.subgraph(ids);
-    if (!sub) raise(PyExc_ValueError, sub.error());
-    return wrap_graph(sub.take());
+    return wrap_graph(ok_or_raise(g.subgraph(ids), {{ErrorKind::NotFound, PyExc_ValueError}}));
 }
 
 }  // namespace
@@ -45,9 +43,8 @@ PyRef graph_ego_graph(PyObject* self, const Args& a) {
     SharedBorrow g(self);
     std::string_view center = str_param(a, 0);
     uint64_t radius = noted("radius", [&] { return to_u64(a[1]); });
-    auto ids = ego_node_ids(g.graph(), center, radius);
-    if (!ids) raise(PyExc_ValueError, ids.error());
-    return subgraph_or_value_error(g.graph(), ids.value());
+    auto ids = ok_or_raise(ego_node_ids(g.graph(), center, radius), {{ErrorKind::NotFound, PyExc_ValueError}});
+    return subgraph_or_value_error(g.graph(), ids);
 }
 
 PyRef graph_reverse(PyObject* self) {

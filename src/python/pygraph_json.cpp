@@ -1,5 +1,5 @@
 // Graph JSON and pickling methods of PyGraph.
-#include "../core/graph_json.hpp"
+#include "../core/io/graph_json.hpp"
 #include "convert.hpp"
 #include "pygraph.hpp"
 #include "pygraph_methods.hpp"
@@ -8,9 +8,7 @@ namespace vg::py {
 
 PyRef graph_to_json(PyObject* self) {
     SharedBorrow g(self);
-    auto text = vg::to_json(g.graph());
-    if (!text) raise(PyExc_ValueError, text.error());
-    return py_str(text.value());
+    return py_str(ok_or_raise(vg::to_json(g.graph())));
 }
 
 PyRef graph_from_json(PyObject*, const Args& a) {
@@ -18,16 +16,15 @@ PyRef graph_from_json(PyObject*, const Args& a) {
     uint64_t max_bytes = noted("max_bytes", [&] { return to_u64(a[1]); });
     uint64_t max_nodes = noted("max_nodes", [&] { return to_u64(a[2]); });
     uint64_t max_edges = noted("max_edges", [&] { return to_u64(a[3]); });
-    auto g = vg::from_json(data, max_bytes, max_nodes, max_edges);
-    if (!g) raise(PyExc_ValueError, g.error());
-    return wrap_graph(g.take());
+    // Every refusal of the text (a missing edge endpoint included) is ValueError.
+    return wrap_graph(ok_or_raise(vg::from_json(data, max_bytes, max_nodes, max_edges),
+                                  {{ErrorKind::NotFound, PyExc_ValueError}}));
 }
 
 PyRef graph_getstate(PyObject* self) {
     SharedBorrow g(self);
-    auto state = to_pickle_state(g.graph());
-    if (!state) raise(PyExc_RuntimeError, state.error());
-    const std::string& s = state.value();
+    // A state too large to load back is refused while pickling: RuntimeError.
+    std::string s = ok_or_raise(to_pickle_state(g.graph()), {{ErrorKind::CapRefused, PyExc_RuntimeError}});
     return PyRef::steal(PyBytes_FromStringAndSize(s.data(), Py_ssize_t(s.size())));
 }
 
@@ -67,9 +64,7 @@ std::string state_bytes(PyObject* obj) {
 PyRef graph_setstate(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
     std::string state = noted("state", [&] { return state_bytes(a[0]); });
-    auto restored = from_pickle_state(state);
-    if (!restored) raise(PyExc_ValueError, restored.error());
-    g.graph() = restored.take();
+    g.graph() = ok_or_raise(from_pickle_state(state), {{ErrorKind::NotFound, PyExc_ValueError}});
     return py_none();
 }
 

@@ -19,22 +19,13 @@ Properties props_arg(const Args& a, size_t i) {
     return properties_from_py_dict(d);  // content errors carry no note
 }
 
-// The live node of an id, or the two KeyErrors of the updaters.
-NodeData& node_for_update(PropertyGraph& g, std::string_view id) {
-    auto n = g.find_node(id);
-    if (!n) raise(PyExc_KeyError, "Node '" + std::string(id) + "' not found");
-    if (!g.inner.node_live(*n)) raise(PyExc_KeyError, "Node '" + std::string(id) + "' not found in graph");
-    return *g.inner.nodes[*n].weight;
-}
-
 }  // namespace
 
 PyRef graph_add_node(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
     std::string_view id = str_param(a, 0);
     Properties props = props_arg(a, 1);
-    auto r = g->add_node(id, std::move(props));
-    if (!r) raise(PyExc_ValueError, r.error());
+    ok_or_raise(g->add_node(id, std::move(props)));
     return py_none();
 }
 
@@ -43,34 +34,23 @@ PyRef graph_add_edge(PyObject* self, const Args& a) {
     std::string_view source = str_param(a, 0);
     std::string_view target = str_param(a, 1);
     Properties props = props_arg(a, 2);
-    auto r = g->add_edge(source, target, std::move(props));
-    if (!r) raise(PyExc_ValueError, r.error());
+    // A missing endpoint refuses the addition: ValueError, as for a duplicate.
+    ok_or_raise(g->add_edge(source, target, std::move(props)), {{ErrorKind::NotFound, PyExc_ValueError}});
     return py_none();
 }
 
 PyRef graph_remove_node(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
     std::string_view id = str_param(a, 0);
-    auto it = g->id_index.find(id);
-    if (it == g->id_index.end()) raise(PyExc_KeyError, "Node '" + std::string(id) + "' not found");
-    uint32_t slot = it->second;
-    g->id_index.erase(it);
-    auto removed = g->inner.remove_node(slot);
-    if (!removed) raise(PyExc_KeyError, "Node '" + std::string(id) + "' not found in graph");
-    return properties_to_py_dict(removed->properties);
+    NodeData removed = ok_or_raise(g->remove_node(id));
+    return properties_to_py_dict(removed.properties);
 }
 
 PyRef graph_remove_edge(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
     std::string_view source = str_param(a, 0);
     std::string_view target = str_param(a, 1);
-    auto s = g->find_node(source);
-    if (!s) raise(PyExc_KeyError, "Source node '" + std::string(source) + "' not found");
-    auto t = g->find_node(target);
-    if (!t) raise(PyExc_KeyError, "Target node '" + std::string(target) + "' not found");
-    auto e = g->inner.find_edge(*s, *t);
-    if (!e) raise(PyExc_KeyError, "Edge '" + std::string(source) + "' -> '" + std::string(target) + "' not found");
-    g->inner.remove_edge(*e);
+    ok_or_raise(g->remove_edge(source, target));
     return py_none();
 }
 
@@ -78,8 +58,7 @@ PyRef graph_update_node(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
     std::string_view id = str_param(a, 0);
     Properties props = props_arg(a, 1);
-    NodeData& node = node_for_update(g.graph(), id);
-    for (const auto& [key, value] : props) node.properties.insert_or_assign(key, value);
+    ok_or_raise(g->update_node(id, props));
     return py_none();
 }
 
@@ -88,8 +67,7 @@ PyRef graph_set_node_property(PyObject* self, const Args& a) {
     std::string_view id = str_param(a, 0);
     std::string_view key = str_param(a, 1);
     Value value = value_from_py(a[2]);
-    NodeData& node = node_for_update(g.graph(), id);
-    node.properties.insert_or_assign(std::string(key), std::move(value));
+    ok_or_raise(g->set_node_property(id, std::string(key), std::move(value)));
     return py_none();
 }
 

@@ -34,7 +34,7 @@ PyRef neighbour_list(PyObject* self, const Args& a, int which) {
     SharedBorrow g(self);
     std::string_view id = str_param(a, 0);
     uint32_t n = node_or_key_error(g.graph(), id);
-    const GraphInner& s = g->inner;
+    const GraphInner& s = g->store();
     std::vector<std::string_view> out;
     auto push = [&](uint32_t, uint32_t other) { out.emplace_back(s.id_of(other)); };
     if (!s.is_directed()) {
@@ -66,9 +66,7 @@ PyRef graph_neighbors(PyObject* self, const Args& a) { return neighbour_list(sel
 
 PyRef graph_degree(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    auto d = g->degree(str_param(a, 0));
-    if (!d) raise(PyExc_KeyError, d.error());
-    return py_u64(d.value());
+    return py_u64(ok_or_raise(g->degree(str_param(a, 0))));
 }
 
 PyRef graph_has_node(PyObject* self, const Args& a) {
@@ -95,22 +93,22 @@ PyRef graph_n_edges(PyObject* self) {
 
 PyRef graph_is_directed(PyObject* self) {
     SharedBorrow g(self);
-    return py_bool(g->directed);
+    return py_bool(g->directed());
 }
 
 PyRef graph_is_multi(PyObject* self) {
     SharedBorrow g(self);
-    return py_bool(g->multi);
+    return py_bool(g->multi());
 }
 
 PyRef graph_name(PyObject* self) {
     SharedBorrow g(self);
-    return py_str(g->name);
+    return py_str(g->name());
 }
 
 PyRef graph_is_dag(PyObject* self) {
     SharedBorrow g(self);
-    if (!g->directed) return py_bool(false);
+    if (!g->directed()) return py_bool(false);
     return py_bool(!g->has_directed_cycle());
 }
 
@@ -125,11 +123,11 @@ PyRef graph_is_tree(PyObject* self) {
     if (n == 0) return py_bool(true);
     bool connected = g->is_connected();
     if (m != n - 1 || !connected) return py_bool(false);
-    if (!g->directed) return py_bool(true);
+    if (!g->directed()) return py_bool(true);
     if (g->has_directed_cycle()) return py_bool(false);
-    const GraphInner& s = g->inner;
+    const GraphInner& s = g->store();
     for (uint32_t v = 0; v < s.nodes.size(); ++v) {
-        if (!s.nodes[v].weight) continue;
+        if (!s.nodes[v].data) continue;
         int incoming = 0;
         s.walk_in(v, [&](uint32_t, uint32_t) { ++incoming; });
         if (incoming > 1) return py_bool(false);

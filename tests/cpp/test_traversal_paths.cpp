@@ -52,10 +52,7 @@ static PropertyGraph make(bool directed, const char* ids, const char* edges) {
 static PropertyGraph scrambled(bool directed, const char* ids, const char* edges) {
     PropertyGraph g = make(directed, "j0 j1 j2 j3 j4", "j0>j1 j2>j3 j4>j0 j1>j2");
     for (const char* id : {"j3", "j0", "j4", "j1", "j2"}) {
-        auto it = g.id_index.find(std::string_view(id));
-        uint32_t n = it->second;
-        g.id_index.erase(it);
-        g.inner.remove_node(n);
+        CHECK(g.remove_node(id).ok());
     }
     add(g, ids, edges);
     return g;
@@ -295,7 +292,7 @@ static void test_bellman_ford() {
     }
     // Edge slots reused in reverse: several passes, the same answer.
     PropertyGraph r = scrambled(true, "a b c d", "a>b:4 b>c:-2 c>d:1");
-    CHECK(r.inner.edges[0].node[0] == at(r, "c"));
+    CHECK(r.store().edges[0].node[0] == at(r, "c"));
     CHECK(costs(bellman_ford_paths(r, at(r, "a"), W)) == "a=0 b=4 c=2 d=3 ");
 }
 
@@ -304,9 +301,9 @@ static void test_long_path() {
     const uint32_t n = 1000000;
     for (bool directed : {true, false}) {
         PropertyGraph g(directed, false, "");
-        g.id_index.reserve(n);
+        g.reserve(n, n);
         for (uint32_t i = 0; i < n; ++i) (void)g.add_node("n" + std::to_string(i), {});
-        for (uint32_t i = 0; i + 1 < n; ++i) (void)g.inner.insert_edge(i, i + 1, EdgeData{weighted(num(-1))});
+        for (uint32_t i = 0; i + 1 < n; ++i) (void)g.add_edge_between(i, i + 1, weighted(num(-1)));
         const uint32_t first = 0, last = n - 1, from = directed ? first : last;
         CHECK(bfs(g, from).size() == n && dfs(g, from).size() == n);
         auto ev = dfs_events(g, first);

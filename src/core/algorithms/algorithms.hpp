@@ -15,6 +15,14 @@
 
 namespace vg {
 
+// A node slot an algorithm is given must be live; a vacant one is a broken
+// invariant of the caller.
+inline void require_live(const GraphInner& s, uint32_t n) {
+    if (!s.node_live(n)) internal_failure("algorithm given a vacant node slot");
+}
+// The id of a slot already known to be live, without a second check.
+inline std::string_view id_view(const GraphInner& s, uint32_t n) { return s.nodes[n].data->id; }
+
 // ---- Traversals -------------------------------------------------------
 // Neighbours come from GraphInner::walk_neighbors: outgoing edges newest
 // first on the directed kind, every incident edge on the undirected kind.

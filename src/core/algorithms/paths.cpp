@@ -1,6 +1,7 @@
 // Weighted path searches: Dijkstra, A* with a zero estimate, Bellman-Ford.
 #include <limits>
 
+#include "../errors.hpp"
 #include "algorithms.hpp"
 #include "cost_queue.hpp"
 
@@ -17,17 +18,11 @@ double edge_weight(const Properties& properties, std::string_view key) {
 
 namespace {
 
-void require_live(const GraphInner& s, uint32_t n) {
-    if (!s.node_live(n)) internal_failure("path search given a vacant node slot");
-}
-
-std::string_view id_view(const GraphInner& s, uint32_t n) { return s.nodes[n].weight->id; }
-
 struct WeightOf {
     const GraphInner& s;
     std::optional<std::string_view> key;
     double operator()(uint32_t edge) const {
-        return key ? edge_weight(s.edges[edge].weight->properties, *key) : 1.0;
+        return key ? edge_weight(s.edges[edge].data->properties, *key) : 1.0;
     }
 };
 
@@ -104,29 +99,27 @@ private:
     uint64_t round_ = 0;
 };
 
-const char* const kNegativeCycle = "Negative cycle detected";
-
 }  // namespace
 
 std::vector<NodeCost> dijkstra_distances(const PropertyGraph& g, uint32_t source, std::optional<uint32_t> target,
                                          std::optional<std::string_view> weight_key) {
-    DijkstraRun run = dijkstra(g.inner, source, target, weight_key);
+    DijkstraRun run = dijkstra(g.store(), source, target, weight_key);
     std::vector<NodeCost> out;
     out.reserve(run.reached.size());
-    for (uint32_t n : run.reached) out.push_back({id_view(g.inner, n), run.cost[n]});
+    for (uint32_t n : run.reached) out.push_back({id_view(g.store(), n), run.cost[n]});
     return out;
 }
 
 std::optional<double> shortest_path_length(const PropertyGraph& g, uint32_t source, uint32_t target,
                                            std::optional<std::string_view> weight_key) {
-    DijkstraRun run = dijkstra(g.inner, source, target, weight_key);
+    DijkstraRun run = dijkstra(g.store(), source, target, weight_key);
     if (run.state[target] == kUnreached) return std::nullopt;
     return run.cost[target];
 }
 
 Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t source, uint32_t target,
                                                std::optional<std::string_view> weight_key) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     require_live(s, source);
     require_live(s, target);
     WeightOf weight{s, weight_key};
@@ -175,7 +168,7 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
         if (negative_seen && lowerings >= reached_list.size()) {
             lowerings = 0;
             if (!cycle_check) cycle_check.emplace(s.nodes.size());
-            if (cycle_check->has_cycle(pred, reached_list)) return Error{kNegativeCycle};
+            if (cycle_check->has_cycle(pred, reached_list)) return errors::negative_cycle();
         }
     }
     if (!found) return std::optional<WeightedPath>();
@@ -183,7 +176,7 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
     // A simple path has at most node_count nodes; a longer chain loops.
     std::vector<uint32_t> chain{target};
     while (pred[chain.back()] != END) {
-        if (chain.size() >= s.node_count) return Error{kNegativeCycle};
+        if (chain.size() >= s.node_count) return errors::negative_cycle();
         chain.push_back(pred[chain.back()]);
     }
     WeightedPath out;
@@ -195,7 +188,7 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
 
 Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_t source,
                                                  std::optional<std::string_view> weight_key) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     require_live(s, source);
     constexpr double kInf = std::numeric_limits<double>::infinity();
     std::vector<double> dist(s.nodes.size(), kInf);
@@ -208,7 +201,7 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
     auto weight = [&](uint32_t e) {
         if (!weight_key) return 1.0;
         double& w = cached[e];
-        if (std::isnan(w)) w = edge_weight(s.edges[e].weight->properties, *weight_key);
+        if (std::isnan(w)) w = edge_weight(s.edges[e].data->properties, *weight_key);
         return w;
     };
     const uint32_t edge_slots = uint32_t(s.edges.size());
@@ -221,7 +214,7 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
             bool changed = false;
             for (uint32_t e = 0; e < edge_slots; ++e) {
                 const EdgeSlot& slot = s.edges[e];
-                if (!slot.weight) continue;
+                if (!slot.data) continue;
                 const double du = dist[slot.node[0]];
                 if (du == kInf) continue;
                 const double d = weight(e) + du;
@@ -235,15 +228,15 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
     }
     for (uint32_t e = 0; e < edge_slots; ++e) {
         const EdgeSlot& slot = s.edges[e];
-        if (!slot.weight) continue;
+        if (!slot.data) continue;
         const double du = dist[slot.node[0]];
         if (du == kInf) continue;
-        if (weight(e) + du < dist[slot.node[1]]) return Error{kNegativeCycle};
+        if (weight(e) + du < dist[slot.node[1]]) return errors::negative_cycle();
     }
 
     std::vector<NodeCost> out;
     for (uint32_t n = 0; n < s.nodes.size(); ++n) {
-        if (!s.nodes[n].weight) continue;
+        if (!s.nodes[n].data) continue;
         const double d = dist[n];
         if (d == kInf || std::isnan(d)) continue;
         out.push_back({id_view(s, n), d});

@@ -6,12 +6,6 @@ namespace vg {
 
 namespace {
 
-void require_live(const GraphInner& s, uint32_t n) {
-    if (!s.node_live(n)) internal_failure("traversal started from a vacant node slot");
-}
-
-std::string_view id_view(const GraphInner& s, uint32_t n) { return s.nodes[n].weight->id; }
-
 std::vector<std::string_view> ids_of(const GraphInner& s, const std::vector<uint32_t>& slots) {
     std::vector<std::string_view> out;
     out.reserve(slots.size());
@@ -43,24 +37,24 @@ std::vector<uint32_t> bfs_order(const GraphInner& s, uint32_t source, std::vecto
 }  // namespace
 
 std::vector<std::string_view> bfs(const PropertyGraph& g, uint32_t source) {
-    return ids_of(g.inner, bfs_order(g.inner, source, nullptr));
+    return ids_of(g.store(), bfs_order(g.store(), source, nullptr));
 }
 
 std::vector<DepthEntry> bfs_with_depth(const PropertyGraph& g, uint32_t source) {
     std::vector<uint64_t> depths;
-    std::vector<uint32_t> order = bfs_order(g.inner, source, &depths);
+    std::vector<uint32_t> order = bfs_order(g.store(), source, &depths);
     std::vector<DepthEntry> out;
     out.reserve(order.size());
-    for (size_t i = 0; i < order.size(); ++i) out.push_back({id_view(g.inner, order[i]), depths[i]});
+    for (size_t i = 0; i < order.size(); ++i) out.push_back({id_view(g.store(), order[i]), depths[i]});
     return out;
 }
 
 std::vector<std::string_view> bfs_at_depth(const PropertyGraph& g, uint32_t source, uint64_t depth) {
     std::vector<uint64_t> depths;
-    std::vector<uint32_t> order = bfs_order(g.inner, source, &depths);
+    std::vector<uint32_t> order = bfs_order(g.store(), source, &depths);
     std::vector<std::string_view> out;
     for (size_t i = 0; i < order.size(); ++i)
-        if (depths[i] == depth) out.push_back(id_view(g.inner, order[i]));
+        if (depths[i] == depth) out.push_back(id_view(g.store(), order[i]));
     return out;
 }
 
@@ -90,19 +84,19 @@ std::vector<uint32_t> dfs_order(const GraphInner& s, uint32_t source, std::optio
 }  // namespace
 
 std::vector<std::string_view> dfs(const PropertyGraph& g, uint32_t source) {
-    return ids_of(g.inner, dfs_order(g.inner, source, std::nullopt));
+    return ids_of(g.store(), dfs_order(g.store(), source, std::nullopt));
 }
 
 bool has_path(const PropertyGraph& g, uint32_t source, uint32_t target) {
-    require_live(g.inner, target);
-    std::vector<uint32_t> order = dfs_order(g.inner, source, target);
+    require_live(g.store(), target);
+    std::vector<uint32_t> order = dfs_order(g.store(), source, target);
     return order.back() == target;
 }
 
 std::string_view dfs_event_name(DfsEventKind kind) { return kind == DfsEventKind::Enter ? "enter" : "exit"; }
 
 std::vector<DfsEvent> dfs_events(const PropertyGraph& g, uint32_t source) {
-    const GraphInner& s = g.inner;
+    const GraphInner& s = g.store();
     require_live(s, source);
     struct Entry {
         uint32_t node;

@@ -147,20 +147,20 @@ inline void prefetch(const void* p) {
 
 void write_graph_json(const PropertyGraph& g, std::string& text) {
     // A first guess at the size saves most regrowth on large graphs.
-    text.reserve(text.size() + 64 + g.name.size() + g.node_count() * 48 + g.edge_count() * 48);
+    text.reserve(text.size() + 64 + g.name().size() + g.node_count() * 48 + g.edge_count() * 48);
     Out out(text);
-    out.put(g.directed ? std::string_view("{\"directed\":true") : std::string_view("{\"directed\":false"));
-    out.put(g.multi ? std::string_view(",\"multi\":true,\"name\":") : std::string_view(",\"multi\":false,\"name\":"));
-    write_string(out, g.name);
+    out.put(g.directed() ? std::string_view("{\"directed\":true") : std::string_view("{\"directed\":false"));
+    out.put(g.multi() ? std::string_view(",\"multi\":true,\"name\":") : std::string_view(",\"multi\":false,\"name\":"));
+    write_string(out, g.name());
     out.put(",\"nodes\":[");
     bool first = true;
-    for (const NodeSlot& s : g.inner.nodes) {
-        if (!s.weight) continue;
+    for (const NodeSlot& s : g.store().nodes) {
+        if (!s.data) continue;
         out.put(first ? std::string_view("{\"id\":") : std::string_view(",{\"id\":"));
         first = false;
-        write_string(out, s.weight->id);
+        write_string(out, s.data->id);
         out.put(",\"properties\":");
-        write_properties(out, s.weight->properties);
+        write_properties(out, s.data->properties);
         out.put('}');
     }
     out.put("],\"edges\":[");
@@ -168,8 +168,8 @@ void write_graph_json(const PropertyGraph& g, std::string& text) {
     // Endpoint ids sit in random node slots: fetch them some edges ahead so
     // the memory latency overlaps the writing.
     constexpr size_t kAhead = 16;
-    const std::vector<EdgeSlot>& edges = g.inner.edges;
-    const std::vector<NodeSlot>& nodes = g.inner.nodes;
+    const std::vector<EdgeSlot>& edges = g.store().edges;
+    const std::vector<NodeSlot>& nodes = g.store().nodes;
     for (size_t i = 0; i < edges.size(); ++i) {
         if (i + kAhead < edges.size()) {
             const EdgeSlot& ahead = edges[i + kAhead];
@@ -177,14 +177,14 @@ void write_graph_json(const PropertyGraph& g, std::string& text) {
                 if (n < nodes.size()) prefetch(&nodes[n]);
         }
         const EdgeSlot& e = edges[i];
-        if (!e.weight) continue;
+        if (!e.data) continue;
         out.put(first ? std::string_view("{\"source\":") : std::string_view(",{\"source\":"));
         first = false;
-        write_string(out, g.inner.id_of(e.node[0]));
+        write_string(out, g.store().id_of(e.node[0]));
         out.put(",\"target\":");
-        write_string(out, g.inner.id_of(e.node[1]));
+        write_string(out, g.store().id_of(e.node[1]));
         out.put(",\"properties\":");
-        write_properties(out, e.weight->properties);
+        write_properties(out, e.data->properties);
         out.put('}');
     }
     out.put("]}");

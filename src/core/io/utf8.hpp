@@ -1,6 +1,7 @@
-// UTF-8 sequence check shared by the graph JSON reader and the pickled
-// state check.
+// UTF-8 sequence checks shared by every text reader.
 #pragma once
+#include <string>
+#include <string_view>
 
 namespace vg {
 
@@ -37,5 +38,9 @@ inline int utf8_sequence(const unsigned char* p, const unsigned char* end, int* 
     }
     return width;
 }
+
+// "invalid utf-8 sequence of N bytes from index I" or "incomplete utf-8
+// byte sequence from index I" for the first fault, or empty when valid.
+std::string utf8_error(std::string_view bytes);
 
 }  // namespace vg

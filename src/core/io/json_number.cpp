@@ -6,7 +6,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "result.hpp"
+#include "../result.hpp"
 
 namespace vg {
 

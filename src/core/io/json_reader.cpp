@@ -87,15 +87,11 @@ std::string quoted_for_message(std::string_view s) {
 }  // namespace
 
 bool JsonReader::fail_at(ptrdiff_t at, std::string_view msg) {
-    size_t line = 1, column = 0;
+    uint64_t line = 1, column = 0;
     if (at >= 0) {
-        ptrdiff_t line_start = 0;
-        for (ptrdiff_t q = 0; q < at; ++q)
-            if (begin_[q] == '\n') {
-                ++line;
-                line_start = q + 1;
-            }
-        column = size_t(at - line_start) + 1;
+        TextPosition pos = in_.position_at(uint64_t(at));
+        line = pos.line;
+        column = pos.column;
     }
     error_.assign(msg);
     error_ += " at line " + std::to_string(line) + " column " + std::to_string(column);
@@ -285,42 +281,33 @@ bool JsonReader::colon() {
     return fail_peek(c == kEof ? "EOF while parsing an object" : "expected `:`");
 }
 
-// Before an array element: 1 when one follows (positioned at it), 0 at the
-// closing bracket (not read), -1 on error.
-int JsonReader::next_element(bool& first) {
+// Before an item of a list or object: 1 when one follows (positioned at
+// it), 0 at `close` (not read), -1 on error. `container` names the list or
+// object in the message for an early end.
+int JsonReader::next_item(bool& first, char close, const char* container) {
     int c = peek_ws();
-    if (c == ']') return 0;
+    if (c == close) return 0;
     if (c == ',' && !first) {
         ++p_;
         c = peek_ws();
-        if (c == ']') return fail_peek("trailing comma"), -1;
+        if (c == close) return fail_peek("trailing comma"), -1;
         if (c == kEof) return fail_peek("EOF while parsing a value"), -1;
         return 1;
     }
-    if (c == kEof) return fail_peek("EOF while parsing a list"), -1;
-    if (!first) return fail_peek("expected `,` or `]`"), -1;
+    if (c == kEof) return fail_peek(std::string("EOF while parsing ") + container), -1;
+    if (!first) return fail_peek(std::string("expected `,` or `") + close + "`"), -1;
     first = false;
     return 1;
 }
 
+int JsonReader::next_element(bool& first) { return next_item(first, ']', "a list"); }
+
 // Before an object member: 1 with the name read (just past its closing
 // quote), 0 at the closing brace (not read), -1 on error.
 int JsonReader::next_key(bool& first, std::string_view& key) {
-    int c = peek_ws();
-    if (c == '}') return 0;
-    if (c == ',' && !first) {
-        ++p_;
-        c = peek_ws();
-        if (c == '}') return fail_peek("trailing comma"), -1;
-        if (c == kEof) return fail_peek("EOF while parsing a value"), -1;
-    } else if (c == kEof) {
-        return fail_peek("EOF while parsing an object"), -1;
-    } else if (first) {
-        first = false;
-    } else {
-        return fail_peek("expected `,` or `}`"), -1;
-    }
-    if (c != '"') return fail_peek("key must be a string"), -1;
+    int r = next_item(first, '}', "an object");
+    if (r <= 0) return r;
+    if (peek_ws() != '"') return fail_peek("key must be a string"), -1;
     ++p_;
     return string(key) ? 1 : -1;
 }
@@ -334,19 +321,10 @@ bool JsonReader::invalid_type(const char* expected) {
     switch (c) {
         case kEof: return fail_peek("EOF while parsing a value");
         case 'n':
-            ++p_;
-            if (!ident("ull")) return false;
-            found = "null";
-            break;
         case 't':
-            ++p_;
-            if (!ident("rue")) return false;
-            found = "boolean `true`";
-            break;
         case 'f':
-            ++p_;
-            if (!ident("alse")) return false;
-            found = "boolean `false`";
+            if (!literal(c)) return false;
+            found = c == 'n' ? "null" : c == 't' ? "boolean `true`" : "boolean `false`";
             break;
         case '"': {
             ++p_;
@@ -379,19 +357,13 @@ bool JsonReader::value(Value& out) {
     switch (c) {
         case kEof: return fail_peek("EOF while parsing a value");
         case 'n':
-            ++p_;
-            if (!ident("ull")) return false;
+            if (!literal(c)) return false;
             out.v.emplace<std::monostate>();
             return true;
         case 't':
-            ++p_;
-            if (!ident("rue")) return false;
-            out.v.emplace<bool>(true);
-            return true;
         case 'f':
-            ++p_;
-            if (!ident("alse")) return false;
-            out.v.emplace<bool>(false);
+            if (!literal(c)) return false;
+            out.v.emplace<bool>(c == 't');
             return true;
         case '"': {
             ++p_;
@@ -401,37 +373,18 @@ bool JsonReader::value(Value& out) {
             return true;
         }
         case '[': {
-            if (!enter()) return false;
-            ++p_;
             Array& a = out.v.emplace<Array>();
-            bool first = true;
-            for (;;) {
-                int r = next_element(first);
-                if (r < 0) return false;
-                if (r == 0) break;
-                if (!value(a.emplace_back())) return false;
-            }
-            ++p_;
-            leave();
-            return true;
+            return items([&] { return value(a.emplace_back()); });
         }
         case '{': {
-            if (!enter()) return false;
-            ++p_;
             Object& o = out.v.emplace<Object>();
-            bool first = true;
             bool sorted = true;
-            for (;;) {
-                std::string_view key;
-                int r = next_key(first, key);
-                if (r < 0) return false;
-                if (r == 0) break;
+            bool ok = members([&](std::string_view key) {
                 if (!o.empty() && !(std::string_view(o.back().first) < key)) sorted = false;
                 auto& entry = o.emplace_back(std::string(key), Value());
-                if (!colon() || !value(entry.second)) return false;
-            }
-            ++p_;
-            leave();
+                return colon() && value(entry.second);
+            });
+            if (!ok) return false;
             // Written objects are already in key order; others are sorted
             // with the last of repeated names kept.
             if (!sorted) object_normalize(o);
@@ -446,9 +399,8 @@ bool JsonReader::value(Value& out) {
 bool JsonReader::read_bool(bool& out) {
     int c = peek_ws();
     if (c == 't' || c == 'f') {
-        ++p_;
         out = c == 't';
-        return ident(out ? "rue" : "alse");
+        return literal(c);
     }
     return invalid_type("a boolean");
 }
@@ -463,22 +415,13 @@ bool JsonReader::read_string(std::string_view& out) {
 
 bool JsonReader::read_properties(Properties& out) {
     if (peek_ws() != '{') return invalid_type("a map");
-    if (!enter()) return false;
-    ++p_;
-    bool first = true;
-    for (;;) {
-        std::string_view key;
-        int r = next_key(first, key);
-        if (r < 0) return false;
-        if (r == 0) break;
-        std::string name(key);
+    return members([&](std::string_view key) {
+        std::string name(key);  // the next string read may reuse the key's scratch
         Value v;
         if (!colon() || !value(v)) return false;
         out.insert_or_assign(std::move(name), std::move(v));
-    }
-    ++p_;
-    leave();
-    return true;
+        return true;
+    });
 }
 
 }  // namespace vg

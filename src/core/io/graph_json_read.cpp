@@ -3,7 +3,6 @@
 // nodes and edges to the graph as they complete, so no intermediate tree
 // is built. Failures rank as: the first reading fault in text order, then
 // the caps, then the store's refusals.
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,97 +21,6 @@ constexpr FieldShape kNodeShape{"struct NodeJson", "struct NodeJson with 2 eleme
                                 {"id", "properties"}, 2, 0};
 constexpr FieldShape kEdgeShape{"struct EdgeJson", "struct EdgeJson with 3 elements",
                                 "one of `source`, `target`, `properties`", {"source", "target", "properties"}, 3, 0};
-
-// Set of (source slot, target slot) pairs already joined by an edge, for
-// graphs without parallel edges: open addressing with a per-load random key
-// so the store's list walk never turns a hub node into quadratic work.
-class PairSet {
-public:
-    // Returns false when the key was present.
-    bool insert(uint64_t key) {
-        if ((count_ + 1) * 2 > slots_.size()) grow();
-        size_t mask = slots_.size() - 1;
-        for (size_t i = hash(key) & mask;; i = (i + 1) & mask) {
-            if (slots_[i] == kEmpty) {
-                slots_[i] = key;
-                ++count_;
-                return true;
-            }
-            if (slots_[i] == key) return false;
-        }
-    }
-    void reserve(size_t n) {
-        while ((n + 1) * 2 > slots_.size()) grow();
-    }
-
-private:
-    // Slot numbers stay below END, so a key of all ones never occurs.
-    static constexpr uint64_t kEmpty = ~uint64_t(0);
-    uint64_t hash(uint64_t z) const {
-        z ^= seed_;
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-        return z ^ (z >> 31);
-    }
-    void grow() {
-        std::vector<uint64_t> old = std::move(slots_);
-        slots_.assign(old.empty() ? 64 : old.size() * 2, kEmpty);
-        count_ = 0;
-        size_t mask = slots_.size() - 1;
-        for (uint64_t k : old) {
-            if (k == kEmpty) continue;
-            size_t i = hash(k) & mask;
-            while (slots_[i] != kEmpty) i = (i + 1) & mask;
-            slots_[i] = k;
-            ++count_;
-        }
-    }
-    std::vector<uint64_t> slots_;
-    size_t count_ = 0;
-    uint64_t seed_ = KeyedHash().k0;
-};
-
-// Node id to slot for the nodes read so far. Edge endpoints are resolved
-// here with one probe of a flat table instead of the id index's bucket
-// chains, which dominate the time of large loads. Keyed hashing as in the
-// id index, so colliding ids cannot be prepared in advance.
-class SlotIndex {
-public:
-    void add(std::string_view id, uint32_t slot) {
-        if ((count_ + 1) * 2 > table_.size()) grow();
-        place({hash_(id), slot});
-        ++count_;
-    }
-    std::optional<uint32_t> find(std::string_view id, const GraphInner& g) const {
-        if (table_.empty()) return std::nullopt;
-        uint64_t h = hash_(id);
-        size_t mask = table_.size() - 1;
-        for (size_t i = h & mask; table_[i].slot != END; i = (i + 1) & mask)
-            if (table_[i].hash == h && g.nodes[table_[i].slot].weight->id == id) return table_[i].slot;
-        return std::nullopt;
-    }
-
-private:
-    struct Entry {
-        uint64_t hash;
-        uint32_t slot;  // END when empty
-    };
-    void place(Entry e) {
-        size_t mask = table_.size() - 1;
-        size_t i = e.hash & mask;
-        while (table_[i].slot != END) i = (i + 1) & mask;
-        table_[i] = e;
-    }
-    void grow() {
-        std::vector<Entry> old = std::move(table_);
-        table_.assign(old.empty() ? 64 : old.size() * 2, Entry{0, END});
-        for (const Entry& e : old)
-            if (e.slot != END) place(e);
-    }
-    std::vector<Entry> table_;
-    size_t count_ = 0;
-    KeyedHash hash_;
-};
 
 struct PendingEdge {
     std::string source;
@@ -134,11 +42,7 @@ private:
     bool read_edge();
 
     // ---- graph building ----------------------------------------------
-    void set_flags() {
-        graph_.directed = directed_;
-        graph_.multi = multi_;
-        graph_.inner.kind = directed_ ? GraphKind::Directed : GraphKind::Undirected;
-    }
+    void set_flags() { graph_.set_flags(directed_, multi_); }
     void take_node(std::string_view id, Properties props);
     void take_edge(std::string_view source, std::string_view target, Properties props);
     void add_edge_now(std::string_view source, std::string_view target, Properties props);
@@ -149,11 +53,10 @@ private:
     bool have_directed_ = false, have_multi_ = false, nodes_done_ = false;
     std::string name_;
     uint64_t nodes_seen_ = 0, edges_seen_ = 0;
-    std::string node_error_, edge_error_;
+    std::optional<Error> node_error_, edge_error_;
     bool edges_direct_ = false;  // edges go into the graph as they are read
     std::vector<PendingEdge> pending_;
-    std::unique_ptr<PairSet> pairs_;
-    SlotIndex slots_;
+    U64Set pairs_;  // slot pairs joined so far, without parallel edges
     std::string id_keep_, source_keep_, target_keep_;
 };
 
@@ -222,76 +125,54 @@ bool Reader::read_document() {
 // Nodes past a cap or after a refused node are only counted: the text must
 // still be read to its end, but they can never reach the graph.
 void Reader::take_node(std::string_view id, Properties props) {
-    if (++nodes_seen_ > max_nodes_ || !node_error_.empty()) return;
-    // add_node with a single index probe: claim the id, then fill a slot.
-    // A taken id goes through add_node itself for the store's message.
-    auto [it, fresh] = graph_.id_index.try_emplace(std::string(id), END);
-    if (!fresh) {
-        auto r = graph_.add_node(id, std::move(props));
-        if (r) internal_failure("node id index disagrees with the store");
-        node_error_ = r.error();
-        return;
-    }
-    auto slot = graph_.inner.insert_node(NodeData{std::string(id), std::move(props)});
-    if (!slot) {
-        graph_.id_index.erase(it);
-        node_error_ = slot.error();
-        return;
-    }
-    it->second = slot.value();
-    slots_.add(id, slot.value());
+    if (++nodes_seen_ > max_nodes_ || node_error_) return;
+    auto slot = graph_.add_node(id, std::move(props));
+    if (!slot) node_error_ = slot.failure();
 }
 
 void Reader::take_edge(std::string_view source, std::string_view target, Properties props) {
     ++edges_seen_;
-    if (edges_seen_ > max_edges_ || nodes_seen_ > max_nodes_ || !node_error_.empty() || !edge_error_.empty()) return;
+    if (edges_seen_ > max_edges_ || nodes_seen_ > max_nodes_ || node_error_ || edge_error_) return;
     if (edges_direct_) add_edge_now(source, target, std::move(props));
     else pending_.push_back({std::string(source), std::string(target), std::move(props)});
 }
 
-// The store's add_edge, with the parallel-edge test through the pair set.
-// Any refusal goes through add_edge itself so its message is the store's.
+// The graph's add_edge, with the parallel-edge test through the reader's
+// own set of joined pairs (a hub's adjacency list is never walked).
+// Any refusal goes through add_edge itself for the graph's own error.
 void Reader::add_edge_now(std::string_view source, std::string_view target, Properties props) {
-    auto a = slots_.find(source, graph_.inner);
-    auto b = slots_.find(target, graph_.inner);
+    auto a = graph_.find_node(source);
+    auto b = graph_.find_node(target);
     bool fresh = a && b;
-    if (fresh && !multi_) {
-        if (!pairs_) pairs_ = std::make_unique<PairSet>();
-        uint32_t lo = *a, hi = *b;
-        if (!directed_ && lo > hi) std::swap(lo, hi);
-        fresh = pairs_->insert((uint64_t(lo) << 32) | hi);
-    }
+    if (fresh && !multi_) fresh = pairs_.insert(slot_pair_key(*a, *b, directed_));
     if (!fresh) {
         auto r = graph_.add_edge(source, target, std::move(props));
         if (r) internal_failure("edge pair index disagrees with the store");
-        edge_error_ = r.error();
+        edge_error_ = r.failure();
         return;
     }
-    auto r = graph_.inner.insert_edge(*a, *b, EdgeData{std::move(props)});
-    if (!r) edge_error_ = r.error();
+    auto r = graph_.add_edge_between(*a, *b, std::move(props));
+    if (!r) edge_error_ = r.failure();
 }
 
 Result<PropertyGraph> Reader::finish() {
     if (nodes_seen_ > max_nodes_)
-        return Error{"Graph JSON declares " + std::to_string(nodes_seen_) + " nodes; refusing above max_nodes=" +
+        return Error{ErrorKind::CapRefused, "Graph JSON declares " + std::to_string(nodes_seen_) + " nodes; refusing above max_nodes=" +
                      std::to_string(max_nodes_) + " (raise VeskGraphSettings.max_nodes if intended)."};
     if (edges_seen_ > max_edges_)
-        return Error{"Graph JSON declares " + std::to_string(edges_seen_) + " edges; refusing above max_edges=" +
+        return Error{ErrorKind::CapRefused, "Graph JSON declares " + std::to_string(edges_seen_) + " edges; refusing above max_edges=" +
                      std::to_string(max_edges_) + " (raise VeskGraphSettings.max_edges if intended)."};
-    if (!node_error_.empty()) return Error{node_error_};
+    if (node_error_) return *node_error_;
     set_flags();
-    graph_.name = std::move(name_);
+    graph_.set_name(std::move(name_));
     if (!pending_.empty()) {
-        if (!multi_) {
-            pairs_ = std::make_unique<PairSet>();
-            pairs_->reserve(pending_.size());
-        }
+        if (!multi_) pairs_.reserve(pending_.size());
         for (PendingEdge& e : pending_) {
             add_edge_now(e.source, e.target, std::move(e.properties));
-            if (!edge_error_.empty()) break;
+            if (edge_error_) break;
         }
     }
-    if (!edge_error_.empty()) return Error{edge_error_};
+    if (edge_error_) return *edge_error_;
     return std::move(graph_);
 }
 
@@ -299,10 +180,10 @@ Result<PropertyGraph> Reader::finish() {
 
 Result<PropertyGraph> from_json(std::string_view text, uint64_t max_bytes, uint64_t max_nodes, uint64_t max_edges) {
     if (text.size() > max_bytes)
-        return Error{"Graph JSON is " + std::to_string(text.size()) + " bytes; refusing to parse above " +
+        return Error{ErrorKind::CapRefused, "Graph JSON is " + std::to_string(text.size()) + " bytes; refusing to parse above " +
                      std::to_string(max_bytes) + " bytes (raise VeskGraphSettings.max_bytes if intended)."};
     Reader reader(text, max_nodes, max_edges);
-    if (!reader.read_document()) return Error{std::move(reader.error())};
+    if (!reader.read_document()) return Error{ErrorKind::Parse, std::move(reader.error())};
     return reader.finish();
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "graph.hpp"
-#include "result.hpp"
+#include "../graph.hpp"
+#include "../result.hpp"
 
 namespace vg {
 
@@ -40,9 +40,5 @@ Result<std::string> to_pickle_state(const PropertyGraph& g);
 // The graph of a state: size limit, magic, UTF-8 of the text, then
 // from_json without caps. Errors are meant for ValueError.
 Result<PropertyGraph> from_pickle_state(std::string_view state);
-
-// "invalid utf-8 sequence of N bytes from index I" or "incomplete utf-8
-// byte sequence from index I" for the first fault, or empty when valid.
-std::string utf8_error(std::string_view bytes);
 
 }  // namespace vg

@@ -2,13 +2,16 @@
 // tokens, property values read straight into Value, and typed fields and
 // records read in place. Errors end in " at line L column C" for the
 // reported byte; the first fault in text order is the one reported.
+// Graph JSON always arrives as one string, so the reader scans the bytes of
+// an in-place TextInput by pointer and asks it only for error positions.
 #pragma once
 #include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-#include "value.hpp"
+#include "../value.hpp"
+#include "text_input.hpp"
 
 namespace vg {
 
@@ -26,7 +29,7 @@ struct FieldShape {
 class JsonReader {
 public:
     explicit JsonReader(std::string_view text)
-        : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {}
+        : in_(TextInput::from_string(text)), begin_(in_.cur()), p_(begin_), end_(in_.limit()) {}
     std::string& error() { return error_; }
 
 protected:
@@ -60,11 +63,17 @@ protected:
     }
     void leave() { --depth_; }
     bool ident(const char* rest);
+    // null, true or false, whose first letter c was looked at (not read).
+    bool literal(int c) {
+        ++p_;
+        return ident(c == 'n' ? "ull" : c == 't' ? "rue" : "alse");
+    }
     bool number(Value& out);
     bool string(std::string_view& out);
     bool escape();
     bool hex4(uint32_t& out);
     bool colon();
+    int next_item(bool& first, char close, const char* container);
     int next_element(bool& first);
     int next_key(bool& first, std::string_view& key);
     bool invalid_type(const char* expected);
@@ -79,6 +88,13 @@ protected:
     // An array whose elements element() reads.
     template <class F>
     bool read_seq(F&& element);
+    // From the opening bracket or brace (looked at) through the closing one:
+    // each element read by item(), or each member by member(name), which
+    // reads the colon and the value.
+    template <class F>
+    bool items(F&& item);
+    template <class F>
+    bool members(F&& member);
     // A record; field(i) reads the value of field i.
     template <class F>
     bool read_record(const FieldShape& shape, F&& field);
@@ -91,6 +107,7 @@ protected:
         return keep;
     }
 
+    TextInput in_;
     const char* begin_;
     const char* p_;
     const char* end_;
@@ -101,8 +118,7 @@ protected:
 };
 
 template <class F>
-bool JsonReader::read_seq(F&& element) {
-    if (peek_ws() != '[') return invalid_type("a sequence");
+bool JsonReader::items(F&& item) {
     if (!enter()) return false;
     ++p_;
     bool first = true;
@@ -110,7 +126,7 @@ bool JsonReader::read_seq(F&& element) {
         int r = next_element(first);
         if (r < 0) return false;
         if (r == 0) break;
-        if (!element()) return false;
+        if (!item()) return false;
     }
     ++p_;
     leave();
@@ -118,30 +134,45 @@ bool JsonReader::read_seq(F&& element) {
 }
 
 template <class F>
+bool JsonReader::members(F&& member) {
+    if (!enter()) return false;
+    ++p_;
+    bool first = true;
+    for (;;) {
+        std::string_view key;
+        int r = next_key(first, key);
+        if (r < 0) return false;
+        if (r == 0) break;
+        if (!member(key)) return false;
+    }
+    ++p_;
+    leave();
+    return true;
+}
+
+template <class F>
+bool JsonReader::read_seq(F&& element) {
+    if (peek_ws() != '[') return invalid_type("a sequence");
+    return items(element);
+}
+
+template <class F>
 bool JsonReader::read_record(const FieldShape& shape, F&& field) {
     int c = peek_ws();
     if (c == '{') {
-        if (!enter()) return false;
-        ++p_;
         unsigned seen = 0;
-        bool first = true;
-        for (;;) {
-            std::string_view key;
-            int r = next_key(first, key);
-            if (r < 0) return false;
-            if (r == 0) break;
+        bool ok = members([&](std::string_view key) {
             int f = 0;
             while (f < shape.count && shape.names[size_t(f)] != key) ++f;
-            if (f == shape.count) {
+            if (f == shape.count)
                 return fail_here(std::string("unknown field `").append(key).append("`, expected ").append(shape.expected));
-            }
             if (seen & (1u << f))
                 return fail_here(std::string("duplicate field `").append(shape.names[size_t(f)]).append("`"));
             seen |= 1u << f;
-            if (!colon() || !field(f)) return false;
-        }
-        ++p_;  // the closing brace, where a missing field is reported
-        leave();
+            return colon() && field(f);
+        });
+        if (!ok) return false;
+        // A missing field is reported at the closing brace.
         for (int f = 0; f < shape.count; ++f) {
             unsigned bit = 1u << f;
             if (!(seen & bit) && !(shape.optional & bit))

@@ -1,0 +1,103 @@
+#include "text_input.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "utf8.hpp"
+
+namespace vg {
+
+std::string os_error_text(int errnum) {
+    return std::string(std::strerror(errnum)) + " (os error " + std::to_string(errnum) + ")";
+}
+
+TextInput TextInput::from_string(std::string_view text) {
+    TextInput in;
+    in.begin_ = in.p_ = text.data();
+    in.end_ = text.data() + text.size();
+    return in;
+}
+
+Result<TextInput> TextInput::open_file(const std::string& path) {
+    errno = 0;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return Error{ErrorKind::Io, os_error_text(errno ? errno : EIO)};
+    TextInput in;
+    in.file_.reset(f);
+    in.buf_.resize(kBufferSize);
+    in.begin_ = in.p_ = in.end_ = in.buf_.data();
+    in.eof_ = false;
+    return in;
+}
+
+bool TextInput::fill(size_t need) {
+    while (size_t(end_ - p_) < need) {
+        if (eof_) return false;
+        // Bytes before the mark (or the current byte) are done with; the
+        // rest moves to the front of the buffer.
+        const char* keep = mark_ ? mark_ : p_;
+        uint64_t keep_offset = begin_offset_ + uint64_t(keep - begin_);
+        if (memo_.offset > base_.offset && memo_.offset <= keep_offset) base_ = memo_;
+        track(base_, keep_offset);
+        size_t kept = size_t(end_ - keep);
+        size_t want = kept + std::max(need - size_t(end_ - p_), size_t(1));
+        if (want > buf_.size()) {
+            // Only a token longer than the buffer gets here.
+            std::vector<char> bigger(std::max(buf_.size() * 2, want));
+            std::memcpy(bigger.data(), keep, kept);
+            buf_.swap(bigger);
+        } else if (keep != buf_.data()) {
+            std::memmove(buf_.data(), keep, kept);
+        }
+        char* base = buf_.data();
+        p_ = base + (p_ - keep);
+        if (mark_) mark_ = base + (mark_ - keep);
+        begin_ = base;
+        end_ = base + kept;
+        begin_offset_ = keep_offset;
+        size_t got = std::fread(base + kept, 1, buf_.size() - kept, file_.get());
+        end_ += got;
+        if (got == 0) {
+            eof_ = true;
+            if (std::ferror(file_.get())) error_ = Error{ErrorKind::Io, os_error_text(errno ? errno : EIO)};
+        }
+    }
+    return true;
+}
+
+int TextInput::utf8_length(int* bad_len) {
+    ensure(4);
+    return utf8_sequence(reinterpret_cast<const unsigned char*>(p_), reinterpret_cast<const unsigned char*>(end_),
+                         bad_len);
+}
+
+void TextInput::track(TextPosition& t, uint64_t offset) const {
+    if (offset <= t.offset) return;
+    const char* q = begin_ + (t.offset - begin_offset_);
+    const char* stop = begin_ + (offset - begin_offset_);
+    for (; q < stop; ++q) {
+        unsigned char b = static_cast<unsigned char>(*q);
+        if (b == '\n') {
+            ++t.line;
+            t.column = t.char_column = 1;
+        } else {
+            ++t.column;
+            if ((b & 0xC0) != 0x80) ++t.char_column;
+        }
+    }
+    t.offset = offset;
+}
+
+TextPosition TextInput::position_at(uint64_t offset) {
+    uint64_t held_end = begin_offset_ + uint64_t(end_ - begin_);
+    offset = std::clamp(offset, begin_offset_, held_end);
+    // Start from the last answer when it lies before the one asked for and
+    // is still held; otherwise from the first held byte.
+    TextPosition t = memo_.offset >= begin_offset_ && memo_.offset <= offset ? memo_ : base_;
+    track(t, offset);
+    memo_ = t;
+    return t;
+}
+
+}  // namespace vg

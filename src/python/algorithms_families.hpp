@@ -1,0 +1,11 @@
+// Families of vesk_graph._rust.algorithms, one binding source each; module.cpp
+// lists them.
+#pragma once
+#include "functions.hpp"
+
+namespace vg::py::alg {
+
+Family traversal_family();
+Family paths_family();
+
+}  // namespace vg::py::alg

@@ -1,0 +1,101 @@
+// Function tables of the submodules. Each family source (algorithms_paths,
+// ...) keeps a table of its functions beside their bodies, one line each:
+//
+//     PyMethodDef g_table[] = {
+//         VG_FUNCTION("bfs(graph, source)\n--\n\nBFS traversal ...", bfs_body),
+//         ...
+//     };
+//     Family traversal_family() { return g_table; }
+//
+// The docstring's first line is the text signature: the name, parameter
+// names, required count and the "bfs()" of argument errors are all read from
+// it at compile time, so a signature is written once. module.cpp lists the
+// families of each submodule and registers their functions in the fixed
+// order of that submodule.
+#pragma once
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+#include "callconv.hpp"
+
+namespace vg::py {
+
+using Family = std::span<PyMethodDef>;
+
+// A docstring as a template argument.
+template <size_t N>
+struct FixedString {
+    char text[N];
+    consteval FixedString(const char (&s)[N]) {
+        for (size_t i = 0; i < N; ++i) text[i] = s[i];
+    }
+};
+
+// What a text signature "name(a, b, c=None)" says, in fixed arrays so that
+// it can be worked out at compile time.
+struct ParsedSignature {
+    static constexpr size_t kMaxName = 48;
+    char name[kMaxName] = {};
+    char display[kMaxName + 2] = {};  // "name()"
+    char params[kMaxParams][kMaxName] = {};
+    size_t count = 0;
+    size_t required = 0;
+};
+
+// A malformed signature stops the build here (a throw is not allowed in a
+// constant expression).
+consteval ParsedSignature parse_signature(std::string_view doc) {
+    ParsedSignature out;
+    size_t open = doc.find('(');
+    size_t close = doc.find(")\n--\n\n");
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open || open >= out.kMaxName)
+        throw "docstring must start with the text signature, a line \"--\" and a blank line";
+    for (size_t i = 0; i < open; ++i) out.name[i] = out.display[i] = doc[i];
+    out.display[open] = '(';
+    out.display[open + 1] = ')';
+    std::string_view list = doc.substr(open + 1, close - open - 1);
+    bool defaults = false;
+    while (!list.empty()) {
+        size_t comma = list.find(", ");
+        std::string_view param = list.substr(0, comma);
+        size_t eq = param.find('=');
+        std::string_view name = param.substr(0, eq);
+        if (out.count == kMaxParams || name.empty() || name.size() >= out.kMaxName) throw "bad parameter list";
+        for (size_t i = 0; i < name.size(); ++i) out.params[out.count][i] = name[i];
+        if (eq == std::string_view::npos) {
+            if (defaults) throw "a required parameter follows one with a default";
+            ++out.required;
+        } else {
+            defaults = true;
+        }
+        ++out.count;
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 2);
+    }
+    return out;
+}
+
+template <FixedString Doc>
+inline constexpr ParsedSignature kParsed = parse_signature(std::string_view(Doc.text, sizeof(Doc.text) - 1));
+
+inline Signature to_signature(const ParsedSignature& p) {
+    Signature s{p.display, {}, p.required};
+    for (size_t i = 0; i < p.count; ++i) s.params.push_back(p.params[i]);
+    return s;
+}
+
+template <FixedString Doc>
+inline const Signature kSignature = to_signature(kParsed<Doc>);
+
+// Module functions take arguments by position or keyword; the static flag
+// matches how the interpreter is told to call them.
+inline constexpr int kFunctionFlags = METH_FASTCALL | METH_KEYWORDS | METH_STATIC;
+
+template <FixedString Doc, Body F>
+PyMethodDef function_def() {
+    return {kParsed<Doc>.name, as_cfunction<fastcall<kSignature<Doc>, F>>(), kFunctionFlags, Doc.text};
+}
+
+#define VG_FUNCTION(doc, body) ::vg::py::function_def<doc, body>()
+
+}  // namespace vg::py

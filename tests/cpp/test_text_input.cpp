@@ -1,0 +1,138 @@
+// The shared text cursor: a file read through the fixed buffer must give
+// the same tokens, UTF-8 verdicts and positions as the same text read in
+// place, whatever the token lengths and where refills fall.
+#include <cstdio>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "io/text_input.hpp"
+
+#include "check.hpp"
+
+using namespace vg;
+
+namespace {
+
+struct Token {
+    std::string text;
+    uint64_t line, column, char_column;
+    int utf8_verdict;  // utf8_length() at the first non-ASCII byte, or 99
+    bool operator==(const Token&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Token& t) {
+    return os << "<" << t.text.size() << " bytes @" << t.line << ":" << t.column << "/" << t.char_column << ">";
+}
+
+// Tokens are <...> runs; positions are taken at their first byte and asked
+// for again after the token was read (position_at of an earlier offset).
+std::vector<Token> lex(TextInput& in) {
+    std::vector<Token> out;
+    for (int c; (c = in.peek()) != TextInput::kEof;) {
+        if (c != '<') {
+            in.skip();
+            continue;
+        }
+        uint64_t start = in.offset();
+        in.mark();
+        in.skip();
+        int verdict = 99;
+        while ((c = in.peek()) != TextInput::kEof && c != '>') {
+            if (c >= 0x80 && verdict == 99) {
+                int bad = 0;
+                verdict = in.utf8_length(&bad);
+            }
+            in.skip();
+        }
+        if (c == '>') in.skip();
+        TextPosition p = in.position_at(start);
+        out.push_back({std::string(in.marked()), p.line, p.column, p.char_column, verdict});
+        in.unmark();
+    }
+    return out;
+}
+
+std::string sample(unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string s;
+    const std::string pieces[] = {"a", "\n", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", " ", "\xC3"};
+    while (s.size() < 60000) {
+        s += '<';
+        // Mostly short tokens, some longer than the buffer.
+        size_t len = rng() % 10 == 0 ? 9000 + rng() % 12000 : rng() % 40;
+        for (size_t i = 0; i < len; ++i) s += pieces[rng() % 7];
+        s += "> x\n";
+    }
+    return s;
+}
+
+std::string write_temp(const std::string& content) {
+    std::string path = "/tmp/vg_text_input_" + std::to_string(::getpid()) + ".txt";
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(content.data(), 1, content.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+}  // namespace
+
+int main() {
+    for (unsigned seed : {1u, 2u, 3u}) {
+        std::string text = sample(seed);
+        TextInput mem = TextInput::from_string(text);
+        std::vector<Token> want = lex(mem);
+        std::string path = write_temp(text);
+        auto file = TextInput::open_file(path);
+        CHECK(file.ok());
+        if (!file) continue;
+        std::vector<Token> got = lex(file.value());
+        CHECK_EQ(got.size(), want.size());
+        for (size_t i = 0; i < got.size() && i < want.size(); ++i) CHECK_EQ(got[i], want[i]);
+        CHECK(!file.value().failed());
+        std::remove(path.c_str());
+    }
+
+    // In place: views point into the string itself; positions count bytes
+    // and code points separately.
+    std::string text = "ab\n\xC3\xA9<tok>";
+    TextInput in = TextInput::from_string(text);
+    while (in.peek() != '<') in.skip();
+    in.mark();
+    while (in.next() != '>') {
+    }
+    CHECK(in.marked().data() == text.data() + 5);
+    CHECK_EQ(std::string(in.marked()), std::string("<tok>"));
+    TextPosition p = in.position_at(5);
+    CHECK_EQ(p.line, 2u);
+    CHECK_EQ(p.column, 3u);
+    CHECK_EQ(p.char_column, 2u);
+    CHECK_EQ(in.position().column, 8u);
+    CHECK_EQ(in.peek_at(0), TextInput::kEof);
+
+    // A sequence cut off by the end, and lookahead across a refill.
+    std::string cut = std::string(8191, 'a') + "\xE2\x82";
+    std::string path = write_temp(cut);
+    auto f = TextInput::open_file(path);
+    for (int i = 0; i < 8191; ++i) f.value().next();
+    CHECK_EQ(f.value().peek_at(1), 0x82);
+    int bad = 0;
+    CHECK_EQ(f.value().utf8_length(&bad), -1);
+    std::remove(path.c_str());
+
+    auto missing = TextInput::open_file("/nonexistent/vg/file.ttl");
+    CHECK(!missing.ok());
+    if (!missing) {
+        CHECK(missing.kind() == ErrorKind::Io);
+        CHECK_EQ(missing.error(), std::string("No such file or directory (os error 2)"));
+    }
+    auto dir = TextInput::open_file("/tmp");
+    if (dir) {
+        // Opening a directory may succeed; reading it then fails as an error, not as EOF.
+        CHECK_EQ(dir.value().peek(), TextInput::kEof);
+        CHECK(dir.value().failed());
+        CHECK(dir.value().read_error().kind == ErrorKind::Io);
+    }
+    return check_summary("test_text_input");
+}
