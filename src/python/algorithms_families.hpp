@@ -7,5 +7,7 @@ namespace vg::py::alg {
 
 Family traversal_family();
 Family paths_family();
+Family centrality_family();
+Family community_family();
 
 }  // namespace vg::py::alg

@@ -50,7 +50,9 @@ constexpr std::array<std::string_view, 5> kRdfOrder = {
 
 // The families of each submodule. Adding a family: its source, its line in
 // the matching *_families.hpp, and its line here.
-std::vector<Family> algorithm_families() { return {alg::traversal_family(), alg::paths_family()}; }
+std::vector<Family> algorithm_families() {
+    return {alg::traversal_family(), alg::paths_family(), alg::centrality_family(), alg::community_family()};
+}
 std::vector<Family> knowledge_families() { return {}; }
 std::vector<Family> rdf_families() { return {}; }
 

@@ -87,11 +87,11 @@ ScoreList degree_scores(const PropertyGraph& g, DegreeKind kind) {
 ScoreList degree_centrality_scores(const PropertyGraph& g) { return degree_scores(g, DegreeKind::All); }
 
 ScoreList in_degree_centrality(const PropertyGraph& g) {
-    return degree_scores(g, g.directed ? DegreeKind::In : DegreeKind::All);
+    return degree_scores(g, g.directed() ? DegreeKind::In : DegreeKind::All);
 }
 
 ScoreList out_degree_centrality(const PropertyGraph& g) {
-    return degree_scores(g, g.directed ? DegreeKind::Out : DegreeKind::All);
+    return degree_scores(g, g.directed() ? DegreeKind::Out : DegreeKind::All);
 }
 
 ScoreList eigenvector_centrality(const PropertyGraph& g, uint64_t iterations, double tolerance) {

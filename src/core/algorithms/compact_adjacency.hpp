@@ -14,8 +14,8 @@ namespace vg {
 
 // The two places that reach into the store's slots, kept here so a change
 // of the store's layout touches this header only.
-inline const GraphInner& store_of(const PropertyGraph& g) { return g.inner; }
-inline const Properties& edge_properties(const GraphInner& s, uint32_t e) { return s.edges[e].weight->properties; }
+inline const GraphInner& store_of(const PropertyGraph& g) { return g.store(); }
+inline const Properties& edge_properties(const GraphInner& s, uint32_t e) { return s.edges[e].data->properties; }
 
 struct NodePositions {
     std::vector<uint32_t> slot;  // position -> node slot, ascending
