@@ -10,6 +10,7 @@
 
 #include "algorithms/centrality.hpp"
 #include "algorithms/community.hpp"
+#include "algorithms/score_order.hpp"
 
 #include "check.hpp"
 
@@ -117,6 +118,24 @@ static void test_paths_and_eigenvector() {
 // Huge iteration counts finish once the vector recurs and give exactly
 // the result of running every iteration.
 static void test_recurring_iterations() {
+    // A step with a lead-in of 7 and a cycle of 5, against a plain loop.
+    auto step = [](const std::vector<double>& x, std::vector<double>& next) {
+        next[0] = x[0] < 7 ? x[0] + 1 : 7 + std::fmod(x[0] - 7 + 1, 5);
+        return false;
+    };
+    for (uint64_t count = 0; count < 60; ++count) {
+        std::vector<double> fast{0.0}, slow{0.0}, next{0.0};
+        iterate_with_recurrence(fast, count, step);
+        for (uint64_t i = 0; i < count; ++i) {
+            step(slow, next);
+            slow.swap(next);
+        }
+        CHECK_EQ(fast[0], slow[0]);
+    }
+    std::vector<double> x{0.0};
+    iterate_with_recurrence(x, UINT64_MAX, step);
+    CHECK_EQ(x[0], 7.0 + double((UINT64_MAX - 7) % 5));
+
     PropertyGraph g = make(true, "a b c d e", "a>b b>c c>a c>d d>e e>b a>e");
     const ScoreList ref = pagerank(g, 0.85, 3000);
     CHECK(same_bits(pagerank(g, 0.85, UINT64_MAX), ref));
