@@ -2,7 +2,8 @@
 igraph and networkit (when installed), each library in its own process and
 single-threaded where it has a switch. Graph building is not timed.
 
-Three random graphs (directed unless noted):
+Three random graphs (directed unless noted), at full size (BENCH_SCALE=1,
+about 15 minutes with every peer; the default 0.25 takes a few):
   - 1,000,000 nodes / 5,000,000 edges: PageRank (vesk_graph runs its fixed
     100 iterations, the peers their own default stopping rule), degree
     centrality;
@@ -16,7 +17,7 @@ own call plus turning its answer into that same shape (its call alone is
 shown in brackets). networkx's betweenness and closeness are timed on a
 sample of sources and scaled to all of them (marked ~).
 
-    python bench/bench_centrality.py            (BENCH_SCALE=0.1 for a quick run)
+    python bench/bench_centrality.py            (BENCH_SCALE=1 for the full sizes)
 """
 
 import json
@@ -26,7 +27,7 @@ import subprocess
 import sys
 import time
 
-SCALE = float(os.environ.get("BENCH_SCALE", 1.0))
+SCALE = float(os.environ.get("BENCH_SCALE", 0.25))
 GROUPS = {
     "large": (int(1_000_000 * SCALE), int(5_000_000 * SCALE), True, ["pagerank", "degree"]),
     "paths": (int(20_000 * SCALE), int(100_000 * SCALE), True, ["betweenness", "closeness"]),
