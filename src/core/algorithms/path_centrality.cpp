@@ -25,46 +25,50 @@ ScoreList betweenness_centrality(const PropertyGraph& g, bool normalized) {
     for (uint32_t w : fwd.target) ++pred_at[size_t(w) + 1];
     for (uint32_t p = 0; p < n; ++p) pred_at[p + 1] += pred_at[p];
     std::vector<uint32_t> pred(fwd.target.size());
-    std::vector<uint32_t> pred_count(n, 0);
 
-    std::vector<uint32_t> dist(n, kUnreached);
-    std::vector<double> sigma(n, 0.0), delta(n, 0.0);
+    // One search's state of a node side by side, so a visit touches one
+    // cache line.
+    struct State {
+        double sigma = 0.0;
+        double delta = 0.0;
+        uint32_t dist = kUnreached;
+        uint32_t preds = 0;
+    };
+    std::vector<State> st(n);
     std::vector<uint32_t> order(n);  // queue in visit order; popped from the back as the stack
     for (uint32_t src = 0; src < n; ++src) {
-        sigma[src] = 1.0;
-        dist[src] = 0;
+        st[src].sigma = 1.0;
+        st[src].dist = 0;
         uint32_t head = 0, tail = 0;
         order[tail++] = src;
         while (head < tail) {
             const uint32_t v = order[head++];
-            const uint32_t next_dist = dist[v] + 1;
+            const uint32_t next_dist = st[v].dist + 1;
+            const double sigma_v = st[v].sigma;
             for (uint32_t w : fwd.of(v)) {
-                if (dist[w] == kUnreached) {
-                    dist[w] = next_dist;
+                State& sw = st[w];
+                if (sw.dist == kUnreached) {
+                    sw.dist = next_dist;
                     order[tail++] = w;
                 }
-                if (dist[w] == next_dist) {
-                    sigma[w] += sigma[v];
-                    pred[pred_at[w] + pred_count[w]++] = v;
+                if (sw.dist == next_dist) {
+                    sw.sigma += sigma_v;
+                    pred[pred_at[w] + sw.preds++] = v;
                 }
             }
         }
         for (uint32_t i = tail; i-- > 0;) {
             const uint32_t w = order[i];
+            const State& sw = st[w];
+            const double sigma_w = sw.sigma, carry = sw.delta + 1.0;
             const uint64_t first = pred_at[w];
-            for (uint64_t k = first; k < first + pred_count[w]; ++k) {
-                const uint32_t v = pred[k];
-                delta[v] += (sigma[v] / sigma[w]) * (delta[w] + 1.0);
+            for (uint64_t k = first; k < first + sw.preds; ++k) {
+                State& sv = st[pred[k]];
+                sv.delta += (sv.sigma / sigma_w) * carry;
             }
-            if (w != src) score[w] += delta[w];
+            if (w != src) score[w] += sw.delta;
         }
-        for (uint32_t i = 0; i < tail; ++i) {
-            const uint32_t v = order[i];
-            dist[v] = kUnreached;
-            sigma[v] = 0.0;
-            delta[v] = 0.0;
-            pred_count[v] = 0;
-        }
+        for (uint32_t i = 0; i < tail; ++i) st[order[i]] = State();
     }
     // Ordered pairs of other nodes; the product is exact in 64 bits.
     const uint64_t pairs = uint64_t(n - 1) * uint64_t(n - 2);
