@@ -17,7 +17,8 @@ own call plus turning its answer into that same shape (its call alone is
 shown in brackets). networkx's betweenness and closeness are timed on a
 sample of sources and scaled to all of them (marked ~).
 
-    python bench/bench_centrality.py            (BENCH_SCALE=1 for the full sizes)
+    python bench/bench_centrality.py            (BENCH_SCALE=1 for the full sizes,
+                                                 BENCH_ONLY=paths,... for some graphs)
 """
 
 import json
@@ -214,7 +215,10 @@ if __name__ == "__main__":
         sys.exit(0)
     env = dict(os.environ, RAYON_NUM_THREADS="1", OMP_NUM_THREADS="1", OPENBLAS_NUM_THREADS="1")
     print("seconds; x = peer time / vesk_graph time; [peer's own call]; ~ = scaled from a sample")
+    only = os.environ.get("BENCH_ONLY", "").split(",")
     for group, (n, m, directed, ops) in GROUPS.items():
+        if only != [""] and group not in only:
+            continue
         print(f"\n{group}: {n:,} nodes, {m:,} edges, {'directed' if directed else 'undirected'}")
         results = {}
         for library in RUNNERS:

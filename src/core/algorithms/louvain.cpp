@@ -7,16 +7,22 @@
 // communities in order of first appearance among its row entries. Of
 // several candidates with exactly the same gain the first examined wins, so
 // the partition is the same in every run.
+#include <utility>
+
 #include "community.hpp"
 
 namespace vg {
 
 namespace {
 
-// Passes of one level end by themselves unless a self-loop weight has the
-// opposite sign to the total weight; then a node can swing between two
-// communities forever. Ordinary inputs settle within a few dozen passes.
-constexpr int kMaxPassesPerLevel = 1000;
+// Every move raises modularity, so the passes of a level end by themselves,
+// though a large graph can take thousands of passes of ever smaller gains.
+// Not so at the first level when a self-loop weight has the opposite sign
+// to the total weight: that node can swing between two communities forever,
+// so there the passes stop after kSwingingPasses. kMaxPasses only guards
+// against cycles that rounding might close; no real input comes near it.
+constexpr uint64_t kSwingingPasses = 1000;
+constexpr uint64_t kMaxPasses = 1000000;
 
 struct Rows {
     std::vector<uint64_t> offset{0};
@@ -61,7 +67,11 @@ struct Level {
 
 class Louvain {
 public:
-    Louvain(double m, Level level) : m_(m), d_(m * (m + m)), level_(std::move(level)) {}
+    Louvain(double m, Level level, bool opposing_loops)
+        : m_(m),
+          d_(m * (m + m)),
+          level_(std::move(level)),
+          first_level_passes_(opposing_loops ? kSwingingPasses : kMaxPasses) {}
 
     // Runs levels until one moves no node or merges no community; returns
     // for each first-level node the label of its community in the end.
@@ -94,7 +104,8 @@ private:
         links_.assign(n, 0.0);
         linked_.assign(n, 0);
         bool moved_any = false;
-        for (int pass = 0; pass < kMaxPassesPerLevel; ++pass) {
+        const uint64_t limit = std::exchange(first_level_passes_, kMaxPasses);
+        for (uint64_t pass = 0; pass < limit; ++pass) {
             bool moved = false;
             for (uint32_t i = 0; i < n; ++i) moved |= visit(i);
             moved_any |= moved;
@@ -191,6 +202,7 @@ private:
     std::vector<double> links_;     // neighbour weight per label, for the visited node
     std::vector<uint8_t> linked_;   // whether links_ holds an entry for the label
     std::vector<uint32_t> candidates_;
+    uint64_t first_level_passes_;
 };
 
 }  // namespace
@@ -226,7 +238,12 @@ Communities louvain_core(const PropertyGraph& g) {
         for (uint64_t e = first.rows.offset[p]; e < first.rows.offset[p + 1]; ++e)
             first.strength[p] += first.rows.weight[e];
     }
-    Louvain louvain(m, std::move(first));
+    bool opposing_loops = false;  // a self-loop weighing against the total
+    for (uint32_t e = 0; e < s.edges.size(); ++e)
+        if (s.edge_live(e) && s.edges[e].node[0] == s.edges[e].node[1] && edge_w[e] != 0.0 &&
+            (edge_w[e] < 0.0) != (m < 0.0))
+            opposing_loops = true;
+    Louvain louvain(m, std::move(first), opposing_loops);
     return sorted_communities(s, at, louvain.run(n));
 }
 
