@@ -99,10 +99,8 @@ private:
     // takes effect at once.
     bool move_nodes() {
         const uint32_t n = level_.rows.size();
-        total_.assign(n, 0.0);
-        for (uint32_t i = 0; i < n; ++i) total_[label_[i]] += level_.strength[i];
-        links_.assign(n, 0.0);
-        linked_.assign(n, 0);
+        com_.assign(n, Community());
+        for (uint32_t i = 0; i < n; ++i) com_[label_[i]].total += level_.strength[i];
         bool moved_any = false;
         const uint64_t limit = std::exchange(first_level_passes_, kMaxPasses);
         for (uint64_t pass = 0; pass < limit; ++pass) {
@@ -121,33 +119,36 @@ private:
         // A self-loop row entry names i itself and so counts under c.
         for (uint64_t e = rows.offset[i]; e < rows.offset[i + 1]; ++e) {
             const uint32_t l = label_[rows.node[e]];
-            if (!linked_[l]) {
-                linked_[l] = 1;
+            Community& to = com_[l];
+            if (!to.linked) {
+                to.linked = true;
                 candidates_.push_back(l);
             }
-            links_[l] += rows.weight[e];
+            to.links += rows.weight[e];
         }
-        total_[c] -= k;
-        const double base = links_[c] / m_ - (k * total_[c]) / d_;
+        Community& own = com_[c];
+        own.total -= k;
+        const double base = own.links / m_ - (k * own.total) / d_;
         uint32_t best = c;
         double best_gain = 0.0;
         for (uint32_t l : candidates_) {
-            const double gain = (links_[l] / m_ - (k * total_[l]) / d_) - base;
+            const Community& to = com_[l];
+            const double gain = (to.links / m_ - (k * to.total) / d_) - base;
             if (gain > best_gain) {
                 best = l;
                 best_gain = gain;
             }
         }
-        total_[c] += k;
+        own.total += k;
         for (uint32_t l : candidates_) {
-            links_[l] = 0.0;
-            linked_[l] = 0;
+            com_[l].links = 0.0;
+            com_[l].linked = false;
         }
         candidates_.clear();
         if (best == c) return false;
         label_[i] = best;
-        total_[c] -= k;
-        total_[best] += k;
+        own.total -= k;
+        com_[best].total += k;
         return true;
     }
 
@@ -198,9 +199,15 @@ private:
     const double d_;
     Level level_;
     std::vector<uint32_t> label_;
-    std::vector<double> total_;
-    std::vector<double> links_;     // neighbour weight per label, for the visited node
-    std::vector<uint8_t> linked_;   // whether links_ holds an entry for the label
+    // Per label, side by side as a visit reads them together: the total
+    // strength, and the visited node's link weight to the label (valid
+    // while `linked`).
+    struct Community {
+        double total = 0.0;
+        double links = 0.0;
+        bool linked = false;
+    };
+    std::vector<Community> com_;
     std::vector<uint32_t> candidates_;
     uint64_t first_level_passes_;
 };
