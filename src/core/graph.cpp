@@ -1,6 +1,7 @@
 // Shared operations of the property graph.
 #include "graph.hpp"
 
+#include "algorithms/dag.hpp"
 #include "errors.hpp"
 
 #include <numeric>
@@ -196,25 +197,9 @@ bool PropertyGraph::is_connected() const {
     return true;
 }
 
-bool PropertyGraph::has_directed_cycle() const {
-    // Kahn's algorithm: a node on or behind a cycle never reaches in-degree 0.
-    std::vector<uint64_t> indeg(inner_.nodes.size(), 0);
-    std::vector<uint32_t> ready;
-    for (const EdgeSlot& e : inner_.edges)
-        if (e.data) ++indeg[e.node[1]];
-    for (uint32_t n = 0; n < inner_.nodes.size(); ++n)
-        if (inner_.nodes[n].data && indeg[n] == 0) ready.push_back(n);
-    uint64_t done = 0;
-    while (!ready.empty()) {
-        uint32_t n = ready.back();
-        ready.pop_back();
-        ++done;
-        inner_.walk_out(n, [&](uint32_t, uint32_t t) {
-            if (--indeg[t] == 0) ready.push_back(t);
-        });
-    }
-    return done < inner_.node_count;
-}
+// The same search that orders topological_sort, so is_dag and is_tree
+// always agree with it.
+bool PropertyGraph::has_directed_cycle() const { return has_cycle(inner_); }
 
 std::vector<std::string> nodes_with_property(const PropertyGraph& g, std::string_view key, const Value& value) {
     std::vector<std::string> out;

@@ -120,7 +120,11 @@ class IdIndex {
 public:
     uint32_t hash(std::string_view id) const { return uint32_t(table_.traits().key(id)); }
     std::optional<uint32_t> find(std::string_view id, uint32_t h, const GraphInner& g) const {
-        const Entry* e = table_.find(h, [&](const Entry& e) { return e.hash == h && g.id_of(e.slot) == id; });
+        const Entry* e = table_.find(h, [&](const Entry& e) {
+            if (e.hash != h) return false;
+            const std::optional<NodeData>& d = g.nodes[e.slot].data;
+            return d && d->id == id;  // entries only name live slots; a vacant one never matches
+        });
         if (!e) return std::nullopt;
         return e->slot;
     }

@@ -7,6 +7,9 @@ namespace vg::py::alg {
 
 Family traversal_family();
 Family paths_family();
+Family simple_paths_family();
+Family components_family();
+Family dag_family();
 Family centrality_family();
 Family community_family();
 

@@ -15,7 +15,6 @@
 #pragma once
 #include <cstddef>
 #include <span>
-#include <string_view>
 
 #include "callconv.hpp"
 
@@ -44,39 +43,47 @@ struct ParsedSignature {
 };
 
 // A malformed signature stops the build here (a throw is not allowed in a
-// constant expression).
-consteval ParsedSignature parse_signature(std::string_view doc) {
+// constant expression). Plain loops: library searches are not constant
+// expressions under every compiler mode (sanitizers included).
+consteval ParsedSignature parse_signature(const char* doc, size_t len) {
     ParsedSignature out;
-    size_t open = doc.find('(');
-    size_t close = doc.find(")\n--\n\n");
-    if (open == std::string_view::npos || close == std::string_view::npos || close < open || open >= out.kMaxName)
-        throw "docstring must start with the text signature, a line \"--\" and a blank line";
+    size_t open = 0;
+    while (open < len && doc[open] != '(') ++open;
+    size_t close = open;
+    while (close < len && doc[close] != ')') ++close;
+    const char kTail[] = ")\n--\n\n";
+    for (size_t i = 0; i + 1 < sizeof(kTail); ++i)
+        if (close + i >= len || doc[close + i] != kTail[i])
+            throw "docstring must start with the text signature, a line \"--\" and a blank line";
+    if (open == 0 || open >= out.kMaxName) throw "bad function name";
     for (size_t i = 0; i < open; ++i) out.name[i] = out.display[i] = doc[i];
     out.display[open] = '(';
     out.display[open + 1] = ')';
-    std::string_view list = doc.substr(open + 1, close - open - 1);
     bool defaults = false;
-    while (!list.empty()) {
-        size_t comma = list.find(", ");
-        std::string_view param = list.substr(0, comma);
-        size_t eq = param.find('=');
-        std::string_view name = param.substr(0, eq);
-        if (out.count == kMaxParams || name.empty() || name.size() >= out.kMaxName) throw "bad parameter list";
-        for (size_t i = 0; i < name.size(); ++i) out.params[out.count][i] = name[i];
-        if (eq == std::string_view::npos) {
-            if (defaults) throw "a required parameter follows one with a default";
-            ++out.required;
-        } else {
+    for (size_t i = open + 1; i < close;) {
+        if (out.count == kMaxParams) throw "too many parameters";
+        size_t n = 0;
+        while (i < close && doc[i] != ',' && doc[i] != '=') {
+            if (n + 1 >= out.kMaxName) throw "parameter name too long";
+            out.params[out.count][n++] = doc[i++];
+        }
+        if (n == 0) throw "empty parameter name";
+        if (i < close && doc[i] == '=') {
             defaults = true;
+            while (i < close && doc[i] != ',') ++i;
+        } else if (defaults) {
+            throw "a required parameter follows one with a default";
+        } else {
+            ++out.required;
         }
         ++out.count;
-        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 2);
+        if (i < close) i += 2;  // ", "
     }
     return out;
 }
 
 template <FixedString Doc>
-inline constexpr ParsedSignature kParsed = parse_signature(std::string_view(Doc.text, sizeof(Doc.text) - 1));
+inline constexpr ParsedSignature kParsed = parse_signature(Doc.text, sizeof(Doc.text) - 1);
 
 inline Signature to_signature(const ParsedSignature& p) {
     Signature s{p.display, {}, p.required};

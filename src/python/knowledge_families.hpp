@@ -5,4 +5,8 @@
 
 namespace vg::py::kg {
 
+Family graphs_family();   // merge, diff, densify and type inference
+Family triples_family();  // triples in and out
+Family select_family();   // subgraphs by node property, degree queries
+
 }  // namespace vg::py::kg

@@ -51,9 +51,12 @@ constexpr std::array<std::string_view, 5> kRdfOrder = {
 // The families of each submodule. Adding a family: its source, its line in
 // the matching *_families.hpp, and its line here.
 std::vector<Family> algorithm_families() {
-    return {alg::traversal_family(), alg::paths_family(), alg::centrality_family(), alg::community_family()};
+    return {alg::traversal_family(), alg::paths_family(), alg::simple_paths_family(), alg::components_family(),
+            alg::dag_family(), alg::centrality_family(), alg::community_family()};
 }
-std::vector<Family> knowledge_families() { return {}; }
+std::vector<Family> knowledge_families() {
+    return {kg::graphs_family(), kg::triples_family(), kg::select_family()};
+}
 std::vector<Family> rdf_families() { return {}; }
 
 // Appends the name to the module's __all__, then sets the attribute.

@@ -1,0 +1,190 @@
+"""Strongly and weakly connected components, ancestors and descendants (of
+one node, in the giant component) on a random directed graph of 1,000,000
+nodes and 5,000,000 edges; topological sort on a random DAG of the same size; transitive closure and
+condensation on a 20,000-node DAG (about 1.1 million closure edges). Beside
+networkx, rustworkx and igraph (when installed), each library in its own
+process; graph building is not timed, building the results is.
+
+rustworkx has no transitive closure function in Python: its row runs
+`descendants` per node and adds the edges, what a user would write.
+igraph has none either and shows no closure figure.
+
+    python bench/bench_components_dag.py   (BENCH_NODES / BENCH_EDGES / BENCH_DAG_NODES to resize)
+"""
+
+import json
+import os
+import random
+import subprocess
+import sys
+import time
+
+N = int(os.environ.get("BENCH_NODES", 1_000_000))
+M = int(os.environ.get("BENCH_EDGES", 5_000_000))
+D = int(os.environ.get("BENCH_DAG_NODES", 20_000))
+OPS = ["scc", "weak_components", "topological_sort", "ancestors", "descendants", "transitive_closure", "condensation"]
+
+
+def random_edges():
+    rng = random.Random(11)
+    return [(rng.randrange(N), rng.randrange(N)) for _ in range(M)]
+
+
+def dag_edges():
+    """Edges from a lower to a higher node number."""
+    rng = random.Random(12)
+    out = []
+    for _ in range(M):
+        a, b = rng.randrange(N), rng.randrange(N)
+        if a != b:
+            out.append((min(a, b), max(a, b)))
+    return out
+
+
+def small_dag_edges():
+    """Each node hangs from one or two earlier nodes: a tree-like DAG whose
+    closure stays near 1.1 million edges."""
+    rng = random.Random(5)
+    out = []
+    for j in range(1, D):
+        for _ in range(2 if rng.random() < 0.5 else 1):
+            out.append((rng.randrange(j), j))
+    return out
+
+
+def timed(fn):
+    t = time.perf_counter()
+    fn()
+    return time.perf_counter() - t
+
+
+def run_vesk():
+    import vesk_graph._rust.algorithms as A
+    from vesk_graph._rust.graph import PyGraph
+
+    def build(n, edges):
+        g = PyGraph(multi=True)
+        ids = [str(i) for i in range(n)]
+        for i in ids:
+            g.add_node(i)
+        for a, b in edges:
+            g.add_edge(ids[a], ids[b])
+        return g
+
+    res = {}
+    g = build(N, random_edges())
+    res["scc"] = timed(lambda: A.strongly_connected_components(g))
+    res["weak_components"] = timed(lambda: A.weakly_connected_components(g))
+    res["ancestors"] = timed(lambda: A.ancestors(g, "0"))
+    res["descendants"] = timed(lambda: A.descendants(g, "0"))
+    del g
+    g = build(N, dag_edges())
+    res["topological_sort"] = timed(lambda: A.topological_sort(g))
+    del g
+    g = build(D, small_dag_edges())
+    res["transitive_closure"] = timed(lambda: A.transitive_closure(g))
+    res["condensation"] = timed(lambda: A.condensation(g))
+    return res
+
+
+def run_networkx():
+    import networkx as nx
+
+    def build(n, edges):
+        g = nx.DiGraph()
+        g.add_nodes_from(range(n))
+        g.add_edges_from(edges)
+        return g
+
+    res = {}
+    g = build(N, random_edges())
+    res["scc"] = timed(lambda: list(nx.strongly_connected_components(g)))
+    res["weak_components"] = timed(lambda: list(nx.weakly_connected_components(g)))
+    res["ancestors"] = timed(lambda: nx.ancestors(g, 0))
+    res["descendants"] = timed(lambda: nx.descendants(g, 0))
+    del g
+    g = build(N, dag_edges())
+    res["topological_sort"] = timed(lambda: list(nx.topological_sort(g)))
+    del g
+    g = build(D, small_dag_edges())
+    res["transitive_closure"] = timed(lambda: nx.transitive_closure_dag(g))
+    res["condensation"] = timed(lambda: nx.condensation(g))
+    return res
+
+
+def run_rustworkx():
+    import rustworkx as rx
+
+    def build(n, edges):
+        g = rx.PyDiGraph()
+        g.add_nodes_from(range(n))
+        g.add_edges_from_no_data(edges)
+        return g
+
+    def closure(g):
+        out = g.copy()
+        out.add_edges_from_no_data(
+            [(u, w) for u in g.node_indices() for w in rx.descendants(g, u) if not g.has_edge(u, w)]
+        )
+        return out
+
+    res = {}
+    g = build(N, random_edges())
+    res["scc"] = timed(lambda: rx.strongly_connected_components(g))
+    res["weak_components"] = timed(lambda: rx.weakly_connected_components(g))
+    res["ancestors"] = timed(lambda: rx.ancestors(g, 0))
+    res["descendants"] = timed(lambda: rx.descendants(g, 0))
+    del g
+    g = build(N, dag_edges())
+    res["topological_sort"] = timed(lambda: rx.topological_sort(g))
+    del g
+    g = build(D, small_dag_edges())
+    res["transitive_closure"] = timed(lambda: closure(g))
+    res["condensation"] = timed(lambda: rx.condensation(g))
+    return res
+
+
+def run_igraph():
+    import igraph as ig
+
+    res = {}
+    g = ig.Graph(n=N, edges=random_edges(), directed=True)
+    res["scc"] = timed(lambda: list(g.connected_components(mode="strong")))
+    res["weak_components"] = timed(lambda: list(g.connected_components(mode="weak")))
+    res["ancestors"] = timed(lambda: g.subcomponent(0, mode="in"))
+    res["descendants"] = timed(lambda: g.subcomponent(0, mode="out"))
+    del g
+    g = ig.Graph(n=N, edges=dag_edges(), directed=True)
+    res["topological_sort"] = timed(lambda: g.topological_sorting())
+    del g
+    g = ig.Graph(n=D, edges=small_dag_edges(), directed=True)
+    res["condensation"] = timed(lambda: g.connected_components(mode="strong").cluster_graph())
+    return res
+
+
+RUNNERS = {"vesk_graph": run_vesk, "networkx": run_networkx, "rustworkx": run_rustworkx, "igraph": run_igraph}
+
+if __name__ == "__main__":
+    if len(sys.argv) > 2 and sys.argv[1] == "--child":
+        print(json.dumps(RUNNERS[sys.argv[2]]()))
+        sys.exit(0)
+    print(f"components and DAG operations: {N:,} nodes, {M:,} edges; closure and condensation on {D:,} nodes")
+    results = {}
+    for name in RUNNERS:
+        out = subprocess.run([sys.executable, __file__, "--child", name], capture_output=True, text=True)
+        if out.returncode != 0:
+            print(f"  {name}: unavailable ({(out.stderr.strip().splitlines() or ['failed'])[-1]})")
+            continue
+        results[name] = json.loads(out.stdout.strip().splitlines()[-1])
+    print(f"  {'operation':<20}" + "".join(f"{n:>16}" for n in results) + "   (seconds; xR = peer / vesk_graph)")
+    for op in OPS:
+        row = f"  {op:<20}"
+        for name, r in results.items():
+            t = r.get(op)
+            if t is None:
+                row += f"{'-':>16}"
+            elif name == "vesk_graph" or "vesk_graph" not in results:
+                row += f"{t:>16.3f}"
+            else:
+                row += f"{t:>9.3f} x{t / results['vesk_graph'][op]:<5.1f}"
+        print(row)

@@ -1,0 +1,38 @@
+// Subgraphs induced by nodes selected on a property.
+#include <unordered_set>
+
+#include "common.hpp"
+#include "knowledge.hpp"
+
+namespace vg {
+
+std::vector<std::string_view> nodes_of_types(const PropertyGraph& g, const std::vector<std::string_view>& types) {
+    std::unordered_set<std::string_view, KeyedHash, std::equal_to<>> wanted(types.begin(), types.end());
+    std::vector<std::string_view> out;
+    if (wanted.empty()) return out;
+    for (const NodeSlot& n : g.store().nodes) {
+        if (!n.data) continue;
+        const Value* v = n.data->properties.find("type");
+        const std::string* s = v ? v->as_string() : nullptr;
+        if (s && wanted.count(*s)) out.push_back(n.data->id);
+    }
+    return out;
+}
+
+std::vector<std::string_view> nodes_matching(const PropertyGraph& g, std::string_view key, const Value& probe) {
+    std::vector<std::string_view> out;
+    for (const NodeSlot& n : g.store().nodes) {
+        if (!n.data) continue;
+        const Value* v = n.data->properties.find(key);
+        if (v && *v == probe) out.push_back(n.data->id);
+    }
+    return out;
+}
+
+PropertyGraph induced_subgraph(const PropertyGraph& g, const std::vector<std::string_view>& ids) {
+    auto r = g.subgraph(ids);
+    if (!r) internal_failure("knowledge: subgraph of selected nodes refused: " + r.error());
+    return r.take();
+}
+
+}  // namespace vg
