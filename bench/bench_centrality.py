@@ -2,8 +2,9 @@
 igraph and networkit (when installed), each library in its own process and
 single-threaded where it has a switch. Graph building is not timed.
 
-Three random graphs (directed unless noted), at full size (BENCH_SCALE=1,
-about 15 minutes with every peer; the default 0.25 takes a few):
+Three random graphs (directed unless noted), at full size (BENCH_SCALE=1:
+well over half an hour, networkx's Louvain alone runs past 20 minutes; the
+default 0.25 takes a few):
   - 1,000,000 nodes / 5,000,000 edges: PageRank (vesk_graph runs its fixed
     100 iterations, the peers their own default stopping rule), degree
     centrality;
