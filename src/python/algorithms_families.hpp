@@ -13,5 +13,7 @@ Family dag_family();
 Family structure_family();
 Family matching_family();
 Family cliques_family();
+Family centrality_family();
+Family community_family();
 
 }  // namespace vg::py::alg

@@ -52,7 +52,8 @@ constexpr std::array<std::string_view, 5> kRdfOrder = {
 // the matching *_families.hpp, and its line here.
 std::vector<Family> algorithm_families() {
     return {alg::traversal_family(), alg::paths_family(), alg::simple_paths_family(), alg::components_family(),
-            alg::dag_family(), alg::structure_family(), alg::matching_family(), alg::cliques_family()};
+            alg::dag_family(), alg::centrality_family(), alg::community_family(), alg::structure_family(),
+            alg::matching_family(), alg::cliques_family()};
 }
 std::vector<Family> knowledge_families() {
     return {kg::graphs_family(), kg::triples_family(), kg::select_family()};

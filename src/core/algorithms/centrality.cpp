@@ -1,0 +1,126 @@
+// PageRank, degree centralities and eigenvector centrality.
+#include <algorithm>
+#include <cmath>
+
+#include "score_order.hpp"
+
+namespace vg {
+
+ScoreList sorted_scores(const GraphInner& s, const NodePositions& at, const std::vector<double>& score) {
+    struct Scored {
+        double score;
+        uint32_t pos;
+    };
+    std::vector<Scored> order(at.size());
+    for (uint32_t p = 0; p < at.size(); ++p) order[p] = {score[p], p};
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Scored& a, const Scored& b) { return score_before(a.score, b.score); });
+    ScoreList out;
+    out.reserve(order.size());
+    for (const Scored& e : order) out.emplace_back(s.id_of(at.slot[e.pos]), e.score);
+    return out;
+}
+
+ScoreList pagerank(const PropertyGraph& g, double d, uint64_t iterations) {
+    const GraphInner& s = store_of(g);
+    const NodePositions at = node_positions(s);
+    const uint32_t n = at.size();
+    if (n == 0) return {};
+    const StoredInLinks links = stored_in_links(s, at);
+    std::vector<uint32_t> dangling;
+    for (uint32_t p = 0; p < n; ++p)
+        if (links.out_count[p] == 0) dangling.push_back(p);
+    const double nd = double(n);
+    std::vector<double> rank(n, 1.0 / nd);
+    // rank[u] / out-degree[u] is the same for every edge leaving u, so it
+    // is divided once per node; the sums add the same values in the same
+    // order as dividing per edge.
+    std::vector<double> share(n, 0.0);
+    iterate_with_recurrence(rank, iterations, [&](const std::vector<double>& x, std::vector<double>& next) {
+        double lost = 0.0;
+        for (uint32_t p : dangling) lost += x[p];
+        const double t = (1.0 - d) / nd;
+        const double base = t + (d * lost) / nd;
+        for (uint32_t p = 0; p < n; ++p)
+            if (links.out_count[p] != 0) share[p] = x[p] / double(links.out_count[p]);
+        double total = 0.0;
+        for (uint32_t v = 0; v < n; ++v) {
+            double sum = 0.0;
+            for (uint32_t u : links.in.of(v)) sum += share[u];
+            next[v] = base + d * sum;
+            total += next[v];
+        }
+        if (total > 0.0)
+            for (double& r : next) r /= total;
+        return false;
+    });
+    return sorted_scores(s, at, rank);
+}
+
+namespace {
+
+enum class DegreeKind { All, In, Out };
+
+ScoreList degree_scores(const PropertyGraph& g, DegreeKind kind) {
+    const GraphInner& s = store_of(g);
+    const NodePositions at = node_positions(s);
+    const uint32_t n = at.size();
+    std::vector<double> score(n, 0.0);
+    if (n >= 2) {
+        std::vector<uint64_t> count(n, 0);
+        const bool directed = s.is_directed();
+        for (uint32_t e = 0; e < s.edges.size(); ++e) {
+            if (!s.edge_live(e)) continue;
+            const uint32_t a = at.pos[s.edges[e].node[0]], b = at.pos[s.edges[e].node[1]];
+            if (kind != DegreeKind::In) ++count[a];
+            // An undirected self-loop is one incident edge.
+            if (kind != DegreeKind::Out && (directed || a != b)) ++count[b];
+        }
+        const double others = double(n - 1);
+        for (uint32_t p = 0; p < n; ++p) score[p] = double(count[p]) / others;
+    }
+    return sorted_scores(s, at, score);
+}
+
+}  // namespace
+
+ScoreList degree_centrality_scores(const PropertyGraph& g) { return degree_scores(g, DegreeKind::All); }
+
+ScoreList in_degree_centrality(const PropertyGraph& g) {
+    return degree_scores(g, g.directed() ? DegreeKind::In : DegreeKind::All);
+}
+
+ScoreList out_degree_centrality(const PropertyGraph& g) {
+    return degree_scores(g, g.directed() ? DegreeKind::Out : DegreeKind::All);
+}
+
+ScoreList eigenvector_centrality(const PropertyGraph& g, uint64_t iterations, double tolerance) {
+    const GraphInner& s = store_of(g);
+    const NodePositions at = node_positions(s);
+    const uint32_t n = at.size();
+    if (n == 0) return {};
+    const CompactAdjacency back = backward_adjacency(s, at);
+    std::vector<double> x(n, 1.0 / std::sqrt(double(n)));
+    iterate_with_recurrence(x, iterations, [&](const std::vector<double>& cur, std::vector<double>& next) {
+        double sumsq = 0.0;
+        for (uint32_t v = 0; v < n; ++v) {
+            double sum = 0.0;
+            for (uint32_t u : back.of(v)) sum += cur[u];
+            next[v] = sum;
+            sumsq += sum * sum;
+        }
+        if (sumsq > 0.0) {
+            const double norm = std::sqrt(sumsq);
+            for (double& v : next) v /= norm;
+        }
+        double change = 0.0;
+        for (uint32_t v = 0; v < n; ++v) {
+            const double diff = next[v] - cur[v];
+            change += diff * diff;
+        }
+        return std::sqrt(change) < tolerance;
+    });
+    return sorted_scores(s, at, x);
+}
+
+}  // namespace vg

@@ -1,0 +1,33 @@
+// Python-facing community detection functions and their table.
+#include "../core/algorithms/community.hpp"
+#include "algorithms_families.hpp"
+#include "algorithms_frame.hpp"
+
+namespace vg::py::alg {
+
+namespace {
+
+PyRef louvain_communities_body(PyObject*, const Args& a) {
+    SharedBorrow g = graph_arg(a);
+    return py_list_from_string_lists(vg::louvain_core(g.graph()));
+}
+
+PyRef label_propagation_body(PyObject*, const Args& a) {
+    SharedBorrow g = graph_arg(a);
+    return py_list_from_string_lists(vg::label_propagation(g.graph()));
+}
+
+PyMethodDef g_table[] = {
+    VG_FUNCTION("louvain_communities(graph)\n--\n\n"
+                "Louvain community detection. Returns list of communities (each is a list of node IDs).",
+                louvain_communities_body),
+    VG_FUNCTION("label_propagation(graph)\n--\n\n"
+                "Label propagation community detection. Returns list of communities (each is a list of node IDs).",
+                label_propagation_body),
+};
+
+}  // namespace
+
+Family community_family() { return g_table; }
+
+}  // namespace vg::py::alg

@@ -1,0 +1,216 @@
+// Centrality scores and communities of the core: fixed values, tie orders
+// and the guards against runaway iteration.
+// Build and run from the repository root:
+//   g++ -std=c++20 -Isrc/core tests/cpp/test_centrality_community.cpp src/core/*.cpp src/core/algorithms/*.cpp
+//   ./a.out
+#include <cmath>
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "algorithms/centrality.hpp"
+#include "algorithms/community.hpp"
+#include "algorithms/score_order.hpp"
+
+#include "check.hpp"
+
+using namespace vg;
+
+// Nodes named in `ids`, then edges "s>t" or "s>t:weight" in order.
+static PropertyGraph make(bool directed, const char* ids, const char* edges) {
+    PropertyGraph g(directed, true, "");
+    std::istringstream in(ids), ein(edges);
+    for (std::string id; in >> id;) CHECK(g.add_node(id, {}).ok());
+    for (std::string e; ein >> e;) {
+        size_t gt = e.find('>'), colon = e.find(':');
+        Properties p;
+        if (colon != std::string::npos)
+            p.insert_or_assign("weight", Value::number(Number::from_f64(std::stod(e.substr(colon + 1)))));
+        CHECK(g.add_edge(e.substr(0, gt), e.substr(gt + 1, colon - gt - 1), std::move(p)).ok());
+    }
+    return g;
+}
+
+// "id=score " with six significant digits.
+static std::string str(const ScoreList& scores) {
+    std::string out;
+    for (const auto& [id, score] : scores) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, "=%.6g ", score);
+        out += std::string(id) + buf;
+    }
+    return out;
+}
+static std::string str(const Communities& groups) {
+    std::string out;
+    for (const auto& group : groups) {
+        out += "[";
+        for (auto id : group) out += std::string(id) + (id == group.back() ? "" : " ");
+        out += "]";
+    }
+    return out;
+}
+static bool same_bits(const ScoreList& a, const ScoreList& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].first != b[i].first || std::memcmp(&a[i].second, &b[i].second, sizeof(double)) != 0) return false;
+    return true;
+}
+
+static void test_pagerank_and_degrees() {
+    PropertyGraph empty = make(true, "", "");
+    CHECK(pagerank(empty, 0.85, 100).empty() && degree_centrality_scores(empty).empty());
+    PropertyGraph one = make(true, "x", "");
+    CHECK_EQ(str(pagerank(one, 0.85, 100)), "x=1 ");
+    CHECK_EQ(str(in_degree_centrality(one)), "x=0 ");
+
+    PropertyGraph ab = make(true, "a b", "a>b");
+    CHECK_EQ(str(pagerank(ab, 0.85, 100)), "b=0.649123 a=0.350877 ");
+    CHECK_EQ(str(in_degree_centrality(ab)), "b=1 a=0 ");
+    CHECK_EQ(str(out_degree_centrality(ab)), "a=1 b=0 ");
+    // Undirected: rank still flows along the stored direction only, while
+    // in and out degree are the plain degree.
+    PropertyGraph u = make(false, "a b", "a>b");
+    CHECK_EQ(str(pagerank(u, 0.85, 100)), str(pagerank(ab, 0.85, 100)));
+    CHECK_EQ(str(in_degree_centrality(u)), "a=1 b=1 ");
+    CHECK_EQ(str(out_degree_centrality(u)), "a=1 b=1 ");
+
+    PropertyGraph cab = make(true, "c a b", "");
+    CHECK_EQ(str(pagerank(cab, 0.85, 0)), "c=0.333333 a=0.333333 b=0.333333 ");
+    CHECK_EQ(str(degree_centrality_scores(cab)), "c=0 a=0 b=0 ");
+
+    PropertyGraph loop = make(true, "a b", "a>a");
+    CHECK_EQ(str(degree_centrality_scores(loop)), "a=2 b=0 ");
+    CHECK_EQ(str(in_degree_centrality(loop)), "a=1 b=0 ");
+    PropertyGraph uloop = make(false, "a b", "a>a a>b");
+    CHECK_EQ(str(degree_centrality_scores(uloop)), "a=2 b=1 ");
+}
+
+static void test_paths_and_eigenvector() {
+    PropertyGraph d = make(true, "a b c", "a>b b>c");
+    CHECK_EQ(str(betweenness_centrality(d, true)), "b=0.5 a=0 c=0 ");
+    CHECK_EQ(str(betweenness_centrality(d, false)), "b=1 a=0 c=0 ");
+    CHECK_EQ(str(closeness_centrality(d)), "b=1 a=0.666667 c=0 ");
+    PropertyGraph u = make(false, "a b c", "a>b b>c");
+    CHECK_EQ(str(betweenness_centrality(u, true)), "b=1 a=0 c=0 ");
+    CHECK_EQ(str(betweenness_centrality(u, false)), "b=1 a=0 c=0 ");
+    CHECK_EQ(str(closeness_centrality(u)), "b=1 a=0.666667 c=0.666667 ");
+    PropertyGraph u4 = make(false, "a b c d", "a>b b>c c>d");
+    CHECK_EQ(str(betweenness_centrality(u4, true)), "b=0.666667 c=0.666667 a=0 d=0 ");
+    // Parallel edges are distinct shortest paths: a=>b->c and a->d->c give
+    // b two thirds of the a..c paths.
+    PropertyGraph par = make(true, "a b c d", "a>b a>b b>c a>d d>c");
+    CHECK_EQ(str(betweenness_centrality(par, false)), "b=0.666667 d=0.333333 a=0 c=0 ");
+
+    PropertyGraph none = make(true, "a b", "");
+    CHECK_EQ(str(eigenvector_centrality(none, 100, 1e-6)), "a=0 b=0 ");
+    PropertyGraph tri = make(false, "a b c", "a>b b>c c>a");
+    CHECK_EQ(str(eigenvector_centrality(tri, 100, 1e-6)), "a=0.57735 b=0.57735 c=0.57735 ");
+    CHECK_EQ(str(eigenvector_centrality(d, 100, 1e-6)), "a=0 b=0 c=0 ");
+    // The undirected path alternates between two vectors; the count of
+    // iterations decides which one is returned, however large it is.
+    CHECK_EQ(str(eigenvector_centrality(u, 100, 1e-6)), "a=0.57735 b=0.57735 c=0.57735 ");
+    CHECK_EQ(str(eigenvector_centrality(u, 101, 1e-6)), "b=0.816497 a=0.408248 c=0.408248 ");
+    for (uint64_t big : {UINT64_MAX, UINT64_MAX - 1})
+        CHECK(same_bits(eigenvector_centrality(u, big, 0.0), eigenvector_centrality(u, 100 + big % 2, 0.0)));
+}
+
+// Huge iteration counts finish once the vector recurs and give exactly
+// the result of running every iteration.
+static void test_recurring_iterations() {
+    // A step with a lead-in of 7 and a cycle of 5, against a plain loop.
+    auto step = [](const std::vector<double>& x, std::vector<double>& next) {
+        next[0] = x[0] < 7 ? x[0] + 1 : 7 + std::fmod(x[0] - 7 + 1, 5);
+        return false;
+    };
+    for (uint64_t count = 0; count < 60; ++count) {
+        std::vector<double> fast{0.0}, slow{0.0}, next{0.0};
+        iterate_with_recurrence(fast, count, step);
+        for (uint64_t i = 0; i < count; ++i) {
+            step(slow, next);
+            slow.swap(next);
+        }
+        CHECK_EQ(fast[0], slow[0]);
+    }
+    std::vector<double> x{0.0};
+    iterate_with_recurrence(x, UINT64_MAX, step);
+    CHECK_EQ(x[0], 7.0 + double((UINT64_MAX - 7) % 5));
+
+    PropertyGraph g = make(true, "a b c d e", "a>b b>c c>a c>d d>e e>b a>e");
+    const ScoreList ref = pagerank(g, 0.85, 3000);
+    CHECK(same_bits(pagerank(g, 0.85, UINT64_MAX), ref));
+    CHECK(same_bits(pagerank(g, 0.85, 3001), ref));
+    CHECK(same_bits(eigenvector_centrality(g, UINT64_MAX, -1.0), eigenvector_centrality(g, 3000, -1.0)) ||
+          same_bits(eigenvector_centrality(g, UINT64_MAX, -1.0), eigenvector_centrality(g, 3001, -1.0)));
+}
+
+// NaN scores sort after every number; equal scores and NaNs keep slot order.
+static void test_nan_order() {
+    PropertyGraph cab = make(true, "c a b", "a>b");
+    ScoreList nan = pagerank(cab, std::nan(""), 5);
+    CHECK_EQ(std::string(nan[0].first) + std::string(nan[1].first) + std::string(nan[2].first), std::string("cab"));
+    // A chain of doubled links: path counts overflow to infinity after 1024
+    // hops, and the dependencies built from them become NaN.
+    std::string ids, edges;
+    for (int i = 0; i < 1100; ++i) {
+        ids += "n" + std::to_string(i) + " ";
+        if (i) edges += "n" + std::to_string(i - 1) + ">n" + std::to_string(i) + " n" + std::to_string(i - 1) + ">n" +
+                        std::to_string(i) + " ";
+    }
+    PropertyGraph chain = make(true, ids.c_str(), edges.c_str());
+    ScoreList scores = betweenness_centrality(chain, true);
+    size_t first_nan = 0;
+    while (first_nan < scores.size() && !std::isnan(scores[first_nan].second)) ++first_nan;
+    CHECK(first_nan > 0 && first_nan < scores.size());
+    for (size_t i = 1; i < scores.size(); ++i) {
+        if (i < first_nan) CHECK(!(scores[i - 1].second < scores[i].second));
+        else CHECK(std::isnan(scores[i].second));
+        if (i > first_nan || (i < first_nan && scores[i - 1].second == scores[i].second))
+            CHECK(std::stoi(std::string(scores[i - 1].first.substr(1))) < std::stoi(std::string(scores[i].first.substr(1))));
+    }
+}
+
+static void test_louvain() {
+    CHECK(louvain_core(make(false, "", "")).empty());
+    CHECK_EQ(str(louvain_core(make(false, "b a", ""))), "[b][a]");
+    CHECK_EQ(str(louvain_core(make(false, "b a c", "a>b:1 b>c:-1"))), "[b][a][c]");
+    CHECK_EQ(str(louvain_core(make(false, "b a", "b>b a>a"))), "[a][b]");
+    CHECK_EQ(str(louvain_core(make(false, "a b c d", "a>b c>d"))), "[a b][c d]");
+    CHECK_EQ(str(louvain_core(make(false, "a b c", "a>b b>c"))), "[a b c]");
+    CHECK_EQ(str(louvain_core(make(false, "a b c", "a>b b>c c>a"))), "[a b c]");
+    CHECK_EQ(str(louvain_core(make(true, "z b c a x", "z>b b>z c>a a>c"))), "[a c][b z][x]");
+    // Two dense groups joined by one light link.
+    const char* groups = "a>b a>c b>c c>d:0.1 d>e d>f e>f";
+    CHECK_EQ(str(louvain_core(make(true, "a b c d e f", groups))), "[a b c][d e f]");
+    // A negative self-loop makes c swing between the other two nodes'
+    // communities on every pass; the passes are capped, and the result is
+    // still a partition.
+    PropertyGraph swinging = make(false, "a b c", "c>b:2 b>a:3 c>a:1 c>c:-1");
+    Communities swing = louvain_core(swinging);
+    size_t members = 0;
+    for (const auto& group : swing) members += group.size();
+    CHECK_EQ(members, size_t(3));
+}
+
+static void test_label_propagation() {
+    CHECK(label_propagation(make(false, "", "")).empty());
+    CHECK_EQ(str(label_propagation(make(false, "b a", ""))), "[a][b]");
+    CHECK_EQ(str(label_propagation(make(false, "a b c d e f", "a>b b>c c>a d>e e>f f>d"))), "[a b c][d e f]");
+    CHECK_EQ(str(label_propagation(make(false, "a b", "a>b"))), "[a][b]");
+    CHECK_EQ(str(label_propagation(make(false, "a b c", "a>b b>c"))), "[a c][b]");
+    CHECK_EQ(str(label_propagation(make(false, "x y1 y2 y3", "x>y1 x>y2 x>y3"))), "[x][y1 y2 y3]");
+    CHECK_EQ(str(label_propagation(make(false, "a b", "a>b a>a b>b"))), "[a][b]");
+    CHECK_EQ(str(label_propagation(make(false, "a b c d", "a>b b>c c>a c>d"))), "[a b c d]");
+    // Repeated links, both directions and the graph kind make no difference.
+    CHECK_EQ(str(label_propagation(make(true, "a b c d", "b>a a>b a>b b>c c>a c>d d>c"))), "[a b c d]");
+}
+
+int main() {
+    test_pagerank_and_degrees();
+    test_paths_and_eigenvector();
+    test_recurring_iterations();
+    test_nan_order();
+    test_louvain();
+    test_label_propagation();
+    return check_summary("test_centrality_community");
+}
