@@ -115,7 +115,7 @@ def test_other_searches_agree_on_cached_rows(directed):
     def searches(g):
         return [(A.descendants(g, s), A.ancestors(g, s), A.all_simple_paths(g, s, "n7", 5),
                  A.all_simple_paths(g, s, "n2", 3, 4), A.strongly_connected_components(g))
-                for s in ("n0", "n3", "n9")]
+                for s in ("n0", "n3", "n9")] + [A.betweenness_centrality(g), A.closeness_centrality(g)]
 
     for seed in range(4):
         warm, cold = build(directed, seed), build(directed, seed)

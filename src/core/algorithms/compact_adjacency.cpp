@@ -1,6 +1,8 @@
 // Building the flat adjacency snapshots.
 #include "compact_adjacency.hpp"
 
+#include "adjacency.hpp"
+
 namespace vg {
 
 namespace {
@@ -32,27 +34,30 @@ NodePositions node_positions(const GraphInner& s) {
     return at;
 }
 
-CompactAdjacency forward_adjacency(const GraphInner& s, const NodePositions& at) {
+namespace {
+
+// The graph's cached rows of one walk (already in walk order), renumbered
+// to positions.
+CompactAdjacency positions_of(const AdjacencyList& rows, const NodePositions& at) {
     CompactAdjacency a;
     a.offset.assign(size_t(at.size()) + 1, 0);
-    a.target.reserve(s.is_directed() ? s.edge_count : 2 * s.edge_count);
+    a.target.reserve(rows.targets.size());
     for (uint32_t p = 0; p < at.size(); ++p) {
-        s.walk_neighbors(at.slot[p], [&](uint32_t, uint32_t m) { a.target.push_back(position(at, m)); });
+        for (uint32_t m : rows.row(at.slot[p])) a.target.push_back(position(at, m));
         a.offset[p + 1] = a.target.size();
     }
     return a;
 }
 
+}  // namespace
+
+CompactAdjacency forward_adjacency(const GraphInner& s, const NodePositions& at) {
+    return positions_of(adjacency(s, Walk::Neighbors), at);
+}
+
 CompactAdjacency backward_adjacency(const GraphInner& s, const NodePositions& at) {
     if (!s.is_directed()) return forward_adjacency(s, at);
-    CompactAdjacency a;
-    a.offset.assign(size_t(at.size()) + 1, 0);
-    a.target.reserve(s.edge_count);
-    for (uint32_t p = 0; p < at.size(); ++p) {
-        s.walk_in(at.slot[p], [&](uint32_t, uint32_t m) { a.target.push_back(position(at, m)); });
-        a.offset[p + 1] = a.target.size();
-    }
-    return a;
+    return positions_of(adjacency(s, Walk::In), at);
 }
 
 StoredInLinks stored_in_links(const GraphInner& s, const NodePositions& at) {
