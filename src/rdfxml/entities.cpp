@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../core/io/utf8.hpp"
 #include "xml_chars.hpp"
 
 namespace vg::rdfxml {
@@ -117,7 +118,7 @@ bool expand_references(std::string_view s, Entities& ents, const TextRules& rule
                 err = bad_char_ref(name);
                 return false;
             }
-            append_utf8(out, cp);
+            utf8_append(out, cp);
         } else {
             const std::string* r = ents.resolve(name);
             if (!r) {
@@ -196,7 +197,7 @@ bool normalize_attribute(std::string_view raw, Entities& ents, const TextRules& 
                     err = bad_char_ref(name);
                     return false;
                 }
-                append_utf8(out, cp);
+                utf8_append(out, cp);
             } else if (name == "amp") {
                 out.push_back('&');
             } else {

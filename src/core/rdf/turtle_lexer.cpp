@@ -13,24 +13,6 @@ inline bool is_hex(int c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >
 inline bool is_alpha(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline int hex_value(int c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
 
-void append_utf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
 // How a byte shows in a message: printable ASCII as itself, others in hex.
 std::string shown(int c) {
     if (c > 0x20 && c < 0x7F) return std::string(1, char(c));
@@ -236,7 +218,7 @@ bool TurtleLexer::uchar() {
         uint64_t at = text_.offset();
         return fail("invalid escape sequence: not a Unicode scalar value", at - digits - 2, at);
     }
-    append_utf8(buf_, cp);
+    utf8_append(buf_, cp);
     return true;
 }
 
