@@ -17,19 +17,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "fuzz_harness.hpp"
 #include "io/graph_json.hpp"
 #include "io/json_number.hpp"
 
 namespace {
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "fuzz check failed: %s\n", what);
-    std::abort();
-}
 
 bool same_properties(const vg::Properties& a, const vg::Properties& b) {
     if (a.size() != b.size()) return false;
@@ -107,17 +101,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     return 0;
 }
-
-#ifdef VG_FUZZ_REPLAY
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        std::ifstream in(argv[i], std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        std::string s = ss.str();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(s.data()), s.size());
-    }
-    std::printf("replayed %d input(s)\n", argc - 1);
-    return 0;
-}
-#endif

@@ -17,10 +17,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "fuzz_harness.hpp"
 #include "rdf/iri.hpp"
 #include "rdf/language_tag.hpp"
 #include "rdf/load.hpp"
@@ -33,11 +32,6 @@ namespace {
 
 using namespace vg;
 using namespace vg::rdf;
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "fuzz check failed: %s\n", what);
-    std::abort();
-}
 
 struct Checker : TripleSink {
     uint64_t triples = 0, literals = 0;
@@ -89,17 +83,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     return 0;
 }
-
-#ifdef VG_FUZZ_REPLAY
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        std::ifstream in(argv[i], std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        std::string s = ss.str();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(s.data()), s.size());
-    }
-    std::printf("replayed %d input(s)\n", argc - 1);
-    return 0;
-}
-#endif
