@@ -27,11 +27,18 @@ def child_main(cases):
     print(json.dumps({"seconds": elapsed, "peak_mib": peak_rss_mib(), "base_mib": base, "extra": extra}))
 
 
-def run_case(script, name):
-    out = subprocess.run([sys.executable, script, "--child", name], capture_output=True, text=True)
+def run_child(script, *args, env=None):
+    """Runs `script --child args...` in a fresh interpreter: (the JSON of its
+    last output line, None), or (None, the last line of its error output)."""
+    out = subprocess.run([sys.executable, script, "--child", *args], capture_output=True, text=True, env=env)
     if out.returncode != 0:
-        return {"error": (out.stderr.strip().splitlines() or ["failed"])[-1]}
-    return json.loads(out.stdout.strip().splitlines()[-1])
+        return None, (out.stderr.strip().splitlines() or ["failed"])[-1]
+    return json.loads(out.stdout.strip().splitlines()[-1]), None
+
+
+def run_case(script, name):
+    result, error = run_child(script, name)
+    return {"error": error} if error is not None else result
 
 
 def report(title, script, names):

@@ -25,9 +25,11 @@ sample of sources and scaled to all of them (marked ~).
 import json
 import os
 import random
-import subprocess
 import sys
 import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import _harness  # noqa: E402
 
 SCALE = float(os.environ.get("BENCH_SCALE", 0.25))
 GROUPS = {
@@ -224,12 +226,11 @@ if __name__ == "__main__":
         print(f"\n{group}: {n:,} nodes, {m:,} edges, {'directed' if directed else 'undirected'}")
         results = {}
         for library in RUNNERS:
-            out = subprocess.run([sys.executable, __file__, "--child", group, library], capture_output=True, text=True,
-                                 env=env)
-            if out.returncode != 0:
-                print(f"  {library}: unavailable ({(out.stderr.strip().splitlines() or ['failed'])[-1]})")
+            found, err = _harness.run_child(__file__, group, library, env=env)
+            if err is not None:
+                print(f"  {library}: unavailable ({err})")
                 continue
-            results[library] = json.loads(out.stdout.strip().splitlines()[-1])
+            results[library] = found
         print(f"  {'operation':<18}" + "".join(f"{name:>24}" for name in results))
         for op in ops:
             row = f"  {op:<18}"

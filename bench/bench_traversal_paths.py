@@ -9,9 +9,11 @@ building is not timed.
 import json
 import os
 import random
-import subprocess
 import sys
 import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import _harness  # noqa: E402
 
 N = int(os.environ.get("BENCH_NODES", 1_000_000))
 M = int(os.environ.get("BENCH_EDGES", 5_000_000))
@@ -89,11 +91,11 @@ if __name__ == "__main__":
     print(f"traversals and paths: {N:,} nodes, {M:,} edges, directed, from one source")
     results = {}
     for name in RUNNERS:
-        out = subprocess.run([sys.executable, __file__, "--child", name], capture_output=True, text=True)
-        if out.returncode != 0:
-            print(f"  {name}: unavailable ({(out.stderr.strip().splitlines() or ['failed'])[-1]})")
+        found, err = _harness.run_child(__file__, name)
+        if err is not None:
+            print(f"  {name}: unavailable ({err})")
             continue
-        results[name] = json.loads(out.stdout.strip().splitlines()[-1])
+        results[name] = found
     print(f"  {'operation':<20}" + "".join(f"{n:>14}" for n in results) + "   (seconds; ratio = peer / vesk_graph)")
     for op in OPS:
         row = f"  {op:<20}"
