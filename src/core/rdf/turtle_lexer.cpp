@@ -374,26 +374,33 @@ bool TurtleLexer::lex_string(Token& t, char q) {
     return true;
 }
 
+// The rest of a prefix or blank node label: PN_CHARS, and dots only where
+// a PN_CHARS follows them (a name never ends in '.').
+bool TurtleLexer::skip_name_rest() {
+    int len = 0;
+    for (;;) {
+        int32_t c = cp_at(0, &len);
+        if (c == -2) return bad_utf8(text_.offset());
+        if (c >= 0 && is_pn_chars(c)) {
+            text_.advance_to(text_.cur() + len);
+            continue;
+        }
+        if (c != '.') return true;
+        size_t k = 1;
+        while (text_.peek_at(k) == '.') ++k;
+        int32_t after = cp_at(k, &len);
+        if (after < 0 || !is_pn_chars(after)) return true;
+        text_.advance_to(text_.cur() + k);
+    }
+}
+
 bool TurtleLexer::lex_name(Token& t) {
     // Prefix part (empty when the token starts with ':'), or a bare word.
     if (text_.peek() != ':') {
         int len = 0;
         cp_at(0, &len);  // PN_CHARS_BASE, checked by the caller
         text_.advance_to(text_.cur() + len);
-        for (;;) {
-            int32_t c = cp_at(0, &len);
-            if (c == -2) return bad_utf8(text_.offset());
-            if (c >= 0 && is_pn_chars(c)) {
-                text_.advance_to(text_.cur() + len);
-                continue;
-            }
-            if (c != '.') break;
-            size_t k = 1;
-            while (text_.peek_at(k) == '.') ++k;
-            int32_t after = cp_at(k, &len);
-            if (after < 0 || !is_pn_chars(after)) break;
-            text_.advance_to(text_.cur() + k);
-        }
+        if (!skip_name_rest()) return false;
     }
     size_t prefix_len = size_t(text_.offset() - start_);
     if (text_.peek() != ':') {
@@ -458,20 +465,7 @@ bool TurtleLexer::lex_blank(Token& t) {
     if (c < 0 || !(is_pn_chars_u(c) || is_digit(c)))
         return fail("a blank node label must not be empty", start_, text_.offset());
     text_.advance_to(text_.cur() + len);
-    for (;;) {
-        c = cp_at(0, &len);
-        if (c == -2) return bad_utf8(text_.offset());
-        if (c >= 0 && is_pn_chars(c)) {
-            text_.advance_to(text_.cur() + len);
-            continue;
-        }
-        if (c != '.') break;
-        size_t k = 1;
-        while (text_.peek_at(k) == '.') ++k;
-        int32_t after = cp_at(k, &len);
-        if (after < 0 || !is_pn_chars(after)) break;
-        text_.advance_to(text_.cur() + k);
-    }
+    if (!skip_name_rest()) return false;
     t.kind = Tok::Blank;
     t.text = text_.marked().substr(2);
     return true;
