@@ -15,6 +15,20 @@ def peak_rss_mib():
     return float("nan")
 
 
+def vesk_graph_from_pairs(n, edges, **flags):
+    """A PyGraph of nodes "0".."n-1" and the edges (a, b) between them, in
+    the order given; flags as PyGraph takes them (directed, multi)."""
+    from vesk_graph._rust.graph import PyGraph
+
+    g = PyGraph(**flags)
+    ids = [str(i) for i in range(n)]
+    for i in ids:
+        g.add_node(i)
+    for a, b in edges:
+        g.add_edge(ids[a], ids[b])
+    return g
+
+
 def child_main(cases):
     """Entry for the child: run the case named on the command line."""
     name = sys.argv[2]

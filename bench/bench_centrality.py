@@ -69,14 +69,8 @@ def grouped(communities, names=None):
 
 def run_vesk(group, n, edges, ops):
     import vesk_graph._rust.algorithms as A
-    from vesk_graph._rust.graph import PyGraph
 
-    g = PyGraph(directed=GROUPS[group][2], multi=True)
-    ids = [str(i) for i in range(n)]
-    for i in ids:
-        g.add_node(i)
-    for a, b in edges:
-        g.add_edge(ids[a], ids[b])
+    g = _harness.vesk_graph_from_pairs(n, edges, directed=GROUPS[group][2], multi=True)
     calls = {
         "pagerank": lambda: A.pagerank(g),
         "degree": lambda: A.degree_centrality(g),

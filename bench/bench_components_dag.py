@@ -62,16 +62,9 @@ def timed(fn):
 
 def run_vesk():
     import vesk_graph._rust.algorithms as A
-    from vesk_graph._rust.graph import PyGraph
 
     def build(n, edges):
-        g = PyGraph(multi=True)
-        ids = [str(i) for i in range(n)]
-        for i in ids:
-            g.add_node(i)
-        for a, b in edges:
-            g.add_edge(ids[a], ids[b])
-        return g
+        return _harness.vesk_graph_from_pairs(n, edges, multi=True)
 
     res = {}
     g = build(N, random_edges())
