@@ -2,7 +2,7 @@
 //
 // libFuzzer (clang), from the repository root:
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -DVG_FUZZ_EXPAT
-//       -Isrc/core tests/fuzz/fuzz_rdfxml.cpp src/rdfxml/*.cpp src/core/*.cpp src/core/io/*.cpp src/core/rdf/*.cpp
+//       -Isrc/core tests/fuzz/fuzz_rdfxml.cpp src/rdfxml/*.cpp $(find src/core -name '*.cpp')
 //       -lexpat -o /tmp/fuzz_rdfxml
 //   mkdir -p fuzz-out/rdfxml && /tmp/fuzz_rdfxml -dict=tests/fuzz/rdfxml.dict -max_len=4096
 //       -max_total_time=600 fuzz-out/rdfxml tests/fuzz/corpus_rdfxml
