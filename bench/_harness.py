@@ -15,6 +15,20 @@ def peak_rss_mib():
     return float("nan")
 
 
+def vesk_graph_from_pairs(n, edges, **flags):
+    """A PyGraph of nodes "0".."n-1" and the edges (a, b) between them, in
+    the order given; flags as PyGraph takes them (directed, multi)."""
+    from vesk_graph._rust.graph import PyGraph
+
+    g = PyGraph(**flags)
+    ids = [str(i) for i in range(n)]
+    for i in ids:
+        g.add_node(i)
+    for a, b in edges:
+        g.add_edge(ids[a], ids[b])
+    return g
+
+
 def child_main(cases):
     """Entry for the child: run the case named on the command line."""
     name = sys.argv[2]
@@ -27,11 +41,18 @@ def child_main(cases):
     print(json.dumps({"seconds": elapsed, "peak_mib": peak_rss_mib(), "base_mib": base, "extra": extra}))
 
 
-def run_case(script, name):
-    out = subprocess.run([sys.executable, script, "--child", name], capture_output=True, text=True)
+def run_child(script, *args, env=None):
+    """Runs `script --child args...` in a fresh interpreter: (the JSON of its
+    last output line, None), or (None, the last line of its error output)."""
+    out = subprocess.run([sys.executable, script, "--child", *args], capture_output=True, text=True, env=env)
     if out.returncode != 0:
-        return {"error": (out.stderr.strip().splitlines() or ["failed"])[-1]}
-    return json.loads(out.stdout.strip().splitlines()[-1])
+        return None, (out.stderr.strip().splitlines() or ["failed"])[-1]
+    return json.loads(out.stdout.strip().splitlines()[-1]), None
+
+
+def run_case(script, name):
+    result, error = run_child(script, name)
+    return {"error": error} if error is not None else result
 
 
 def report(title, script, names):

@@ -25,9 +25,11 @@ sample of sources and scaled to all of them (marked ~).
 import json
 import os
 import random
-import subprocess
 import sys
 import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import _harness  # noqa: E402
 
 SCALE = float(os.environ.get("BENCH_SCALE", 0.25))
 GROUPS = {
@@ -67,14 +69,8 @@ def grouped(communities, names=None):
 
 def run_vesk(group, n, edges, ops):
     import vesk_graph._rust.algorithms as A
-    from vesk_graph._rust.graph import PyGraph
 
-    g = PyGraph(directed=GROUPS[group][2], multi=True)
-    ids = [str(i) for i in range(n)]
-    for i in ids:
-        g.add_node(i)
-    for a, b in edges:
-        g.add_edge(ids[a], ids[b])
+    g = _harness.vesk_graph_from_pairs(n, edges, directed=GROUPS[group][2], multi=True)
     calls = {
         "pagerank": lambda: A.pagerank(g),
         "degree": lambda: A.degree_centrality(g),
@@ -224,12 +220,11 @@ if __name__ == "__main__":
         print(f"\n{group}: {n:,} nodes, {m:,} edges, {'directed' if directed else 'undirected'}")
         results = {}
         for library in RUNNERS:
-            out = subprocess.run([sys.executable, __file__, "--child", group, library], capture_output=True, text=True,
-                                 env=env)
-            if out.returncode != 0:
-                print(f"  {library}: unavailable ({(out.stderr.strip().splitlines() or ['failed'])[-1]})")
+            found, err = _harness.run_child(__file__, group, library, env=env)
+            if err is not None:
+                print(f"  {library}: unavailable ({err})")
                 continue
-            results[library] = json.loads(out.stdout.strip().splitlines()[-1])
+            results[library] = found
         print(f"  {'operation':<18}" + "".join(f"{name:>24}" for name in results))
         for op in ops:
             row = f"  {op:<18}"

@@ -15,9 +15,11 @@ igraph has none either and shows no closure figure.
 import json
 import os
 import random
-import subprocess
 import sys
 import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import _harness  # noqa: E402
 
 N = int(os.environ.get("BENCH_NODES", 1_000_000))
 M = int(os.environ.get("BENCH_EDGES", 5_000_000))
@@ -60,16 +62,9 @@ def timed(fn):
 
 def run_vesk():
     import vesk_graph._rust.algorithms as A
-    from vesk_graph._rust.graph import PyGraph
 
     def build(n, edges):
-        g = PyGraph(multi=True)
-        ids = [str(i) for i in range(n)]
-        for i in ids:
-            g.add_node(i)
-        for a, b in edges:
-            g.add_edge(ids[a], ids[b])
-        return g
+        return _harness.vesk_graph_from_pairs(n, edges, multi=True)
 
     res = {}
     g = build(N, random_edges())
@@ -171,11 +166,11 @@ if __name__ == "__main__":
     print(f"components and DAG operations: {N:,} nodes, {M:,} edges; closure and condensation on {D:,} nodes")
     results = {}
     for name in RUNNERS:
-        out = subprocess.run([sys.executable, __file__, "--child", name], capture_output=True, text=True)
-        if out.returncode != 0:
-            print(f"  {name}: unavailable ({(out.stderr.strip().splitlines() or ['failed'])[-1]})")
+        found, err = _harness.run_child(__file__, name)
+        if err is not None:
+            print(f"  {name}: unavailable ({err})")
             continue
-        results[name] = json.loads(out.stdout.strip().splitlines()[-1])
+        results[name] = found
     print(f"  {'operation':<20}" + "".join(f"{n:>16}" for n in results) + "   (seconds; xR = peer / vesk_graph)")
     for op in OPS:
         row = f"  {op:<20}"

@@ -10,9 +10,11 @@ import json
 import os
 import pickle
 import random
-import subprocess
 import sys
 import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import _harness  # noqa: E402
 
 N = int(os.environ.get("BENCH_NODES", 1_000_000))
 M = int(os.environ.get("BENCH_EDGES", 2_000_000))
@@ -95,11 +97,10 @@ if __name__ == "__main__":
     print(f"graph JSON: {N:,} nodes, {M:,} edges, small property dicts")
     reads = {}
     for name in RUNNERS:
-        out = subprocess.run([sys.executable, __file__, "--child", name], capture_output=True, text=True)
-        if out.returncode != 0:
-            print(f"  {name:<20} unavailable ({(out.stderr.strip().splitlines() or ['failed'])[-1]})")
+        r, err = _harness.run_child(__file__, name)
+        if err is not None:
+            print(f"  {name:<20} unavailable ({err})")
             continue
-        r = json.loads(out.stdout.strip().splitlines()[-1])
         reads[name] = r["read"]
         mb = r["bytes"] / 1e6
         line = (f"  {name:<20} {mb:8.1f} MB  write {r['write']:7.3f} s ({mb / r['write']:7.1f} MB/s)"

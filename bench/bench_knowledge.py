@@ -11,10 +11,12 @@ library runs each group in its own process; graph building is not timed.
 import json
 import os
 import random
-import subprocess
 import sys
 import time
 from collections import Counter
+
+sys.path.insert(0, os.path.dirname(__file__))
+import _harness  # noqa: E402
 
 CHAIN = int(os.environ.get("BENCH_CHAIN", 2_000))
 TREE = int(os.environ.get("BENCH_TREE", 100_000))
@@ -233,11 +235,11 @@ if __name__ == "__main__":
     for group, runners in GROUPS.items():
         results = {}
         for name in runners:
-            out = subprocess.run([sys.executable, __file__, "--child", group, name], capture_output=True, text=True)
-            if out.returncode != 0:
-                print(f"  {group} / {name}: unavailable ({(out.stderr.strip().splitlines() or ['failed'])[-1]})")
+            found, err = _harness.run_child(__file__, group, name)
+            if err is not None:
+                print(f"  {group} / {name}: unavailable ({err})")
                 continue
-            results[name] = json.loads(out.stdout.strip().splitlines()[-1])
+            results[name] = found
         if "vesk_graph" not in results:
             continue
         peers = [n for n in results if n != "vesk_graph"]

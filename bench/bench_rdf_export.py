@@ -11,9 +11,11 @@ that same slice.
 import json
 import os
 import random
-import subprocess
 import sys
 import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import _harness  # noqa: E402
 
 M = int(os.environ.get("BENCH_EDGES", 5_000_000))
 M_RDFLIB = int(os.environ.get("BENCH_RDFLIB_EDGES", 250_000))
@@ -92,11 +94,11 @@ if __name__ == "__main__":
     print(f"RDF export: {M:,} edges ({M_RDFLIB:,} for rdflib); seconds, edges/s, and vesk_graph's speed-up")
     results = {}
     for name, (_, m) in RUNNERS.items():
-        out = subprocess.run([sys.executable, __file__, "--child", name], capture_output=True, text=True)
-        if out.returncode != 0:
-            print(f"  {name:<12} unavailable ({(out.stderr.strip().splitlines() or ['failed'])[-1]})")
+        found, err = _harness.run_child(__file__, name)
+        if err is not None:
+            print(f"  {name:<12} unavailable ({err})")
             continue
-        results[name] = (m, json.loads(out.stdout.strip().splitlines()[-1]))
+        results[name] = (m, found)
     for fmt in FORMATS:
         print(f" {fmt}")
         for name, (m, r) in results.items():

@@ -21,6 +21,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(__file__))
+import _harness  # noqa: E402
+
 N = int(os.environ.get("BENCH_TRIPLES", 5_000_000))
 N_RDFLIB = int(os.environ.get("BENCH_RDFLIB_TRIPLES", 200_000))
 PER_SUBJECT = 8
@@ -162,12 +165,10 @@ def main():
             for name in CASES:
                 path = small[ext] if name.startswith("rdflib") else paths[ext]
                 count = n_small if name.startswith("rdflib") else n
-                out = subprocess.run([sys.executable, __file__, "--child", name, path, ext],
-                                     capture_output=True, text=True)
-                if out.returncode != 0:
-                    print(f"  {name:<30} unavailable ({(out.stderr.strip().splitlines() or ['failed'])[-1]})")
+                r, err = _harness.run_child(__file__, name, path, ext)
+                if err is not None:
+                    print(f"  {name:<30} unavailable ({err})")
                     continue
-                r = json.loads(out.stdout.strip().splitlines()[-1])
                 secs = r["seconds"]
                 if r["triples"] not in (None, count):
                     print(f"  {name:<30} read {r['triples']:,} triples, expected {count:,}")

@@ -18,6 +18,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.dirname(__file__))
+import _harness  # noqa: E402
+
 N = int(os.environ.get("BENCH_NODES", 1_000_000))
 M = int(os.environ.get("BENCH_EDGES", 1_500_000))
 CN = int(os.environ.get("BENCH_CLIQUE_NODES", 2_000))
@@ -43,14 +46,8 @@ def edges_for(op):
 
 def vesk(op, n, edges):
     import vesk_graph._rust.algorithms as A
-    from vesk_graph._rust.graph import PyGraph
 
-    g = PyGraph(directed=False)
-    ids = [str(i) for i in range(n)]
-    for i in ids:
-        g.add_node(i)
-    for a, b in edges:
-        g.add_edge(ids[a], ids[b])
+    g = _harness.vesk_graph_from_pairs(n, edges, directed=False)
     return {
         "bridges": lambda: len(A.bridges(g)),
         "articulation_points": lambda: len(A.articulation_points(g)),

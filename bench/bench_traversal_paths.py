@@ -14,9 +14,11 @@ Each library runs in its own process; graph building is not timed.
 import json
 import os
 import random
-import subprocess
 import sys
 import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import _harness  # noqa: E402
 
 N = int(os.environ.get("BENCH_NODES", 1_000_000))
 M = int(os.environ.get("BENCH_EDGES", 4_000_000))
@@ -144,11 +146,11 @@ if __name__ == "__main__":
     for name in RUNNERS:
         if name in SKIP:
             continue
-        out = subprocess.run([sys.executable, __file__, "--child", name], capture_output=True, text=True)
-        if out.returncode != 0:
-            print(f"  {name}: unavailable ({(out.stderr.strip().splitlines() or ['failed'])[-1]})")
+        found, err = _harness.run_child(__file__, name)
+        if err is not None:
+            print(f"  {name}: unavailable ({err})")
             continue
-        results[name] = json.loads(out.stdout.strip().splitlines()[-1])
+        results[name] = found
     vesk = results.get("vesk_graph")
     peers = [n for n in results if n != "vesk_graph"]
     print(f"  {'operation':<20}{'vesk 1st':>10}{'vesk 2nd':>10}" + "".join(f"{n:>12}" for n in peers)

@@ -14,20 +14,9 @@ PyRef pagerank_body(PyObject*, const Args& a) {
     return py_list_from_scored_nodes(vg::pagerank(g.graph(), damping, iterations));
 }
 
-PyRef degree_centrality_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_list_from_scored_nodes(vg::degree_centrality_scores(g.graph()));
-}
-
-PyRef in_degree_centrality_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_list_from_scored_nodes(vg::in_degree_centrality(g.graph()));
-}
-
-PyRef out_degree_centrality_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_list_from_scored_nodes(vg::out_degree_centrality(g.graph()));
-}
+constexpr Body degree_centrality_body = graph_body<vg::degree_centrality_scores, py_list_from_scored_nodes>;
+constexpr Body in_degree_centrality_body = graph_body<vg::in_degree_centrality, py_list_from_scored_nodes>;
+constexpr Body out_degree_centrality_body = graph_body<vg::out_degree_centrality, py_list_from_scored_nodes>;
 
 PyRef betweenness_centrality_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
@@ -35,10 +24,7 @@ PyRef betweenness_centrality_body(PyObject*, const Args& a) {
     return py_list_from_scored_nodes(vg::betweenness_centrality(g.graph(), normalized));
 }
 
-PyRef closeness_centrality_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_list_from_scored_nodes(vg::closeness_centrality(g.graph()));
-}
+constexpr Body closeness_centrality_body = graph_body<vg::closeness_centrality, py_list_from_scored_nodes>;
 
 PyRef eigenvector_centrality_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);

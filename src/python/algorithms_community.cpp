@@ -7,15 +7,8 @@ namespace vg::py::alg {
 
 namespace {
 
-PyRef louvain_communities_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_list_from_string_lists(vg::louvain_core(g.graph()));
-}
-
-PyRef label_propagation_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_list_from_string_lists(vg::label_propagation(g.graph()));
-}
+constexpr Body louvain_communities_body = graph_body<vg::louvain_core, py_list_from_string_lists>;
+constexpr Body label_propagation_body = graph_body<vg::label_propagation, py_list_from_string_lists>;
 
 PyMethodDef g_table[] = {
     VG_FUNCTION("louvain_communities(graph)\n--\n\n"

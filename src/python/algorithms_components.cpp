@@ -46,10 +46,7 @@ PyRef strongly_connected_components_body(PyObject*, const Args& a) {
     return py_list_from_slot_groups(g->store(), vg::strongly_connected_components(g.graph()));
 }
 
-PyRef num_connected_components_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_u64(vg::num_connected_components(g.graph()));
-}
+constexpr Body num_connected_components_body = graph_body<vg::num_connected_components, py_u64>;
 
 PyRef weakly_connected_components_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);
@@ -69,20 +66,9 @@ PyRef connected_components_from_edges_body(PyObject*, const Args& a) {
     return list.take();
 }
 
-PyRef is_strongly_connected_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_bool(vg::is_strongly_connected(g.graph()));
-}
-
-PyRef is_weakly_connected_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_bool(vg::is_weakly_connected(g.graph()));
-}
-
-PyRef condensation_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return wrap_graph(vg::condensation(g.graph()));
-}
+constexpr Body is_strongly_connected_body = graph_body<vg::is_strongly_connected, py_bool>;
+constexpr Body is_weakly_connected_body = graph_body<vg::is_weakly_connected, py_bool>;
+constexpr Body condensation_body = graph_body<vg::condensation, wrap_graph>;
 
 PyMethodDef g_table[] = {
     VG_FUNCTION("strongly_connected_components(graph)\n--\n\nStrongly connected components via Tarjan's algorithm.\n"

@@ -34,10 +34,7 @@ PyRef longest_path_body(PyObject*, const Args& a) {
     return dict;
 }
 
-PyRef transitive_closure_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return wrap_graph(vg::transitive_closure(g.graph()));
-}
+constexpr Body transitive_closure_body = graph_body<vg::transitive_closure, wrap_graph>;
 
 PyMethodDef g_table[] = {
     VG_FUNCTION("topological_sort(graph)\n--\n\nTopological sort. Returns node IDs in topological order.\n"

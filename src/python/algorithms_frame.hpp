@@ -38,6 +38,16 @@ inline bool flag(const Args& a, size_t i, bool dflt) {
 // A node id that must exist (KeyError, no note).
 inline uint32_t node(const PropertyGraph& g, std::string_view id) { return node_or_key_error(g, id); }
 
+// The body of a function of the graph alone: the graph borrowed shared,
+// `Run` applied to it and its result converted by `Out` while the borrow
+// still holds the ids the result points into. Declared beside its table
+// line as `constexpr Body name_body = graph_body<vg::name, py_...>;`.
+template <auto Run, auto Out>
+PyRef graph_body(PyObject*, const Args& a) {
+    SharedBorrow g = graph_arg(a);
+    return Out(Run(g.graph()));
+}
+
 // The opening of the functions that start from a node: the graph (slot 0)
 // borrowed and `source` (slot 1) read. source() looks the id up; call it
 // after converting any further arguments.

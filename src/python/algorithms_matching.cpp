@@ -8,10 +8,7 @@ namespace vg::py::alg {
 
 namespace {
 
-PyRef greedy_matching_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_list_from_string_pairs(vg::greedy_matching(g.graph()));
-}
+constexpr Body greedy_matching_body = graph_body<vg::greedy_matching, py_list_from_string_pairs>;
 
 PyRef maximum_matching_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a);

@@ -8,25 +8,10 @@ namespace vg::py::alg {
 
 namespace {
 
-PyRef bridges_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_list_from_string_pairs(vg::bridges(g.graph()));
-}
-
-PyRef density_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_f64(vg::density(g.graph()));
-}
-
-PyRef is_bipartite_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_bool(vg::is_bipartite(g.graph()));
-}
-
-PyRef articulation_points_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
-    return py_list_from_strings(vg::articulation_points(g.graph()));
-}
+constexpr Body bridges_body = graph_body<vg::bridges, py_list_from_string_pairs>;
+constexpr Body density_body = graph_body<vg::density, py_f64>;
+constexpr Body is_bipartite_body = graph_body<vg::is_bipartite, py_bool>;
+constexpr Body articulation_points_body = graph_body<vg::articulation_points, py_list_from_strings>;
 
 PyMethodDef g_table[] = {
     VG_FUNCTION("bridges(graph)\n--\n\nFind bridge edges. Returns list of (source, target) tuples.", bridges_body),

@@ -36,7 +36,7 @@ struct FixedString {
 struct ParsedSignature {
     static constexpr size_t kMaxName = 48;
     char name[kMaxName] = {};
-    char display[kMaxName + 2] = {};  // "name()"
+    char display[2 * kMaxName + 2] = {};  // "name()", or "Owner.name()" for a method
     char params[kMaxParams][kMaxName] = {};
     size_t count = 0;
     size_t required = 0;
@@ -45,8 +45,12 @@ struct ParsedSignature {
 // A malformed signature stops the build here (a throw is not allowed in a
 // constant expression). Plain loops: library searches are not constant
 // expressions under every compiler mode (sanitizers included).
-consteval ParsedSignature parse_signature(const char* doc, size_t len) {
+// With an owner ("PyGraph."), the signature is a method's: the owner
+// prefixes the name in argument errors and a leading "$self" is no argument.
+consteval ParsedSignature parse_signature(const char* doc, size_t len, const char* owner = "") {
     ParsedSignature out;
+    size_t prefix = 0;
+    while (owner[prefix] != '\0') ++prefix;
     size_t open = 0;
     while (open < len && doc[open] != '(') ++open;
     size_t close = open;
@@ -55,12 +59,18 @@ consteval ParsedSignature parse_signature(const char* doc, size_t len) {
     for (size_t i = 0; i + 1 < sizeof(kTail); ++i)
         if (close + i >= len || doc[close + i] != kTail[i])
             throw "docstring must start with the text signature, a line \"--\" and a blank line";
-    if (open == 0 || open >= out.kMaxName) throw "bad function name";
-    for (size_t i = 0; i < open; ++i) out.name[i] = out.display[i] = doc[i];
-    out.display[open] = '(';
-    out.display[open + 1] = ')';
+    if (open == 0 || open >= out.kMaxName || prefix >= out.kMaxName) throw "bad function name";
+    for (size_t i = 0; i < prefix; ++i) out.display[i] = owner[i];
+    for (size_t i = 0; i < open; ++i) out.name[i] = out.display[prefix + i] = doc[i];
+    out.display[prefix + open] = '(';
+    out.display[prefix + open + 1] = ')';
     bool defaults = false;
-    for (size_t i = open + 1; i < close;) {
+    size_t first = open + 1;
+    const char kSelf[] = "$self";
+    bool self = prefix > 0;
+    for (size_t i = 0; self && i + 1 < sizeof(kSelf); ++i) self = first + i < close && doc[first + i] == kSelf[i];
+    if (self) first += sizeof(kSelf) - 1 + (first + sizeof(kSelf) - 1 < close ? 2 : 0);  // "$self, "
+    for (size_t i = first; i < close;) {
         if (out.count == kMaxParams) throw "too many parameters";
         size_t n = 0;
         while (i < close && doc[i] != ',' && doc[i] != '=') {
@@ -93,6 +103,13 @@ inline Signature to_signature(const ParsedSignature& p) {
 
 template <FixedString Doc>
 inline const Signature kSignature = to_signature(kParsed<Doc>);
+
+// The same for a method of the class named by Owner ("PyGraph.").
+template <FixedString Doc, FixedString Owner>
+inline constexpr ParsedSignature kParsedMethod = parse_signature(Doc.text, sizeof(Doc.text) - 1, Owner.text);
+
+template <FixedString Doc, FixedString Owner>
+inline const Signature kMethodSignature = to_signature(kParsedMethod<Doc, Owner>);
 
 // Module functions take arguments by position or keyword; the static flag
 // matches how the interpreter is told to call them.

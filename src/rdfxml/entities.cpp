@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../core/io/utf8.hpp"
 #include "xml_chars.hpp"
 
 namespace vg::rdfxml {
@@ -15,6 +16,50 @@ constexpr size_t kMaxReplacementNesting = 1024;
 std::string unterminated() { return "entity or character reference not closed: `;` not found before end of input"; }
 std::string unrecognized(std::string_view name) { return "unrecognized entity `" + std::string(name) + "`"; }
 std::string bad_char_ref(std::string_view name) { return "invalid character reference: " + std::string(name.substr(1)); }
+
+// Bytes of the line break at s[i]: CR LF, CR, and in XML 1.1 also CR NEL,
+// NEL and LS; 0 where none starts.
+size_t line_break_length(std::string_view s, size_t i, bool xml11) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t n = s.size();
+    if (c == '\r') {
+        if (i + 1 < n && s[i + 1] == '\n') return 2;
+        if (xml11 && i + 2 < n && static_cast<unsigned char>(s[i + 1]) == 0xC2 &&
+            static_cast<unsigned char>(s[i + 2]) == 0x85)
+            return 3;
+        return 1;
+    }
+    if (xml11 && c == 0xC2 && i + 1 < n && static_cast<unsigned char>(s[i + 1]) == 0x85) return 2;
+    if (xml11 && c == 0xE2 && i + 2 < n && static_cast<unsigned char>(s[i + 1]) == 0x80 &&
+        static_cast<unsigned char>(s[i + 2]) == 0xA8)
+        return 3;
+    return 0;
+}
+
+// The name of the reference whose '&' is at s[amp], up to its ';'; false
+// (err set) when no ';' closes it before the next '&' or the end.
+bool reference_name(std::string_view s, size_t amp, std::string_view& name, std::string& err) {
+    size_t semi = s.find(';', amp + 1);
+    size_t next_amp = s.find('&', amp + 1);
+    if (semi == std::string_view::npos || (next_amp != std::string_view::npos && next_amp < semi)) {
+        err = unterminated();
+        return false;
+    }
+    name = s.substr(amp + 1, semi - amp - 1);
+    return true;
+}
+
+// Appends the character a "#..." reference names; false (err set) when it
+// names none allowed.
+bool append_char_ref(std::string_view name, bool xml11, std::string& out, std::string& err) {
+    uint32_t cp;
+    if (!char_ref_value(name, xml11, cp)) {
+        err = bad_char_ref(name);
+        return false;
+    }
+    utf8_append(out, cp);
+    return true;
+}
 }  // namespace
 
 const std::string* Entities::resolve(std::string_view name) const {
@@ -68,29 +113,15 @@ void append_normalized_lines(std::string& out, std::string_view s, bool xml11) {
         i = static_cast<size_t>(static_cast<const char*>(cr) - s.data());
     }
     while (i < n) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c == '\r') {
-            flush(i);
-            out.push_back('\n');
+        size_t brk = line_break_length(s, i, xml11);
+        if (brk == 0) {
             ++i;
-            if (i < n && s[i] == '\n') ++i;
-            else if (xml11 && i + 1 < n && static_cast<unsigned char>(s[i]) == 0xC2 && static_cast<unsigned char>(s[i + 1]) == 0x85)
-                i += 2;
-            run = i;
-        } else if (xml11 && c == 0xC2 && i + 1 < n && static_cast<unsigned char>(s[i + 1]) == 0x85) {
-            flush(i);
-            out.push_back('\n');
-            i += 2;
-            run = i;
-        } else if (xml11 && c == 0xE2 && i + 2 < n && static_cast<unsigned char>(s[i + 1]) == 0x80 &&
-                   static_cast<unsigned char>(s[i + 2]) == 0xA8) {
-            flush(i);
-            out.push_back('\n');
-            i += 3;
-            run = i;
-        } else {
-            ++i;
+            continue;
         }
+        flush(i);
+        out.push_back('\n');
+        i += brk;
+        run = i;
     }
     flush(n);
 }
@@ -104,20 +135,10 @@ bool expand_references(std::string_view s, Entities& ents, const TextRules& rule
     size_t i = 0;
     while (amp != std::string_view::npos) {
         out.append(s.substr(i, amp - i));
-        size_t semi = s.find(';', amp + 1);
-        size_t next_amp = s.find('&', amp + 1);
-        if (semi == std::string_view::npos || (next_amp != std::string_view::npos && next_amp < semi)) {
-            err = unterminated();
-            return false;
-        }
-        std::string_view name = s.substr(amp + 1, semi - amp - 1);
+        std::string_view name;
+        if (!reference_name(s, amp, name, err)) return false;
         if (!name.empty() && name[0] == '#') {
-            uint32_t cp;
-            if (!char_ref_value(name, rules.xml11, cp)) {
-                err = bad_char_ref(name);
-                return false;
-            }
-            append_utf8(out, cp);
+            if (!append_char_ref(name, rules.xml11, out, err)) return false;
         } else {
             const std::string* r = ents.resolve(name);
             if (!r) {
@@ -127,7 +148,7 @@ bool expand_references(std::string_view s, Entities& ents, const TextRules& rule
             if (!ents.charge(r->size(), rules.input_bytes, err)) return false;
             out.append(*r);
         }
-        i = semi + 1;
+        i = amp + name.size() + 2;
         amp = s.find('&', i);
     }
     out.append(s.substr(i));
@@ -163,40 +184,16 @@ bool normalize_attribute(std::string_view raw, Entities& ents, const TextRules& 
         std::string_view s = f.s;
         size_t i = f.i;
         unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c == '\t' || c == '\n') {
+        size_t brk = c == '\t' || c == '\n' ? 1 : line_break_length(s, i, rules.xml11);
+        if (brk != 0) {
             out.push_back(' ');
-            f.i = i + 1;
-        } else if (c == '\r') {
-            out.push_back(' ');
-            ++i;
-            if (i < s.size() && s[i] == '\n') ++i;
-            else if (rules.xml11 && i + 1 < s.size() && static_cast<unsigned char>(s[i]) == 0xC2 &&
-                     static_cast<unsigned char>(s[i + 1]) == 0x85)
-                i += 2;
-            f.i = i;
-        } else if (rules.xml11 && c == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0x85) {
-            out.push_back(' ');
-            f.i = i + 2;
-        } else if (rules.xml11 && c == 0xE2 && i + 2 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0x80 &&
-                   static_cast<unsigned char>(s[i + 2]) == 0xA8) {
-            out.push_back(' ');
-            f.i = i + 3;
+            f.i = i + brk;
         } else if (c == '&') {
-            size_t semi = s.find(';', i + 1);
-            size_t next_amp = s.find('&', i + 1);
-            if (semi == std::string_view::npos || (next_amp != std::string_view::npos && next_amp < semi)) {
-                err = unterminated();
-                return false;
-            }
-            std::string_view name = s.substr(i + 1, semi - i - 1);
-            f.i = semi + 1;
+            std::string_view name;
+            if (!reference_name(s, i, name, err)) return false;
+            f.i = i + name.size() + 2;
             if (!name.empty() && name[0] == '#') {
-                uint32_t cp;
-                if (!char_ref_value(name, rules.xml11, cp)) {
-                    err = bad_char_ref(name);
-                    return false;
-                }
-                append_utf8(out, cp);
+                if (!append_char_ref(name, rules.xml11, out, err)) return false;
             } else if (name == "amp") {
                 out.push_back('&');
             } else {

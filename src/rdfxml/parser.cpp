@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "../core/io/utf8.hpp"
 #include "rdf_names.hpp"
 #include "xml_chars.hpp"
 
@@ -77,7 +78,7 @@ bool RdfXmlParser::event() {
                 uint32_t cp;
                 if (!char_ref_value(name, xml11_, cp)) return fail_xml("invalid character reference: " + std::string(name.substr(1)));
                 has_pending_ = true;
-                append_utf8(pending_text_, cp);
+                utf8_append(pending_text_, cp);
                 return true;
             }
             const std::string* r = entities_.resolve(name);

@@ -3,12 +3,14 @@
 #include <string>
 #include <string_view>
 
+#include "../core/rdf/vocab.hpp"
+
 namespace vg::rdfxml::names {
 
-inline constexpr std::string_view kRdf = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
+inline constexpr std::string_view kRdf = rdf::vocab::kRdfNs;
 inline constexpr std::string_view kXmlNs = "http://www.w3.org/XML/1998/namespace";
 inline constexpr std::string_view kXmlnsNs = "http://www.w3.org/2000/xmlns/";
-inline constexpr std::string_view kXsdString = "http://www.w3.org/2001/XMLSchema#string";
+inline constexpr std::string_view kXsdString = rdf::vocab::kXsdString;
 
 inline std::string rdf(std::string_view local) {
     std::string s(kRdf);

@@ -3,20 +3,20 @@
 
 #include <cstdint>
 
+#include "rdf_names.hpp"
 #include "xml_chars.hpp"
 
 namespace vg::rdfxml {
 
 namespace {
 
-constexpr std::string_view kRdfNs = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
 constexpr std::string_view kItsNs = "http://www.w3.org/2005/11/its";
-constexpr std::string_view kXmlnsNs = "http://www.w3.org/2000/xmlns/";
+using names::kXmlnsNs;
 
 // Terms of the RDF/XML syntax itself; they cannot be properties.
 bool is_reserved(std::string_view iri) {
-    if (iri.size() <= kRdfNs.size() || iri.substr(0, kRdfNs.size()) != kRdfNs) return false;
-    std::string_view local = iri.substr(kRdfNs.size());
+    std::string_view local = names::rdf_local(iri);
+    if (local.empty()) return false;
     for (std::string_view r :
          {"RDF", "ID", "about", "nodeID", "resource", "datatype", "parseType", "Description", "li"})
         if (local == r) return true;
@@ -54,7 +54,7 @@ RdfXmlWriter::RdfXmlWriter(std::string& out, const std::map<std::string, std::st
         if (prefix == "rdf" || prefix == "its") continue;
         prefix_by_ns_[ns] = prefix;
     }
-    prefix_by_ns_[std::string(kRdfNs)] = "rdf";
+    prefix_by_ns_[std::string(names::kRdf)] = "rdf";
     prefix_by_ns_[std::string(kItsNs)] = "its";
     for (const auto& entry : prefix_by_ns_)
         if (entry.second.empty()) custom_default_prefix_ = true;
@@ -161,8 +161,7 @@ std::string RdfXmlWriter::triple(const RdfXmlTerm& subject, std::string_view pre
     // the type has an element name; otherwise it becomes a property.
     RdfXmlName type_name;
     bool typed = false;
-    if (new_subject && predicate.size() == kRdfNs.size() + 4 && predicate.substr(0, kRdfNs.size()) == kRdfNs &&
-        predicate.substr(kRdfNs.size()) == "type" && !object.blank && !is_reserved(object.value)) {
+    if (new_subject && predicate == rdf::vocab::kRdfType && !object.blank && !is_reserved(object.value)) {
         type_name = qualified_name(object.value);
         typed = type_name.error.empty();
     }

@@ -32,8 +32,6 @@ inline uint32_t decode_utf8(std::string_view s, size_t& i) {
     return c;
 }
 
-void append_utf8(std::string& out, uint32_t c);
-
 // Name (namespaces not considered): a NameStartChar then NameChars.
 bool is_xml_name(std::string_view s);
 // NCName: a Name without ':'.

@@ -2,12 +2,12 @@
 //
 // libFuzzer (clang), from the repository root:
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-//       -Isrc/core tests/fuzz/fuzz_graph_json.cpp src/core/*.cpp src/core/io/*.cpp -o /tmp/fuzz_graph_json
+//       -Isrc/core tests/fuzz/fuzz_graph_json.cpp $(find src/core src/rdfxml -name '*.cpp') -o /tmp/fuzz_graph_json
 //   mkdir -p fuzz-out && /tmp/fuzz_graph_json -dict=tests/fuzz/graph_json.dict -max_len=4096
 //       -max_total_time=600 fuzz-out tests/fuzz/corpus
 // (each command on one line). Replaying the corpus without libFuzzer:
 //   g++ -std=c++20 -g -O1 -fsanitize=address,undefined -DVG_FUZZ_REPLAY -Isrc/core
-//       tests/fuzz/fuzz_graph_json.cpp src/core/*.cpp src/core/io/*.cpp -o /tmp/replay && /tmp/replay tests/fuzz/corpus/*
+//       tests/fuzz/fuzz_graph_json.cpp $(find src/core src/rdfxml -name '*.cpp') -o /tmp/replay && /tmp/replay tests/fuzz/corpus/*
 //
 // Checks beyond "no crash": every accepted text writes back to text that is
 // read as an equal graph, every error carries a message, and every finite
@@ -17,19 +17,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "fuzz_harness.hpp"
 #include "io/graph_json.hpp"
 #include "io/json_number.hpp"
 
 namespace {
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "fuzz check failed: %s\n", what);
-    std::abort();
-}
 
 bool same_properties(const vg::Properties& a, const vg::Properties& b) {
     if (a.size() != b.size()) return false;
@@ -107,17 +101,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     return 0;
 }
-
-#ifdef VG_FUZZ_REPLAY
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        std::ifstream in(argv[i], std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        std::string s = ss.str();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(s.data()), s.size());
-    }
-    std::printf("replayed %d input(s)\n", argc - 1);
-    return 0;
-}
-#endif

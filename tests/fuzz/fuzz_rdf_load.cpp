@@ -3,7 +3,7 @@
 //
 // libFuzzer (clang), from the repository root, e.g. for Turtle:
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-//       -DVG_FUZZ_SYNTAX=Turtle -Isrc/core tests/fuzz/fuzz_rdf_load.cpp $(find src/core -name '*.cpp')
+//       -DVG_FUZZ_SYNTAX=Turtle -Isrc/core tests/fuzz/fuzz_rdf_load.cpp $(find src/core src/rdfxml -name '*.cpp')
 //       -o /tmp/fuzz_turtle
 //   mkdir -p fuzz-turtle && /tmp/fuzz_turtle -dict=tests/fuzz/turtle.dict -max_len=2048
 //       -max_total_time=600 fuzz-turtle tests/fuzz/corpus_rdf
@@ -17,10 +17,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "fuzz_harness.hpp"
 #include "rdf/iri.hpp"
 #include "rdf/language_tag.hpp"
 #include "rdf/load.hpp"
@@ -33,11 +32,6 @@ namespace {
 
 using namespace vg;
 using namespace vg::rdf;
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "fuzz check failed: %s\n", what);
-    std::abort();
-}
 
 struct Checker : TripleSink {
     uint64_t triples = 0, literals = 0;
@@ -89,17 +83,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     return 0;
 }
-
-#ifdef VG_FUZZ_REPLAY
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        std::ifstream in(argv[i], std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        std::string s = ss.str();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(s.data()), s.size());
-    }
-    std::printf("replayed %d input(s)\n", argc - 1);
-    return 0;
-}
-#endif

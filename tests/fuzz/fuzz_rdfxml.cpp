@@ -2,7 +2,7 @@
 //
 // libFuzzer (clang), from the repository root:
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -DVG_FUZZ_EXPAT
-//       -Isrc/core tests/fuzz/fuzz_rdfxml.cpp src/rdfxml/*.cpp src/core/*.cpp src/core/io/*.cpp src/core/rdf/*.cpp
+//       -Isrc/core tests/fuzz/fuzz_rdfxml.cpp src/rdfxml/*.cpp $(find src/core -name '*.cpp')
 //       -lexpat -o /tmp/fuzz_rdfxml
 //   mkdir -p fuzz-out/rdfxml && /tmp/fuzz_rdfxml -dict=tests/fuzz/rdfxml.dict -max_len=4096
 //       -max_total_time=600 fuzz-out/rdfxml tests/fuzz/corpus_rdfxml
@@ -22,10 +22,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "fuzz_harness.hpp"
 #include "../../src/rdfxml/xml_tokenizer.hpp"
 #include "io/text_input.hpp"
 #include "rdf/reader.hpp"
@@ -35,11 +35,6 @@
 #endif
 
 namespace {
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "fuzz check failed: %s\n", what);
-    std::abort();
-}
 
 struct Collect final : vg::rdf::TripleSink {
     std::vector<std::string> out;
@@ -130,17 +125,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 #endif
     return 0;
 }
-
-#ifdef VG_FUZZ_REPLAY
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        std::ifstream in(argv[i], std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        std::string s = ss.str();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(s.data()), s.size());
-    }
-    std::printf("replayed %d input(s)\n", argc - 1);
-    return 0;
-}
-#endif

@@ -8,6 +8,7 @@
 
 #include "components.hpp"
 #include "edge_cursor.hpp"
+#include "union_find.hpp"
 
 namespace vg {
 
@@ -389,27 +390,6 @@ std::vector<std::string_view> ids(const GraphInner& s, const CliqueGraph& cg, co
     return out;
 }
 
-// Union-find over 0..n-1 with path halving and union by size.
-class Groups {
-public:
-    explicit Groups(size_t n) : parent_(n), size_(n, 1) { std::iota(parent_.begin(), parent_.end(), size_t(0)); }
-    size_t find(size_t x) {
-        while (parent_[x] != x) x = parent_[x] = parent_[parent_[x]];
-        return x;
-    }
-    void unite(size_t a, size_t b) {
-        a = find(a);
-        b = find(b);
-        if (a == b) return;
-        if (size_[a] < size_[b]) std::swap(a, b);
-        parent_[b] = a;
-        size_[a] += size_[b];
-    }
-
-private:
-    std::vector<size_t> parent_, size_;
-};
-
 Error too_many_nodes(uint64_t cap, uint64_t nodes) {
     return {ErrorKind::CapRefused,
             "maximal_cliques refuses inputs larger than max_input_nodes=" + std::to_string(cap) + " (graph has " +
@@ -464,7 +444,7 @@ IdGroups k_clique_communities(const PropertyGraph& g, uint64_t k, const Interrup
             for (uint32_t v : cliques[i]) by_node[fill[v]++] = i;
     }
     InterruptCheck check(interrupt);
-    Groups groups(cliques.size());
+    UnionFind groups(cliques.size());
     std::vector<uint64_t> shared(cliques.size(), 0);
     std::vector<uint32_t> met;
     for (uint32_t i = 0; i < cliques.size(); ++i) {

@@ -3,6 +3,7 @@
 #include "components.hpp"
 
 #include "adjacency.hpp"
+#include "union_find.hpp"
 
 #include <algorithm>
 #include <limits>
@@ -10,40 +11,6 @@
 #include <string>
 
 namespace vg {
-
-namespace {
-
-// Disjoint sets with union by rank and path splitting.
-class UnionFind {
-public:
-    explicit UnionFind(size_t n) : parent_(n), rank_(n, 0) { std::iota(parent_.begin(), parent_.end(), 0u); }
-
-    void unite(uint32_t x, uint32_t y) {
-        if (x == y) return;
-        uint32_t rx = find(x), ry = find(y);
-        if (rx == ry) return;
-        if (rank_[rx] < rank_[ry]) {
-            parent_[rx] = ry;
-        } else {
-            parent_[ry] = rx;
-            if (rank_[rx] == rank_[ry]) ++rank_[rx];
-        }
-    }
-    uint32_t find(uint32_t x) {
-        while (parent_[x] != x) {
-            uint32_t next = parent_[x];
-            parent_[x] = parent_[next];
-            x = next;
-        }
-        return x;
-    }
-
-private:
-    std::vector<uint32_t> parent_;
-    std::vector<uint8_t> rank_;
-};
-
-}  // namespace
 
 namespace {
 

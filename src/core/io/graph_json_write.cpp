@@ -1,10 +1,10 @@
 // Graph JSON writer: one compact pass over the store into a single buffer.
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cstring>
 
 #include "graph_json.hpp"
+#include "json_escape.hpp"
 #include "json_number.hpp"
 
 namespace vg {
@@ -36,45 +36,17 @@ private:
     size_t len_;
 };
 
-// Per byte: 0 = written as is, otherwise the letter after the backslash
-// ('u' for the \u00XX form).
-constexpr std::array<char, 256> kEscape = [] {
-    std::array<char, 256> t{};
-    for (int c = 0; c < 0x20; ++c) t[size_t(c)] = 'u';
-    t['\b'] = 'b';
-    t['\f'] = 'f';
-    t['\n'] = 'n';
-    t['\r'] = 'r';
-    t['\t'] = 't';
-    t['"'] = '"';
-    t['\\'] = '\\';
-    return t;
-}();
-
 void write_string(Out& out, std::string_view s) {
     out.put('"');
     const char* p = s.data();
     const char* end = p + s.size();
     while (p < end) {
         const char* run = p;
-        while (p < end && !kEscape[static_cast<unsigned char>(*p)]) ++p;
+        while (p < end && !kJsonEscape[static_cast<unsigned char>(*p)]) ++p;
         if (p != run) out.put(std::string_view(run, size_t(p - run)));
         if (p == end) break;
         unsigned char c = static_cast<unsigned char>(*p++);
-        char e = kEscape[c];
-        char* o = out.room(6);
-        o[0] = '\\';
-        o[1] = e;
-        if (e != 'u') {
-            out.commit(2);
-        } else {
-            static constexpr char kHex[] = "0123456789abcdef";
-            o[2] = '0';
-            o[3] = '0';
-            o[4] = kHex[c >> 4];
-            o[5] = kHex[c & 15];
-            out.commit(6);
-        }
+        out.commit(write_json_escape(out.room(6), c));
     }
     out.put('"');
 }

@@ -1,5 +1,6 @@
 // UTF-8 sequence checks shared by every text reader.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,25 @@ inline int utf8_sequence(const unsigned char* p, const unsigned char* end, int* 
         }
     }
     return width;
+}
+
+// Appends the UTF-8 encoding of code point cp (at most U+10FFFF).
+inline void utf8_append(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
 }
 
 // "invalid utf-8 sequence of N bytes from index I" or "incomplete utf-8

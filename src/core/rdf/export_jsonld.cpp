@@ -1,7 +1,6 @@
 // JSON-LD export: the edges grouped by source into node objects, written
 // directly as indented JSON (two spaces per level, members in byte order).
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <unordered_map>
@@ -9,25 +8,11 @@
 
 #include "export.hpp"
 #include "export_nodes.hpp"
+#include "io/json_escape.hpp"
 
 namespace vg::rdf {
 
 namespace {
-
-// Per byte: 0 = written as is, otherwise the letter after the backslash
-// ('u' for the \u00XX form).
-constexpr std::array<char, 256> kEscape = [] {
-    std::array<char, 256> t{};
-    for (int c = 0; c < 0x20; ++c) t[size_t(c)] = 'u';
-    t['\b'] = 'b';
-    t['\f'] = 'f';
-    t['\n'] = 'n';
-    t['\r'] = 'r';
-    t['\t'] = 't';
-    t['"'] = '"';
-    t['\\'] = '\\';
-    return t;
-}();
 
 // Whether any of the 8 bytes is a control, '"' or '\\'.
 inline bool needs_escape(uint64_t w) {
@@ -49,17 +34,10 @@ void json_string(std::string& out, std::string_view s) {
     size_t run = 0;
     for (; i < s.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(s[i]);
-        char e = kEscape[c];
-        if (!e) continue;
+        if (!kJsonEscape[c]) continue;
         out.append(s.substr(run, i - run));
-        out += '\\';
-        out += e;
-        if (e == 'u') {
-            static constexpr char kHex[] = "0123456789abcdef";
-            out += "00";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
+        char esc[6];
+        out.append(esc, write_json_escape(esc, c));
         run = i + 1;
     }
     out.append(s.substr(run));

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "io/utf8.hpp"
+
 namespace vg::rdf {
 
 namespace {
@@ -51,27 +53,9 @@ bool is_iprivate(uint32_t cp) {
     return (cp >= 0xE000 && cp <= 0xF8FF) || (cp >= 0xF0000 && cp <= 0xFFFFD) || (cp >= 0x100000 && cp <= 0x10FFFD);
 }
 
-void append_utf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
 std::string with_char(const char* head, uint32_t cp, const char* tail) {
     std::string m(head);
-    append_utf8(m, cp);
+    utf8_append(m, cp);
     m += tail;
     return m;
 }
@@ -175,7 +159,7 @@ private:
         // Report '%' and the (at most two) characters that follow it.
         std::string shown = "%";
         size_t j = i + 1;
-        for (int k = 0; k < 2 && j < end; ++k) append_utf8(shown, decode(j));
+        for (int k = 0; k < 2 && j < end; ++k) utf8_append(shown, decode(j));
         return "Invalid IRI percent encoding '" + shown + "'";
     }
 

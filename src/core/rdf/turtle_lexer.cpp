@@ -13,24 +13,6 @@ inline bool is_hex(int c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >
 inline bool is_alpha(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline int hex_value(int c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
 
-void append_utf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
 // How a byte shows in a message: printable ASCII as itself, others in hex.
 std::string shown(int c) {
     if (c > 0x20 && c < 0x7F) return std::string(1, char(c));
@@ -236,7 +218,7 @@ bool TurtleLexer::uchar() {
         uint64_t at = text_.offset();
         return fail("invalid escape sequence: not a Unicode scalar value", at - digits - 2, at);
     }
-    append_utf8(buf_, cp);
+    utf8_append(buf_, cp);
     return true;
 }
 
@@ -392,26 +374,33 @@ bool TurtleLexer::lex_string(Token& t, char q) {
     return true;
 }
 
+// The rest of a prefix or blank node label: PN_CHARS, and dots only where
+// a PN_CHARS follows them (a name never ends in '.').
+bool TurtleLexer::skip_name_rest() {
+    int len = 0;
+    for (;;) {
+        int32_t c = cp_at(0, &len);
+        if (c == -2) return bad_utf8(text_.offset());
+        if (c >= 0 && is_pn_chars(c)) {
+            text_.advance_to(text_.cur() + len);
+            continue;
+        }
+        if (c != '.') return true;
+        size_t k = 1;
+        while (text_.peek_at(k) == '.') ++k;
+        int32_t after = cp_at(k, &len);
+        if (after < 0 || !is_pn_chars(after)) return true;
+        text_.advance_to(text_.cur() + k);
+    }
+}
+
 bool TurtleLexer::lex_name(Token& t) {
     // Prefix part (empty when the token starts with ':'), or a bare word.
     if (text_.peek() != ':') {
         int len = 0;
         cp_at(0, &len);  // PN_CHARS_BASE, checked by the caller
         text_.advance_to(text_.cur() + len);
-        for (;;) {
-            int32_t c = cp_at(0, &len);
-            if (c == -2) return bad_utf8(text_.offset());
-            if (c >= 0 && is_pn_chars(c)) {
-                text_.advance_to(text_.cur() + len);
-                continue;
-            }
-            if (c != '.') break;
-            size_t k = 1;
-            while (text_.peek_at(k) == '.') ++k;
-            int32_t after = cp_at(k, &len);
-            if (after < 0 || !is_pn_chars(after)) break;
-            text_.advance_to(text_.cur() + k);
-        }
+        if (!skip_name_rest()) return false;
     }
     size_t prefix_len = size_t(text_.offset() - start_);
     if (text_.peek() != ':') {
@@ -476,20 +465,7 @@ bool TurtleLexer::lex_blank(Token& t) {
     if (c < 0 || !(is_pn_chars_u(c) || is_digit(c)))
         return fail("a blank node label must not be empty", start_, text_.offset());
     text_.advance_to(text_.cur() + len);
-    for (;;) {
-        c = cp_at(0, &len);
-        if (c == -2) return bad_utf8(text_.offset());
-        if (c >= 0 && is_pn_chars(c)) {
-            text_.advance_to(text_.cur() + len);
-            continue;
-        }
-        if (c != '.') break;
-        size_t k = 1;
-        while (text_.peek_at(k) == '.') ++k;
-        int32_t after = cp_at(k, &len);
-        if (after < 0 || !is_pn_chars(after)) break;
-        text_.advance_to(text_.cur() + k);
-    }
+    if (!skip_name_rest()) return false;
     t.kind = Tok::Blank;
     t.text = text_.marked().substr(2);
     return true;

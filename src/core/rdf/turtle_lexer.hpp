@@ -68,6 +68,7 @@ private:
     bool skip_space(bool& newline);
     bool lex_iri(Token& t);
     bool lex_string(Token& t, char quote);
+    bool skip_name_rest();
     bool lex_name(Token& t);
     bool lex_local(Token& t);
     bool lex_blank(Token& t);
