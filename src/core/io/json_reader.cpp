@@ -26,24 +26,6 @@ int hex_value(unsigned char c) {
     return -1;
 }
 
-void append_utf8(std::string& s, uint32_t cp) {
-    if (cp < 0x80) {
-        s.push_back(char(cp));
-    } else if (cp < 0x800) {
-        s.push_back(char(0xC0 | (cp >> 6)));
-        s.push_back(char(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        s.push_back(char(0xE0 | (cp >> 12)));
-        s.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-        s.push_back(char(0x80 | (cp & 0x3F)));
-    } else {
-        s.push_back(char(0xF0 | (cp >> 18)));
-        s.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-        s.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-        s.push_back(char(0x80 | (cp & 0x3F)));
-    }
-}
-
 // A string as it appears inside "invalid type" messages: quoted, with
 // backslash escapes for quote, backslash and control characters.
 std::string quoted_for_message(std::string_view s) {
@@ -224,7 +206,7 @@ bool JsonReader::escape() {
         if (n2 < 0xDC00 || n2 > 0xDFFF) return fail_here("lone leading surrogate in hex escape");
         n = 0x10000 + ((n - 0xD800) << 10) + (n2 - 0xDC00);
     }
-    append_utf8(scratch_, n);
+    utf8_append(scratch_, n);
     return true;
 }
 
