@@ -15,6 +15,20 @@ constexpr size_t kMaxReplacementNesting = 1024;
 
 std::string unterminated() { return "entity or character reference not closed: `;` not found before end of input"; }
 std::string unrecognized(std::string_view name) { return "unrecognized entity `" + std::string(name) + "`"; }
+
+// The replacement text of a declared entity, charged to the document's
+// expansion budget; NULL with `err` set when undeclared or over budget.
+const std::string* charged_replacement(std::string_view name, Entities& ents, const TextRules& rules,
+                                       std::string& err) {
+    const std::string* r = ents.resolve(name);
+    if (!r) {
+        err = unrecognized(name);
+        return nullptr;
+    }
+    if (!ents.charge(r->size(), rules.input_bytes, err)) return nullptr;
+    return r;
+}
+
 std::string bad_char_ref(std::string_view name) { return "invalid character reference: " + std::string(name.substr(1)); }
 
 // Bytes of the line break at s[i]: CR LF, CR, and in XML 1.1 also CR NEL,
@@ -140,12 +154,8 @@ bool expand_references(std::string_view s, Entities& ents, const TextRules& rule
         if (!name.empty() && name[0] == '#') {
             if (!append_char_ref(name, rules.xml11, out, err)) return false;
         } else {
-            const std::string* r = ents.resolve(name);
-            if (!r) {
-                err = unrecognized(name);
-                return false;
-            }
-            if (!ents.charge(r->size(), rules.input_bytes, err)) return false;
+            const std::string* r = charged_replacement(name, ents, rules, err);
+            if (!r) return false;
             out.append(*r);
         }
         i = amp + name.size() + 2;
@@ -197,12 +207,8 @@ bool normalize_attribute(std::string_view raw, Entities& ents, const TextRules& 
             } else if (name == "amp") {
                 out.push_back('&');
             } else {
-                const std::string* r = ents.resolve(name);
-                if (!r) {
-                    err = unrecognized(name);
-                    return false;
-                }
-                if (!ents.charge(r->size(), rules.input_bytes, err)) return false;
+                const std::string* r = charged_replacement(name, ents, rules, err);
+                if (!r) return false;
                 if (stack.size() > kMaxReplacementNesting) {
                     err = "entity replacement texts nested deeper than " + std::to_string(kMaxReplacementNesting) + " levels";
                     return false;
