@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "result.hpp"
+#include "core/result.hpp"
 
 namespace vg::errors {
 

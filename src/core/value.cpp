@@ -1,4 +1,4 @@
-#include "value.hpp"
+#include "core/value.hpp"
 
 #include <algorithm>
 #include <cmath>

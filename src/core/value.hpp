@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "hash.hpp"
+#include "core/support/hash.hpp"
 
 namespace vg {
 

@@ -1,4 +1,4 @@
-#include "args.hpp"
+#include "python/args.hpp"
 
 #include <cstring>
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "errors.hpp"
+#include "python/errors.hpp"
 
 namespace vg::py {
 

@@ -1,7 +1,7 @@
 // Entry points handed to the interpreter: argument matching from a fixed
 // signature, then the body, all inside the exception boundary.
 #pragma once
-#include "args.hpp"
+#include "python/args.hpp"
 
 namespace vg::py {
 

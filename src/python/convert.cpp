@@ -1,10 +1,10 @@
-#include "convert.hpp"
+#include "python/convert.hpp"
 
 #include <algorithm>
 
-#include "../core/hash.hpp"  // mix64
-#include "args.hpp"
-#include "errors.hpp"
+#include "core/support/hash.hpp"  // mix64
+#include "python/args.hpp"
+#include "python/errors.hpp"
 
 namespace vg::py {
 

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "../core/value.hpp"
-#include "pyref.hpp"
+#include "core/value.hpp"
+#include "python/pyref.hpp"
 
 namespace vg::py {
 

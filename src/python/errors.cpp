@@ -1,4 +1,4 @@
-#include "errors.hpp"
+#include "python/errors.hpp"
 
 #include <cstdio>
 #include <mutex>

@@ -6,8 +6,8 @@
 
 #include <initializer_list>
 
-#include "../core/result.hpp"
-#include "pyref.hpp"
+#include "core/result.hpp"
+#include "python/pyref.hpp"
 
 namespace vg::py {
 
@@ -69,4 +69,4 @@ PyObject* guarded(F&& f) noexcept;
 
 }  // namespace vg::py
 
-#include "errors_impl.hpp"
+#include "python/errors_impl.hpp"

@@ -2,7 +2,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "../core/result.hpp"
+#include "core/result.hpp"
 
 namespace vg::py {
 

@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <span>
 
-#include "callconv.hpp"
+#include "python/callconv.hpp"
 
 namespace vg::py {
 

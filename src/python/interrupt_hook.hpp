@@ -4,8 +4,8 @@
 #pragma once
 #include <utility>
 
-#include "../core/algorithms/interrupt.hpp"
-#include "pyref.hpp"
+#include "core/support/interrupt.hpp"
+#include "python/pyref.hpp"
 
 namespace vg::py {
 

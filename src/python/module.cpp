@@ -5,11 +5,11 @@
 #include <string_view>
 #include <vector>
 
-#include "algorithms_families.hpp"
-#include "errors.hpp"
-#include "knowledge_families.hpp"
-#include "pygraph.hpp"
-#include "rdf_families.hpp"
+#include "python/algorithms/families.hpp"
+#include "python/errors.hpp"
+#include "python/knowledge/families.hpp"
+#include "python/graph/pygraph.hpp"
+#include "python/rdf/families.hpp"
 
 namespace vg::py {
 

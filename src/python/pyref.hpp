@@ -3,7 +3,7 @@
 #pragma once
 #include <utility>
 
-#include "py.hpp"
+#include "python/py.hpp"
 
 namespace vg::py {
 

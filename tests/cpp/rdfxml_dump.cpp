@@ -10,8 +10,8 @@
 #include <sstream>
 #include <string>
 
-#include "io/text_input.hpp"
-#include "rdf/reader.hpp"
+#include "core/io/text_input.hpp"
+#include "core/rdf/read/reader.hpp"
 
 namespace {
 

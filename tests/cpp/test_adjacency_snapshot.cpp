@@ -3,15 +3,15 @@
 // that every change drops it; and that readers on several threads get one
 // and the same build.
 // Build and run from the repository root:
-//   g++ -std=c++20 -Isrc/core tests/cpp/test_adjacency_snapshot.cpp src/core/*.cpp src/core/*/*.cpp
+//   g++ -std=c++20 -Isrc tests/cpp/test_adjacency_snapshot.cpp $(find src/core -name '*.cpp')
 //   ./a.out
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "algorithms/adjacency.hpp"
-#include "algorithms/algorithms.hpp"
+#include "core/graph/adjacency.hpp"
+#include "core/algorithms/algorithms.hpp"
 
 #include "check.hpp"
 

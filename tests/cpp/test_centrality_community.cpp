@@ -1,16 +1,16 @@
 // Centrality scores and communities of the core: fixed values, tie orders
 // and the guards against runaway iteration.
 // Build and run from the repository root:
-//   g++ -std=c++20 -Isrc/core tests/cpp/test_centrality_community.cpp src/core/*.cpp src/core/algorithms/*.cpp
+//   g++ -std=c++20 -Isrc tests/cpp/test_centrality_community.cpp $(find src/core -name '*.cpp')
 //   ./a.out
 #include <cmath>
 #include <cstring>
 #include <sstream>
 #include <string>
 
-#include "algorithms/centrality.hpp"
-#include "algorithms/community.hpp"
-#include "algorithms/score_order.hpp"
+#include "core/algorithms/centrality.hpp"
+#include "core/algorithms/community.hpp"
+#include "core/support/score_order.hpp"
 
 #include "check.hpp"
 

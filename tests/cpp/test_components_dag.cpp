@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "algorithms/components.hpp"
-#include "algorithms/dag.hpp"
-#include "algorithms/simple_paths.hpp"
+#include "core/algorithms/components.hpp"
+#include "core/algorithms/dag.hpp"
+#include "core/algorithms/simple_paths.hpp"
 
 #include "check.hpp"
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "graph.hpp"
+#include "core/graph/graph.hpp"
 
 #include "check.hpp"
 

@@ -1,6 +1,6 @@
 // Graph JSON writer and reader, and the pickled state.
 // Build and run from the repository root:
-//   g++ -std=c++20 -Isrc/core tests/cpp/test_graph_json.cpp src/core/*.cpp
+//   g++ -std=c++20 -Isrc tests/cpp/test_graph_json.cpp $(find src/core -name '*.cpp')
 //   ./a.out
 #include <cmath>
 #include <cstdio>
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "io/graph_json.hpp"
-#include "io/json_number.hpp"
+#include "core/io/graph_json.hpp"
+#include "core/io/json_number.hpp"
 
 #include "check.hpp"
 

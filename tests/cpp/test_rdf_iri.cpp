@@ -1,13 +1,13 @@
 // IRI validation and resolution, language tags and fresh blank-node labels.
 // Build and run from the repository root:
-//   g++ -std=c++20 -Isrc/core tests/cpp/test_rdf_iri.cpp src/core/*.cpp src/core/rdf/*.cpp
+//   g++ -std=c++20 -Isrc tests/cpp/test_rdf_iri.cpp $(find src/core -name '*.cpp')
 //   ./a.out
 #include <set>
 #include <string>
 
-#include "rdf/iri.hpp"
-#include "rdf/language_tag.hpp"
-#include "rdf/terms.hpp"
+#include "core/rdf/iri.hpp"
+#include "core/rdf/language_tag.hpp"
+#include "core/rdf/terms.hpp"
 
 #include "check.hpp"
 

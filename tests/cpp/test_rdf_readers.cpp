@@ -7,7 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "rdf/load.hpp"
+#include "core/rdf/read/load.hpp"
 
 #include "check.hpp"
 

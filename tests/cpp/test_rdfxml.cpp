@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "check.hpp"
-#include "io/text_input.hpp"
-#include "rdf/load.hpp"
-#include "rdf/reader.hpp"
+#include "core/io/text_input.hpp"
+#include "core/rdf/read/load.hpp"
+#include "core/rdf/read/reader.hpp"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // RDF/XML writer, through the export core and directly.
 // Build and run from the repository root:
-//   g++ -std=c++20 -Isrc/core tests/cpp/test_rdfxml_writer.cpp src/core/*.cpp src/core/rdf/*.cpp src/rdfxml/*.cpp
+//   g++ -std=c++20 -Isrc tests/cpp/test_rdfxml_writer.cpp $(find src/core -name '*.cpp')
 //   ./a.out
 #include <algorithm>
 #include <cstdint>
@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "../../src/rdfxml/serializer.hpp"
-#include "rdf/export.hpp"
-#include "rdf/load.hpp"
+#include "core/rdf/write/rdfxml_writer.hpp"
+#include "core/rdf/write/export.hpp"
+#include "core/rdf/read/load.hpp"
 
 #include "check.hpp"
 

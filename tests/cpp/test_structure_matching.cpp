@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "algorithms/cliques.hpp"
-#include "algorithms/edge_cursor.hpp"
-#include "algorithms/matching.hpp"
+#include "core/algorithms/cliques.hpp"
+#include "core/graph/edge_cursor.hpp"
+#include "core/algorithms/matching.hpp"
 
 #include "check.hpp"
 

@@ -7,7 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "io/text_input.hpp"
+#include "core/io/text_input.hpp"
 
 #include "check.hpp"
 

@@ -1,6 +1,6 @@
 // Traversal and weighted path searches of the core.
 // Build and run from the repository root:
-//   g++ -std=c++20 -Isrc/core tests/cpp/test_traversal_paths.cpp src/core/*.cpp src/core/algorithms/*.cpp
+//   g++ -std=c++20 -Isrc tests/cpp/test_traversal_paths.cpp $(find src/core -name '*.cpp')
 //   ./a.out
 #include <algorithm>
 #include <cmath>
@@ -13,8 +13,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "algorithms/algorithms.hpp"
-#include "algorithms/cost_queue.hpp"
+#include "core/algorithms/algorithms.hpp"
+#include "core/support/cost_queue.hpp"
 
 #include "check.hpp"
 

@@ -2,12 +2,12 @@
 //
 // libFuzzer (clang), from the repository root:
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-//       -Isrc/core tests/fuzz/fuzz_graph_json.cpp $(find src/core src/rdfxml -name '*.cpp') -o /tmp/fuzz_graph_json
+//       -Isrc tests/fuzz/fuzz_graph_json.cpp $(find src/core -name '*.cpp') -o /tmp/fuzz_graph_json
 //   mkdir -p fuzz-out && /tmp/fuzz_graph_json -dict=tests/fuzz/graph_json.dict -max_len=4096
 //       -max_total_time=600 fuzz-out tests/fuzz/corpus
 // (each command on one line). Replaying the corpus without libFuzzer:
-//   g++ -std=c++20 -g -O1 -fsanitize=address,undefined -DVG_FUZZ_REPLAY -Isrc/core
-//       tests/fuzz/fuzz_graph_json.cpp $(find src/core src/rdfxml -name '*.cpp') -o /tmp/replay && /tmp/replay tests/fuzz/corpus/*
+//   g++ -std=c++20 -g -O1 -fsanitize=address,undefined -DVG_FUZZ_REPLAY -Isrc
+//       tests/fuzz/fuzz_graph_json.cpp $(find src/core -name '*.cpp') -o /tmp/replay && /tmp/replay tests/fuzz/corpus/*
 //
 // Checks beyond "no crash": every accepted text writes back to text that is
 // read as an equal graph, every error carries a message, and every finite
@@ -20,8 +20,8 @@
 #include <string>
 
 #include "fuzz_harness.hpp"
-#include "io/graph_json.hpp"
-#include "io/json_number.hpp"
+#include "core/io/graph_json.hpp"
+#include "core/io/json_number.hpp"
 
 namespace {
 

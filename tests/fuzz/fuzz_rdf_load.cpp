@@ -3,7 +3,7 @@
 //
 // libFuzzer (clang), from the repository root, e.g. for Turtle:
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-//       -DVG_FUZZ_SYNTAX=Turtle -Isrc/core tests/fuzz/fuzz_rdf_load.cpp $(find src/core src/rdfxml -name '*.cpp')
+//       -DVG_FUZZ_SYNTAX=Turtle -Isrc tests/fuzz/fuzz_rdf_load.cpp $(find src/core -name '*.cpp')
 //       -o /tmp/fuzz_turtle
 //   mkdir -p fuzz-turtle && /tmp/fuzz_turtle -dict=tests/fuzz/turtle.dict -max_len=2048
 //       -max_total_time=600 fuzz-turtle tests/fuzz/corpus_rdf
@@ -20,9 +20,9 @@
 #include <string>
 
 #include "fuzz_harness.hpp"
-#include "rdf/iri.hpp"
-#include "rdf/language_tag.hpp"
-#include "rdf/load.hpp"
+#include "core/rdf/iri.hpp"
+#include "core/rdf/language_tag.hpp"
+#include "core/rdf/read/load.hpp"
 
 #ifndef VG_FUZZ_SYNTAX
 #define VG_FUZZ_SYNTAX Turtle

@@ -2,7 +2,7 @@
 //
 // libFuzzer (clang), from the repository root:
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -DVG_FUZZ_EXPAT
-//       -Isrc/core tests/fuzz/fuzz_rdfxml.cpp src/rdfxml/*.cpp $(find src/core -name '*.cpp')
+//       -Isrc tests/fuzz/fuzz_rdfxml.cpp $(find src/core -name '*.cpp')
 //       -lexpat -o /tmp/fuzz_rdfxml
 //   mkdir -p fuzz-out/rdfxml && /tmp/fuzz_rdfxml -dict=tests/fuzz/rdfxml.dict -max_len=4096
 //       -max_total_time=600 fuzz-out/rdfxml tests/fuzz/corpus_rdfxml
@@ -26,9 +26,9 @@
 #include <vector>
 
 #include "fuzz_harness.hpp"
-#include "../../src/rdfxml/xml_tokenizer.hpp"
-#include "io/text_input.hpp"
-#include "rdf/reader.hpp"
+#include "core/rdf/read/xml_tokenizer.hpp"
+#include "core/io/text_input.hpp"
+#include "core/rdf/read/reader.hpp"
 
 #ifdef VG_FUZZ_EXPAT
 #include <expat.h>

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../graph.hpp"
+#include "core/graph/graph.hpp"
 
 namespace vg {
 

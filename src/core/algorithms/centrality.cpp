@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "score_order.hpp"
+#include "core/support/score_order.hpp"
 
 namespace vg {
 

@@ -1,4 +1,4 @@
-#include "cliques.hpp"
+#include "core/algorithms/cliques.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -6,9 +6,9 @@
 #include <span>
 #include <string>
 
-#include "components.hpp"
-#include "edge_cursor.hpp"
-#include "union_find.hpp"
+#include "core/algorithms/components.hpp"
+#include "core/graph/edge_cursor.hpp"
+#include "core/support/union_find.hpp"
 
 namespace vg {
 

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "../graph.hpp"
-#include "interrupt.hpp"
+#include "core/graph/graph.hpp"
+#include "core/support/interrupt.hpp"
 
 namespace vg {
 

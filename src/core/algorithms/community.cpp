@@ -1,8 +1,8 @@
 // Label propagation and the grouping shared by the community functions.
 #include <algorithm>
 
-#include "algorithms.hpp"
-#include "community.hpp"
+#include "core/algorithms/algorithms.hpp"
+#include "core/algorithms/community.hpp"
 
 namespace vg {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "../graph.hpp"
-#include "compact_adjacency.hpp"
+#include "core/graph/graph.hpp"
+#include "core/graph/compact_adjacency.hpp"
 
 namespace vg {
 

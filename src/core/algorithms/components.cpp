@@ -1,9 +1,9 @@
 // Strongly and weakly connected components, edge-list labels and
 // condensation.
-#include "components.hpp"
+#include "core/algorithms/components.hpp"
 
-#include "adjacency.hpp"
-#include "union_find.hpp"
+#include "core/graph/adjacency.hpp"
+#include "core/support/union_find.hpp"
 
 #include <algorithm>
 #include <limits>

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "../graph.hpp"
+#include "core/graph/graph.hpp"
 
 namespace vg {
 

@@ -1,10 +1,10 @@
 // Topological order, longest path, reachability sets and transitive closure.
-#include "dag.hpp"
+#include "core/algorithms/dag.hpp"
 
 #include <algorithm>
 
-#include "adjacency.hpp"
-#include "components.hpp"
+#include "core/graph/adjacency.hpp"
+#include "core/algorithms/components.hpp"
 
 namespace vg {
 

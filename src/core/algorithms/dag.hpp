@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../graph.hpp"
+#include "core/graph/graph.hpp"
 
 namespace vg {
 

@@ -9,7 +9,7 @@
 // the partition is the same in every run.
 #include <utility>
 
-#include "community.hpp"
+#include "core/algorithms/community.hpp"
 
 namespace vg {
 

@@ -1,8 +1,8 @@
-#include "matching.hpp"
+#include "core/algorithms/matching.hpp"
 
 #include <utility>
 
-#include "edge_cursor.hpp"
+#include "core/graph/edge_cursor.hpp"
 
 namespace vg {
 

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "../graph.hpp"
-#include "interrupt.hpp"
+#include "core/graph/graph.hpp"
+#include "core/support/interrupt.hpp"
 
 namespace vg {
 

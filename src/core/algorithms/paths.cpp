@@ -1,10 +1,10 @@
 // Weighted path searches: Dijkstra, A* with a zero estimate, Bellman-Ford.
 #include <limits>
 
-#include "../errors.hpp"
-#include "adjacency.hpp"
-#include "algorithms.hpp"
-#include "cost_queue.hpp"
+#include "core/errors.hpp"
+#include "core/graph/adjacency.hpp"
+#include "core/algorithms/algorithms.hpp"
+#include "core/support/cost_queue.hpp"
 
 namespace vg {
 

@@ -1,9 +1,9 @@
 // Simple path enumeration and cycle listing.
-#include "simple_paths.hpp"
+#include "core/algorithms/simple_paths.hpp"
 
 #include <algorithm>
 
-#include "adjacency.hpp"
+#include "core/graph/adjacency.hpp"
 
 namespace vg {
 

@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 
-#include "../graph.hpp"
-#include "components.hpp"
+#include "core/graph/graph.hpp"
+#include "core/algorithms/components.hpp"
 
 namespace vg {
 

@@ -1,9 +1,9 @@
-#include "structure.hpp"
+#include "core/algorithms/structure.hpp"
 
 #include <algorithm>
 #include <limits>
 
-#include "edge_cursor.hpp"
+#include "core/graph/edge_cursor.hpp"
 
 namespace vg {
 

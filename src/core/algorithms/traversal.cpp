@@ -1,8 +1,8 @@
 // Breadth-first and depth-first traversals. All loops keep their own
 // queues and stacks, so path-shaped graphs of any length are safe.
 // Neighbours come from the graph's adjacency snapshot, in walk order.
-#include "adjacency.hpp"
-#include "algorithms.hpp"
+#include "core/graph/adjacency.hpp"
+#include "core/algorithms/algorithms.hpp"
 
 namespace vg {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "../graph.hpp"
-#include "../result.hpp"
+#include "core/graph/graph.hpp"
+#include "core/result.hpp"
 
 namespace vg {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "graph_json.hpp"
-#include "json_reader.hpp"
+#include "core/io/graph_json.hpp"
+#include "core/io/json_reader.hpp"
 
 namespace vg {
 

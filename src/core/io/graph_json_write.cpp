@@ -3,9 +3,9 @@
 #include <charconv>
 #include <cstring>
 
-#include "graph_json.hpp"
-#include "json_escape.hpp"
-#include "json_number.hpp"
+#include "core/io/graph_json.hpp"
+#include "core/io/json_escape.hpp"
+#include "core/io/json_number.hpp"
 
 namespace vg {
 

@@ -1,4 +1,4 @@
-#include "json_number.hpp"
+#include "core/io/json_number.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "../result.hpp"
+#include "core/result.hpp"
 
 namespace vg {
 

@@ -1,10 +1,10 @@
-#include "json_reader.hpp"
+#include "core/io/json_reader.hpp"
 
 #include <cstdint>
 #include <string>
 
-#include "json_number.hpp"
-#include "utf8.hpp"
+#include "core/io/json_number.hpp"
+#include "core/io/utf8.hpp"
 
 namespace vg {
 

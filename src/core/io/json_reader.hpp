@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "../value.hpp"
-#include "text_input.hpp"
+#include "core/value.hpp"
+#include "core/io/text_input.hpp"
 
 namespace vg {
 

@@ -1,7 +1,7 @@
 // Pickled state: "QTB1" and the graph JSON text, with the size limit that
 // bounds the work of loading untrusted state.
-#include "graph_json.hpp"
-#include "utf8.hpp"
+#include "core/io/graph_json.hpp"
+#include "core/io/utf8.hpp"
 
 namespace vg {
 

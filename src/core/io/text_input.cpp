@@ -1,10 +1,10 @@
-#include "text_input.hpp"
+#include "core/io/text_input.hpp"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include "utf8.hpp"
+#include "core/io/utf8.hpp"
 
 namespace vg {
 

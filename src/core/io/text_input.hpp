@@ -54,7 +54,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../result.hpp"
+#include "core/result.hpp"
 
 namespace vg {
 

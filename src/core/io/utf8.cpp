@@ -1,4 +1,4 @@
-#include "utf8.hpp"
+#include "core/io/utf8.hpp"
 
 #include <cstdint>
 #include <cstring>

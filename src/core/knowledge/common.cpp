@@ -1,4 +1,4 @@
-#include "common.hpp"
+#include "core/knowledge/common.hpp"
 
 #include <cstring>
 

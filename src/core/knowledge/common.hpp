@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "../graph.hpp"
+#include "core/graph/graph.hpp"
 
 namespace vg::kn {
 

@@ -1,6 +1,6 @@
 // Degree queries: hubs, orphans and the degree histogram.
-#include "common.hpp"
-#include "knowledge.hpp"
+#include "core/knowledge/common.hpp"
+#include "core/knowledge/knowledge.hpp"
 
 namespace vg {
 

@@ -3,8 +3,8 @@
 // Reachability is found with one breadth-first search per source of a
 // predicate edge, so the work is linear in what each source reaches rather
 // than a cubic fixpoint over hash sets; the pairs found are the same.
-#include "common.hpp"
-#include "knowledge.hpp"
+#include "core/knowledge/common.hpp"
+#include "core/knowledge/knowledge.hpp"
 
 namespace vg {
 

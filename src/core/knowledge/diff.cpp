@@ -4,8 +4,8 @@
 // Every list follows slot order (added entries the new graph's, the others
 // the old graph's) instead of hash-set order, so a diff reads the same in
 // every run.
-#include "common.hpp"
-#include "knowledge.hpp"
+#include "core/knowledge/common.hpp"
+#include "core/knowledge/knowledge.hpp"
 
 namespace vg {
 

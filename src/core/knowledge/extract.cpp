@@ -1,8 +1,8 @@
 // Subgraphs induced by nodes selected on a property.
 #include <unordered_set>
 
-#include "common.hpp"
-#include "knowledge.hpp"
+#include "core/knowledge/common.hpp"
+#include "core/knowledge/knowledge.hpp"
 
 namespace vg {
 

@@ -3,8 +3,8 @@
 // Node order of the result: the ids of `base` in its slot order, then the
 // ids only `other` has in its slot order (fixed, rather than the iteration
 // order of a hash set, so that a merge comes out the same in every run).
-#include "common.hpp"
-#include "knowledge.hpp"
+#include "core/knowledge/common.hpp"
+#include "core/knowledge/knowledge.hpp"
 
 namespace vg {
 

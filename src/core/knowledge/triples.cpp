@@ -1,6 +1,6 @@
 // Graphs from (subject, predicate, object) triples and triples from graphs.
-#include "common.hpp"
-#include "knowledge.hpp"
+#include "core/knowledge/common.hpp"
+#include "core/knowledge/knowledge.hpp"
 
 namespace vg {
 

@@ -1,9 +1,9 @@
-#include "iri.hpp"
+#include "core/rdf/iri.hpp"
 
 #include <array>
 #include <cstring>
 
-#include "io/utf8.hpp"
+#include "core/io/utf8.hpp"
 
 namespace vg::rdf {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "result.hpp"
+#include "core/result.hpp"
 
 namespace vg::rdf {
 

@@ -1,4 +1,4 @@
-#include "language_tag.hpp"
+#include "core/rdf/language_tag.hpp"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "terms.hpp"
+#include "core/rdf/terms.hpp"
 
 #include <random>
 

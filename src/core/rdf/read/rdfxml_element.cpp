@@ -1,0 +1,392 @@
+// Start tags of the RDF/XML reader: namespace bindings, names, attribute
+// values, IRIs, and the grammar that decides what each element opens.
+#include <cstring>
+
+#include "core/rdf/language_tag.hpp"
+#include "core/rdf/read/rdfxml_reader.hpp"
+#include "core/rdf/read/rdf_names.hpp"
+#include "core/rdf/read/xml_chars.hpp"
+
+namespace vg::rdfxml {
+
+using rdf::Term;
+using rdf::TermKind;
+
+namespace {
+enum class ParseType { Default, Collection, Literal, Resource, Other };
+}
+
+bool RdfXmlParser::push_bindings() {
+    binding_marks_.push_back(static_cast<uint32_t>(bindings_.size()));
+    for (const XmlAttribute& a : ev_.attrs) {
+        std::string_view n = a.name;
+        if (n.size() < 5 || n.substr(0, 5) != "xmlns" || (n.size() > 5 && n[5] != ':')) continue;
+        std::string_view prefix = n.size() > 5 ? n.substr(6) : std::string_view();
+        std::string_view ns = a.value;
+        if (prefix == "xmlns") return fail_xml("the prefix xmlns cannot be declared");
+        if (prefix == "xml") {
+            if (ns != names::kXmlNs) return fail_xml("the prefix xml cannot be bound to '" + std::string(ns) + "'");
+            continue;  // binding xml to its own namespace changes nothing
+        }
+        if (ns == names::kXmlNs || ns == names::kXmlnsNs)
+            return fail_xml("the namespace '" + std::string(ns) + "' cannot be bound to " +
+                            (prefix.empty() ? std::string("the default namespace") : "the prefix " + std::string(prefix)));
+        bindings_.push_back(Binding{std::string(prefix), std::string(ns)});
+    }
+    if (bindings_.size() != binding_marks_.back()) {
+        element_names_.clear();
+        attribute_names_.clear();
+    }
+    return true;
+}
+
+const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bool attribute) {
+    auto& cache = attribute ? attribute_names_ : element_names_;
+    auto it = cache.find(qname);
+    if (it != cache.end()) {
+        // A name built through entity references costs its size every use.
+        if (it->second.expanded && !entities_.charge(it->second.expanded, tok_.bytes_read(), err_)) return nullptr;
+        return &it->second;
+    }
+    NameInfo info;
+    if (!resolve_qname(qname, attribute, info.iri)) return nullptr;
+    info.iri_error = rdf::iri_error(info.iri);
+    if (qname.find('&') != std::string_view::npos || info.iri.size() > qname.size() + 4096) info.expanded = info.iri.size();
+    constexpr size_t kMaxCachedNames = 4096;
+    if (cache.size() >= kMaxCachedNames) {
+        scratch_info_ = std::move(info);
+        return &scratch_info_;
+    }
+    return &cache.emplace(std::string(qname), std::move(info)).first->second;
+}
+
+bool RdfXmlParser::resolve_qname(std::string_view qname, bool attribute, std::string& out) {
+    size_t colon = qname.find(':');
+    std::string_view prefix, local = qname;
+    const std::string* ns = nullptr;
+    std::string_view fixed;
+    if (colon == std::string_view::npos) {
+        if (!attribute) {
+            for (size_t k = bindings_.size(); k-- > 0;) {
+                if (bindings_[k].prefix.empty()) {
+                    ns = &bindings_[k].ns;
+                    break;
+                }
+            }
+        }
+        if (!ns || ns->empty()) return fail_msg("XML namespaces are required in RDF/XML");
+    } else {
+        prefix = qname.substr(0, colon);
+        local = qname.substr(colon + 1);
+        if (prefix == "xml") {
+            fixed = names::kXmlNs;
+        } else if (prefix == "xmlns") {
+            fixed = names::kXmlnsNs;
+        } else {
+            for (size_t k = bindings_.size(); k-- > 0;) {
+                if (bindings_[k].prefix == prefix) {
+                    ns = &bindings_[k].ns;
+                    break;
+                }
+            }
+            if (!ns || ns->empty()) return fail_msg("Unknown prefix " + std::string(prefix) + ":");
+        }
+    }
+    std::string_view nsv = ns ? std::string_view(*ns) : fixed;
+    out.clear();
+    if (nsv.find('&') == std::string_view::npos && local.find('&') == std::string_view::npos) {
+        out.reserve(nsv.size() + local.size());
+        out.append(nsv);
+        out.append(local);
+        return true;
+    }
+    std::string whole(nsv);
+    whole.append(local);
+    return expand_references(whole, entities_, rules(), out, err_);
+}
+
+bool RdfXmlParser::convert(std::string_view raw, std::string& out) {
+    out.clear();
+    return normalize_attribute(raw, entities_, rules(), out, err_);
+}
+
+bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string ref, std::string& out) {
+    const rdf::Iri* base = own ? &*own : nullptr;
+    if (!base) {
+        int32_t from = state_.back().base_from;
+        if (from >= 0) base = &*state_[static_cast<size_t>(from)].base;
+    }
+    if (!base) {
+        if (auto e = rdf::iri_error(ref)) return fail_iri(ref, *e);
+        out = std::move(ref);
+        return true;
+    }
+    auto r = base->resolve(ref);
+    if (!r) return fail_iri(ref, r.error());
+    out = r.take().take();
+    return true;
+}
+
+void RdfXmlParser::push_state(State&& s) {
+    int32_t self = static_cast<int32_t>(state_.size());
+    const State& parent = state_.back();
+    s.base_from = s.base ? self : parent.base_from;
+    s.lang_from = s.language ? self : parent.lang_from;
+    state_.push_back(std::move(s));
+}
+
+// A start tag inside an XML literal is copied into the literal's markup.
+bool RdfXmlParser::literal_start_tag() {
+    State& top = state_.back();
+    std::string& w = top.literal;
+    w.push_back('<');
+    w.append(ev_.name);
+    bool outermost = in_literal_depth_ == 0;
+    for (const XmlAttribute& a : ev_.attrs) {
+        bool is_decl = a.name.substr(0, 5) == "xmlns" && (a.name.size() == 5 || a.name[5] == ':');
+        if (is_decl) {
+            if (outermost) continue;  // written below with every binding in scope
+            // Declarations are written expanded so the literal stands alone.
+            if (!expand_references(a.value, entities_, rules(), scratch_ = std::string(), err_)) return false;
+            w.push_back(' ');
+            w.append(a.name);
+            w.append("=\"");
+            append_escaped_attr(w, scratch_);
+            w.push_back('"');
+            continue;
+        }
+        w.push_back(' ');
+        w.append(a.name);
+        w.append("=\"");
+        // A single-quoted value may hold '"', which must not end the copy.
+        for (char c : a.value) {
+            if (c == '"') w.append("&quot;");
+            else w.push_back(c);
+        }
+        w.push_back('"');
+    }
+    if (outermost) {
+        for (size_t k = 0; k < bindings_.size(); ++k) {
+            const Binding& b = bindings_[k];
+            bool shadowed = false;
+            for (size_t j = k + 1; j < bindings_.size() && !shadowed; ++j) shadowed = bindings_[j].prefix == b.prefix;
+            if (shadowed || b.ns.empty()) continue;
+            std::string ns;
+            if (!expand_references(b.ns, entities_, rules(), ns, err_)) return false;
+            if (auto e = rdf::iri_error(ns)) return fail_iri(ns, *e);
+            w.append(b.prefix.empty() ? " xmlns" : " xmlns:");
+            w.append(b.prefix);
+            w.append("=\"");
+            append_escaped_attr(w, ns);
+            w.push_back('"');
+        }
+    }
+    w.push_back('>');
+    ++in_literal_depth_;
+    return true;
+}
+
+bool RdfXmlParser::start_tag() {
+    if (!push_bindings()) return false;
+    if (state_.empty()) return fail_msg("No state in the stack: the XML is not balanced");
+    if (state_.back().kind == StateKind::Literal) return literal_start_tag();
+
+    const NameInfo* ename = name_info(ev_.name, false);
+    if (!ename) return false;
+    std::string elem = ename->iri;
+    std::optional<std::string> elem_error = ename->iri_error;
+
+    std::optional<std::string> language, id_attr, node_id, about, resource, datatype, type;
+    std::optional<rdf::Iri> base;
+    std::vector<std::pair<std::string, std::string>> props;
+    ParseType parse_type = ParseType::Default;
+    std::string resolved, value;
+    for (const XmlAttribute& a : ev_.attrs) {
+        std::string_view n = a.name;
+        if (n.size() > 4 && n.substr(0, 4) == "xml:") {
+            std::string_view local = n.substr(4);
+            if (local == "lang") {
+                if (!convert(a.value, value)) return false;
+                rdf::ascii_lowercase(value);
+                if (auto e = rdf::language_tag_error(value)) {
+                    err_ = "error while parsing language tag '" + value + "': " + *e;
+                    return false;
+                }
+                language = value;
+            } else if (local == "base") {
+                if (!convert(a.value, value)) return false;
+                auto r = rdf::Iri::parse(value);
+                if (!r) return fail_iri(value, r.error());
+                base = r.take();
+            }
+            continue;
+        }
+        if (n.size() > 2 && n.substr(0, 3) == "xml") continue;  // xmlns declarations and other reserved names
+        const NameInfo* aname = name_info(n, true);
+        if (!aname) return false;
+        const std::string& iri = aname->iri;
+        std::string_view rl = names::rdf_local(iri);
+        if (!rl.empty() && (rl == "ID" || rl == "bagID" || rl == "nodeID")) {
+            if (!convert(a.value, value)) return false;
+            if (!is_ncname(value)) return fail_msg(value + " is not a valid rdf:" + std::string(rl) + " value");
+            if (rl == "ID") id_attr = "#" + value;
+            else if (rl == "nodeID") node_id = value;
+        } else if (rl == "about") {
+            about = std::string(a.value);
+        } else if (rl == "resource") {
+            resource = std::string(a.value);
+        } else if (rl == "datatype") {
+            datatype = std::string(a.value);
+        } else if (rl == "type") {
+            type = std::string(a.value);
+        } else if (rl == "parseType") {
+            if (!convert(a.value, value)) return false;
+            parse_type = value == "Collection" ? ParseType::Collection
+                         : value == "Literal"  ? ParseType::Literal
+                         : value == "Resource" ? ParseType::Resource
+                                               : ParseType::Other;
+        } else if (!rl.empty() && names::reserved_attribute(rl)) {
+            return fail_msg(iri + " is not a valid attribute");
+        } else {
+            if (aname->iri_error) return fail_iri(iri, *aname->iri_error);
+            if (!convert(a.value, value)) return false;
+            props.emplace_back(iri, value);
+        }
+    }
+
+    // Resolution against the base in force, in a fixed order.
+    if (id_attr) {
+        if (!resolve_ref(base, *id_attr, resolved)) return false;
+        if (known_rdf_id_.find(resolved) != known_rdf_id_.end())
+            return fail_msg(resolved + " has already been used as rdf:ID value");
+        known_rdf_id_.insert(resolved);
+        id_attr = resolved;
+    }
+    for (std::optional<std::string>* attr : {&about, &resource, &datatype, &type}) {
+        if (!*attr) continue;
+        if (!convert(**attr, value) || !resolve_ref(base, value, resolved)) return false;
+        **attr = resolved;
+    }
+
+    State& top = state_.back();
+    std::string_view el = names::rdf_local(elem);
+    switch (top.kind) {
+        case StateKind::Doc:
+            if (el == "RDF") {
+                State s;
+                s.kind = StateKind::Rdf;
+                s.base = std::move(base);
+                s.language = std::move(language);
+                push_state(std::move(s));
+                return true;
+            }
+            [[fallthrough]];
+        case StateKind::Rdf:
+        case StateKind::PropertyElt:
+        case StateKind::Collection:
+            if (!el.empty() && names::reserved_element(el)) return fail_msg("Invalid node element tag name: " + elem);
+            if (elem_error) return fail_iri(elem, *elem_error);
+            return node_element(std::move(elem), std::move(base), std::move(language), std::move(id_attr),
+                                std::move(node_id), std::move(about), std::move(type), props);
+        case StateKind::Literal:
+            break;  // handled above
+        case StateKind::NodeElt:
+            break;
+    }
+
+    // A property element of the node on top.
+    std::string prop;
+    if (el == "li") {
+        prop = names::rdf("_" + std::to_string(++top.li_counter));
+    } else if (!el.empty() && (names::reserved_element(el) || el == "Description")) {
+        return fail_msg("Invalid property element tag name: " + elem);
+    } else {
+        if (elem_error) return fail_iri(elem, *elem_error);
+        prop = std::move(elem);
+    }
+    const Term& subject = top.subject;  // the parent node stays below until this element closes
+    State s;
+    s.base = std::move(base);
+    s.language = std::move(language);
+    s.iri = std::move(prop);
+    s.id_attr = std::move(id_attr);
+    switch (parse_type) {
+        case ParseType::Default: {
+            s.kind = StateKind::PropertyElt;
+            s.datatype = std::move(datatype);
+            if (resource || node_id || !props.empty()) {
+                Term object;
+                if (resource && node_id) return fail_msg("Not both rdf:resource and rdf:nodeID could be set at the same time");
+                if (resource) object = Term::iri(std::move(*resource));
+                else if (node_id) object = Term::blank(std::move(*node_id));
+                else object = fresh_blank();
+                emit_property_attributes(object, props, s.language);
+                if (type) add(object, names::rdf("type"), Term::iri(std::move(*type)));
+                s.object_kind = ObjectKind::Node;
+                s.object = std::move(object);
+            }
+            push_state(std::move(s));
+            return true;
+        }
+        case ParseType::Collection:
+            s.kind = StateKind::Collection;
+            push_state(std::move(s));
+            return true;
+        case ParseType::Literal:
+        case ParseType::Other:
+            s.kind = StateKind::Literal;
+            s.emit = parse_type == ParseType::Literal;
+            push_state(std::move(s));
+            return true;
+        case ParseType::Resource: {
+            Term b = fresh_blank();
+            reify(subject, s.iri, b, s.id_attr);
+            add(subject, s.iri, b);
+            State n;
+            n.kind = StateKind::NodeElt;
+            n.base = std::move(s.base);
+            n.language = std::move(s.language);
+            n.subject = std::move(b);
+            push_state(std::move(n));
+            return true;
+        }
+    }
+    return true;
+}
+
+bool RdfXmlParser::node_element(std::string elem, std::optional<rdf::Iri> base, std::optional<std::string> lang,
+                                std::optional<std::string> id, std::optional<std::string> node_id,
+                                std::optional<std::string> about, std::optional<std::string> type,
+                                std::vector<std::pair<std::string, std::string>>& props) {
+    Term subject;
+    if (id && node_id) return fail_msg("Not both rdf:ID and rdf:nodeID could be set at the same time");
+    if (id && about) return fail_msg("Not both rdf:ID and rdf:about could be set at the same time");
+    if (node_id && about) return fail_msg("Not both rdf:nodeID and rdf:about could be set at the same time");
+    if (id) subject = Term::iri(std::move(*id));
+    else if (node_id) subject = Term::blank(std::move(*node_id));
+    else if (about) subject = Term::iri(std::move(*about));
+    else subject = fresh_blank();
+    emit_property_attributes(subject, props, lang);
+    if (type) add(subject, names::rdf("type"), Term::iri(std::move(*type)));
+    if (names::rdf_local(elem) != "Description") add(subject, names::rdf("type"), Term::iri(std::move(elem)));
+    State s;
+    s.kind = StateKind::NodeElt;
+    s.base = std::move(base);
+    s.language = std::move(lang);
+    s.subject = std::move(subject);
+    push_state(std::move(s));
+    return true;
+}
+
+void RdfXmlParser::emit_property_attributes(const Term& subject, std::vector<std::pair<std::string, std::string>>& props,
+                                            const std::optional<std::string>& own_lang) {
+    if (props.empty()) return;
+    const std::string* lang = own_lang ? &*own_lang : nullptr;
+    if (!lang) {
+        int32_t from = state_.back().lang_from;
+        if (from >= 0) lang = &*state_[static_cast<size_t>(from)].language;
+    }
+    for (auto& [p, v] : props) add(subject, std::move(p), Term::literal(std::move(v), lang ? *lang : std::string()));
+}
+
+}  // namespace vg::rdfxml

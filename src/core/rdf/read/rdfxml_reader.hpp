@@ -1,0 +1,123 @@
+// The RDF/XML reader: turns the events of the XML tokenizer into triples by
+// the RDF/XML grammar. It is reached through rdf::read_rdfxml (the reader
+// contract of the RDF loaders); this header exposes the parts that the
+// tests and the fuzz target drive directly.
+//
+// Triples completed by one XML event are handed out last-in, first-out: a
+// property triple comes before its four reification triples, a collection's
+// property triple before its rdf:first / rdf:rest chain.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "core/support/hash.hpp"
+#include "core/rdf/iri.hpp"
+#include "core/rdf/read/reader.hpp"
+#include "core/rdf/terms.hpp"
+#include "core/rdf/read/xml_entities.hpp"
+#include "core/rdf/read/xml_tokenizer.hpp"
+
+namespace vg::rdfxml {
+
+enum class StateKind : uint8_t { Doc, Rdf, NodeElt, PropertyElt, Collection, Literal };
+enum class ObjectKind : uint8_t { None, Node, Text };
+
+// One entry of the parser's stack: where in the grammar an open element
+// stands. Only the fields of its kind are used.
+struct State {
+    StateKind kind = StateKind::Doc;
+    std::optional<rdf::Iri> base;          // the element's own xml:base
+    std::optional<std::string> language;   // the element's own xml:lang
+    int32_t base_from = -1;                // state whose base is in force, -1 none
+    int32_t lang_from = -1;                // state whose language is in force, -1 none
+    rdf::Term subject;                     // node elements; property elements use their parent's
+    std::string iri;                       // property IRI
+    uint64_t li_counter = 0;
+    ObjectKind object_kind = ObjectKind::None;
+    rdf::Term object;                      // node, or the text in object.value
+    std::optional<std::string> id_attr;    // statement IRI from rdf:ID
+    std::optional<std::string> datatype;
+    std::vector<rdf::Term> objects;        // collection members in document order
+    std::string literal;                   // markup of an XML literal
+    bool emit = true;
+};
+
+class RdfXmlParser {
+public:
+    explicit RdfXmlParser(rdf::RdfInput& in);
+    rdf::ReadOutcome run(rdf::TripleSink& sink);
+
+private:
+    struct Binding {
+        std::string prefix;  // empty: the default namespace
+        std::string ns;      // as written, references not yet expanded
+    };
+
+    bool fail_msg(std::string m);
+    bool fail_xml(std::string m);
+    bool fail_iri(std::string_view text, const std::string& why);
+
+    bool event();
+    bool flush_text();
+    bool text_event(std::string text);
+    bool start_tag();
+    bool end_tag();
+    bool doctype(std::string_view content);
+    bool declaration();
+
+    bool push_bindings();
+    bool resolve_qname(std::string_view qname, bool attribute, std::string& out);
+    // Resolved names stay valid while the bindings do: documents declare
+    // their namespaces once, so each name is resolved and checked once.
+    struct NameInfo {
+        std::string iri;
+        std::optional<std::string> iri_error;  // why iri is not an absolute IRI
+        size_t expanded = 0;                   // bytes produced by references
+    };
+    const NameInfo* name_info(std::string_view qname, bool attribute);
+    bool convert(std::string_view raw, std::string& out);
+    bool resolve_ref(const std::optional<rdf::Iri>& own, std::string ref, std::string& out);
+    bool literal_start_tag();
+    bool node_element(std::string elem, std::optional<rdf::Iri> base, std::optional<std::string> lang,
+                      std::optional<std::string> id, std::optional<std::string> node_id,
+                      std::optional<std::string> about, std::optional<std::string> type,
+                      std::vector<std::pair<std::string, std::string>>& props);
+    void emit_property_attributes(const rdf::Term& subject, std::vector<std::pair<std::string, std::string>>& props,
+                                  const std::optional<std::string>& own_lang);
+    void push_state(State&& s);
+    void close_top();
+    rdf::Term new_literal(std::string value, const std::optional<std::string>& own_lang, int32_t lang_from,
+                          const std::optional<std::string>& datatype);
+    void reify(const rdf::Term& s, const std::string& p, const rdf::Term& o, const std::optional<std::string>& stmt);
+    void add(const rdf::Term& s, std::string p, rdf::Term o);
+    rdf::Term fresh_blank();
+    TextRules rules() const { return TextRules{xml11_, tok_.bytes_read()}; }
+
+    XmlTokenizer tok_;
+    XmlEvent ev_;
+    XmlError xerr_;
+    std::string err_;
+
+    std::vector<State> state_;
+    std::vector<Binding> bindings_;
+    std::vector<uint32_t> binding_marks_;  // bindings_ size before each open element
+    std::unordered_map<std::string, NameInfo, KeyedHash, std::equal_to<>> element_names_, attribute_names_;
+    NameInfo scratch_info_;  // a name resolved once the caches are full
+    std::string pending_text_;
+    bool has_pending_ = false;
+    Entities entities_;
+    uint64_t in_literal_depth_ = 0;
+    std::unordered_set<std::string, KeyedHash, std::equal_to<>> known_rdf_id_;
+    bool is_end_ = false;
+    bool xml11_ = false;
+    std::vector<rdf::Triple> results_;
+    rdf::BlankIds blank_ids_;
+    std::string scratch_;
+};
+
+}  // namespace vg::rdfxml

@@ -1,0 +1,70 @@
+// The contract between a syntax reader and the RDF loader.
+//
+// The loader owns the input and the graph; a reader reads its syntax from an
+// RdfInput and hands each triple, in the order the syntax yields them, to a
+// TripleSink. The sink returns false to stop the reader (triple cap, refused
+// edge); the reader then returns Stopped at once, and the loader reports the
+// sink's own message. Everything a reader itself refuses (syntax, IRIs,
+// language tags, read errors of the input) comes back as Failed with the
+// text the loader shows after "Parse error: "; a read error of the cursor
+// (text.failed()) is reported the same way, with read_error().message.
+//
+// A reader is one function per syntax:
+//   ReadOutcome read_rdfxml(RdfInput& in, TripleSink& sink);
+// and a typical body looks like
+//   while (more statements) {
+//       ...
+//       if (!sink.triple(subject.ref(), predicate, object.ref())) return ReadOutcome::stopped();
+//   }
+//   return ReadOutcome::done();
+// Nothing a reader hands over may outlive the call to `triple`.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/io/text_input.hpp"
+#include "core/rdf/terms.hpp"
+
+namespace vg::rdf {
+
+class TripleSink {
+public:
+    virtual ~TripleSink() = default;
+    // Returns false to stop reading.
+    virtual bool triple(const TermRef& subject, std::string_view predicate, const TermRef& object) = 0;
+};
+
+// One input: the shared text cursor over a string or a file, and the byte
+// cap. A string was measured before reading; a file is measured as it is
+// read (a pipe or a growing file can pass its stated size), so a reader asks
+// over_cap() whenever the cursor has read more (after each statement or
+// event, and inside any token that keeps growing) and on true returns
+// ReadOutcome::stopped(); the loader reports the size.
+struct RdfInput {
+    TextInput& text;
+    uint64_t max_bytes = UINT64_MAX;
+
+    uint64_t bytes_read() const { return text.offset() + uint64_t(text.limit() - text.cur()); }
+    bool over_cap() const { return bytes_read() > max_bytes; }
+};
+
+struct ReadOutcome {
+    enum class Kind : uint8_t { Done, Stopped, Failed };
+    Kind kind = Kind::Done;
+    std::string message;  // Failed: the reader's error text
+
+    static ReadOutcome done() { return {}; }
+    static ReadOutcome stopped() { return {Kind::Stopped, {}}; }
+    static ReadOutcome failed(std::string m) { return {Kind::Failed, std::move(m)}; }
+};
+
+// The syntax readers.
+ReadOutcome read_ntriples(RdfInput& in, TripleSink& sink);
+ReadOutcome read_nquads(RdfInput& in, TripleSink& sink);
+ReadOutcome read_turtle(RdfInput& in, TripleSink& sink);
+ReadOutcome read_trig(RdfInput& in, TripleSink& sink);
+ReadOutcome read_rdfxml(RdfInput& in, TripleSink& sink);
+
+}  // namespace vg::rdf

@@ -1,0 +1,132 @@
+// The RDF export core: edges to checked triples, handed to the writer of
+// the chosen format.
+#include <cstdint>
+#include <unordered_set>
+#include <vector>
+
+#include "core/rdf/write/rdfxml_writer.hpp"
+#include "core/io/utf8.hpp"
+#include "core/rdf/write/export.hpp"
+#include "core/rdf/write/export_nodes.hpp"
+#include "core/rdf/write/export_terms.hpp"
+#include "core/rdf/write/export_writers.hpp"
+#include "core/rdf/iri.hpp"
+
+namespace vg::rdf {
+
+std::string_view export_predicate(const EdgeData& edge) {
+    if (const Value* v = edge.properties.find("predicate"))
+        if (const std::string* s = v->as_string()) return *s;
+    if (const Value* v = edge.properties.find("type"))
+        if (const std::string* s = v->as_string()) return *s;
+    return DEFAULT_PREDICATE_IRI;
+}
+
+namespace {
+
+// Runs the RDF/XML writer on the core's terms.
+class RdfXmlAdapter {
+public:
+    explicit RdfXmlAdapter(std::string& out) : w_(out) {}
+    std::string triple(const ExportTerm& s, std::string_view p, const ExportTerm& o) {
+        return w_.triple(xml_term(s), p, xml_term(o));
+    }
+    std::string finish() { return w_.finish(); }
+
+private:
+    static rdfxml::RdfXmlTerm xml_term(const ExportTerm& t) {
+        return t.blank ? rdfxml::RdfXmlTerm{t.id.substr(2), true} : rdfxml::RdfXmlTerm{t.id, false};
+    }
+    rdfxml::RdfXmlWriter w_;
+};
+
+// The node's term, or the message of its check (`role` is "subject" or
+// "object"). Each node is checked once, however many edges it has.
+std::string node_term(NodeIds& ids, uint32_t n, const char* role, ExportTerm& t) {
+    t.id = ids[n];
+    t.blank = is_blank_node_id(t.id);
+    if (ids.marked(n)) return std::string();
+    if (t.blank) {
+        if (!is_blank_node_label(t.id.substr(2)))
+            return "Invalid blank node id '" + std::string(t.id) + "': " + std::string(kBlankNodeLabelError);
+    } else if (auto err = iri_error(t.id)) {
+        return "Invalid " + std::string(role) + " IRI '" + std::string(t.id) + "': " + *err;
+    }
+    ids.mark(n);
+    return std::string();
+}
+
+// Bytes reserved per edge beyond its two ids: the predicate and the
+// punctuation.
+constexpr size_t kPredicateRoom = 48;
+
+Error refused(std::string message) { return Error{ErrorKind::InvalidValue, std::move(message)}; }
+
+template <class Writer>
+Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer& w) {
+    const GraphInner& store = g.store();
+    const std::vector<EdgeSlot>& edges = store.edges;
+    NodeIds ids(store);
+    // Room for every line at the mean id length, so the text is not copied
+    // while it grows; pages never written are never touched.
+    out.reserve(store.edge_count * (2 * ids.mean_length() + kPredicateRoom));
+    // Graphs hold few distinct predicates, each checked once; consecutive
+    // edges mostly share theirs.
+    std::unordered_set<std::string_view> checked_predicates;
+    std::string_view last_predicate;
+    bool predicate_checked = false;
+    // Endpoints are scattered in memory: ask for them a few edges ahead.
+    constexpr size_t kAhead = 64;
+    for (size_t e = 0; e < edges.size(); ++e) {
+        if (e + kAhead < edges.size()) {
+            const EdgeSlot& far = edges[e + kAhead];
+            ids.prefetch_entry(far.node[0]);
+            ids.prefetch_entry(far.node[1]);
+            const EdgeSlot& near = edges[e + kAhead / 2];
+            ids.prefetch_text(near.node[0]);
+            ids.prefetch_text(near.node[1]);
+        }
+        const EdgeSlot& slot = edges[e];
+        if (!slot.data) continue;
+        std::string_view p = export_predicate(*slot.data);
+        if (!predicate_checked || p != last_predicate) {
+            if (!checked_predicates.contains(p)) {
+                if (auto err = iri_error(p)) return refused("Invalid predicate IRI '" + std::string(p) + "': " + *err);
+                checked_predicates.insert(p);
+            }
+            last_predicate = p;
+            predicate_checked = true;
+        }
+        ExportTerm s, o;
+        if (std::string err = node_term(ids, slot.node[0], "subject", s); !err.empty()) return refused(err);
+        if (std::string err = node_term(ids, slot.node[1], "object", o); !err.empty()) return refused(err);
+        if (std::string err = w.triple(s, p, o); !err.empty()) return refused("Serialization error: " + err);
+    }
+    if (std::string err = w.finish(); !err.empty()) return refused("Finish error: " + err);
+    if (std::string err = utf8_error(out); !err.empty()) return refused("UTF-8 error: " + err);
+    return std::move(out);
+}
+
+}  // namespace
+
+Result<std::string> serialize_graph_rdf(const PropertyGraph& g, RdfFormat format) {
+    std::string out;
+    switch (format) {
+        case RdfFormat::NTriples: {
+            NTriplesWriter w(out);
+            return write_edges(g, out, w);
+        }
+        case RdfFormat::RdfXml: {
+            RdfXmlAdapter w(out);
+            return write_edges(g, out, w);
+        }
+        case RdfFormat::TriG:  // all triples in the default graph: the Turtle text
+        case RdfFormat::Turtle: {
+            TurtleWriter w(out);
+            return write_edges(g, out, w);
+        }
+    }
+    internal_failure("unknown RDF export format");
+}
+
+}  // namespace vg::rdf

@@ -1,0 +1,237 @@
+// JSON-LD export: the edges grouped by source into node objects, written
+// directly as indented JSON (two spaces per level, members in byte order).
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+#include "core/rdf/write/export.hpp"
+#include "core/rdf/write/export_nodes.hpp"
+#include "core/io/json_escape.hpp"
+
+namespace vg::rdf {
+
+namespace {
+
+// Whether any of the 8 bytes is a control, '"' or '\\'.
+inline bool needs_escape(uint64_t w) {
+    constexpr uint64_t ones = 0x0101010101010101ULL, high = 0x8080808080808080ULL;
+    auto zero_byte = [&](uint64_t x) { return (x - ones) & ~x & high; };
+    uint64_t below_space = (w - ones * 0x20) & ~w & high;
+    return below_space | zero_byte(w ^ (ones * '"')) | zero_byte(w ^ (ones * '\\'));
+}
+
+void json_string(std::string& out, std::string_view s) {
+    out += '"';
+    // Ids rarely hold anything to escape: skip them eight bytes at a time.
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        if (needs_escape(w)) break;
+    }
+    size_t run = 0;
+    for (; i < s.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (!kJsonEscape[c]) continue;
+        out.append(s.substr(run, i - run));
+        char esc[6];
+        out.append(esc, write_json_escape(esc, c));
+        run = i + 1;
+    }
+    out.append(s.substr(run));
+    out += '"';
+}
+
+void newline(std::string& out, size_t indent) {
+    static constexpr std::string_view kLines = "\n                ";
+    out += kLines.substr(0, indent + 1);
+}
+
+// {"@id": id} opening on the current line, its member one level deeper.
+void node_reference(std::string& out, std::string_view id, size_t indent) {
+    out += '{';
+    newline(out, indent + 2);
+    out += "\"@id\": ";
+    json_string(out, id);
+    newline(out, indent);
+    out += '}';
+}
+
+// One edge of a subject: its label (by rank in byte order) and its target.
+struct Pair {
+    uint32_t label;
+    uint32_t target;
+};
+
+// The distinct labels of a graph's edges, each with its rank in byte order.
+class Labels {
+public:
+    uint32_t intern(std::string_view label) {
+        // Consecutive edges mostly share their label.
+        if (!texts_.empty() && label == texts_[last_]) return last_;
+        auto [it, added] = index_.try_emplace(label, uint32_t(texts_.size()));
+        if (added) texts_.push_back(label);
+        return last_ = it->second;
+    }
+    // Renumbers every interned label by rank; returns old number -> rank.
+    std::vector<uint32_t> rank() {
+        std::vector<uint32_t> by_rank(texts_.size());
+        for (uint32_t i = 0; i < by_rank.size(); ++i) by_rank[i] = i;
+        std::sort(by_rank.begin(), by_rank.end(), [&](uint32_t a, uint32_t b) { return texts_[a] < texts_[b]; });
+        std::vector<uint32_t> rank_of(texts_.size());
+        std::vector<std::string_view> sorted(texts_.size());
+        for (uint32_t r = 0; r < by_rank.size(); ++r) {
+            rank_of[by_rank[r]] = r;
+            sorted[r] = texts_[by_rank[r]];
+        }
+        texts_ = std::move(sorted);
+        return rank_of;
+    }
+    std::string_view operator[](uint32_t i) const { return texts_[i]; }
+
+private:
+    std::vector<std::string_view> texts_;
+    std::unordered_map<std::string_view, uint32_t> index_;
+    uint32_t last_ = 0;
+};
+
+constexpr size_t kEntryIndent = 4;
+// Bytes of one reference in an array beyond its id.
+constexpr size_t kReferenceRoom = 48;
+constexpr size_t kMemberIndent = 6;
+
+// The subject's node object: "@id" and one member per label, in byte
+// order; a label with one edge holds a single reference, one with several
+// an array of them. A label "@id" takes the place of the subject's own
+// "@id". `pairs` are the subject's edges in edge slot order.
+void subject_entry(std::string& out, const NodeIds& ids, const Labels& labels, std::string_view id,
+                   std::vector<Pair>& pairs) {
+    std::stable_sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.label < b.label; });
+    constexpr std::string_view kId = "@id";
+    out += '{';
+    bool first_member = true;
+    auto next_member = [&] {
+        if (!first_member) out += ',';
+        first_member = false;
+        newline(out, kMemberIndent);
+    };
+    bool id_written = false;
+    for (size_t i = 0; i < pairs.size();) {
+        size_t j = i + 1;
+        while (j < pairs.size() && pairs[j].label == pairs[i].label) ++j;
+        std::string_view label = labels[pairs[i].label];
+        if (!id_written && label >= kId) {
+            if (label != kId) {
+                next_member();
+                out += "\"@id\": ";
+                json_string(out, id);
+            }
+            id_written = true;
+        }
+        next_member();
+        json_string(out, label);
+        out += ": ";
+        if (j - i == 1) {
+            node_reference(out, ids[pairs[i].target], kMemberIndent);
+        } else {
+            out += '[';
+            for (size_t k = i; k < j; ++k) {
+                if (k != i) out += ',';
+                newline(out, kMemberIndent + 2);
+                node_reference(out, ids[pairs[k].target], kMemberIndent + 2);
+            }
+            newline(out, kMemberIndent);
+            out += ']';
+        }
+        i = j;
+    }
+    if (!id_written) {
+        next_member();
+        out += "\"@id\": ";
+        json_string(out, id);
+    }
+    newline(out, kEntryIndent);
+    out += '}';
+}
+
+}  // namespace
+
+Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
+    const GraphInner& store = g.store();
+    const std::vector<EdgeSlot>& edges = store.edges;
+    const NodeIds ids(store);
+    const size_t n_nodes = ids.size();
+
+    // One pass in slot order: each edge's label, edge count per source, and
+    // which nodes some edge reaches.
+    Labels labels;
+    std::vector<uint32_t> label_of(edges.size());
+    std::vector<uint32_t> out_edges(n_nodes, 0);
+    std::vector<uint8_t> is_target(n_nodes, 0);
+    for (uint32_t e = 0; e < edges.size(); ++e) {
+        if (!edges[e].data) continue;
+        label_of[e] = labels.intern(export_predicate(*edges[e].data));
+        ++out_edges[edges[e].node[0]];
+        is_target[edges[e].node[1]] = 1;
+    }
+    std::vector<uint32_t> rank_of = labels.rank();
+    // Subjects in byte order of their ids; then every edge placed in that
+    // order, each subject's edges in edge slot order.
+    std::vector<uint32_t> subjects;
+    for (uint32_t n = 0; n < n_nodes; ++n)
+        if (out_edges[n]) subjects.push_back(n);
+    std::sort(subjects.begin(), subjects.end(), [&](uint32_t a, uint32_t b) { return ids[a] < ids[b]; });
+    std::vector<uint32_t> fill(n_nodes, 0);
+    uint32_t placed = 0;
+    for (uint32_t s : subjects) {
+        fill[s] = placed;
+        placed += out_edges[s];
+    }
+    std::vector<Pair> placed_pairs(placed);
+    for (uint32_t e = 0; e < edges.size(); ++e)
+        if (edges[e].data) placed_pairs[fill[edges[e].node[0]]++] = {rank_of[label_of[e]], edges[e].node[1]};
+    std::vector<uint32_t>().swap(label_of);
+
+    std::string out;
+    // About one indented reference per edge; pages never written are never
+    // touched.
+    out.reserve(128 + placed * (ids.mean_length() + kReferenceRoom));
+    out += "{\n  \"@graph\": [";
+    bool first_entry = true;
+    auto next_entry = [&] {
+        if (!first_entry) out += ',';
+        first_entry = false;
+        newline(out, kEntryIndent);
+    };
+    // Targets are scattered in memory: ask for each one's entry, then its
+    // text, a few edges ahead.
+    constexpr size_t kAhead = 32;
+    std::vector<Pair> pairs;
+    size_t k = 0;
+    for (size_t i = 0; i < subjects.size(); ++i) {
+        if (i + 8 < subjects.size()) ids.prefetch_text(subjects[i + 8]);
+        uint32_t s = subjects[i];
+        pairs.clear();
+        for (uint32_t c = 0; c < out_edges[s]; ++c, ++k) {
+            if (k + 2 * kAhead < placed) ids.prefetch_entry(placed_pairs[k + 2 * kAhead].target);
+            if (k + kAhead < placed) ids.prefetch_text(placed_pairs[k + kAhead].target);
+            pairs.push_back(placed_pairs[k]);
+        }
+        next_entry();
+        subject_entry(out, ids, labels, ids[s], pairs);
+    }
+    // Nodes reached only as targets get a bare reference; isolated nodes
+    // are left out.
+    for (uint32_t n = 0; n < n_nodes; ++n) {
+        if (!is_target[n] || out_edges[n]) continue;
+        next_entry();
+        node_reference(out, ids[n], kEntryIndent);
+    }
+    if (first_entry) out += "]\n}";
+    else out += "\n  ]\n}";
+    return out;
+}
+
+}  // namespace vg::rdf

@@ -1,0 +1,76 @@
+// Node ids of a graph gathered in one pass over its node slots, so that the
+// exports read one small array instead of whole slots when edges lead them
+// to nodes in no particular order.
+#pragma once
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "core/graph/graph.hpp"
+
+namespace vg::rdf {
+
+class NodeIds {
+public:
+    // The ids are copied into one block in slot order: edges reach nodes in
+    // any order, and densely packed text costs far fewer cache and TLB
+    // misses than strings spread over the heap.
+    explicit NodeIds(const GraphInner& store) : entries_(store.nodes.size()) {
+        for (uint32_t n = 0; n < store.nodes.size(); ++n) {
+            if (!store.nodes[n].data) continue;
+            bytes_ += store.nodes[n].data->id.size();
+            ++live_;
+        }
+        text_.resize(bytes_);
+        size_t at = 0;
+        for (uint32_t n = 0; n < store.nodes.size(); ++n) {
+            if (!store.nodes[n].data) continue;
+            const std::string& id = store.nodes[n].data->id;
+            if (id.size() > UINT32_MAX) internal_failure("node id longer than 4 GiB");
+            std::memcpy(text_.data() + at, id.data(), id.size());
+            entries_[n] = {text_.data() + at, uint32_t(id.size()), kLive};
+            at += id.size();
+        }
+    }
+
+    // The id of a live node; a vacant slot here is a broken invariant.
+    std::string_view operator[](uint32_t n) const { return {entry(n).text, entry(n).size}; }
+    size_t size() const { return entries_.size(); }
+    // Mean id length, for sizing output buffers.
+    size_t mean_length() const { return live_ ? bytes_ / live_ : 0; }
+
+    // One flag per node beside its id (same cache line), for callers that
+    // note a node as done.
+    bool marked(uint32_t n) const { return entry(n).flags & kMarked; }
+    void mark(uint32_t n) { entries_[n].flags |= kMarked; }
+
+    // Hints to the caches for a node that an edge further on will need: its
+    // entry here, then its text.
+    void prefetch_entry(uint32_t n) const {
+        if (n < entries_.size()) __builtin_prefetch(&entries_[n]);
+    }
+    void prefetch_text(uint32_t n) const {
+        if (n < entries_.size()) __builtin_prefetch(entries_[n].text);
+    }
+
+private:
+    static constexpr uint32_t kLive = 1, kMarked = 2;
+    struct Entry {
+        const char* text = nullptr;
+        uint32_t size = 0;
+        uint32_t flags = 0;
+    };
+    const Entry& entry(uint32_t n) const {
+        if (n >= entries_.size() || !(entries_[n].flags & kLive))
+            internal_failure("edge endpoint on a vacant node slot");
+        return entries_[n];
+    }
+
+    std::vector<Entry> entries_;
+    std::vector<char> text_;
+    size_t bytes_ = 0;
+    size_t live_ = 0;
+};
+
+}  // namespace vg::rdf

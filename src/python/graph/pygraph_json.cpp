@@ -1,0 +1,71 @@
+// Graph JSON and pickling methods of PyGraph.
+#include "core/io/graph_json.hpp"
+#include "python/convert.hpp"
+#include "python/graph/pygraph.hpp"
+#include "python/graph/pygraph_methods.hpp"
+
+namespace vg::py {
+
+PyRef graph_to_json(PyObject* self) {
+    SharedBorrow g(self);
+    return py_str(ok_or_raise(vg::to_json(g.graph())));
+}
+
+PyRef graph_from_json(PyObject*, const Args& a) {
+    std::string_view data = noted("data", [&] { return to_str(a[0]); });
+    uint64_t max_bytes = noted("max_bytes", [&] { return to_u64(a[1]); });
+    uint64_t max_nodes = noted("max_nodes", [&] { return to_u64(a[2]); });
+    uint64_t max_edges = noted("max_edges", [&] { return to_u64(a[3]); });
+    // Every refusal of the text (a missing edge endpoint included) is ValueError.
+    return wrap_graph(ok_or_raise(vg::from_json(data, max_bytes, max_nodes, max_edges),
+                                  {{ErrorKind::NotFound, PyExc_ValueError}}));
+}
+
+PyRef graph_getstate(PyObject* self) {
+    SharedBorrow g(self);
+    // A state too large to load back is refused while pickling: RuntimeError.
+    std::string s = ok_or_raise(to_pickle_state(g.graph()), {{ErrorKind::CapRefused, PyExc_RuntimeError}});
+    return PyRef::steal(PyBytes_FromStringAndSize(s.data(), Py_ssize_t(s.size())));
+}
+
+namespace {
+
+// The state argument as bytes: bytes, bytearray, or a sequence of ints in
+// 0..255 (a str is refused).
+std::string state_bytes(PyObject* obj) {
+    if (PyBytes_Check(obj)) {
+        char* p = nullptr;
+        Py_ssize_t n = 0;
+        check(PyBytes_AsStringAndSize(obj, &p, &n));
+        return std::string(p, size_t(n));
+    }
+    if (PyByteArray_Check(obj)) return std::string(PyByteArray_AsString(obj), size_t(PyByteArray_Size(obj)));
+    if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
+    if (!PySequence_Check(obj)) raise_not_instance(obj, "Sequence");
+    std::string out;
+    Py_ssize_t hint = PySequence_Size(obj);
+    if (hint < 0) PyErr_Clear();
+    // The length is the caller's claim: reserve no more than a state may hold.
+    else out.reserve(size_t(std::min<uint64_t>(uint64_t(hint), kMaxPickleBytes + 1)));
+    PyRef it = PyRef::steal(PyObject_GetIter(obj));
+    while (PyObject* raw = PyIter_Next(it.get())) {
+        PyRef item = PyRef::steal(raw);
+        long long v = PyLong_AsLongLong(item.get());
+        if (v == -1 && PyErr_Occurred()) throw_error_set();
+        if (v < 0 || v > 255) raise(PyExc_OverflowError, "out of range integral type conversion attempted");
+        out.push_back(char(v));
+    }
+    if (PyErr_Occurred()) throw_error_set();
+    return out;
+}
+
+}  // namespace
+
+PyRef graph_setstate(PyObject* self, const Args& a) {
+    ExclusiveBorrow g(self);
+    std::string state = noted("state", [&] { return state_bytes(a[0]); });
+    g.graph() = ok_or_raise(from_pickle_state(state), {{ErrorKind::NotFound, PyExc_ValueError}});
+    return py_none();
+}
+
+}  // namespace vg::py

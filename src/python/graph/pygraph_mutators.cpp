@@ -1,0 +1,74 @@
+// PyGraph methods that change the graph. Each holds the exclusive borrow
+// from before its first conversion until it returns.
+#include "python/convert.hpp"
+#include "python/graph/pygraph.hpp"
+#include "python/graph/pygraph_methods.hpp"
+
+namespace vg::py {
+
+namespace {
+
+// Optional properties dict: absent or None is the empty map.
+Properties props_arg(const Args& a, size_t i) {
+    PyObject* d = a.optional(i);
+    if (!d) return Properties();
+    noted(a.name(i), [&] {
+        if (!PyDict_Check(d)) raise_not_instance(d, "dict");
+        return 0;
+    });
+    return properties_from_py_dict(d);  // content errors carry no note
+}
+
+}  // namespace
+
+PyRef graph_add_node(PyObject* self, const Args& a) {
+    ExclusiveBorrow g(self);
+    std::string_view id = str_param(a, 0);
+    Properties props = props_arg(a, 1);
+    ok_or_raise(g->add_node(id, std::move(props)));
+    return py_none();
+}
+
+PyRef graph_add_edge(PyObject* self, const Args& a) {
+    ExclusiveBorrow g(self);
+    std::string_view source = str_param(a, 0);
+    std::string_view target = str_param(a, 1);
+    Properties props = props_arg(a, 2);
+    // A missing endpoint refuses the addition: ValueError, as for a duplicate.
+    ok_or_raise(g->add_edge(source, target, std::move(props)), {{ErrorKind::NotFound, PyExc_ValueError}});
+    return py_none();
+}
+
+PyRef graph_remove_node(PyObject* self, const Args& a) {
+    ExclusiveBorrow g(self);
+    std::string_view id = str_param(a, 0);
+    NodeData removed = ok_or_raise(g->remove_node(id));
+    return properties_to_py_dict(removed.properties);
+}
+
+PyRef graph_remove_edge(PyObject* self, const Args& a) {
+    ExclusiveBorrow g(self);
+    std::string_view source = str_param(a, 0);
+    std::string_view target = str_param(a, 1);
+    ok_or_raise(g->remove_edge(source, target));
+    return py_none();
+}
+
+PyRef graph_update_node(PyObject* self, const Args& a) {
+    ExclusiveBorrow g(self);
+    std::string_view id = str_param(a, 0);
+    Properties props = props_arg(a, 1);
+    ok_or_raise(g->update_node(id, props));
+    return py_none();
+}
+
+PyRef graph_set_node_property(PyObject* self, const Args& a) {
+    ExclusiveBorrow g(self);
+    std::string_view id = str_param(a, 0);
+    std::string_view key = str_param(a, 1);
+    Value value = value_from_py(a[2]);
+    ok_or_raise(g->set_node_property(id, std::string(key), std::move(value)));
+    return py_none();
+}
+
+}  // namespace vg::py

@@ -1,0 +1,97 @@
+// Python-facing merge, diff and densification.
+#include "core/knowledge/knowledge.hpp"
+#include "python/convert.hpp"
+#include "python/knowledge/families.hpp"
+#include "python/graph/pygraph.hpp"
+
+namespace vg::py::kg {
+
+namespace {
+
+PyRef merge_graphs_body(PyObject*, const Args& a) {
+    SharedBorrow base = borrow_graph_arg(a[0], "base");
+    SharedBorrow other = borrow_graph_arg(a[1], "other");
+    std::string_view conflict = a.has(2) ? str_param(a, 2) : std::string_view("keep_latest");
+    return wrap_graph(vg::merge_graphs(base.graph(), other.graph(), merge_policy(conflict)));
+}
+
+void set_item(PyObject* dict, const char* key, PyRef&& value) {
+    check(PyDict_SetItemString(dict, key, value.get()));
+}
+
+// The ids of one graph's slots as str objects, each made once and shared by
+// every list entry that names it.
+class SlotIds {
+public:
+    explicit SlotIds(const GraphInner& store) : store_(store), ids_(store.nodes.size()) {}
+    PyRef operator()(uint32_t slot) {
+        if (!ids_[slot]) ids_[slot] = py_str(store_.id_of(slot));
+        return PyRef::borrow(ids_[slot].get());
+    }
+    PyRef list(const std::vector<uint32_t>& slots) {
+        ListBuilder out(slots.size());
+        for (size_t i = 0; i < slots.size(); ++i) out.set(i, (*this)(slots[i]));
+        return out.take();
+    }
+    // (source, target) tuples, kept out of the cyclic collector: a tuple of
+    // str can never be part of a cycle, and millions of new tracked tuples
+    // would each be walked by the collections they set off.
+    PyRef pair_list(const std::vector<SlotPair>& pairs) {
+        ListBuilder out(pairs.size());
+        for (size_t i = 0; i < pairs.size(); ++i) {
+            PyRef t = py_tuple2((*this)(pairs[i].first), (*this)(pairs[i].second));
+            PyObject_GC_UnTrack(t.get());
+            out.set(i, std::move(t));
+        }
+        return out.take();
+    }
+
+private:
+    const GraphInner& store_;
+    std::vector<PyRef> ids_;
+};
+
+PyRef diff_graphs_body(PyObject*, const Args& a) {
+    SharedBorrow old_graph = borrow_graph_arg(a[0], "old");
+    SharedBorrow new_graph = borrow_graph_arg(a[1], "new");
+    GraphDiff d = vg::diff_graphs(old_graph.graph(), new_graph.graph());
+    PyRef dict = PyRef::steal(PyDict_New());
+    SlotIds old_ids(old_graph->store()), new_ids(new_graph->store());
+    set_item(dict.get(), "added_nodes", new_ids.list(d.added_nodes));
+    set_item(dict.get(), "removed_nodes", old_ids.list(d.removed_nodes));
+    set_item(dict.get(), "added_edges", new_ids.pair_list(d.added_edges));
+    set_item(dict.get(), "removed_edges", old_ids.pair_list(d.removed_edges));
+    set_item(dict.get(), "changed_node_properties", old_ids.list(d.changed_node_properties));
+    return dict;
+}
+
+PyRef densify_body(PyObject*, const Args& a) {
+    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    std::string_view predicate = str_param(a, 1);
+    return wrap_graph(transitive_densify(g.graph(), predicate));
+}
+
+PyMethodDef g_table[] = {
+    VG_FUNCTION("merge_graphs(base, other, conflict=\"keep_latest\")\n--\n\n"
+                "Merge two graphs with a configurable conflict strategy.\n\n"
+                "Strategies: \"keep_first\", \"keep_latest\" (default), \"merge\".",
+                merge_graphs_body),
+    VG_FUNCTION("diff_graphs(old, new)\n--\n\n"
+                "Diff two graphs. Returns a dict with keys:\n"
+                "added_nodes, removed_nodes, added_edges, removed_edges, changed_node_properties.",
+                diff_graphs_body),
+    // Both run the same densification; only the argument's name differs.
+    VG_FUNCTION("infer_types(graph, predicate_iri)\n--\n\n"
+                "Infer transitive types via a specific predicate (e.g., \"subClassOf\").",
+                densify_body),
+    VG_FUNCTION("densify(graph, predicate)\n--\n\n"
+                "Add transitive closure edges for a specific relationship type.\n\n"
+                "If A->B and B->C both have the given predicate, add A->C.",
+                densify_body),
+};
+
+}  // namespace
+
+Family graphs_family() { return g_table; }
+
+}  // namespace vg::py::kg

@@ -1,0 +1,110 @@
+// Python-facing selections: subgraphs by node property, and degree queries.
+#include "core/knowledge/knowledge.hpp"
+#include "python/convert.hpp"
+#include "python/knowledge/families.hpp"
+#include "python/graph/pygraph.hpp"
+
+namespace vg::py::kg {
+
+namespace {
+
+// A conversion rule that does not apply leaves no error behind; only
+// ordinary exceptions are dropped.
+void drop_error() {
+    if (!clear_ordinary_error()) throw_error_set();
+}
+
+// Text of a str, lone surrogates replaced.
+std::string lossy_text(PyObject* s) {
+    Py_ssize_t n = 0;
+    if (const char* p = PyUnicode_AsUTF8AndSize(s, &n)) return std::string(p, size_t(n));
+    drop_error();
+    PyRef bytes = PyRef::steal(PyUnicode_AsEncodedString(s, "utf-8", "surrogatepass"));
+    PyRef text = PyRef::steal(PyUnicode_DecodeUTF8(PyBytes_AsString(bytes.get()), PyBytes_Size(bytes.get()), "replace"));
+    return std::string(to_str(text.get()));
+}
+
+// The value a node's property is compared with. Scalars convert as
+// property values do; anything else (lists and dicts included) is compared
+// as the text str() gives for it.
+Value probe_value(PyObject* obj) {
+    if (obj == Py_None) return Value::null();
+    if (obj == Py_True || obj == Py_False) return Value::boolean(obj == Py_True);
+    bool numpy_bool = false;
+    try {
+        numpy_bool = is_numpy_bool(obj);
+    } catch (const PyErrorSet&) {
+        drop_error();
+    }
+    if (numpy_bool) {
+        int truth = PyObject_IsTrue(obj);
+        if (truth >= 0) return Value::boolean(truth != 0);
+        drop_error();
+    }
+    if (!PyUnicode_Check(obj)) {
+        long long v = PyLong_AsLongLong(obj);
+        if (!(v == -1 && PyErr_Occurred())) return Value::number(Number::from_i64(v));
+        drop_error();
+        double d = PyFloat_AsDouble(obj);
+        if (!(d == -1.0 && PyErr_Occurred())) return Value::from_double(d);
+        drop_error();
+        PyRef text = PyRef::steal(PyObject_Str(obj));
+        return Value::string(lossy_text(text.get()));
+    }
+    return Value::string(lossy_text(obj));
+}
+
+PyRef subgraph_of(const PropertyGraph& g, const std::vector<std::string_view>& ids) {
+    return wrap_graph(induced_subgraph(g, ids));
+}
+
+PyRef extract_subgraph_by_property_body(PyObject*, const Args& a) {
+    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    std::string_view key = str_param(a, 1);
+    Value probe = probe_value(a[2]);
+    return subgraph_of(g.graph(), nodes_matching(g.graph(), key, probe));
+}
+
+PyRef extract_subgraph_by_types_body(PyObject*, const Args& a) {
+    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    StrVec types = noted("types", [&] { return to_str_vec(a[1]); });
+    return subgraph_of(g.graph(), nodes_of_types(g.graph(), types.views));
+}
+
+PyRef find_orphan_nodes_body(PyObject*, const Args& a) {
+    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    return py_list_from_strings(orphan_nodes(g.graph()));
+}
+
+PyRef find_hub_nodes_body(PyObject*, const Args& a) {
+    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    uint64_t threshold = noted("threshold", [&] { return to_u64(a[1]); });
+    return py_list_from_strings(hub_nodes(g.graph(), threshold));
+}
+
+PyRef degree_distribution_body(PyObject*, const Args& a) {
+    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    PyRef dict = PyRef::steal(PyDict_New());
+    for (auto [degree, count] : degree_histogram(g.graph()))
+        check(PyDict_SetItem(dict.get(), py_u64(degree).get(), py_u64(count).get()));
+    return dict;
+}
+
+PyMethodDef g_table[] = {
+    VG_FUNCTION("extract_subgraph_by_property(graph, key, value)\n--\n\n"
+                "Extract subgraph by filtering nodes on a property value.",
+                extract_subgraph_by_property_body),
+    VG_FUNCTION("extract_subgraph_by_types(graph, types)\n--\n\n"
+                "Extract subgraph containing nodes whose \"type\" property matches any value in the list.",
+                extract_subgraph_by_types_body),
+    VG_FUNCTION("find_orphan_nodes(graph)\n--\n\nFind orphan nodes (degree 0).", find_orphan_nodes_body),
+    VG_FUNCTION("find_hub_nodes(graph, threshold)\n--\n\nFind hub nodes (degree > threshold).", find_hub_nodes_body),
+    VG_FUNCTION("degree_distribution(graph)\n--\n\nDegree distribution: returns dict of {degree: count}.",
+                degree_distribution_body),
+};
+
+}  // namespace
+
+Family select_family() { return g_table; }
+
+}  // namespace vg::py::kg

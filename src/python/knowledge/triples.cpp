@@ -1,0 +1,103 @@
+// Python-facing triples in and out.
+#include <unordered_map>
+
+#include "core/knowledge/knowledge.hpp"
+#include "python/convert.hpp"
+#include "python/knowledge/families.hpp"
+#include "python/graph/pygraph.hpp"
+
+namespace vg::py::kg {
+
+namespace {
+
+// The triples argument, whole, before anything is built. Each view points
+// into a str held by a tuple in `owners`; tuples cannot drop their items.
+struct TripleList {
+    std::vector<PyRef> owners;
+    std::vector<Triple> triples;
+};
+
+TripleList to_triples(PyObject* obj) {
+    if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
+    if (!PySequence_Check(obj)) {
+        // Registered virtual subclasses of Sequence count too.
+        PyRef abc = PyRef::steal(PyImport_ImportModule("collections.abc"));
+        PyRef seq = PyRef::steal(PyObject_GetAttrString(abc.get(), "Sequence"));
+        if (check(PyObject_IsInstance(obj, seq.get())) == 0) raise_not_instance(obj, "Sequence");
+    }
+    TripleList out;
+    // Only the builtin containers' own length sizes the lists: a subclass's
+    // __len__ is the caller's claim, not a fact.
+    if (PyList_CheckExact(obj) || PyTuple_CheckExact(obj)) {
+        size_t n = size_t(PyObject_Size(obj));
+        out.owners.reserve(n);
+        out.triples.reserve(n);
+    }
+    PyRef it = PyRef::steal(PyObject_GetIter(obj));
+    while (PyObject* raw = PyIter_Next(it.get())) {
+        PyRef item = PyRef::steal(raw);
+        if (!PyTuple_Check(item.get())) raise_not_instance(item.get(), "tuple");
+        Py_ssize_t len = PyTuple_Size(item.get());
+        if (len != 3)
+            raise(PyExc_ValueError, "expected tuple of length 3, but got tuple of length " + std::to_string(len));
+        PyObject* t = item.get();
+        out.triples.push_back({to_str(PyTuple_GetItem(t, 0)), to_str(PyTuple_GetItem(t, 1)), to_str(PyTuple_GetItem(t, 2))});
+        out.owners.push_back(std::move(item));
+    }
+    if (PyErr_Occurred()) throw_error_set();
+    return out;
+}
+
+PyRef from_triples_body(PyObject*, const Args& a) {
+    TripleList triples = noted("triples", [&] { return to_triples(a[0]); });
+    bool directed = a.has(1) ? noted("directed", [&] { return to_bool(a[1]); }) : true;
+    return wrap_graph(vg::from_triples(triples.triples, directed));
+}
+
+PyRef project_triples_body(PyObject*, const Args& a) {
+    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    const GraphInner& store = g->store();
+    std::vector<SlotTriple> triples = vg::project_triples(g.graph());
+    // Ids and labels repeat across triples: each node's id and each distinct
+    // label becomes one str object, shared by every tuple that names it.
+    std::vector<PyRef> ids(store.nodes.size());
+    auto id = [&](uint32_t n) {
+        if (!ids[n]) ids[n] = py_str(store.id_of(n));
+        return PyRef::borrow(ids[n].get());
+    };
+    std::unordered_map<std::string_view, PyRef, KeyedHash> labels;
+    std::string_view last_label;
+    PyObject* last = nullptr;
+    auto label = [&](std::string_view s) {
+        if (!last || s != last_label) {
+            auto [it, fresh] = labels.try_emplace(s);
+            if (fresh) it->second = py_str(s);
+            last_label = s;
+            last = it->second.get();
+        }
+        return PyRef::borrow(last);
+    };
+    ListBuilder list(triples.size());
+    for (size_t i = 0; i < triples.size(); ++i) {
+        PyRef t = py_tuple3(id(triples[i].subject), label(triples[i].predicate), id(triples[i].object));
+        // A tuple of str can never be part of a cycle; the collector would
+        // untrack it on its first pass anyway, after walking it once for
+        // every collection that millions of new tuples set off.
+        PyObject_GC_UnTrack(t.get());
+        list.set(i, std::move(t));
+    }
+    return list.take();
+}
+
+PyMethodDef g_table[] = {
+    VG_FUNCTION("project_triples(graph)\n--\n\nProject graph edges as (subject, predicate, object) triples.",
+                project_triples_body),
+    VG_FUNCTION("from_triples(triples, directed=True)\n--\n\nBuild a graph from (subject, predicate, object) triples.",
+                from_triples_body),
+};
+
+}  // namespace
+
+Family triples_family() { return g_table; }
+
+}  // namespace vg::py::kg

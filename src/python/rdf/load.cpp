@@ -1,0 +1,65 @@
+// Python-facing RDF loaders and their table.
+#include "core/rdf/read/load.hpp"
+#include "python/args.hpp"
+#include "python/convert.hpp"
+#include "python/graph/pygraph.hpp"
+#include "python/rdf/families.hpp"
+
+namespace vg::py::rdf {
+
+namespace {
+
+uint64_t cap_param(const Args& a, size_t i) {
+    return noted(a.name(i), [&] { return to_u64(a[i]); });
+}
+
+// Every refusal of the loaders is a ValueError with the core's text.
+PyRef loaded(Result<vg::rdf::LoadedRdf>&& r) {
+    if (!r && r.kind() != ErrorKind::Internal) raise(PyExc_ValueError, r.error());
+    vg::rdf::LoadedRdf out = ok_or_raise(std::move(r));
+    PyRef stats = PyRef::steal(PyDict_New());
+    const std::pair<const char*, uint64_t> entries[] = {
+        {"total_triples", out.stats.total_triples},
+        {"nodes", out.stats.nodes},
+        {"edges", out.stats.edges},
+        {"literal_properties", out.stats.literal_properties},
+        {"load_time_ms", out.stats.load_time_ms},
+    };
+    for (const auto& [key, value] : entries) check(PyDict_SetItemString(stats.get(), key, py_u64(value).get()));
+    return wrap_graph_with(std::move(out.graph), std::move(stats));
+}
+
+PyRef load_rdf_file_body(PyObject*, const Args& a) {
+    std::string_view path = str_param(a, 0);
+    uint64_t max_bytes = cap_param(a, 1);
+    uint64_t triple_cap = cap_param(a, 2);
+    return loaded(vg::rdf::load_rdf_path(path, max_bytes, triple_cap));
+}
+
+PyRef load_rdf_string_body(PyObject*, const Args& a) {
+    std::string_view data = str_param(a, 0);
+    std::string_view format = str_param(a, 1);
+    uint64_t max_bytes = cap_param(a, 2);
+    uint64_t triple_cap = cap_param(a, 3);
+    return loaded(vg::rdf::load_rdf_text(data, format, max_bytes, triple_cap));
+}
+
+PyMethodDef g_table[] = {
+    VG_FUNCTION("load_rdf_file(path, max_bytes, triple_cap)\n--\n\n"
+                "Load an RDF file (OWL/TTL/RDF-XML/N-Triples) into a Graph.\n\n"
+                "The format is detected from the file extension: .ttl (Turtle), .nt (N-Triples),\n"
+                ".nq (N-Quads), .trig (TriG), .rdf and .owl (RDF/XML). An unknown extension is\n"
+                "refused rather than read as RDF/XML. Both caps are mandatory.",
+                load_rdf_file_body),
+    VG_FUNCTION("load_rdf_string(data, format, max_bytes, triple_cap)\n--\n\n"
+                "Load RDF from a string with an explicit format and caps.\n\n"
+                "Accepted format names: \"turtle\" or \"ttl\"; \"ntriples\" or \"nt\"; \"rdfxml\", \"xml\"\n"
+                "or \"owl\"; \"nquads\" or \"nq\"; \"trig\". Both caps are mandatory.",
+                load_rdf_string_body),
+};
+
+}  // namespace
+
+Family load_family() { return g_table; }
+
+}  // namespace vg::py::rdf
