@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/algorithms/components.hpp"
+#include "core/graph/adjacency.hpp"
 #include "core/algorithms/dag.hpp"
 #include "core/algorithms/simple_paths.hpp"
 
@@ -54,14 +55,14 @@ static PropertyGraph random_graph(std::mt19937& rng, bool directed, int n, int m
 
 // Tarjan (Pearce's form) as a plain recursion, straight from its definition.
 static Lists reference_scc(const GraphInner& s) {
-    std::vector<uint64_t> rindex(s.nodes.size(), 0);
+    std::vector<uint64_t> rindex(s.node_slots(), 0);
     uint64_t index = 1, comp = ~uint64_t(0);
     std::vector<uint32_t> stack;
     Lists out;
     std::function<void(uint32_t)> visit = [&](uint32_t v) {
         rindex[v] = index++;
         bool root = true;
-        s.walk_out(v, [&](uint32_t, uint32_t w) {
+        for_each_neighbor(s, v, Direction::Out, [&](uint32_t, uint32_t w) {
             if (rindex[w] == 0) visit(w);
             if (rindex[w] < rindex[v]) {
                 rindex[v] = rindex[w];
@@ -83,7 +84,7 @@ static Lists reference_scc(const GraphInner& s) {
         --comp;
         out.push_back(c);
     };
-    for (uint32_t r = 0; r < s.nodes.size(); ++r)
+    for (uint32_t r = 0; r < s.node_slots(); ++r)
         if (s.node_live(r) && rindex[r] == 0) visit(r);
     return out;
 }
@@ -94,7 +95,7 @@ static Lists reference_paths(const GraphInner& s, uint32_t src, uint32_t dst, ui
     if (src == dst) return out;
     auto neighbours = [&](uint32_t n) {
         std::vector<uint32_t> v;
-        s.walk_neighbors(n, [&](uint32_t, uint32_t w) { v.push_back(w); });
+        for_each_neighbor(s, n, Direction::Neighbors, [&](uint32_t, uint32_t w) { v.push_back(w); });
         return v;
     };
     uint64_t limit = std::max<uint64_t>(max_depth, 2) - 1;
@@ -149,7 +150,7 @@ static Lists reference_cycle_paths(const GraphInner& s) {
         while (!stack.empty() && !done) {
             auto [x, path] = stack.back();
             stack.pop_back();
-            s.walk_out(x, [&](uint32_t, uint32_t w) {
+            for_each_neighbor(s, x, Direction::Out, [&](uint32_t, uint32_t w) {
                 if (done || !member(w)) return;
                 if (w == start) {
                     out.push_back(path);
@@ -168,9 +169,9 @@ static Lists reference_cycle_paths(const GraphInner& s) {
 
 // The topological search with the cycle check walking incoming lists.
 static std::pair<std::vector<uint32_t>, uint32_t> reference_toposort(const GraphInner& s) {
-    std::vector<uint8_t> disc(s.nodes.size()), fin(s.nodes.size());
+    std::vector<uint8_t> disc(s.node_slots()), fin(s.node_slots());
     std::vector<uint32_t> stack, post;
-    for (uint32_t r = 0; r < s.nodes.size(); ++r) {
+    for (uint32_t r = 0; r < s.node_slots(); ++r) {
         if (!s.node_live(r) || disc[r]) continue;
         stack.push_back(r);
         while (!stack.empty()) {
@@ -178,7 +179,7 @@ static std::pair<std::vector<uint32_t>, uint32_t> reference_toposort(const Graph
             if (!disc[x]) {
                 disc[x] = 1;
                 bool loop = false;
-                s.walk_out(x, [&](uint32_t, uint32_t t) {
+                for_each_neighbor(s, x, Direction::Out, [&](uint32_t, uint32_t t) {
                     if (loop) return;
                     if (t == x) loop = true;
                     else if (!disc[t]) stack.push_back(t);
@@ -195,7 +196,7 @@ static std::pair<std::vector<uint32_t>, uint32_t> reference_toposort(const Graph
     for (uint32_t i : order) {
         disc[i] = 1;
         uint32_t last = END;
-        s.walk_in(i, [&](uint32_t, uint32_t src) {
+        for_each_neighbor(s, i, Direction::In, [&](uint32_t, uint32_t src) {
             if (!disc[src]) last = src;
         });
         if (last != END) return {{}, last};
@@ -219,7 +220,7 @@ static void random_against_references() {
             CHECK_EQ(t.cycle_at.value_or(END), cycle_at);
         }
         std::vector<uint32_t> live;
-        for (uint32_t v = 0; v < s.nodes.size(); ++v)
+        for (uint32_t v = 0; v < s.node_slots(); ++v)
             if (s.node_live(v)) live.push_back(v);
         uint32_t a = live[rng() % live.size()], b = live[rng() % live.size()];
         uint64_t depth = rng() % 8, cap = rng() % 4 == 0 ? 3 : 100000;

@@ -376,7 +376,7 @@ static void test_round_trip() {
     CHECK(!back.directed() && !back.multi() && back.name() == "kg");
     CHECK_EQ(back.node_count(), g.node_count());
     CHECK_EQ(back.edge_count(), g.edge_count());
-    CHECK_EQ(back.store().nodes.size(), size_t(g.node_count()));
+    CHECK_EQ(back.store().node_slots(), size_t(g.node_count()));
     auto ids = g.node_ids();
     auto back_ids = back.node_ids();
     CHECK(std::vector<std::string_view>(ids) == back_ids);

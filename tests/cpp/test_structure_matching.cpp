@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/algorithms/cliques.hpp"
-#include "core/graph/edge_cursor.hpp"
+#include "core/graph/adjacency.hpp"
 #include "core/algorithms/matching.hpp"
 
 #include "check.hpp"
@@ -27,7 +27,7 @@ struct Literal {
     std::vector<uint32_t> queue;
 
     explicit Literal(const GraphInner& g, std::vector<uint32_t> greedy)
-        : s(g), n(uint32_t(g.nodes.size())), dummy(n), mate(std::move(greedy)), first(n + 1, END) {
+        : s(g), n(uint32_t(g.node_slots())), dummy(n), mate(std::move(greedy)), first(n + 1, END) {
         mate.push_back(END);
     }
     bool outer(uint32_t v) const { return kind[v] >= 1 && kind[v] <= 3; }
@@ -82,8 +82,8 @@ struct Literal {
         enqueue(root);
         for (size_t head = 0; head < queue.size(); ++head) {
             uint32_t x = queue[head], e, y;
-            EdgeCursor cur(s, x);
-            while (cur.next(s, neighbor_mode(s), e, y)) {
+            NeighborCursor cur(s, x, Direction::Neighbors);
+            while (cur.next(e, y)) {
                 if (y == x) continue;
                 if (mate[y] == END && y != root) {
                     mate[y] = x;
@@ -104,7 +104,7 @@ struct Literal {
 
 NodePairs literal_maximum_matching(const PropertyGraph& g) {
     const GraphInner& s = g.store();
-    std::vector<uint32_t> greedy(s.nodes.size(), END);
+    std::vector<uint32_t> greedy(s.node_slots(), END);
     for (auto [a, b] : greedy_matching(g)) {
         uint32_t i = *g.find_node(a), j = *g.find_node(b);
         greedy[i] = j, greedy[j] = i;

@@ -6,7 +6,7 @@
 
 namespace vg {
 
-ScoreList sorted_scores(const GraphInner& s, const NodePositions& at, const std::vector<double>& score) {
+ScoreList sorted_scores(const GraphInner& s, const Positions& at, const std::vector<double>& score) {
     struct Scored {
         double score;
         uint32_t pos;
@@ -22,14 +22,18 @@ ScoreList sorted_scores(const GraphInner& s, const NodePositions& at, const std:
 }
 
 ScoreList pagerank(const PropertyGraph& g, double d, uint64_t iterations) {
-    const GraphInner& s = store_of(g);
-    const NodePositions at = node_positions(s);
+    const GraphInner& s = g.store();
+    const Positions& at = positions(s);
     const uint32_t n = at.size();
     if (n == 0) return {};
-    const StoredInLinks links = stored_in_links(s, at);
+    // The sources of each node's stored incoming edges, in edge slot order
+    // (on both graph kinds), and each node's stored outgoing count.
+    const Rows& in = dense_rows(s, Direction::In, RowOrder::Slot);
+    std::vector<uint64_t> out_count(n, 0);
+    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData&) { ++out_count[at.pos[x.source]]; });
     std::vector<uint32_t> dangling;
     for (uint32_t p = 0; p < n; ++p)
-        if (links.out_count[p] == 0) dangling.push_back(p);
+        if (out_count[p] == 0) dangling.push_back(p);
     const double nd = double(n);
     std::vector<double> rank(n, 1.0 / nd);
     // rank[u] / out-degree[u] is the same for every edge leaving u, so it
@@ -42,11 +46,11 @@ ScoreList pagerank(const PropertyGraph& g, double d, uint64_t iterations) {
         const double t = (1.0 - d) / nd;
         const double base = t + (d * lost) / nd;
         for (uint32_t p = 0; p < n; ++p)
-            if (links.out_count[p] != 0) share[p] = x[p] / double(links.out_count[p]);
+            if (out_count[p] != 0) share[p] = x[p] / double(out_count[p]);
         double total = 0.0;
         for (uint32_t v = 0; v < n; ++v) {
             double sum = 0.0;
-            for (uint32_t u : links.in.of(v)) sum += share[u];
+            for (uint32_t u : in.row(v)) sum += share[u];
             next[v] = base + d * sum;
             total += next[v];
         }
@@ -62,20 +66,19 @@ namespace {
 enum class DegreeKind { All, In, Out };
 
 ScoreList degree_scores(const PropertyGraph& g, DegreeKind kind) {
-    const GraphInner& s = store_of(g);
-    const NodePositions at = node_positions(s);
+    const GraphInner& s = g.store();
+    const Positions& at = positions(s);
     const uint32_t n = at.size();
     std::vector<double> score(n, 0.0);
     if (n >= 2) {
         std::vector<uint64_t> count(n, 0);
         const bool directed = s.is_directed();
-        for (uint32_t e = 0; e < s.edges.size(); ++e) {
-            if (!s.edge_live(e)) continue;
-            const uint32_t a = at.pos[s.edges[e].node[0]], b = at.pos[s.edges[e].node[1]];
+        s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData&) {
+            const uint32_t a = at.pos[x.source], b = at.pos[x.target];
             if (kind != DegreeKind::In) ++count[a];
             // An undirected self-loop is one incident edge.
             if (kind != DegreeKind::Out && (directed || a != b)) ++count[b];
-        }
+        });
         const double others = double(n - 1);
         for (uint32_t p = 0; p < n; ++p) score[p] = double(count[p]) / others;
     }
@@ -95,17 +98,19 @@ ScoreList out_degree_centrality(const PropertyGraph& g) {
 }
 
 ScoreList eigenvector_centrality(const PropertyGraph& g, uint64_t iterations, double tolerance) {
-    const GraphInner& s = store_of(g);
-    const NodePositions at = node_positions(s);
+    const GraphInner& s = g.store();
+    const Positions& at = positions(s);
     const uint32_t n = at.size();
     if (n == 0) return {};
-    const CompactAdjacency back = backward_adjacency(s, at);
+    // Scores flow along edges into a node: its incoming walk on the directed
+    // kind, every incident edge on the undirected kind.
+    const Rows& back = dense_rows(s, s.is_directed() ? Direction::In : Direction::Neighbors);
     std::vector<double> x(n, 1.0 / std::sqrt(double(n)));
     iterate_with_recurrence(x, iterations, [&](const std::vector<double>& cur, std::vector<double>& next) {
         double sumsq = 0.0;
         for (uint32_t v = 0; v < n; ++v) {
             double sum = 0.0;
-            for (uint32_t u : back.of(v)) sum += cur[u];
+            for (uint32_t u : back.row(v)) sum += cur[u];
             next[v] = sum;
             sumsq += sum * sum;
         }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/algorithms/components.hpp"
-#include "core/graph/edge_cursor.hpp"
+#include "core/graph/adjacency.hpp"
 #include "core/support/union_find.hpp"
 
 namespace vg {
@@ -49,41 +49,23 @@ void difference(const Nodes& a, View b, Nodes& out) {
 // directions, and the length of each node's walk (parallel edges counted).
 struct CliqueGraph {
     uint32_t n = 0;
-    Nodes slot;                    // compact -> node slot
+    std::span<const uint32_t> slot;  // compact -> node slot
     std::vector<size_t> off, moff;
     Nodes adj, mutual;             // undirected kind: mutual is adj
     std::vector<uint64_t> walk;    // directed kind only
     bool directed;
 
     explicit CliqueGraph(const GraphInner& s) : directed(s.is_directed()) {
-        Nodes index(s.nodes.size(), END);
-        for (uint32_t i = 0; i < s.nodes.size(); ++i)
-            if (s.node_live(i)) {
-                index[i] = uint32_t(slot.size());
-                slot.push_back(i);
-            }
-        n = uint32_t(slot.size());
-        // The sets do not depend on list order, so they are gathered from
-        // the edge slots in order (sequential reads) rather than by walking
-        // each node's lists: both ends on the undirected kind, the source's
-        // row only on the directed kind, a self-loop once.
-        off.assign(n + 1, 0);
-        for (const EdgeSlot& e : s.edges) {
-            if (!e.data) continue;
-            ++off[index[e.node[0]] + 1];
-            if (!directed && e.node[1] != e.node[0]) ++off[index[e.node[1]] + 1];
-        }
-        std::partial_sum(off.begin(), off.end(), off.begin());
-        adj.resize(off[n]);
-        {
-            std::vector<size_t> fill(off.begin(), off.end() - 1);
-            for (const EdgeSlot& e : s.edges) {
-                if (!e.data) continue;
-                uint32_t a = index[e.node[0]], b = index[e.node[1]];
-                adj[fill[a]++] = b;
-                if (!directed && a != b) adj[fill[b]++] = a;
-            }
-        }
+        const Positions& at = positions(s);
+        slot = at.slot;
+        n = at.size();
+        // The sets do not depend on list order, so they start from the rows
+        // in slot order (the cheapest to build): the source's row only on
+        // the directed kind, both ends on the undirected kind, a self-loop
+        // once.
+        const Rows& rows_at = dense_rows(s, directed ? Direction::Out : Direction::Undirected, RowOrder::Slot);
+        off.assign(rows_at.first.begin(), rows_at.first.end());
+        adj.assign(rows_at.targets.begin(), rows_at.targets.end());
         if (directed) {
             walk.resize(n);
             for (uint32_t v = 0; v < n; ++v) walk[v] = off[v + 1] - off[v];

@@ -1,14 +1,15 @@
 // Label propagation and the grouping shared by the community functions.
 #include <algorithm>
 
-#include "core/algorithms/algorithms.hpp"
 #include "core/algorithms/community.hpp"
+
+#include "core/graph/adjacency.hpp"
 
 namespace vg {
 
 double louvain_edge_weight(const Properties& properties) { return edge_weight(properties, "weight"); }
 
-Communities sorted_communities(const GraphInner& s, const NodePositions& at, const std::vector<uint32_t>& label) {
+Communities sorted_communities(const GraphInner& s, const Positions& at, const std::vector<uint32_t>& label) {
     std::vector<uint32_t> group_of(label.size(), END);
     Communities groups;
     for (uint32_t p = 0; p < label.size(); ++p) {
@@ -30,19 +31,24 @@ namespace {
 constexpr int kMaxLabelIterations = 100;
 
 // Each node's distinct neighbours, ascending; a self-loop lists the node.
-CompactAdjacency distinct_neighbours(const GraphInner& s, const NodePositions& at) {
-    const SlotOrderLinks links = slot_order_links(s, at);
-    CompactAdjacency nb;
-    nb.offset.assign(size_t(at.size()) + 1, 0);
-    nb.target.reserve(links.adj.target.size());
-    std::vector<uint32_t> scratch;
-    for (uint32_t p = 0; p < at.size(); ++p) {
-        auto row = links.adj.of(p);
-        scratch.assign(row.begin(), row.end());
-        std::sort(scratch.begin(), scratch.end());
-        scratch.erase(std::unique(scratch.begin(), scratch.end()), scratch.end());
-        nb.target.insert(nb.target.end(), scratch.begin(), scratch.end());
-        nb.offset[p + 1] = nb.target.size();
+struct DistinctNeighbours {
+    std::vector<uint32_t> first{0}, target;
+    std::span<const uint32_t> row(uint32_t p) const { return {target.data() + first[p], first[p + 1] - first[p]}; }
+};
+
+DistinctNeighbours distinct_neighbours(const GraphInner& s) {
+    const Rows& links = dense_rows(s, Direction::Undirected, RowOrder::Slot);
+    const uint32_t n = positions(s).size();
+    DistinctNeighbours nb;
+    nb.first.reserve(size_t(n) + 1);
+    nb.target.reserve(links.targets.size());
+    for (uint32_t p = 0; p < n; ++p) {
+        const size_t from = nb.target.size();
+        auto row = links.row(p);
+        nb.target.insert(nb.target.end(), row.begin(), row.end());
+        std::sort(nb.target.begin() + from, nb.target.end());
+        nb.target.erase(std::unique(nb.target.begin() + from, nb.target.end()), nb.target.end());
+        nb.first.push_back(uint32_t(nb.target.size()));
     }
     return nb;
 }
@@ -50,11 +56,11 @@ CompactAdjacency distinct_neighbours(const GraphInner& s, const NodePositions& a
 }  // namespace
 
 Communities label_propagation(const PropertyGraph& g) {
-    const GraphInner& s = store_of(g);
-    const NodePositions at = node_positions(s);
+    const GraphInner& s = g.store();
+    const Positions& at = positions(s);
     const uint32_t n = at.size();
     if (n == 0) return {};
-    const CompactAdjacency nb = distinct_neighbours(s, at);
+    const DistinctNeighbours nb = distinct_neighbours(s);
     std::vector<uint32_t> label(n), next(n);
     for (uint32_t p = 0; p < n; ++p) label[p] = p;
     std::vector<uint32_t> count(n, 0);
@@ -64,7 +70,7 @@ Communities label_propagation(const PropertyGraph& g) {
         next = label;
         bool changed = false;
         for (uint32_t p = 0; p < n; ++p) {
-            auto neighbours = nb.of(p);
+            auto neighbours = nb.row(p);
             if (neighbours.empty()) continue;
             for (uint32_t q : neighbours)
                 if (count[label[q]]++ == 0) seen.push_back(label[q]);

@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/graph/graph.hpp"
-#include "core/graph/compact_adjacency.hpp"
+#include "core/graph/adjacency.hpp"
 
 namespace vg {
 
@@ -30,6 +29,6 @@ Communities label_propagation(const PropertyGraph& g);
 
 // Groups positions by label (`label[p]` < label.size()), maps positions to
 // ids, sorts each group byte-wise and the groups by their first id.
-Communities sorted_communities(const GraphInner& s, const NodePositions& at, const std::vector<uint32_t>& label);
+Communities sorted_communities(const GraphInner& s, const Positions& at, const std::vector<uint32_t>& label);
 
 }  // namespace vg

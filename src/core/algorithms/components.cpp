@@ -3,6 +3,7 @@
 #include "core/algorithms/components.hpp"
 
 #include "core/graph/adjacency.hpp"
+#include "core/graph/pairs.hpp"
 #include "core/support/union_find.hpp"
 
 #include <algorithm>
@@ -22,12 +23,12 @@ namespace {
 // table keeps more of it in cache.
 template <class Index>
 SlotGroups tarjan(const GraphInner& s, std::vector<uint32_t>* component_of) {
-    const size_t n = s.nodes.size();
+    const size_t n = s.node_slots();
     std::vector<Index> rindex(n, 0);
     Index index = 1;
     Index component = std::numeric_limits<Index>::max();
     std::vector<uint32_t> stack;
-    const PackedAdjacency& adj = packed_adjacency(s);
+    const Rows& adj = rows(s, Direction::Out);
     // One frame per node of the current depth-first path; `pos` is the
     // position in its row of the edge being looked at, kept until the visit
     // it started ends.
@@ -39,7 +40,7 @@ SlotGroups tarjan(const GraphInner& s, std::vector<uint32_t>* component_of) {
     };
     std::vector<Frame> frames;
     SlotGroups out;
-    out.members.reserve(s.node_count);
+    out.members.reserve(s.node_count());
     if (component_of) component_of->assign(n, END);
 
     auto open = [&](uint32_t v) {
@@ -94,24 +95,19 @@ SlotGroups tarjan(const GraphInner& s, std::vector<uint32_t>* component_of) {
 }  // namespace
 
 SlotGroups tarjan_scc(const GraphInner& s, std::vector<uint32_t>* component_of) {
-    if (s.nodes.size() < (size_t(1) << 31)) return tarjan<uint32_t>(s, component_of);
+    if (s.node_slots() < (uint32_t(1) << 31)) return tarjan<uint32_t>(s, component_of);
     return tarjan<uint64_t>(s, component_of);
 }
 
 SlotGroups weak_component_groups(const GraphInner& s) {
-    const size_t n = s.nodes.size();
+    const size_t n = s.node_slots();
     UnionFind uf(n);
-    for (const EdgeSlot& e : s.edges) {
-        if (!e.data || e.node[0] == e.node[1]) continue;
-        if (e.node[0] >= n || e.node[1] >= n) internal_failure("edge endpoint outside the node slots");
-        uf.unite(e.node[0], e.node[1]);
-    }
+    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData&) { uf.unite(x.source, x.target); });
     // Counting sort by root: group numbers in order of first member, then
     // members placed in slot order.
     std::vector<uint32_t> group_of_root(n, END), group(n, END);
     std::vector<size_t> sizes;
-    for (uint32_t v = 0; v < n; ++v) {
-        if (!s.node_live(v)) continue;
+    s.for_each_node([&](uint32_t v, const NodeData&) {
         uint32_t r = uf.find(v);
         if (group_of_root[r] == END) {
             group_of_root[r] = uint32_t(sizes.size());
@@ -119,7 +115,7 @@ SlotGroups weak_component_groups(const GraphInner& s) {
         }
         group[v] = group_of_root[r];
         ++sizes[group[v]];
-    }
+    });
     SlotGroups out;
     out.starts.resize(sizes.size() + 1);
     for (size_t i = 0; i < sizes.size(); ++i) out.starts[i + 1] = out.starts[i] + sizes[i];
@@ -213,44 +209,14 @@ PropertyGraph condensation(const PropertyGraph& g) {
     std::vector<uint32_t> node_of = add_group_nodes(out, s, sccs);
 
     // One edge per pair of result nodes, from the input edge with the lowest
-    // slot. Pairs are settled per source node with marks instead of a pair
-    // set: the edges leaving the components of result node x mark their
-    // target node y and keep the lowest edge slot. Components sharing a
-    // node (a name clash) are taken together.
-    const size_t k = out.store().nodes.size();
-    std::vector<uint32_t> first(k + 1, 0), comps(sccs.size());
-    for (uint32_t c = 0; c < sccs.size(); ++c) ++first[node_of[c] + 1];
-    for (size_t x = 0; x < k; ++x) first[x + 1] += first[x];
-    {
-        std::vector<uint32_t> fill(first.begin(), first.end() - 1);
-        for (uint32_t c = 0; c < sccs.size(); ++c) comps[fill[node_of[c]]++] = c;
-    }
-    std::vector<uint32_t> mark(k, END), lowest(k, END), targets;
-    std::vector<uint8_t> keep(s.edges.size(), 0);
-    for (uint32_t x = 0; x < k; ++x) {
-        targets.clear();
-        for (uint32_t i = first[x]; i < first[x + 1]; ++i) {
-            const uint32_t c = comps[i];
-            for (uint32_t m : sccs[c])
-                s.walk_out(m, [&](uint32_t e, uint32_t t) {
-                    if (comp[t] == c) return;
-                    const uint32_t y = node_of[comp[t]];
-                    if (mark[y] != x) {
-                        mark[y] = x;
-                        lowest[y] = e;
-                        targets.push_back(y);
-                    } else if (e < lowest[y]) {
-                        lowest[y] = e;
-                    }
-                });
-        }
-        for (uint32_t y : targets) keep[lowest[y]] = 1;
-    }
-    for (uint32_t e = 0; e < s.edges.size(); ++e) {
-        if (!keep[e]) continue;
-        const EdgeSlot& slot = s.edges[e];
-        (void)out.add_edge_between(node_of[comp[slot.node[0]]], node_of[comp[slot.node[1]]], Properties());
-    }
+    // slot, in slot order. Components sharing a node (a name clash) are
+    // taken together.
+    PairFilter first_of_pair(true);
+    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData&) {
+        if (comp[x.source] == comp[x.target]) return;
+        const uint32_t from = node_of[comp[x.source]], to = node_of[comp[x.target]];
+        if (first_of_pair.first(from, to)) (void)out.add_edge_between(from, to, Properties());
+    });
     return out;
 }
 

@@ -27,9 +27,6 @@ struct TopoOrder {
 };
 TopoOrder toposort(const GraphInner& s);
 
-// Whether a directed store has a cycle; the same answer as toposort.
-bool has_cycle(const GraphInner& s);
-
 // toposort as ids. Errors: "Topological sort is only defined for directed
 // graphs" (undirected, even when empty) and "Graph has a cycle involving
 // node '{}'".

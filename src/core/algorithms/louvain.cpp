@@ -24,7 +24,8 @@ namespace {
 constexpr uint64_t kSwingingPasses = 1000;
 constexpr uint64_t kMaxPasses = 1000000;
 
-struct Rows {
+// One level's graph: each node's distinct neighbours with summed weights.
+struct WeightedRows {
     std::vector<uint64_t> offset{0};
     std::vector<uint32_t> node;
     std::vector<double> weight;
@@ -43,7 +44,7 @@ public:
         }
         sum_[to] += w;
     }
-    void flush_into(Rows& rows) {
+    void flush_into(WeightedRows& rows) {
         for (uint32_t to : order_) {
             rows.node.push_back(to);
             rows.weight.push_back(sum_[to]);
@@ -61,7 +62,7 @@ private:
 };
 
 struct Level {
-    Rows rows;
+    WeightedRows rows;
     std::vector<double> strength;
 };
 
@@ -113,7 +114,7 @@ private:
     }
 
     bool visit(uint32_t i) {
-        const Rows& rows = level_.rows;
+        const WeightedRows& rows = level_.rows;
         const uint32_t c = label_[i];
         const double k = level_.strength[i];
         // A self-loop row entry names i itself and so counts under c.
@@ -168,7 +169,7 @@ private:
     // but the strengths keep it.
     Level aggregate(const std::vector<uint32_t>& number, uint32_t merged) const {
         const uint32_t n = uint32_t(label_.size());
-        const Rows& rows = level_.rows;
+        const WeightedRows& rows = level_.rows;
         Level next;
         next.strength.assign(merged, 0.0);
         for (uint32_t i = 0; i < n; ++i) next.strength[number[label_[i]]] += level_.strength[i];
@@ -215,17 +216,18 @@ private:
 }  // namespace
 
 Communities louvain_core(const PropertyGraph& g) {
-    const GraphInner& s = store_of(g);
-    const NodePositions at = node_positions(s);
+    const GraphInner& s = g.store();
+    const Positions& at = positions(s);
     const uint32_t n = at.size();
     if (n == 0) return {};
-    std::vector<double> edge_w(s.edges.size(), 0.0);
+    std::vector<double> edge_w(s.edge_slots(), 0.0);
     double m = 0.0;
-    for (uint32_t e = 0; e < s.edges.size(); ++e) {
-        if (!s.edge_live(e)) continue;
-        edge_w[e] = louvain_edge_weight(edge_properties(s, e));
+    bool loops = false;
+    s.for_each_edge([&](uint32_t e, EdgeEnds x, const EdgeData& d) {
+        edge_w[e] = louvain_edge_weight(d.properties);
         m += edge_w[e];
-    }
+        loops = loops || x.source == x.target;
+    });
     if (m == 0.0) {
         Communities alone(n);
         for (uint32_t p = 0; p < n; ++p) alone[p].push_back(s.id_of(at.slot[p]));
@@ -233,23 +235,22 @@ Communities louvain_core(const PropertyGraph& g) {
     }
     // Edge (s, t) of weight w adds w to row s at t and to row t at s, in
     // edge slot order; a self-loop adds 2w to its own entry.
-    const SlotOrderLinks links = slot_order_links(s, at);
+    const Rows& links = dense_rows(s, Direction::Both, RowOrder::Slot);
     Level first;
     first.strength.assign(n, 0.0);
     first.rows.offset.reserve(size_t(n) + 1);
     RowAccumulator acc(n);
     for (uint32_t p = 0; p < n; ++p) {
-        for (uint64_t e = links.adj.offset[p]; e < links.adj.offset[p + 1]; ++e)
-            acc.add(links.adj.target[e], edge_w[links.edge[e]]);
+        for (uint32_t i = links.begin(p); i < links.end(p); ++i) acc.add(links.targets[i], edge_w[links.edges[i]]);
         acc.flush_into(first.rows);
         for (uint64_t e = first.rows.offset[p]; e < first.rows.offset[p + 1]; ++e)
             first.strength[p] += first.rows.weight[e];
     }
     bool opposing_loops = false;  // a self-loop weighing against the total
-    for (uint32_t e = 0; e < s.edges.size(); ++e)
-        if (s.edge_live(e) && s.edges[e].node[0] == s.edges[e].node[1] && edge_w[e] != 0.0 &&
-            (edge_w[e] < 0.0) != (m < 0.0))
-            opposing_loops = true;
+    if (loops)
+        s.for_each_edge([&](uint32_t e, EdgeEnds x, const EdgeData&) {
+            if (x.source == x.target && edge_w[e] != 0.0 && (edge_w[e] < 0.0) != (m < 0.0)) opposing_loops = true;
+        });
     Louvain louvain(m, std::move(first), opposing_loops);
     return sorted_communities(s, at, louvain.run(n));
 }

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/graph/edge_cursor.hpp"
+#include "core/graph/adjacency.hpp"
 
 namespace vg {
 
@@ -10,8 +10,8 @@ namespace {
 
 // mate[v] is v's partner or END.
 std::vector<uint32_t> greedy_mates(const GraphInner& s) {
-    const WalkMode mode = neighbor_mode(s);
-    const size_t n = s.nodes.size();
+    const Rows& adj = rows(s, Direction::Neighbors);
+    const size_t n = s.node_slots();
     std::vector<uint32_t> mate(n, END);
     std::vector<uint8_t> visited(n, 0);
     for (uint32_t start = 0; start < n; ++start) {
@@ -19,15 +19,13 @@ std::vector<uint32_t> greedy_mates(const GraphInner& s) {
         visited[start] = 1;
         uint32_t pending = start, current = start;
         for (;;) {
-            EdgeCursor cur(s, current);
-            uint32_t e, w;
-            bool found = false;
-            while (cur.next(s, mode, e, w))
-                if (!visited[w]) {
-                    found = true;
+            uint32_t w = END;
+            for (uint32_t t : adj.row(current))
+                if (!visited[t]) {
+                    w = t;
                     break;
                 }
-            if (!found) break;
+            if (w == END) break;
             visited[w] = 1;
             if (pending != END) {
                 mate[pending] = w;
@@ -44,7 +42,7 @@ std::vector<uint32_t> greedy_mates(const GraphInner& s) {
 
 NodePairs pairs_of(const GraphInner& s, const std::vector<uint32_t>& mate) {
     NodePairs out;
-    for (uint32_t i = 0; i < s.nodes.size(); ++i)
+    for (uint32_t i = 0; i < mate.size(); ++i)
         if (mate[i] != END && mate[i] > i) out.emplace_back(s.id_of(i), s.id_of(mate[i]));
     return out;
 }
@@ -57,13 +55,13 @@ class Gabow {
 public:
     Gabow(const GraphInner& s, std::vector<uint32_t> mate, const Interrupt* interrupt)
         : s_(s),
-          mode_(neighbor_mode(s)),
-          dummy_(uint32_t(s.nodes.size())),
+          adj_(rows(s, Direction::Neighbors)),
+          dummy_(s.node_slots()),
           mate_(std::move(mate)),
-          label_(s.nodes.size() + 1),
-          first_(s.nodes.size() + 1, END),
-          visited_(s.nodes.size() + 1, 0),
-          dead_(s.is_directed() ? 0 : s.nodes.size(), 0),
+          label_(size_t(dummy_) + 1),
+          first_(size_t(dummy_) + 1, END),
+          visited_(size_t(dummy_) + 1, 0),
+          dead_(s.is_directed() ? 0 : dummy_, 0),
           check_(interrupt) {
         mate_.push_back(END);
     }
@@ -153,9 +151,9 @@ private:
         first_[root] = dummy_;
         enqueue(root);
         for (size_t head = 0; head < queue_.size(); ++head) {
-            uint32_t x = queue_[head], e, y;
-            EdgeCursor cur(s_, x);
-            while (cur.next(s_, mode_, e, y)) {
+            const uint32_t x = queue_[head];
+            for (uint32_t i = adj_.begin(x), end = adj_.end(x); i < end; ++i) {
+                const uint32_t y = adj_.targets[i], e = adj_.edges[i];
                 check_.tick();
                 if (y == x || (!dead_.empty() && dead_[y])) continue;
                 if (mate_[y] == END && y != root) {
@@ -235,7 +233,7 @@ private:
     }
 
     const GraphInner& s_;
-    const WalkMode mode_;
+    const Rows& adj_;
     const uint32_t dummy_;
     std::vector<uint32_t> mate_;
     std::vector<Label> label_;
@@ -254,7 +252,7 @@ NodePairs greedy_matching(const PropertyGraph& g) { return pairs_of(g.store(), g
 
 NodePairs maximum_matching(const PropertyGraph& g, const Interrupt* interrupt) {
     const GraphInner& s = g.store();
-    if (s.nodes.size() >= END) internal_failure("matching: no room for the search's dummy vertex");
+    if (s.node_slots() >= END) internal_failure("matching: no room for the search's dummy vertex");
     Gabow gabow(s, greedy_mates(s), interrupt);
     return pairs_of(s, gabow.run());
 }

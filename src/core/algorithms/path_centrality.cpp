@@ -12,19 +12,19 @@ constexpr uint32_t kUnreached = END;
 }  // namespace
 
 ScoreList betweenness_centrality(const PropertyGraph& g, bool normalized) {
-    const GraphInner& s = store_of(g);
-    const NodePositions at = node_positions(s);
+    const GraphInner& s = g.store();
+    const Positions& at = positions(s);
     const uint32_t n = at.size();
     std::vector<double> score(n, 0.0);
     if (n < 3) return sorted_scores(s, at, score);
-    const CompactAdjacency fwd = forward_adjacency(s, at);
+    const Rows& fwd = dense_rows(s, Direction::Neighbors);
 
     // Predecessor lists as one array: node w gets room for one entry per
     // forward entry that names it, the most a search can append.
     std::vector<uint64_t> pred_at(size_t(n) + 1, 0);
-    for (uint32_t w : fwd.target) ++pred_at[size_t(w) + 1];
+    for (uint32_t w : fwd.targets) ++pred_at[size_t(w) + 1];
     for (uint32_t p = 0; p < n; ++p) pred_at[p + 1] += pred_at[p];
-    std::vector<uint32_t> pred(fwd.target.size());
+    std::vector<uint32_t> pred(fwd.targets.size());
 
     // One search's state of a node side by side, so a visit touches one
     // cache line.
@@ -45,7 +45,7 @@ ScoreList betweenness_centrality(const PropertyGraph& g, bool normalized) {
             const uint32_t v = order[head++];
             const uint32_t next_dist = st[v].dist + 1;
             const double sigma_v = st[v].sigma;
-            for (uint32_t w : fwd.of(v)) {
+            for (uint32_t w : fwd.row(v)) {
                 State& sw = st[w];
                 if (sw.dist == kUnreached) {
                     sw.dist = next_dist;
@@ -84,11 +84,11 @@ ScoreList betweenness_centrality(const PropertyGraph& g, bool normalized) {
 }
 
 ScoreList closeness_centrality(const PropertyGraph& g) {
-    const GraphInner& s = store_of(g);
-    const NodePositions at = node_positions(s);
+    const GraphInner& s = g.store();
+    const Positions& at = positions(s);
     const uint32_t n = at.size();
     if (n == 0) return {};
-    const CompactAdjacency fwd = forward_adjacency(s, at);
+    const Rows& fwd = dense_rows(s, Direction::Neighbors);
     std::vector<double> score(n, 0.0);
     std::vector<uint32_t> dist(n, kUnreached);
     std::vector<uint32_t> queue(n);
@@ -100,7 +100,7 @@ ScoreList closeness_centrality(const PropertyGraph& g) {
         while (head < tail) {
             const uint32_t v = queue[head++];
             const uint32_t next_dist = dist[v] + 1;
-            for (uint32_t w : fwd.of(v)) {
+            for (uint32_t w : fwd.row(v)) {
                 if (dist[w] != kUnreached) continue;
                 dist[w] = next_dist;
                 total += double(next_dist);

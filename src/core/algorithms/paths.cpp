@@ -1,21 +1,13 @@
 // Weighted path searches: Dijkstra, A* with a zero estimate, Bellman-Ford.
 #include <limits>
 
+#include "core/algorithms/paths.hpp"
+
 #include "core/errors.hpp"
 #include "core/graph/adjacency.hpp"
-#include "core/algorithms/algorithms.hpp"
 #include "core/support/cost_queue.hpp"
 
 namespace vg {
-
-double edge_weight(const Properties& properties, std::string_view key) {
-    // Small maps are scanned without hashing, so no per-edge hash is paid
-    // for the usual one or two properties.
-    const Value* v = properties.find(key);
-    if (!v) return 1.0;
-    if (const Number* n = v->as_number()) return n->as_f64();
-    return 1.0;
-}
 
 namespace {
 
@@ -25,7 +17,7 @@ struct WeightOf {
     EdgeWeights table;
     bool keyed;
     WeightOf(const PropertyGraph& g, std::optional<std::string_view> key) : keyed(key.has_value()) {
-        if (key) table = walk_weights(g, Walk::Neighbors, *key);
+        if (key) table = entry_weights(g.store(), Direction::Neighbors, RowOrder::Walk, *key);
     }
     double operator()(size_t i) const { return keyed ? table[i] : 1.0; }
 };
@@ -43,11 +35,11 @@ DijkstraRun dijkstra(const PropertyGraph& g, uint32_t source, std::optional<uint
     const GraphInner& s = g.store();
     require_live(s, source);
     if (target) require_live(s, *target);
-    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
+    const Rows& adj = rows(s, Direction::Neighbors);
     const WeightOf weight(g, key);
     DijkstraRun run;
-    run.cost.resize(s.nodes.size());
-    run.state.assign(s.nodes.size(), kUnreached);
+    run.cost.resize(s.node_slots());
+    run.state.assign(s.node_slots(), kUnreached);
     run.cost[source] = 0.0;
     run.state[source] = kReached;
     run.reached.push_back(source);
@@ -106,8 +98,6 @@ private:
     uint64_t round_ = 0;
 };
 
-}  // namespace
-
 // Hop counts from `source` in breadth-first order, stopping once `target`
 // is queued. With every edge weighing 1.0 the cost search above settles
 // nodes by hop count, so a node's cost is its hop count and the nodes it
@@ -121,8 +111,8 @@ struct HopRun {
 HopRun hop_counts(const PropertyGraph& g, uint32_t source, std::optional<uint32_t> target) {
     const GraphInner& s = g.store();
     require_live(s, source);
-    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
-    std::vector<uint8_t> seen(s.nodes.size(), 0);
+    const Rows& adj = rows(s, Direction::Neighbors);
+    std::vector<uint8_t> seen(s.node_slots(), 0);
     HopRun run{{source}, {0}};
     seen[source] = 1;
     if (target && *target == source) return run;
@@ -141,25 +131,23 @@ HopRun hop_counts(const PropertyGraph& g, uint32_t source, std::optional<uint32_
     return run;
 }
 
+}  // namespace
+
 std::vector<NodeCost> dijkstra_distances(const PropertyGraph& g, uint32_t source, std::optional<uint32_t> target,
                                          std::optional<std::string_view> weight_key) {
     if (!weight_key && !target) {
         HopRun hops = hop_counts(g, source, std::nullopt);
         std::vector<NodeCost> out;
         out.reserve(hops.order.size());
-        for (size_t i = 0; i < hops.order.size(); ++i) {
-            if (i + kIdLookahead < hops.order.size()) prefetch_node(g.store(), hops.order[i + kIdLookahead]);
-            out.push_back({id_view(g.store(), hops.order[i]), double(hops.hops[i])});
-        }
+        std::vector<std::string_view> ids = ids_of(g.store(), hops.order);
+        for (size_t i = 0; i < ids.size(); ++i) out.push_back({ids[i], double(hops.hops[i])});
         return out;
     }
     DijkstraRun run = dijkstra(g, source, target, weight_key);
     std::vector<NodeCost> out;
     out.reserve(run.reached.size());
-    for (size_t i = 0; i < run.reached.size(); ++i) {
-        if (i + kIdLookahead < run.reached.size()) prefetch_node(g.store(), run.reached[i + kIdLookahead]);
-        out.push_back({id_view(g.store(), run.reached[i]), run.cost[run.reached[i]]});
-    }
+    std::vector<std::string_view> ids = ids_of(g.store(), run.reached);
+    for (size_t i = 0; i < ids.size(); ++i) out.push_back({ids[i], run.cost[run.reached[i]]});
     return out;
 }
 
@@ -181,11 +169,11 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
     const GraphInner& s = g.store();
     require_live(s, source);
     require_live(s, target);
-    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
+    const Rows& adj = rows(s, Direction::Neighbors);
     const WeightOf weight(g, weight_key);
-    std::vector<double> best(s.nodes.size());
-    std::vector<uint32_t> pred(s.nodes.size(), END);
-    std::vector<uint8_t> reached(s.nodes.size(), 0);
+    std::vector<double> best(s.node_slots());
+    std::vector<uint32_t> pred(s.node_slots(), END);
+    std::vector<uint8_t> reached(s.node_slots(), 0);
     std::vector<uint32_t> reached_list{source};
     best[source] = 0.0;
     reached[source] = 1;
@@ -228,7 +216,7 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
         }
         if (negative_seen && lowerings >= reached_list.size()) {
             lowerings = 0;
-            if (!cycle_check) cycle_check.emplace(s.nodes.size());
+            if (!cycle_check) cycle_check.emplace(s.node_slots());
             if (cycle_check->has_cycle(pred, reached_list)) return errors::negative_cycle();
         }
     }
@@ -237,13 +225,13 @@ Result<std::optional<WeightedPath>> astar_path(const PropertyGraph& g, uint32_t 
     // A simple path has at most node_count nodes; a longer chain loops.
     std::vector<uint32_t> chain{target};
     while (pred[chain.back()] != END) {
-        if (chain.size() >= s.node_count) return errors::negative_cycle();
+        if (chain.size() >= s.node_count()) return errors::negative_cycle();
         chain.push_back(pred[chain.back()]);
     }
     WeightedPath out;
     out.cost = best[target];
     out.path.reserve(chain.size());
-    for (size_t i = chain.size(); i-- > 0;) out.path.push_back(id_view(s, chain[i]));
+    for (size_t i = chain.size(); i-- > 0;) out.path.push_back(s.id_of(chain[i]));
     return std::optional<WeightedPath>(std::move(out));
 }
 
@@ -255,13 +243,13 @@ Result<bool> relax_all(const PropertyGraph& g, std::vector<double>& dist, std::s
     constexpr double kInf = std::numeric_limits<double>::infinity();
     // Passes revisit every edge: the live edges and their weights come as
     // flat arrays in slot order, read once per graph state and key.
-    const EdgeArrays& edges = live_edges(g);
-    const EdgeWeights weight = live_edge_weights(g, key);
+    const EdgeList& edges = edge_list(s);
+    const EdgeWeights weight = edge_list_weights(s, key);
     const size_t m = edges.edge.size();
 
     // From an unreached source (+inf) no finite weight lowers anything, so
     // such edges are skipped.
-    const uint64_t n_live = s.node_count;
+    const uint64_t n_live = s.node_count();
     if (n_live >= 2) {
         for (uint64_t pass = 1; pass <= n_live - 1; ++pass) {
             bool changed = false;
@@ -292,7 +280,7 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
     const GraphInner& s = g.store();
     require_live(s, source);
     constexpr double kInf = std::numeric_limits<double>::infinity();
-    std::vector<double> dist(s.nodes.size(), kInf);
+    std::vector<double> dist(s.node_slots(), kInf);
     dist[source] = 0.0;
 
     if (!weight_key) {
@@ -300,7 +288,7 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
         // stored directions and no cycle is negative, so one breadth-first
         // pass over the outgoing lists (stored direction on both kinds)
         // gives the same distances.
-        const AdjacencyList& out = adjacency(g, Walk::Out);
+        const Rows& out = rows(s, Direction::Out);
         std::vector<uint32_t> queue{source};
         for (size_t head = 0; head < queue.size(); ++head) {
             const uint32_t n = queue[head];
@@ -316,12 +304,10 @@ Result<std::vector<NodeCost>> bellman_ford_paths(const PropertyGraph& g, uint32_
     }
 
     std::vector<NodeCost> out;
-    for (uint32_t n = 0; n < s.nodes.size(); ++n) {
-        if (!s.nodes[n].data) continue;
+    s.for_each_node([&](uint32_t n, const NodeData& node) {
         const double d = dist[n];
-        if (d == kInf || std::isnan(d)) continue;
-        out.push_back({id_view(s, n), d});
-    }
+        if (d != kInf && !std::isnan(d)) out.push_back({node.id, d});
+    });
     return out;
 }
 

@@ -9,61 +9,23 @@ namespace vg {
 
 namespace {
 
-// The neighbours of one node in walk order: the outgoing list, then (on the
-// undirected kind) the incoming list without self-loops.
-struct Walker {
-    uint32_t node;
-    uint32_t edge;
-    bool incoming;
-
-    Walker(const GraphInner& s, uint32_t n) : node(n), edge(s.nodes[n].next[0]), incoming(false) {}
-
-    // The next neighbour, or END when exhausted.
-    uint32_t next(const GraphInner& s) {
-        if (!incoming) {
-            if (edge != END) {
-                uint32_t e = edge;
-                edge = s.edges[e].next[0];
-                return s.edges[e].node[1];
-            }
-            if (s.is_directed()) return END;
-            incoming = true;
-            edge = s.nodes[node].next[1];
-        }
-        while (edge != END) {
-            uint32_t e = edge;
-            edge = s.edges[e].next[1];
-            if (s.edges[e].node[0] != node) return s.edges[e].node[0];
-        }
-        return END;
-    }
-};
-
 // Hops from each node to `target` against the walk direction, not passing
 // through `avoid` (the source, always on the path), up to `limit` hops;
 // farther or unreachable nodes get the maximum value.
 std::vector<uint32_t> hops_to(const GraphInner& s, uint32_t target, uint32_t avoid, uint64_t limit) {
-    std::vector<uint32_t> dist(s.nodes.size(), END);
+    std::vector<uint32_t> dist(s.node_slots(), END);
     std::vector<uint32_t> queue{target};
     dist[target] = 0;
-    // Rows an earlier call left with the graph, else the store's lists (the
-    // search may stop after a few hops, too soon to pay for rows).
-    const AdjacencyList* rows = cached_adjacency(s, s.is_directed() ? Walk::In : Walk::Undirected);
+    // The search may stop after a few hops, too soon to pay for rows.
+    NeighborSource back(s, s.is_directed() ? Direction::In : Direction::Undirected);
     for (size_t head = 0; head < queue.size(); ++head) {
         uint32_t x = queue[head];
         if (dist[x] >= limit) break;
-        auto step = [&](uint32_t, uint32_t w) {
+        back.for_each(x, [&](uint32_t, uint32_t w) {
             if (dist[w] != END || w == avoid) return;
             dist[w] = dist[x] + 1;
             queue.push_back(w);
-        };
-        if (rows) {
-            for (uint32_t w : rows->row(x)) step(0, w);
-        } else if (s.is_directed()) {
-            s.walk_in(x, step);
-        } else {
-            s.walk_undirected(x, step);
-        }
+        });
     }
     return dist;
 }
@@ -82,9 +44,15 @@ SlotGroups all_simple_paths(const GraphInner& s, uint32_t source, uint32_t targe
     const std::vector<uint32_t> dist = hops_to(s, target, source, limit);
 
     std::vector<uint32_t> path{source};
-    std::vector<uint8_t> on_path(s.nodes.size(), 0);
+    std::vector<uint8_t> on_path(s.node_slots(), 0);
     on_path[source] = 1;
-    std::vector<Walker> walkers{Walker(s, source)};
+    NeighborSource nb(s, Direction::Neighbors);
+    std::vector<NeighborCursor> walkers{nb.cursor(source)};
+    // The next neighbour of the deepest path node, or END when exhausted.
+    auto next = [&]() {
+        uint32_t e, w;
+        return walkers.back().next(e, w) ? w : END;
+    };
     uint64_t left = max_paths;
     auto emit = [&] {
         out.members.insert(out.members.end(), path.begin(), path.end());
@@ -98,7 +66,7 @@ SlotGroups all_simple_paths(const GraphInner& s, uint32_t source, uint32_t targe
         path.pop_back();
     };
     while (!walkers.empty()) {
-        const uint32_t c = walkers.back().next(s);
+        const uint32_t c = next();
         if (c == END) {
             retreat();
             continue;
@@ -112,12 +80,12 @@ SlotGroups all_simple_paths(const GraphInner& s, uint32_t source, uint32_t targe
             if (dist[c] == END || dist[c] > limit - path.size()) continue;  // never yields a path
             path.push_back(c);
             on_path[c] = 1;
-            walkers.emplace_back(s, c);
+            walkers.push_back(nb.cursor(c));
             continue;
         }
         // Full length: only a direct edge to the target can still finish.
         uint32_t w = c;
-        while (w != END && w != target) w = walkers.back().next(s);
+        while (w != END && w != target) w = next();
         if (w == target) {
             if (emit()) break;
         } else {
@@ -129,9 +97,9 @@ SlotGroups all_simple_paths(const GraphInner& s, uint32_t source, uint32_t targe
 
 namespace {
 
-bool has_self_loop(const GraphInner& s, uint32_t n) {
-    for (uint32_t e = s.nodes[n].next[0]; e != END; e = s.edges[e].next[0])
-        if (s.edges[e].node[1] == n) return true;
+bool has_self_loop(const Rows& out, uint32_t n) {
+    for (uint32_t t : out.row(n))
+        if (t == n) return true;
     return false;
 }
 
@@ -141,9 +109,10 @@ SlotGroups find_cycles(const GraphInner& s) {
     SlotGroups out;
     if (!s.is_directed()) return out;
     SlotGroups sccs = tarjan_scc(s);
+    const Rows& out_rows = rows(s, Direction::Out);
     for (size_t i = 0; i < sccs.size(); ++i) {
         auto members = sccs[i];
-        if (members.size() == 1 && !has_self_loop(s, members[0])) continue;
+        if (members.size() == 1 && !has_self_loop(out_rows, members[0])) continue;
         out.members.insert(out.members.end(), members.begin(), members.end());
         out.close();
     }
@@ -157,13 +126,14 @@ SlotGroups find_cycle_paths(const GraphInner& s) {
     SlotGroups sccs = tarjan_scc(s, &comp);
     // One parent link per reached node instead of a path per stack entry;
     // `reached` holds the number of the component that reached the node.
-    std::vector<uint32_t> reached(s.nodes.size(), END), parent(s.nodes.size(), END);
+    const Rows& out_rows = rows(s, Direction::Out);
+    std::vector<uint32_t> reached(s.node_slots(), END), parent(s.node_slots(), END);
     std::vector<uint32_t> stack;
     for (uint32_t c = 0; c < sccs.size(); ++c) {
         auto members = sccs[c];
         const uint32_t start = members[0];
         if (members.size() == 1) {
-            if (has_self_loop(s, start)) {
+            if (has_self_loop(out_rows, start)) {
                 out.members.push_back(start);
                 out.close();
             }
@@ -175,8 +145,7 @@ SlotGroups find_cycle_paths(const GraphInner& s) {
         while (!stack.empty() && closing == END) {
             const uint32_t x = stack.back();
             stack.pop_back();
-            for (uint32_t e = s.nodes[x].next[0]; e != END; e = s.edges[e].next[0]) {
-                const uint32_t w = s.edges[e].node[1];
+            for (uint32_t w : out_rows.row(x)) {
                 if (comp[w] != c) continue;
                 if (w == start) {
                     closing = x;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/graph/edge_cursor.hpp"
+#include "core/graph/adjacency.hpp"
 
 namespace vg {
 
@@ -18,59 +18,31 @@ struct Times {
     uint32_t low = NONE;
 };
 
-// Every node's neighbours with direction ignored, packed row by row: each
-// edge appears at both of its ends, a self-loop once. Built by two passes
-// over the edge slots in order, which reads memory far faster than
-// following each node's lists; for the searches whose answer does not
-// depend on the order in which a node's edges are met.
-struct Rows {
-    std::vector<uint32_t> first;  // row of v: other[first[v] .. first[v + 1])
-    std::vector<uint32_t> other;
-
-    explicit Rows(const GraphInner& s) : first(s.nodes.size() + 1, 0) {
-        for (const EdgeSlot& e : s.edges) {
-            if (!e.data) continue;
-            ++first[e.node[0] + 1];
-            if (e.node[1] != e.node[0]) ++first[e.node[1] + 1];
-        }
-        for (size_t v = 0; v + 1 < first.size(); ++v) first[v + 1] += first[v];
-        other.resize(first.back());
-        std::vector<uint32_t> fill(first.begin(), first.end() - 1);
-        for (const EdgeSlot& e : s.edges) {
-            if (!e.data) continue;
-            other[fill[e.node[0]]++] = e.node[1];
-            if (e.node[1] != e.node[0]) other[fill[e.node[1]]++] = e.node[0];
-        }
-    }
-};
-
 struct RowCursor {
     uint32_t node, pos, end;
-    RowCursor(const Rows& r, uint32_t v) : node(v), pos(r.first[v]), end(r.first[v + 1]) {}
+    RowCursor(const Rows& r, uint32_t v) : node(v), pos(r.begin(v)), end(r.end(v)) {}
 };
 
-// Discovery times and low values of Tarjan's bridge search; `next` gives
-// a node's next neighbour from its cursor, `make` a node's first cursor.
-template <class Cursor, class Next>
-std::vector<Times> bridge_times(const GraphInner& s, Next&& next, auto&& make) {
-    const size_t n = s.nodes.size();
-    std::vector<Times> t(n);
-    std::vector<Cursor> stack;
+// Discovery times and low values of Tarjan's bridge search over `adj`.
+std::vector<Times> bridge_times(const GraphInner& s, const Rows& adj) {
+    std::vector<Times> t(s.node_slots());
+    std::vector<RowCursor> stack;
     uint32_t clock = 0;
-    for (uint32_t root = 0; root < n; ++root) {
-        if (!s.node_live(root) || t[root].disc != NONE) continue;
+    s.for_each_node([&](uint32_t root, const NodeData&) {
+        if (t[root].disc != NONE) return;
         t[root].disc = clock++;
-        stack.push_back(make(root));
+        stack.emplace_back(adj, root);
         while (!stack.empty()) {
-            size_t top = stack.size() - 1;
-            uint32_t x = stack[top].node, y;
-            if (next(stack[top], y)) {
-                if (top > 0 && y == stack[top - 1].node) continue;
+            RowCursor& c = stack.back();
+            const uint32_t x = c.node;
+            if (c.pos != c.end) {
+                const uint32_t y = adj.targets[c.pos++];
+                if (stack.size() > 1 && y == stack[stack.size() - 2].node) continue;
                 if (t[y].disc != NONE) {
                     t[x].low = std::min(t[x].low, t[y].disc);
                 } else {
                     t[y].disc = clock++;
-                    stack.push_back(make(y));
+                    stack.emplace_back(adj, y);
                 }
                 continue;
             }
@@ -80,7 +52,7 @@ std::vector<Times> bridge_times(const GraphInner& s, Next&& next, auto&& make) {
                 t[q].low = std::min(t[q].low, t[x].low);
             }
         }
-    }
+    });
     return t;
 }
 
@@ -88,42 +60,27 @@ std::vector<Times> bridge_times(const GraphInner& s, Next&& next, auto&& make) {
 
 std::vector<std::pair<std::string_view, std::string_view>> bridges(const PropertyGraph& g) {
     const GraphInner& s = g.store();
-    std::vector<Times> t;
-    if (s.is_directed()) {
-        // Outgoing edges only, newest first: here the order decides the answer.
-        t = bridge_times<EdgeCursor>(
-            s, [&](EdgeCursor& c, uint32_t& y) { uint32_t e; return c.next(s, WalkMode::Out, e, y); },
-            [&](uint32_t v) { return EdgeCursor(s, v); });
-    } else {
-        // Every incident edge, in any order: the bridges of an undirected
-        // graph (parallel edges counted as one link) do not depend on it.
-        Rows rows(s);
-        t = bridge_times<RowCursor>(
-            s,
-            [&](RowCursor& c, uint32_t& y) {
-                if (c.pos == c.end) return false;
-                y = rows.other[c.pos++];
-                return true;
-            },
-            [&](uint32_t v) { return RowCursor(rows, v); });
-    }
+    // Directed: outgoing edges only, newest first; here the order decides
+    // the answer. Undirected: every incident edge, in any order, as the
+    // bridges (parallel edges counted as one link) do not depend on it.
+    const std::vector<Times> t = bridge_times(
+        s, s.is_directed() ? rows(s, Direction::Out) : rows(s, Direction::Undirected, RowOrder::Slot));
     std::vector<std::pair<std::string_view, std::string_view>> out;
-    for (uint32_t e = 0; e < s.edges.size(); ++e) {
-        if (!s.edge_live(e)) continue;
-        uint32_t a = s.edges[e].node[0], b = s.edges[e].node[1];
+    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData&) {
         // p is the endpoint discovered first (the target on a tie).
-        const Times& ta = t[a];
-        const Times& tb = t[b];
-        bool a_first = ta.disc < tb.disc;
-        if ((a_first ? tb.low > ta.disc : ta.low > tb.disc)) out.emplace_back(s.id_of(a), s.id_of(b));
-    }
+        const Times& ta = t[x.source];
+        const Times& tb = t[x.target];
+        const bool a_first = ta.disc < tb.disc;
+        if (a_first ? tb.low > ta.disc : ta.low > tb.disc) out.emplace_back(s.id_of(x.source), s.id_of(x.target));
+    });
     return out;
 }
 
 std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
     const GraphInner& s = g.store();
-    const Rows rows(s);  // direction ignored; the cut vertices do not depend on edge order
-    const size_t n = s.nodes.size();
+    // Direction ignored; the cut vertices do not depend on edge order.
+    const Rows& adj = rows(s, Direction::Undirected, RowOrder::Slot);
+    const size_t n = s.node_slots();
     struct Visit {
         uint32_t disc = NONE;  // NONE: not visited yet
         uint32_t low = 0;
@@ -137,20 +94,20 @@ std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
     };
     std::vector<Frame> stack;
     uint32_t timer = 0;
-    for (uint32_t r = 0; r < n; ++r) {
-        if (!s.node_live(r) || t[r].disc != NONE) continue;
+    s.for_each_node([&](uint32_t r, const NodeData&) {
+        if (t[r].disc != NONE) return;
         t[r].disc = t[r].low = timer++;
-        stack.push_back({RowCursor(rows, r), 0});
+        stack.push_back({RowCursor(adj, r), 0});
         while (!stack.empty()) {
             Frame& f = stack.back();
             uint32_t u = f.cursor.node;
             if (f.cursor.pos != f.cursor.end) {
-                uint32_t v = rows.other[f.cursor.pos++];
+                uint32_t v = adj.targets[f.cursor.pos++];
                 if (t[v].disc == NONE) {
                     t[v].parent = u;
                     t[v].disc = t[v].low = timer++;
                     ++f.children;
-                    stack.push_back({RowCursor(rows, v), 0});
+                    stack.push_back({RowCursor(adj, v), 0});
                 } else if (v != t[u].parent) {
                     t[u].low = std::min(t[u].low, t[v].disc);
                 }
@@ -166,7 +123,7 @@ std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
                 marked[u] = 1;
             }
         }
-    }
+    });
     std::vector<std::string_view> out;
     for (uint32_t i = 0; i < n; ++i)
         if (marked[i]) out.push_back(s.id_of(i));
@@ -176,29 +133,30 @@ std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
 
 bool is_bipartite(const PropertyGraph& g) {
     const GraphInner& s = g.store();
-    const WalkMode mode = any_direction_mode(s);
-    const size_t n = s.nodes.size();
-    std::vector<uint8_t> colour(n, 0);
+    // Direction ignored; the answer does not depend on edge order.
+    const Rows& adj = rows(s, Direction::Undirected, RowOrder::Slot);
+    std::vector<uint8_t> colour(s.node_slots(), 0);
     std::vector<uint32_t> queue;
-    for (uint32_t start = 0; start < n; ++start) {
-        if (!s.node_live(start) || colour[start]) continue;
+    bool two_colours = true;
+    s.for_each_node([&](uint32_t start, const NodeData&) {
+        if (!two_colours || colour[start]) return;
         colour[start] = 1;
         queue.assign(1, start);
-        for (size_t head = 0; head < queue.size(); ++head) {
-            uint32_t u = queue[head], e, w;
-            uint8_t c = colour[u], other = c == 1 ? 2 : 1;
-            EdgeCursor cur(s, u);
-            while (cur.next(s, mode, e, w)) {
+        for (size_t head = 0; head < queue.size() && two_colours; ++head) {
+            const uint32_t u = queue[head];
+            const uint8_t c = colour[u], other = c == 1 ? 2 : 1;
+            for (uint32_t w : adj.row(u)) {
                 if (colour[w] == 0) {
                     colour[w] = other;
                     queue.push_back(w);
                 } else if (colour[w] == c) {
-                    return false;
+                    two_colours = false;
+                    break;
                 }
             }
         }
-    }
-    return true;
+    });
+    return two_colours;
 }
 
 double density(const PropertyGraph& g) {

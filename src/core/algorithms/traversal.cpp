@@ -1,30 +1,21 @@
 // Breadth-first and depth-first traversals. All loops keep their own
 // queues and stacks, so path-shaped graphs of any length are safe.
 // Neighbours come from the graph's adjacency snapshot, in walk order.
+#include "core/algorithms/traversal.hpp"
+
 #include "core/graph/adjacency.hpp"
-#include "core/algorithms/algorithms.hpp"
 
 namespace vg {
 
 namespace {
-
-std::vector<std::string_view> ids_of(const GraphInner& s, const std::vector<uint32_t>& slots) {
-    std::vector<std::string_view> out;
-    out.reserve(slots.size());
-    for (size_t i = 0; i < slots.size(); ++i) {
-        if (i + kIdLookahead < slots.size()) prefetch_node(s, slots[i + kIdLookahead]);
-        out.push_back(id_view(s, slots[i]));
-    }
-    return out;
-}
 
 // Breadth-first order; the queue itself is the order in which nodes leave
 // it. With `depths`, also each queued node's hop count.
 std::vector<uint32_t> bfs_order(const PropertyGraph& g, uint32_t source, std::vector<uint64_t>* depths) {
     const GraphInner& s = g.store();
     require_live(s, source);
-    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
-    std::vector<uint8_t> seen(s.nodes.size(), 0);
+    const Rows& adj = rows(s, Direction::Neighbors);
+    std::vector<uint8_t> seen(s.node_slots(), 0);
     std::vector<uint32_t> queue{source};
     seen[source] = 1;
     if (depths) depths->assign(1, 0);
@@ -53,10 +44,8 @@ std::vector<DepthEntry> bfs_with_depth(const PropertyGraph& g, uint32_t source) 
     std::vector<uint32_t> order = bfs_order(g, source, &depths);
     std::vector<DepthEntry> out;
     out.reserve(order.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (i + kIdLookahead < order.size()) prefetch_node(g.store(), order[i + kIdLookahead]);
-        out.push_back({id_view(g.store(), order[i]), depths[i]});
-    }
+    std::vector<std::string_view> ids = ids_of(g.store(), order);
+    for (size_t i = 0; i < order.size(); ++i) out.push_back({ids[i], depths[i]});
     return out;
 }
 
@@ -65,7 +54,7 @@ std::vector<std::string_view> bfs_at_depth(const PropertyGraph& g, uint32_t sour
     std::vector<uint32_t> order = bfs_order(g, source, &depths);
     std::vector<std::string_view> out;
     for (size_t i = 0; i < order.size(); ++i)
-        if (depths[i] == depth) out.push_back(id_view(g.store(), order[i]));
+        if (depths[i] == depth) out.push_back(g.store().id_of(order[i]));
     return out;
 }
 
@@ -76,8 +65,8 @@ namespace {
 std::vector<uint32_t> dfs_order(const PropertyGraph& g, uint32_t source, std::optional<uint32_t> target) {
     const GraphInner& s = g.store();
     require_live(s, source);
-    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
-    std::vector<uint8_t> seen(s.nodes.size(), 0);
+    const Rows& adj = rows(s, Direction::Neighbors);
+    std::vector<uint8_t> seen(s.node_slots(), 0);
     std::vector<uint32_t> stack{source};
     std::vector<uint32_t> order;
     while (!stack.empty()) {
@@ -114,20 +103,20 @@ std::vector<DfsEvent> dfs_events(const PropertyGraph& g, uint32_t source) {
         uint32_t node;
         DfsEventKind kind;
     };
-    const AdjacencyList& adj = adjacency(g, Walk::Neighbors);
-    std::vector<uint8_t> seen(s.nodes.size(), 0);
+    const Rows& adj = rows(s, Direction::Neighbors);
+    std::vector<uint8_t> seen(s.node_slots(), 0);
     std::vector<Entry> stack{{source, DfsEventKind::Enter}};
     std::vector<DfsEvent> out;
     while (!stack.empty()) {
         Entry e = stack.back();
         stack.pop_back();
         if (e.kind == DfsEventKind::Exit) {
-            out.push_back({id_view(s, e.node), DfsEventKind::Exit});
+            out.push_back({s.id_of(e.node), DfsEventKind::Exit});
             continue;
         }
         if (seen[e.node]) continue;
         seen[e.node] = 1;
-        out.push_back({id_view(s, e.node), DfsEventKind::Enter});
+        out.push_back({s.id_of(e.node), DfsEventKind::Enter});
         stack.push_back({e.node, DfsEventKind::Exit});
         // Reverse walk order, so the first neighbour of the walk is on top.
         for (size_t i = adj.end(e.node), first = adj.begin(e.node); i-- > first;)

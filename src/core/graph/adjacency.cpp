@@ -1,29 +1,96 @@
-// Building the adjacency snapshot, and the weight tables beside it.
+// The adjacency cursor, and the snapshot with the tables beside it.
 #include "core/graph/adjacency.hpp"
 
 #include <array>
 #include <string>
 
-#include "core/algorithms/algorithms.hpp"
-
 namespace vg {
+
+// ---- Cursor -------------------------------------------------------------
+
+NeighborCursor::NeighborCursor(const GraphInner& s, uint32_t n, Direction d) : store_(&s), node_(n), end_(0) {
+    dir_ = resolve(s, d);
+    list_ = dir_ == Direction::In ? 1 : 0;
+    at_ = StoreLinks::head(s, n, list_);
+}
+
+NeighborCursor::NeighborCursor(const Rows& rows, uint32_t n)
+    : targets_(rows.targets.data()), edges_(rows.edges.data()), node_(n), at_(rows.begin(n)), end_(rows.end(n)) {}
+
+bool NeighborCursor::next(uint32_t& edge, uint32_t& other) {
+    if (!store_) {
+        if (at_ == end_) return false;
+        edge = edges_[at_];
+        other = targets_[at_++];
+        return true;
+    }
+    for (;;) {
+        if (at_ == END) {
+            if (list_ == 1 || dir_ == Direction::Out) return false;
+            list_ = 1;
+            at_ = StoreLinks::head(*store_, node_, 1);
+            continue;
+        }
+        edge = at_;
+        other = StoreLinks::far(*store_, at_, list_);
+        at_ = StoreLinks::next(*store_, at_, list_);
+        if (list_ == 1 && dir_ == Direction::Undirected && other == node_) continue;
+        return true;
+    }
+}
+
+NeighborSource::NeighborSource(const GraphInner& s, Direction d)
+    : s_(s), d_(resolve(s, d)), rows_(cached_rows(s, d)), budget_(s.edge_count() / 16) {}
+
+// ---- Snapshot -------------------------------------------------------------
 
 namespace {
 
-// Cache slots of the fixed items.
-enum : size_t { kOut = 0, kIn = 1, kUndirected = 2, kEdges = 3 };
+// Cache slots: rows per (direction, order), their dense views, then the
+// positions and the edge list.
+constexpr size_t kWalks = 4;
+constexpr size_t kPositions = 4 * kWalks;
+constexpr size_t kEdgeList = kPositions + 1;
+static_assert(kEdgeList < DerivedCache::kSlots);
+
+size_t rows_slot(Direction d, RowOrder order) { return size_t(d) + (order == RowOrder::Slot ? kWalks : 0); }
+size_t dense_slot(Direction d, RowOrder order) { return 2 * kWalks + rows_slot(d, order); }
+
+// The cached items own their arrays; the views handed out point into them.
+struct OwnedRows {
+    std::vector<uint32_t> first, targets, edges;
+    Rows view;
+    uint64_t generation = 0;
+    void seal() { view = Rows{first, targets, edges}; }
+};
+
+struct OwnedPositions {
+    std::vector<uint32_t> slot, pos;
+    Positions view;
+    uint64_t generation = 0;
+};
+
+struct OwnedEdgeList {
+    std::vector<uint32_t> source, target, edge;
+    EdgeList view;
+    uint64_t generation = 0;
+};
 
 void check_fresh(uint64_t built, const GraphInner& s) {
-    if (built != s.generation) internal_failure("adjacency snapshot used after its graph changed");
+    if (built != s.generation()) internal_failure("adjacency snapshot used after its graph changed");
 }
 
-// Follows list k (0 outgoing, 1 incoming) of every live node, several
-// lists at once so that their loads overlap instead of waiting on each
-// other, writing node n's entries from at[n] up to (not past) end[n].
-// skip_loops leaves self-loops out (the incoming part of the undirected
-// walk).
+// Walk d of node n has an outgoing part (list 0) unless it is In, and an
+// incoming part (list 1) unless it is Out; the incoming part of the
+// undirected walk leaves out self-loops.
+bool has_out(Direction d) { return d != Direction::In; }
+bool has_in(Direction d) { return d != Direction::Out; }
+
+// Follows list k of every live node, several lists at once so that their
+// loads overlap instead of waiting on each other, writing node n's
+// entries from at[n] up to (not past) end[n].
 void follow_lists(const GraphInner& s, int k, const std::vector<uint32_t>& at, const std::vector<uint32_t>& end,
-                  bool skip_loops, AdjacencyList& out) {
+                  bool skip_loops, OwnedRows& out) {
     constexpr size_t kLanes = 16;
     struct Lane {
         uint32_t node = END;
@@ -31,14 +98,14 @@ void follow_lists(const GraphInner& s, int k, const std::vector<uint32_t>& at, c
         uint32_t pos = 0;
     };
     std::array<Lane, kLanes> lanes{};
-    const uint32_t slots = uint32_t(s.nodes.size());
+    const uint32_t slots = s.node_slots();
     uint32_t next_node = 0;
     auto refill = [&](Lane& lane) {
         while (next_node < slots) {
             const uint32_t v = next_node++;
-            if (!s.node_live(v) || s.nodes[v].next[k] == END) continue;
-            lane = {v, s.nodes[v].next[k], at[v]};
-            __builtin_prefetch(&s.edges[lane.edge]);
+            if (!s.node_live(v) || StoreLinks::head(s, v, k) == END) continue;
+            lane = {v, StoreLinks::head(s, v, k), at[v]};
+            s.prefetch_edge(lane.edge);
             return true;
         }
         lane.edge = END;
@@ -50,86 +117,116 @@ void follow_lists(const GraphInner& s, int k, const std::vector<uint32_t>& at, c
     while (active) {
         for (Lane& lane : lanes) {
             if (lane.edge == END) continue;
-            const EdgeSlot& e = s.edges[lane.edge];
-            const uint32_t other = e.node[1 - k];
+            const uint32_t other = StoreLinks::far(s, lane.edge, k);
             if (!(skip_loops && other == lane.node)) {
                 if (lane.pos >= end[lane.node]) internal_failure("adjacency list longer than its node's edge count");
                 out.targets[lane.pos] = other;
                 out.edges[lane.pos] = lane.edge;
                 ++lane.pos;
             }
-            lane.edge = e.next[k];
-            if (lane.edge != END) __builtin_prefetch(&s.edges[lane.edge]);
+            lane.edge = StoreLinks::next(s, lane.edge, k);
+            if (lane.edge != END) s.prefetch_edge(lane.edge);
             else if (!refill(lane)) --active;
         }
     }
 }
 
-// Each node's entries are counted from the slot vector first, then its
-// lists are followed into place. Counts and cursors are 32-bit like the
-// positions, which halves the memory the scattered passes touch.
-AdjacencyList list_arrays(const GraphInner& s, Walk w) {
-    const size_t slots = s.nodes.size();
-    const uint32_t edge_slots = uint32_t(s.edges.size());
-    const bool undirected = w == Walk::Undirected;
-    const int key = w == Walk::In ? 1 : 0;  // the endpoint whose list holds the entry
-    // The undirected walk of n holds its outgoing entries, then its
-    // incoming ones without self-loops: `first` counts the former,
-    // `second` the latter.
-    std::vector<uint32_t> first(slots, 0), second(undirected ? slots : 0, 0);
-    for (uint32_t e = 0; e < edge_slots; ++e) {
-        const EdgeSlot& x = s.edges[e];
-        if (!x.data) continue;
-        ++first[x.node[key]];
-        if (undirected && x.node[0] != x.node[1]) ++second[x.node[1]];
-    }
-    AdjacencyList out;
-    out.generation = s.generation;
+using EdgeFilter = std::function<bool(uint32_t)>;
+
+// Entries per node: `own[n]` of the outgoing part, `back[n]` of the
+// incoming part, counted from the edge slots (those `keep` accepts).
+void count_entries(const GraphInner& s, Direction d, std::vector<uint32_t>& own, std::vector<uint32_t>& back,
+                   const EdgeFilter* keep = nullptr) {
+    own.assign(s.node_slots(), 0);
+    back.assign(s.node_slots(), 0);
+    uint64_t total = 0;
+    s.for_each_edge([&](uint32_t e, EdgeEnds x, const EdgeData&) {
+        if (keep && !(*keep)(e)) return;
+        if (has_out(d)) {
+            ++own[x.source];
+            ++total;
+        }
+        if (has_in(d) && !(d == Direction::Undirected && x.source == x.target)) {
+            ++back[x.target];
+            ++total;
+        }
+    });
+    if (total > uint64_t(UINT32_MAX)) internal_failure("graph too large for a 32-bit adjacency snapshot");
+}
+
+// Walk order: each node's entries are counted from the edge slots, then its
+// lists are followed into place.
+OwnedRows walk_rows(const GraphInner& s, Direction d) {
+    const size_t slots = s.node_slots();
+    std::vector<uint32_t> own, back;
+    count_entries(s, d, own, back);
+    OwnedRows out;
     out.first.resize(slots + 1);
     uint32_t at = 0;
     for (size_t n = 0; n < slots; ++n) {
         out.first[n] = at;
-        const uint32_t own = first[n];
-        first[n] = at;  // now the cursor of the first part
-        at += own;
-        if (undirected) {
-            const uint32_t other = second[n];
-            second[n] = at;  // and of the second part
-            at += other;
-        }
+        const uint32_t a = own[n], b = back[n];
+        own[n] = at;  // now the cursor of the outgoing part
+        back[n] = at + a;  // and of the incoming part
+        at += a + b;
     }
     out.first[slots] = at;
     out.targets.resize(at);
     out.edges.resize(at);
-    // The first part ends where the second starts, or at the node's end.
     const std::vector<uint32_t> ends(out.first.begin() + 1, out.first.end());
-    follow_lists(s, key, first, undirected ? second : ends, false, out);
-    if (undirected) follow_lists(s, 1, second, ends, true, out);
+    // The outgoing part ends where the incoming part starts.
+    if (has_out(d)) follow_lists(s, 0, own, has_in(d) ? back : ends, false, out);
+    if (has_in(d)) follow_lists(s, 1, back, ends, d == Direction::Undirected, out);
     return out;
 }
 
-AdjacencyList build_lists(const GraphInner& s, Walk w) {
-    // Entry positions are 32-bit; only the undirected walk, which lists an
-    // edge at both ends, can outgrow them.
-    if (w == Walk::Undirected && 2 * s.edge_count > uint64_t(UINT32_MAX))
-        internal_failure("graph too large for a 32-bit adjacency snapshot");
-    return list_arrays(s, w);
+// Slot order: one pass over the edge slots places each edge at its ends.
+template <class Out>
+Out slot_rows(const GraphInner& s, Direction d, const EdgeFilter* keep = nullptr) {
+    const size_t slots = s.node_slots();
+    std::vector<uint32_t> own, back;
+    count_entries(s, d, own, back, keep);
+    Out out;
+    out.first.assign(slots + 1, 0);
+    for (size_t n = 0; n < slots; ++n) out.first[n + 1] = out.first[n] + own[n] + back[n];
+    out.targets.resize(out.first[slots]);
+    out.edges.resize(out.first[slots]);
+    std::vector<uint32_t> fill(out.first.begin(), out.first.end() - 1);
+    s.for_each_edge([&](uint32_t e, EdgeEnds x, const EdgeData&) {
+        if (keep && !(*keep)(e)) return;
+        if (has_out(d)) {
+            const uint32_t i = fill[x.source]++;
+            out.targets[i] = x.target;
+            out.edges[i] = e;
+        }
+        if (has_in(d) && !(d == Direction::Undirected && x.source == x.target)) {
+            const uint32_t i = fill[x.target]++;
+            out.targets[i] = x.source;
+            out.edges[i] = e;
+        }
+    });
+    return out;
 }
 
-Walk resolve(const GraphInner& s, Walk w) {
-    if (w == Walk::Neighbors) return s.is_directed() ? Walk::Out : Walk::Undirected;
-    return w;
+const OwnedRows& owned_rows(const GraphInner& s, Direction d, RowOrder order) {
+    d = resolve(s, d);
+    const OwnedRows& out = s.derived().get<OwnedRows>(rows_slot(d, order), [&] {
+        OwnedRows r = order == RowOrder::Walk ? walk_rows(s, d) : slot_rows<OwnedRows>(s, d);
+        r.generation = s.generation();
+        r.seal();
+        return r;
+    });
+    check_fresh(out.generation, s);
+    return out;
 }
-
-size_t slot_of(Walk w) { return w == Walk::Out ? kOut : w == Walk::In ? kIn : kUndirected; }
 
 // Weights of the given edge slots. Read in slot order first (records and
 // their property maps lie about in allocation order, so the reads stream),
 // then gathered into the order asked for.
-std::vector<double> weights_of(const GraphInner& s, const std::vector<uint32_t>& edges, std::string_view key) {
-    std::vector<double> by_slot(s.edges.size(), 1.0);
-    for (size_t e = 0; e < s.edges.size(); ++e)
-        if (s.edges[e].data) by_slot[e] = edge_weight(s.edges[e].data->properties, key);
+std::vector<double> weights_of(const GraphInner& s, std::span<const uint32_t> edges, std::string_view key) {
+    std::vector<double> by_slot(s.edge_slots(), 1.0);
+    s.for_each_edge(
+        [&](uint32_t e, EdgeEnds, const EdgeData& d) { by_slot[e] = edge_weight(d.properties, key); });
     std::vector<double> out(edges.size());
     for (size_t i = 0; i < edges.size(); ++i) out[i] = by_slot[edges[i]];
     return out;
@@ -137,56 +234,104 @@ std::vector<double> weights_of(const GraphInner& s, const std::vector<uint32_t>&
 
 }  // namespace
 
-const AdjacencyList& adjacency(const GraphInner& s, Walk w) {
-    w = resolve(s, w);
-    const AdjacencyList& out = s.derived.get<AdjacencyList>(slot_of(w), [&] { return build_lists(s, w); });
+const Rows& rows(const GraphInner& s, Direction d, RowOrder order) { return owned_rows(s, d, order).view; }
+
+const Rows* cached_rows(const GraphInner& s, Direction d, RowOrder order) {
+    d = resolve(s, d);
+    const OwnedRows* out = s.derived().peek<OwnedRows>(rows_slot(d, order));
+    if (!out) return nullptr;
+    check_fresh(out->generation, s);
+    return &out->view;
+}
+
+FilteredRows filtered_rows(const GraphInner& s, Direction d, const EdgeFilter& keep) {
+    return slot_rows<FilteredRows>(s, resolve(s, d), &keep);
+}
+
+const Positions& positions(const GraphInner& s) {
+    const OwnedPositions& out = s.derived().get<OwnedPositions>(kPositions, [&] {
+        OwnedPositions p;
+        p.generation = s.generation();
+        p.slot.reserve(s.node_count());
+        p.pos.assign(s.node_slots(), END);
+        s.for_each_node([&](uint32_t n, const NodeData&) {
+            p.pos[n] = uint32_t(p.slot.size());
+            p.slot.push_back(n);
+        });
+        p.view = Positions{p.slot, p.pos};
+        return p;
+    });
     check_fresh(out.generation, s);
-    return out;
+    return out.view;
 }
 
-const AdjacencyList* cached_adjacency(const GraphInner& s, Walk w) {
-    w = resolve(s, w);
-    const AdjacencyList* out = s.derived.peek<AdjacencyList>(slot_of(w));
-    if (out) check_fresh(out->generation, s);
-    return out;
+const Rows& dense_rows(const GraphInner& s, Direction d, RowOrder order) {
+    d = resolve(s, d);
+    const OwnedRows& slot_view = owned_rows(s, d, order);
+    // Without vacant slots positions are slots: the rows serve as they are.
+    if (s.node_count() == s.node_slots()) return slot_view.view;
+    const Positions& at = positions(s);
+    const OwnedRows& out = s.derived().get<OwnedRows>(dense_slot(d, order), [&] {
+        OwnedRows r;
+        r.generation = s.generation();
+        r.first.resize(size_t(at.size()) + 1);
+        for (uint32_t p = 0; p < at.size(); ++p) r.first[p] = slot_view.first[at.slot[p]];
+        r.first[at.size()] = uint32_t(slot_view.targets.size());
+        r.targets.resize(slot_view.targets.size());
+        for (size_t i = 0; i < r.targets.size(); ++i) r.targets[i] = at.pos[slot_view.targets[i]];
+        // Vacant slots have empty rows, so the entries keep their order
+        // and their edge slots.
+        r.view = Rows{r.first, r.targets, slot_view.edges};
+        return r;
+    });
+    check_fresh(out.generation, s);
+    return out.view;
 }
 
-const EdgeArrays& live_edges(const GraphInner& s) {
-    const EdgeArrays& out = s.derived.get<EdgeArrays>(kEdges, [&] {
-        EdgeArrays a;
-        a.generation = s.generation;
-        a.source.reserve(s.edge_count);
-        a.target.reserve(s.edge_count);
-        a.edge.reserve(s.edge_count);
-        for (uint32_t e = 0; e < s.edges.size(); ++e) {
-            const EdgeSlot& x = s.edges[e];
-            if (!x.data) continue;
-            a.source.push_back(x.node[0]);
-            a.target.push_back(x.node[1]);
+const EdgeList& edge_list(const GraphInner& s) {
+    const OwnedEdgeList& out = s.derived().get<OwnedEdgeList>(kEdgeList, [&] {
+        OwnedEdgeList a;
+        a.generation = s.generation();
+        a.source.reserve(s.edge_count());
+        a.target.reserve(s.edge_count());
+        a.edge.reserve(s.edge_count());
+        s.for_each_edge([&](uint32_t e, EdgeEnds x, const EdgeData&) {
+            a.source.push_back(x.source);
+            a.target.push_back(x.target);
             a.edge.push_back(e);
-        }
+        });
+        a.view = EdgeList{a.source, a.target, a.edge};
         return a;
     });
     check_fresh(out.generation, s);
-    return out;
+    return out.view;
 }
 
-EdgeWeights walk_weights(const GraphInner& s, Walk w, std::string_view key) {
-    w = resolve(s, w);
-    const AdjacencyList& list = adjacency(s, w);
+double edge_weight(const Properties& properties, std::string_view key) {
+    // Small maps are scanned without hashing, so no per-edge hash is paid
+    // for the usual one or two properties.
+    const Value* v = properties.find(key);
+    if (!v) return 1.0;
+    if (const Number* n = v->as_number()) return n->as_f64();
+    return 1.0;
+}
+
+EdgeWeights entry_weights(const GraphInner& s, Direction d, RowOrder order, std::string_view key) {
+    d = resolve(s, d);
+    const Rows& list = rows(s, d, order);
     // Keys are told apart by their walk: one byte in front of the name.
-    std::string tag(1, char('0' + slot_of(w)));
+    std::string tag(1, char('A' + rows_slot(d, order)));
     tag += key;
     return EdgeWeights(
-        s.derived.get_keyed<std::vector<double>>(tag, [&] { return weights_of(s, list.edges, key); }));
+        s.derived().get_keyed<std::vector<double>>(tag, [&] { return weights_of(s, list.edges, key); }));
 }
 
-EdgeWeights live_edge_weights(const GraphInner& s, std::string_view key) {
-    const EdgeArrays& edges = live_edges(s);
-    std::string tag(1, char('0' + kEdges));
+EdgeWeights edge_list_weights(const GraphInner& s, std::string_view key) {
+    const EdgeList& edges = edge_list(s);
+    std::string tag(1, char('A' + kEdgeList));
     tag += key;
     return EdgeWeights(
-        s.derived.get_keyed<std::vector<double>>(tag, [&] { return weights_of(s, edges.edge, key); }));
+        s.derived().get_keyed<std::vector<double>>(tag, [&] { return weights_of(s, edges.edge, key); }));
 }
 
 }  // namespace vg

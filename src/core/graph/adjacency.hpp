@@ -1,84 +1,163 @@
-// Compact adjacency snapshot of a graph: each adjacency walk of the store
-// as flat arrays (the neighbour and edge slot numbers of every live node's
-// list, in exactly the walk order: newest edge first), built on first use
-// and kept with the graph until its next change. Following a list of the
-// snapshot reads consecutive memory instead of one edge record per step.
+// The one way to read a graph's neighbours.
 //
-// Use from an algorithm that holds the graph's shared borrow:
+// A direction names a walk of the store's lists:
+//   Out         the outgoing list: each edge and its target
+//   In          the incoming list: each edge and its source
+//   Undirected  outgoing, then incoming without self-loops: each incident
+//               edge once
+//   Both        outgoing, then all of incoming: a self-loop twice
+//   Neighbors   the traversal walk: Out on the directed kind, Undirected on
+//               the undirected kind
+// Out and In follow the stored direction on both graph kinds. In walk
+// order a node's edges come newest first; in slot order, by ascending
+// edge slot.
 //
-//     const AdjacencyList& out = adjacency(g, Walk::Out);   // g: PropertyGraph or its store
-//     for (uint32_t t : out.row(n)) visit(t);              // targets of n, walk order
-//     for (uint32_t i = out.begin(n); i < out.end(n); ++i)
-//         visit(out.targets[i], out.edges[i]);             // target and edge slot
+// Searches that may touch only a few nodes walk the lists in place:
 //
-// Walk::Out and Walk::In are the outgoing and incoming walks (both graph
-// kinds); Walk::Undirected is the undirected walk (outgoing, then incoming
-// without the self-loops already met); Walk::Neighbors is the traversal
-// walk, Out on a directed graph and Undirected on an undirected one. The
-// reference stays valid while the borrow is held: only a change of the
-// graph (which needs the exclusive borrow) drops it. Vacant node slots have
-// empty ranges.
+//     for_each_neighbor(s, n, Direction::In, [&](uint32_t edge, uint32_t other) { ... });
+//     NeighborCursor c(s, n, Direction::Neighbors);    // resumable, for own stacks
+//     while (c.next(edge, other)) ...
+//     NeighborSource nb(s, Direction::Out);            // lists, or the snapshot once it pays
 //
-// Weights of the entries, read once with the edge_weight rule:
+// Whole-graph and multi-pass algorithms read the snapshot: each walk as
+// flat arrays, built on first use and kept with the graph until its next
+// change (the reference stays valid while the shared borrow is held):
 //
-//     EdgeWeights w = walk_weights(g, Walk::Neighbors, key);
-//     double cost = w[i];                              // entry i of the list
+//     const Rows& adj = rows(s, Direction::Neighbors);
+//     for (uint32_t i = adj.begin(n); i < adj.end(n); ++i)
+//         visit(adj.targets[i], adj.edges[i]);          // other end, edge slot
+//     EdgeWeights w = entry_weights(s, Direction::Neighbors, RowOrder::Walk, "weight");  // w[i]
+//
+// dense_rows() gives the same entries over positions (live nodes numbered
+// 0 .. N-1 in slot order) for algorithms that keep per-node arrays; its
+// entry i is entry i of rows(), so weights serve both.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "core/graph/graph.hpp"
+#include "core/graph/store.hpp"
+#include "core/graph/store_links.hpp"
 
 namespace vg {
 
-enum class Walk : uint8_t { Out, In, Undirected, Neighbors };
+enum class Direction : uint8_t { Out, In, Undirected, Both, Neighbors };
+enum class RowOrder : uint8_t { Walk, Slot };
 
-struct AdjacencyList {
-    std::vector<uint32_t> first;    // node slot n: entries first[n] .. first[n + 1]
-    std::vector<uint32_t> targets;  // the other end of each entry's edge
-    std::vector<uint32_t> edges;    // the edge slot of each entry
-    uint64_t generation = 0;        // store generation it was built from
+// Neighbors resolved by the graph's kind.
+inline Direction resolve(const GraphInner& s, Direction d) {
+    if (d != Direction::Neighbors) return d;
+    return s.is_directed() ? Direction::Out : Direction::Undirected;
+}
+
+// ---- Lists in place --------------------------------------------------
+
+// f(edge, other end) for each edge of n's walk `d`, in walk order.
+template <class F>
+void for_each_neighbor(const GraphInner& s, uint32_t n, Direction d, F&& f) {
+    d = resolve(s, d);
+    if (d != Direction::In)
+        for (uint32_t e = StoreLinks::head(s, n, 0); e != END; e = StoreLinks::next(s, e, 0))
+            f(e, StoreLinks::far(s, e, 0));
+    if (d == Direction::Out) return;
+    for (uint32_t e = StoreLinks::head(s, n, 1); e != END; e = StoreLinks::next(s, e, 1)) {
+        const uint32_t other = StoreLinks::far(s, e, 1);
+        if (d == Direction::Undirected && other == n) continue;
+        f(e, other);
+    }
+}
+
+// The number of entries of n's walk `d`.
+inline uint64_t walk_length(const GraphInner& s, uint32_t n, Direction d) {
+    uint64_t count = 0;
+    for_each_neighbor(s, n, d, [&](uint32_t, uint32_t) { ++count; });
+    return count;
+}
+
+struct Rows;
+
+// A resumable walk of one node: over the store's lists, or over a row of
+// the snapshot when one is given. Both yield the same entries in the same
+// order.
+class NeighborCursor {
+public:
+    NeighborCursor(const GraphInner& s, uint32_t n, Direction d);
+    NeighborCursor(const Rows& rows, uint32_t n);
+
+    uint32_t node() const { return node_; }
+    // Steps to the next entry; false at the end of the walk.
+    bool next(uint32_t& edge, uint32_t& other);
+
+private:
+    const GraphInner* store_ = nullptr;
+    const uint32_t* targets_ = nullptr;  // snapshot mode
+    const uint32_t* edges_ = nullptr;
+    uint32_t node_;
+    uint32_t at_;   // list mode: the next edge; snapshot mode: the next entry
+    uint32_t end_;  // snapshot mode: the row's end
+    Direction dir_ = Direction::Out;
+    uint8_t list_ = 0;  // list mode: 0 outgoing, 1 incoming
+};
+
+// ---- The snapshot ------------------------------------------------------
+
+// A walk of every node as flat arrays: the entries of node n (a slot, or a
+// position in dense_rows) are first[n] .. first[n + 1]. Vacant slots have
+// empty rows.
+struct Rows {
+    std::span<const uint32_t> first;
+    std::span<const uint32_t> targets;  // the other end of each entry's edge
+    std::span<const uint32_t> edges;    // the edge slot of each entry
 
     uint32_t begin(uint32_t n) const { return first[n]; }
     uint32_t end(uint32_t n) const { return first[n + 1]; }
     uint32_t degree(uint32_t n) const { return first[n + 1] - first[n]; }
-    std::span<const uint32_t> row(uint32_t n) const { return {targets.data() + first[n], degree(n)}; }
+    std::span<const uint32_t> row(uint32_t n) const { return targets.subspan(first[n], degree(n)); }
 };
 
-// The cached list of walk `w` (Neighbors resolves by graph kind). Entry
-// positions are 32-bit: an undirected graph of 2^31 edges or more is
-// refused as an internal failure.
-const AdjacencyList& adjacency(const GraphInner& s, Walk w);
-inline const AdjacencyList& adjacency(const PropertyGraph& g, Walk w) { return adjacency(g.store(), w); }
+// The cached rows of walk `d`. Entry numbers are 32-bit: a walk of 2^32
+// entries or more is refused as an internal failure.
+const Rows& rows(const GraphInner& s, Direction d, RowOrder order = RowOrder::Walk);
+// The rows if some earlier call built them, else null.
+const Rows* cached_rows(const GraphInner& s, Direction d, RowOrder order = RowOrder::Walk);
 
-// The list of walk `w` if some earlier call built it, else null: for
-// searches that may touch only a few nodes and would rather walk the
-// store's own lists than pay for a build.
-const AdjacencyList* cached_adjacency(const GraphInner& s, Walk w);
+// Rows of walk `d` in slot order over the live edges `keep(edge)` accepts,
+// made for the caller alone.
+struct FilteredRows {
+    std::vector<uint32_t> first, targets, edges;
+    Rows view() const { return Rows{first, targets, edges}; }
+};
+FilteredRows filtered_rows(const GraphInner& s, Direction d, const std::function<bool(uint32_t)>& keep);
 
-// The outgoing (or incoming) lists under their packed name.
-using PackedAdjacency = AdjacencyList;
-inline const PackedAdjacency& packed_adjacency(const GraphInner& s, bool incoming = false) {
-    return adjacency(s, incoming ? Walk::In : Walk::Out);
-}
+// Live nodes numbered 0 .. N-1 in slot order.
+struct Positions {
+    std::span<const uint32_t> slot;  // position -> node slot
+    std::span<const uint32_t> pos;   // node slot -> position, END for a vacant slot
+    uint32_t size() const { return uint32_t(slot.size()); }
+};
+const Positions& positions(const GraphInner& s);
+// rows(s, d, order) over positions: the same entries, renumbered.
+const Rows& dense_rows(const GraphInner& s, Direction d, RowOrder order = RowOrder::Walk);
 
 // The live edges in slot order, with their stored endpoints.
-struct EdgeArrays {
-    std::vector<uint32_t> source;
-    std::vector<uint32_t> target;
-    std::vector<uint32_t> edge;  // slot numbers, ascending
-    uint64_t generation = 0;
+struct EdgeList {
+    std::span<const uint32_t> source;
+    std::span<const uint32_t> target;
+    std::span<const uint32_t> edge;  // slot numbers, ascending
 };
-const EdgeArrays& live_edges(const GraphInner& s);
-inline const EdgeArrays& live_edges(const PropertyGraph& g) { return live_edges(g.store()); }
+const EdgeList& edge_list(const GraphInner& s);
 
-// A weight per entry of one list (or per live edge), under one key; held
-// by the graph's cache or by this handle alone.
+// Weight of an edge under `key`: the number stored there as a double; 1.0
+// when the key is missing or holds a non-number.
+double edge_weight(const Properties& properties, std::string_view key);
+
+// A weight per entry of a walk (or per entry of edge_list), under one key;
+// held by the graph's cache or by this handle alone.
 class EdgeWeights {
 public:
     EdgeWeights() = default;
@@ -91,16 +170,38 @@ private:
     std::shared_ptr<const std::vector<double>> held_;
     const double* data_ = nullptr;
 };
+EdgeWeights entry_weights(const GraphInner& s, Direction d, RowOrder order, std::string_view key);
+EdgeWeights edge_list_weights(const GraphInner& s, std::string_view key);
 
-// Weights aligned with adjacency(g, w).edges.
-EdgeWeights walk_weights(const GraphInner& s, Walk w, std::string_view key);
-inline EdgeWeights walk_weights(const PropertyGraph& g, Walk w, std::string_view key) {
-    return walk_weights(g.store(), w, key);
-}
-// Weights aligned with live_edges(g).edge.
-EdgeWeights live_edge_weights(const GraphInner& s, std::string_view key);
-inline EdgeWeights live_edge_weights(const PropertyGraph& g, std::string_view key) {
-    return live_edge_weights(g.store(), key);
-}
+// Neighbours for searches that may touch only a few nodes: the snapshot if
+// an earlier call built it, else the store's lists until the search has
+// taken about as many steps as a snapshot build costs, then the snapshot.
+// Lists and rows give the same order, so the search cannot tell which it
+// read.
+class NeighborSource {
+public:
+    NeighborSource(const GraphInner& s, Direction d);
+
+    template <class F>
+    void for_each(uint32_t n, F&& f) {
+        if (!rows_ && steps_ > budget_) rows_ = &rows(s_, d_);
+        if (rows_) {
+            for (uint32_t i = rows_->begin(n), end = rows_->end(n); i < end; ++i) f(rows_->edges[i], rows_->targets[i]);
+            return;
+        }
+        for_each_neighbor(s_, n, d_, [&](uint32_t e, uint32_t other) {
+            ++steps_;
+            f(e, other);
+        });
+    }
+    NeighborCursor cursor(uint32_t n) const { return rows_ ? NeighborCursor(*rows_, n) : NeighborCursor(s_, n, d_); }
+
+private:
+    const GraphInner& s_;
+    Direction d_;
+    const Rows* rows_;
+    uint64_t steps_ = 0;
+    uint64_t budget_;
+};
 
 }  // namespace vg

@@ -24,7 +24,7 @@ namespace vg {
 class DerivedCache {
 public:
     // Fixed items, one per kind of structure.
-    static constexpr size_t kSlots = 8;
+    static constexpr size_t kSlots = 20;
     // Keyed items (tables per property name) kept at most; further keys are
     // built for the caller alone.
     static constexpr size_t kKeyed = 4;

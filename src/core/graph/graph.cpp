@@ -1,30 +1,26 @@
 // Shared operations of the property graph.
 #include "core/graph/graph.hpp"
 
-#include "core/algorithms/dag.hpp"
 #include "core/errors.hpp"
-
-#include <numeric>
+#include "core/graph/adjacency.hpp"
+#include "core/graph/pairs.hpp"
+#include "core/graph/predicates.hpp"
 
 namespace vg {
 
 PropertyGraph::PropertyGraph(bool directed, bool multi, std::string name)
-    : name_(std::move(name)), multi_(multi) {
-    inner_.kind = directed ? GraphKind::Directed : GraphKind::Undirected;
-}
+    : inner_(directed ? GraphKind::Directed : GraphKind::Undirected), name_(std::move(name)), multi_(multi) {}
 
 void PropertyGraph::set_flags(bool directed, bool multi) {
-    if (inner_.edge_count != 0 && (directed != inner_.is_directed() || multi != multi_))
+    if (inner_.edge_count() != 0 && (directed != inner_.is_directed() || multi != multi_))
         internal_failure("graph kind changed while edges exist");
-    changed();
-    inner_.kind = directed ? GraphKind::Directed : GraphKind::Undirected;
+    inner_.set_kind(directed ? GraphKind::Directed : GraphKind::Undirected);
     multi_ = multi;
 }
 
 void PropertyGraph::reserve(uint64_t nodes, uint64_t edges) {
     id_index_.reserve(nodes);
-    inner_.nodes.reserve(nodes);
-    inner_.edges.reserve(edges);
+    inner_.reserve(nodes, edges);
 }
 
 std::optional<uint32_t> PropertyGraph::find_node(std::string_view id) const {
@@ -38,22 +34,16 @@ Result<uint32_t> PropertyGraph::node_index(std::string_view id) const {
 
 const NodeData* PropertyGraph::get_node(std::string_view id) const {
     auto n = find_node(id);
-    if (!n || !inner_.node_live(*n)) return nullptr;
-    return &*inner_.nodes[*n].data;
+    return n ? inner_.find_record(*n) : nullptr;
 }
 
 Result<uint64_t> PropertyGraph::degree(std::string_view id) const {
     auto n = node_index(id);
     if (!n) return n.failure();
-    uint64_t d = 0;
-    auto count = [&](uint32_t, uint32_t) { ++d; };
-    if (inner_.is_directed()) {
-        inner_.walk_out(n.value(), count);
-        inner_.walk_in(n.value(), count);
-    } else {
-        inner_.walk_undirected(n.value(), count);
-    }
-    return d;
+    // A self-loop counts twice on the directed kind (it is in both lists)
+    // and once on the undirected kind (its incident walk meets it once).
+    if (inner_.is_directed()) return walk_length(inner_, n.value(), Direction::Out) + walk_length(inner_, n.value(), Direction::In);
+    return walk_length(inner_, n.value(), Direction::Undirected);
 }
 
 bool PropertyGraph::has_edge(std::string_view source, std::string_view target) const {
@@ -65,19 +55,21 @@ bool PropertyGraph::has_edge(std::string_view source, std::string_view target) c
 
 std::vector<std::string_view> PropertyGraph::node_ids() const {
     std::vector<std::string_view> out;
-    out.reserve(inner_.node_count);
-    for (const NodeSlot& s : inner_.nodes)
-        if (s.data) out.emplace_back(s.data->id);
+    out.reserve(inner_.node_count());
+    inner_.for_each_node([&](uint32_t, const NodeData& d) { out.emplace_back(d.id); });
     return out;
 }
 
 std::vector<PropertyGraph::EdgeView> PropertyGraph::edges() const {
     std::vector<EdgeView> out;
-    out.reserve(inner_.edge_count);
-    for (const EdgeSlot& e : inner_.edges)
-        if (e.data) out.push_back({inner_.id_of(e.node[0]), inner_.id_of(e.node[1]), &*e.data});
+    out.reserve(inner_.edge_count());
+    inner_.for_each_edge([&](uint32_t, EdgeEnds ends, const EdgeData& d) {
+        out.push_back({inner_.id_of(ends.source), inner_.id_of(ends.target), &d});
+    });
     return out;
 }
+
+bool PropertyGraph::is_connected() const { return weakly_connected(inner_); }
 
 Result<uint32_t> PropertyGraph::add_node(std::string_view id, Properties properties) {
     uint32_t h = id_index_.hash(id);
@@ -127,13 +119,12 @@ Result<NodeData*> PropertyGraph::node_for_update(std::string_view id) {
     auto n = find_node(id);
     if (!n) return errors::node_not_found(id);
     if (!inner_.node_live(*n)) return errors::node_not_in_graph(id);
-    return &*inner_.nodes[*n].data;
+    return &inner_.node_for_change(*n);
 }
 
 Result<uint32_t> PropertyGraph::update_node(std::string_view id, const Properties& properties) {
     auto node = node_for_update(id);
     if (!node) return node.failure();
-    changed();
     for (const auto& [key, value] : properties) node.value()->properties.insert_or_assign(key, value);
     return *find_node(id);
 }
@@ -141,7 +132,6 @@ Result<uint32_t> PropertyGraph::update_node(std::string_view id, const Propertie
 Result<uint32_t> PropertyGraph::set_node_property(std::string_view id, std::string key, Value value) {
     auto node = node_for_update(id);
     if (!node) return node.failure();
-    changed();
     node.value()->properties.insert_or_assign(std::move(key), std::move(value));
     return *find_node(id);
 }
@@ -157,70 +147,34 @@ Result<PropertyGraph> PropertyGraph::subgraph(const std::vector<std::string_view
     }
     // On the undirected kind only the first edge (slot order) per unordered
     // pair is copied.
-    UnorderedPairFilter first_of_pair;
-    for (const EdgeSlot& e : inner_.edges) {
-        if (!e.data) continue;
-        const std::string& s = inner_.id_of(e.node[0]);
-        const std::string& t = inner_.id_of(e.node[1]);
-        if (!out.find_node(s) || !out.find_node(t)) continue;
-        if (!directed() && !first_of_pair.first(e)) continue;
-        (void)out.add_edge(s, t, e.data->properties);  // a refused edge is skipped
-    }
+    PairFilter first_of_pair(false);
+    inner_.for_each_edge([&](uint32_t, EdgeEnds ends, const EdgeData& d) {
+        const std::string& s = inner_.id_of(ends.source);
+        const std::string& t = inner_.id_of(ends.target);
+        if (!out.find_node(s) || !out.find_node(t)) return;
+        if (!directed() && !first_of_pair.first(ends.source, ends.target)) return;
+        (void)out.add_edge(s, t, d.properties);  // a refused edge is skipped
+    });
     return out;
 }
 
-namespace {
-uint32_t uf_find(std::vector<uint32_t>& parent, uint32_t x) {
-    while (parent[x] != x) {
-        parent[x] = parent[parent[x]];
-        x = parent[x];
-    }
-    return x;
-}
-}  // namespace
-
-bool PropertyGraph::is_connected() const {
-    if (inner_.node_count < 2) return true;
-    std::vector<uint32_t> parent(inner_.nodes.size());
-    std::iota(parent.begin(), parent.end(), 0u);
-    for (const EdgeSlot& e : inner_.edges) {
-        if (!e.data || e.node[0] == e.node[1]) continue;
-        if (e.node[0] >= parent.size() || e.node[1] >= parent.size()) internal_failure("union-find index out of range");
-        uint32_t a = uf_find(parent, e.node[0]), b = uf_find(parent, e.node[1]);
-        if (a != b) parent[std::max(a, b)] = std::min(a, b);
-    }
-    std::optional<uint32_t> root;
-    for (uint32_t n = 0; n < inner_.nodes.size(); ++n) {
-        if (!inner_.nodes[n].data) continue;
-        uint32_t r = uf_find(parent, n);
-        if (!root) root = r;
-        else if (*root != r) return false;
-    }
-    return true;
-}
-
-// The same search that orders topological_sort, so is_dag and is_tree
-// always agree with it.
-bool PropertyGraph::has_directed_cycle() const { return has_cycle(inner_); }
-
 std::vector<std::string> nodes_with_property(const PropertyGraph& g, std::string_view key, const Value& value) {
     std::vector<std::string> out;
-    for (const NodeSlot& s : g.store().nodes) {
-        if (!s.data) continue;
-        const Value* v = s.data->properties.find(key);
-        if (v && *v == value) out.push_back(s.data->id);
-    }
+    g.store().for_each_node([&](uint32_t, const NodeData& d) {
+        const Value* v = d.properties.find(key);
+        if (v && *v == value) out.push_back(d.id);
+    });
     return out;
 }
 
 std::vector<PropertyGraph::EdgeView> edges_with_property(const PropertyGraph& g, std::string_view key,
                                                          const Value& value) {
     std::vector<PropertyGraph::EdgeView> out;
-    for (const EdgeSlot& e : g.store().edges) {
-        if (!e.data) continue;
-        const Value* v = e.data->properties.find(key);
-        if (v && *v == value) out.push_back({g.store().id_of(e.node[0]), g.store().id_of(e.node[1]), &*e.data});
-    }
+    const GraphInner& s = g.store();
+    s.for_each_edge([&](uint32_t, EdgeEnds ends, const EdgeData& d) {
+        const Value* v = d.properties.find(key);
+        if (v && *v == value) out.push_back({s.id_of(ends.source), s.id_of(ends.target), &d});
+    });
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/graph/pairs.hpp"
 #include "core/io/graph_json.hpp"
 #include "core/io/json_reader.hpp"
 

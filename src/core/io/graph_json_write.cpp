@@ -126,37 +126,36 @@ void write_graph_json(const PropertyGraph& g, std::string& text) {
     write_string(out, g.name());
     out.put(",\"nodes\":[");
     bool first = true;
-    for (const NodeSlot& s : g.store().nodes) {
-        if (!s.data) continue;
+    g.store().for_each_node([&](uint32_t, const NodeData& d) {
         out.put(first ? std::string_view("{\"id\":") : std::string_view(",{\"id\":"));
         first = false;
-        write_string(out, s.data->id);
+        write_string(out, d.id);
         out.put(",\"properties\":");
-        write_properties(out, s.data->properties);
+        write_properties(out, d.properties);
         out.put('}');
-    }
+    });
     out.put("],\"edges\":[");
     first = true;
     // Endpoint ids sit in random node slots: fetch them some edges ahead so
     // the memory latency overlaps the writing.
     constexpr size_t kAhead = 16;
-    const std::vector<EdgeSlot>& edges = g.store().edges;
-    const std::vector<NodeSlot>& nodes = g.store().nodes;
-    for (size_t i = 0; i < edges.size(); ++i) {
-        if (i + kAhead < edges.size()) {
-            const EdgeSlot& ahead = edges[i + kAhead];
-            for (uint32_t n : ahead.node)
-                if (n < nodes.size()) prefetch(&nodes[n]);
+    const GraphInner& s = g.store();
+    const uint32_t slots = s.edge_slots();
+    for (uint32_t e = 0; e < slots; ++e) {
+        if (e + kAhead < slots) {
+            const EdgeEnds ahead = s.ends(e + uint32_t(kAhead));
+            if (ahead.source != END) s.prefetch_node(ahead.source);
+            if (ahead.target != END) s.prefetch_node(ahead.target);
         }
-        const EdgeSlot& e = edges[i];
-        if (!e.data) continue;
+        if (!s.edge_live(e)) continue;
+        const EdgeEnds x = s.ends(e);
         out.put(first ? std::string_view("{\"source\":") : std::string_view(",{\"source\":"));
         first = false;
-        write_string(out, g.store().id_of(e.node[0]));
+        write_string(out, s.id_of(x.source));
         out.put(",\"target\":");
-        write_string(out, g.store().id_of(e.node[1]));
+        write_string(out, s.id_of(x.target));
         out.put(",\"properties\":");
-        write_properties(out, e.data->properties);
+        write_properties(out, s.edge(e).properties);
         out.put('}');
     }
     out.put("]}");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/graph/graph.hpp"
+#include "core/graph/pairs.hpp"
 
 namespace vg::kn {
 

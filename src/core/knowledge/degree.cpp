@@ -9,13 +9,12 @@ std::vector<uint64_t> slot_degrees(const PropertyGraph& g) {
     // of every node gives: on the directed kind a self-loop counts twice,
     // on the undirected kind once.
     const GraphInner& s = g.store();
-    std::vector<uint64_t> deg(s.nodes.size(), 0);
+    std::vector<uint64_t> deg(s.node_slots(), 0);
     const bool directed = s.is_directed();
-    for (const EdgeSlot& e : s.edges) {
-        if (!e.data) continue;
-        ++deg[e.node[0]];
-        if (directed || e.node[0] != e.node[1]) ++deg[e.node[1]];
-    }
+    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData&) {
+        ++deg[x.source];
+        if (directed || x.source != x.target) ++deg[x.target];
+    });
     return deg;
 }
 
@@ -25,8 +24,9 @@ std::vector<std::string_view> nodes_where(const PropertyGraph& g, Keep keep) {
     const GraphInner& s = g.store();
     std::vector<uint64_t> deg = slot_degrees(g);
     std::vector<std::string_view> out;
-    for (uint32_t n = 0; n < s.nodes.size(); ++n)
-        if (s.nodes[n].data && keep(deg[n])) out.push_back(s.nodes[n].data->id);
+    s.for_each_node([&](uint32_t n, const NodeData& d) {
+        if (keep(deg[n])) out.push_back(d.id);
+    });
     return out;
 }
 }  // namespace
@@ -46,13 +46,12 @@ std::vector<std::pair<uint64_t, uint64_t>> degree_histogram(const PropertyGraph&
     std::vector<uint64_t> deg = slot_degrees(g);
     std::vector<std::pair<uint64_t, uint64_t>> out;
     kn::U64Map entry;  // degree -> position in `out`
-    for (uint32_t n = 0; n < s.nodes.size(); ++n) {
-        if (!s.nodes[n].data) continue;
+    s.for_each_node([&](uint32_t n, const NodeData&) {
         // Degrees never reach 2^64 - 1, the table's empty key.
         auto [pos, fresh] = entry.emplace(deg[n], uint32_t(out.size()));
         if (fresh) out.emplace_back(deg[n], 0);
         ++out[*pos].second;
-    }
+    });
     return out;
 }
 

@@ -23,9 +23,8 @@ namespace {
 // Stored pairs of `g`'s live edges, as slot pairs of `g`.
 U64Set edge_keys(const GraphInner& s) {
     U64Set keys;
-    keys.reserve(size_t(s.edge_count));
-    for (const EdgeSlot& e : s.edges)
-        if (e.data) keys.insert(slot_pair_key(e.node[0], e.node[1], true));
+    keys.reserve(size_t(s.edge_count()));
+    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData&) { keys.insert(slot_pair_key(x.source, x.target, true)); });
     return keys;
 }
 
@@ -36,13 +35,12 @@ std::vector<SlotPair> missing_edges(const PropertyGraph& from_graph, const std::
     const GraphInner& from = from_graph.store();
     std::vector<SlotPair> out;
     U64Set reported;
-    for (const EdgeSlot& e : from.edges) {
-        if (!e.data) continue;
-        uint32_t s = map[e.node[0]], t = map[e.node[1]];
-        if (s != END && t != END && to_keys.contains(slot_pair_key(s, t, true))) continue;
-        if (!from_graph.multi() || reported.insert(slot_pair_key(e.node[0], e.node[1], true)))
-            out.emplace_back(e.node[0], e.node[1]);
-    }
+    from.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData&) {
+        uint32_t s = map[x.source], t = map[x.target];
+        if (s != END && t != END && to_keys.contains(slot_pair_key(s, t, true))) return;
+        if (!from_graph.multi() || reported.insert(slot_pair_key(x.source, x.target, true)))
+            out.emplace_back(x.source, x.target);
+    });
     return out;
 }
 
@@ -52,24 +50,22 @@ GraphDiff diff_graphs(const PropertyGraph& old_graph, const PropertyGraph& new_g
     const GraphInner& os = old_graph.store();
     const GraphInner& ns = new_graph.store();
     // Slot maps both ways from one lookup per node of the old graph.
-    std::vector<uint32_t> old_to_new(os.nodes.size(), END), new_to_old(ns.nodes.size(), END);
-    for (uint32_t n = 0; n < os.nodes.size(); ++n) {
-        if (!os.nodes[n].data) continue;
-        if (auto m = new_graph.find_node(os.nodes[n].data->id)) {
+    std::vector<uint32_t> old_to_new(os.node_slots(), END), new_to_old(ns.node_slots(), END);
+    os.for_each_node([&](uint32_t n, const NodeData& node) {
+        if (auto m = new_graph.find_node(node.id)) {
             old_to_new[n] = *m;
             new_to_old[*m] = n;
         }
-    }
+    });
     GraphDiff d;
-    for (uint32_t n = 0; n < ns.nodes.size(); ++n)
-        if (ns.nodes[n].data && new_to_old[n] == END) d.added_nodes.push_back(n);
-    for (uint32_t n = 0; n < os.nodes.size(); ++n) {
-        const auto& node = os.nodes[n].data;
-        if (!node) continue;
+    ns.for_each_node([&](uint32_t n, const NodeData&) {
+        if (new_to_old[n] == END) d.added_nodes.push_back(n);
+    });
+    os.for_each_node([&](uint32_t n, const NodeData& node) {
         if (old_to_new[n] == END) d.removed_nodes.push_back(n);
-        else if (!properties_equal(node->properties, ns.nodes[old_to_new[n]].data->properties))
+        else if (!properties_equal(node.properties, ns.node(old_to_new[n]).properties))
             d.changed_node_properties.push_back(n);
-    }
+    });
     U64Set old_keys = edge_keys(os);
     U64Set new_keys = edge_keys(ns);
     d.added_edges = missing_edges(new_graph, new_to_old, old_keys);

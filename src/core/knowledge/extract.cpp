@@ -10,22 +10,20 @@ std::vector<std::string_view> nodes_of_types(const PropertyGraph& g, const std::
     std::unordered_set<std::string_view, KeyedHash, std::equal_to<>> wanted(types.begin(), types.end());
     std::vector<std::string_view> out;
     if (wanted.empty()) return out;
-    for (const NodeSlot& n : g.store().nodes) {
-        if (!n.data) continue;
-        const Value* v = n.data->properties.find("type");
+    g.store().for_each_node([&](uint32_t, const NodeData& n) {
+        const Value* v = n.properties.find("type");
         const std::string* s = v ? v->as_string() : nullptr;
-        if (s && wanted.count(*s)) out.push_back(n.data->id);
-    }
+        if (s && wanted.count(*s)) out.push_back(n.id);
+    });
     return out;
 }
 
 std::vector<std::string_view> nodes_matching(const PropertyGraph& g, std::string_view key, const Value& probe) {
     std::vector<std::string_view> out;
-    for (const NodeSlot& n : g.store().nodes) {
-        if (!n.data) continue;
-        const Value* v = n.data->properties.find(key);
-        if (v && *v == probe) out.push_back(n.data->id);
-    }
+    g.store().for_each_node([&](uint32_t, const NodeData& n) {
+        const Value* v = n.properties.find(key);
+        if (v && *v == probe) out.push_back(n.id);
+    });
     return out;
 }
 

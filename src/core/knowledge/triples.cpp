@@ -34,9 +34,10 @@ PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed) {
 std::vector<SlotTriple> project_triples(const PropertyGraph& g) {
     const GraphInner& s = g.store();
     std::vector<SlotTriple> out;
-    out.reserve(s.edge_count);
-    for (const EdgeSlot& e : s.edges)
-        if (e.data) out.push_back({e.node[0], kn::edge_label(e.data->properties, "relatedTo"), e.node[1]});
+    out.reserve(s.edge_count());
+    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData& d) {
+        out.push_back({x.source, kn::edge_label(d.properties, "relatedTo"), x.target});
+    });
     return out;
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/algorithms/centrality.hpp"
-#include "core/graph/compact_adjacency.hpp"
+#include "core/graph/adjacency.hpp"
 
 namespace vg {
 
@@ -20,7 +20,7 @@ inline bool score_before(double a, double b) {
 
 // Pairs each position's id with its score, then sorts stably by
 // score_before, so equal scores keep slot order.
-ScoreList sorted_scores(const GraphInner& s, const NodePositions& at, const std::vector<double>& score);
+ScoreList sorted_scores(const GraphInner& s, const Positions& at, const std::vector<double>& score);
 
 // Replaces `x` by step applied `iterations` times; `step(x, next)` writes
 // the next vector and returns true to end the loop after taking it. The

@@ -1,5 +1,5 @@
 // Python-facing weighted path functions and their table.
-#include "core/algorithms/algorithms.hpp"
+#include "core/algorithms/paths.hpp"
 #include "python/algorithms/families.hpp"
 #include "python/algorithms/frame.hpp"
 

@@ -1,5 +1,5 @@
 // Python-facing traversal functions and their table.
-#include "core/algorithms/algorithms.hpp"
+#include "core/algorithms/traversal.hpp"
 #include "python/algorithms/families.hpp"
 #include "python/algorithms/frame.hpp"
 

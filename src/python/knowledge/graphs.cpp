@@ -23,7 +23,7 @@ void set_item(PyObject* dict, const char* key, PyRef&& value) {
 // every list entry that names it.
 class SlotIds {
 public:
-    explicit SlotIds(const GraphInner& store) : store_(store), ids_(store.nodes.size()) {}
+    explicit SlotIds(const GraphInner& store) : store_(store), ids_(store.node_slots()) {}
     PyRef operator()(uint32_t slot) {
         if (!ids_[slot]) ids_[slot] = py_str(store_.id_of(slot));
         return PyRef::borrow(ids_[slot].get());

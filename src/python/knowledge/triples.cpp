@@ -60,7 +60,7 @@ PyRef project_triples_body(PyObject*, const Args& a) {
     std::vector<SlotTriple> triples = vg::project_triples(g.graph());
     // Ids and labels repeat across triples: each node's id and each distinct
     // label becomes one str object, shared by every tuple that names it.
-    std::vector<PyRef> ids(store.nodes.size());
+    std::vector<PyRef> ids(store.node_slots());
     auto id = [&](uint32_t n) {
         if (!ids[n]) ids[n] = py_str(store.id_of(n));
         return PyRef::borrow(ids[n].get());

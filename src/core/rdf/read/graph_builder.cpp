@@ -70,11 +70,10 @@ bool GraphBuilder::flush() {
         std::string_view oid = view(t.object);
         t.object_slot = node(oid, t.object_hash, t.object_iri ? iri_local_name(oid) : oid);
     }
-    const NodeSlot* nodes = graph_.store().nodes.data();
     for (const Pending& t : batch_) {
         if (t.literal) continue;
-        __builtin_prefetch(nodes + t.subject_slot, 1);
-        __builtin_prefetch(nodes + t.object_slot, 1);
+        graph_.store().prefetch_node(t.subject_slot);
+        graph_.store().prefetch_node(t.object_slot);
     }
     bool ok = true;
     for (const Pending& t : batch_) {

@@ -65,11 +65,10 @@ Error refused(std::string message) { return Error{ErrorKind::InvalidValue, std::
 template <class Writer>
 Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer& w) {
     const GraphInner& store = g.store();
-    const std::vector<EdgeSlot>& edges = store.edges;
     NodeIds ids(store);
     // Room for every line at the mean id length, so the text is not copied
     // while it grows; pages never written are never touched.
-    out.reserve(store.edge_count * (2 * ids.mean_length() + kPredicateRoom));
+    out.reserve(store.edge_count() * (2 * ids.mean_length() + kPredicateRoom));
     // Graphs hold few distinct predicates, each checked once; consecutive
     // edges mostly share theirs.
     std::unordered_set<std::string_view> checked_predicates;
@@ -77,18 +76,19 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
     bool predicate_checked = false;
     // Endpoints are scattered in memory: ask for them a few edges ahead.
     constexpr size_t kAhead = 64;
-    for (size_t e = 0; e < edges.size(); ++e) {
-        if (e + kAhead < edges.size()) {
-            const EdgeSlot& far = edges[e + kAhead];
-            ids.prefetch_entry(far.node[0]);
-            ids.prefetch_entry(far.node[1]);
-            const EdgeSlot& near = edges[e + kAhead / 2];
-            ids.prefetch_text(near.node[0]);
-            ids.prefetch_text(near.node[1]);
+    const uint32_t slots = store.edge_slots();
+    for (uint32_t e = 0; e < slots; ++e) {
+        if (e + kAhead < slots) {
+            const EdgeEnds far = store.ends(e + uint32_t(kAhead));
+            ids.prefetch_entry(far.source);
+            ids.prefetch_entry(far.target);
+            const EdgeEnds near = store.ends(e + uint32_t(kAhead / 2));
+            ids.prefetch_text(near.source);
+            ids.prefetch_text(near.target);
         }
-        const EdgeSlot& slot = edges[e];
-        if (!slot.data) continue;
-        std::string_view p = export_predicate(*slot.data);
+        if (!store.edge_live(e)) continue;
+        const EdgeEnds slot = store.ends(e);
+        std::string_view p = export_predicate(store.edge(e));
         if (!predicate_checked || p != last_predicate) {
             if (!checked_predicates.contains(p)) {
                 if (auto err = iri_error(p)) return refused("Invalid predicate IRI '" + std::string(p) + "': " + *err);
@@ -98,8 +98,8 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
             predicate_checked = true;
         }
         ExportTerm s, o;
-        if (std::string err = node_term(ids, slot.node[0], "subject", s); !err.empty()) return refused(err);
-        if (std::string err = node_term(ids, slot.node[1], "object", o); !err.empty()) return refused(err);
+        if (std::string err = node_term(ids, slot.source, "subject", s); !err.empty()) return refused(err);
+        if (std::string err = node_term(ids, slot.target, "object", o); !err.empty()) return refused(err);
         if (std::string err = w.triple(s, p, o); !err.empty()) return refused("Serialization error: " + err);
     }
     if (std::string err = w.finish(); !err.empty()) return refused("Finish error: " + err);

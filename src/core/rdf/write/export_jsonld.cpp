@@ -160,22 +160,20 @@ void subject_entry(std::string& out, const NodeIds& ids, const Labels& labels, s
 
 Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
     const GraphInner& store = g.store();
-    const std::vector<EdgeSlot>& edges = store.edges;
     const NodeIds ids(store);
     const size_t n_nodes = ids.size();
 
     // One pass in slot order: each edge's label, edge count per source, and
     // which nodes some edge reaches.
     Labels labels;
-    std::vector<uint32_t> label_of(edges.size());
+    std::vector<uint32_t> label_of(store.edge_slots());
     std::vector<uint32_t> out_edges(n_nodes, 0);
     std::vector<uint8_t> is_target(n_nodes, 0);
-    for (uint32_t e = 0; e < edges.size(); ++e) {
-        if (!edges[e].data) continue;
-        label_of[e] = labels.intern(export_predicate(*edges[e].data));
-        ++out_edges[edges[e].node[0]];
-        is_target[edges[e].node[1]] = 1;
-    }
+    store.for_each_edge([&](uint32_t e, EdgeEnds x, const EdgeData& d) {
+        label_of[e] = labels.intern(export_predicate(d));
+        ++out_edges[x.source];
+        is_target[x.target] = 1;
+    });
     std::vector<uint32_t> rank_of = labels.rank();
     // Subjects in byte order of their ids; then every edge placed in that
     // order, each subject's edges in edge slot order.
@@ -190,8 +188,9 @@ Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
         placed += out_edges[s];
     }
     std::vector<Pair> placed_pairs(placed);
-    for (uint32_t e = 0; e < edges.size(); ++e)
-        if (edges[e].data) placed_pairs[fill[edges[e].node[0]]++] = {rank_of[label_of[e]], edges[e].node[1]};
+    store.for_each_edge([&](uint32_t e, EdgeEnds x, const EdgeData&) {
+        placed_pairs[fill[x.source]++] = {rank_of[label_of[e]], x.target};
+    });
     std::vector<uint32_t>().swap(label_of);
 
     std::string out;

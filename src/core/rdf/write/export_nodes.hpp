@@ -16,22 +16,20 @@ public:
     // The ids are copied into one block in slot order: edges reach nodes in
     // any order, and densely packed text costs far fewer cache and TLB
     // misses than strings spread over the heap.
-    explicit NodeIds(const GraphInner& store) : entries_(store.nodes.size()) {
-        for (uint32_t n = 0; n < store.nodes.size(); ++n) {
-            if (!store.nodes[n].data) continue;
-            bytes_ += store.nodes[n].data->id.size();
+    explicit NodeIds(const GraphInner& store) : entries_(store.node_slots()) {
+        store.for_each_node([&](uint32_t, const NodeData& d) {
+            bytes_ += d.id.size();
             ++live_;
-        }
+        });
         text_.resize(bytes_);
         size_t at = 0;
-        for (uint32_t n = 0; n < store.nodes.size(); ++n) {
-            if (!store.nodes[n].data) continue;
-            const std::string& id = store.nodes[n].data->id;
+        store.for_each_node([&](uint32_t n, const NodeData& d) {
+            const std::string& id = d.id;
             if (id.size() > UINT32_MAX) internal_failure("node id longer than 4 GiB");
             std::memcpy(text_.data() + at, id.data(), id.size());
             entries_[n] = {text_.data() + at, uint32_t(id.size()), kLive};
             at += id.size();
-        }
+        });
     }
 
     // The id of a live node; a vacant slot here is a broken invariant.
