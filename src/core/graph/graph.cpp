@@ -42,8 +42,10 @@ Result<uint64_t> PropertyGraph::degree(std::string_view id) const {
     if (!n) return n.failure();
     // A self-loop counts twice on the directed kind (it is in both lists)
     // and once on the undirected kind (its incident walk meets it once).
-    if (inner_.is_directed()) return walk_length(inner_, n.value(), Direction::Out) + walk_length(inner_, n.value(), Direction::In);
-    return walk_length(inner_, n.value(), Direction::Undirected);
+    const uint32_t slot = n.value();
+    if (inner_.is_directed())
+        return walk_length(inner_, slot, Direction::Out) + walk_length(inner_, slot, Direction::In);
+    return walk_length(inner_, slot, Direction::Undirected);
 }
 
 bool PropertyGraph::has_edge(std::string_view source, std::string_view target) const {
@@ -106,9 +108,8 @@ Result<NodeData> PropertyGraph::remove_node(std::string_view id) {
 }
 
 Result<EdgeData> PropertyGraph::remove_edge(std::string_view source, std::string_view target) {
-    auto s = find_node(source);
+    auto [s, t] = id_index_.find_pair(source, target, inner_);
     if (!s) return errors::source_not_found(source);
-    auto t = find_node(target);
     if (!t) return errors::target_not_found(target);
     auto e = inner_.find_edge(*s, *t);
     if (!e) return errors::edge_not_found(source, target);
