@@ -133,8 +133,9 @@ std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
 
 bool is_bipartite(const PropertyGraph& g) {
     const GraphInner& s = g.store();
-    // Direction ignored; the answer does not depend on edge order.
-    const Rows& adj = rows(s, Direction::Undirected, RowOrder::Slot);
+    // Direction ignored; the answer does not depend on edge order. An odd
+    // cycle is often met within a few steps: no snapshot is built for those.
+    NeighborSource adj(s, Direction::Undirected, RowOrder::Slot);
     std::vector<uint8_t> colour(s.node_slots(), 0);
     std::vector<uint32_t> queue;
     bool two_colours = true;
@@ -145,15 +146,14 @@ bool is_bipartite(const PropertyGraph& g) {
         for (size_t head = 0; head < queue.size() && two_colours; ++head) {
             const uint32_t u = queue[head];
             const uint8_t c = colour[u], other = c == 1 ? 2 : 1;
-            for (uint32_t w : adj.row(u)) {
+            adj.for_each(u, [&](uint32_t, uint32_t w) {
                 if (colour[w] == 0) {
                     colour[w] = other;
                     queue.push_back(w);
                 } else if (colour[w] == c) {
                     two_colours = false;
-                    break;
                 }
-            }
+            });
         }
     });
     return two_colours;

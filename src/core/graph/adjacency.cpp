@@ -39,8 +39,8 @@ bool NeighborCursor::next(uint32_t& edge, uint32_t& other) {
     }
 }
 
-NeighborSource::NeighborSource(const GraphInner& s, Direction d)
-    : s_(s), d_(resolve(s, d)), rows_(cached_rows(s, d)), budget_(s.edge_count() / 16) {}
+NeighborSource::NeighborSource(const GraphInner& s, Direction d, RowOrder order)
+    : s_(s), d_(resolve(s, d)), order_(order), rows_(cached_rows(s, d, order)), budget_(s.edge_count() / 16) {}
 
 // ---- Snapshot -------------------------------------------------------------
 

@@ -176,15 +176,16 @@ EdgeWeights edge_list_weights(const GraphInner& s, std::string_view key);
 // Neighbours for searches that may touch only a few nodes: the snapshot if
 // an earlier call built it, else the store's lists until the search has
 // taken about as many steps as a snapshot build costs, then the snapshot.
-// Lists and rows give the same order, so the search cannot tell which it
-// read.
+// In walk order lists and rows agree, so the search cannot tell which it
+// read; RowOrder::Slot (cheaper to build) is for searches whose answer
+// does not depend on the order of a node's entries.
 class NeighborSource {
 public:
-    NeighborSource(const GraphInner& s, Direction d);
+    NeighborSource(const GraphInner& s, Direction d, RowOrder order = RowOrder::Walk);
 
     template <class F>
     void for_each(uint32_t n, F&& f) {
-        if (!rows_ && steps_ > budget_) rows_ = &rows(s_, d_);
+        if (!rows_ && steps_ > budget_) rows_ = &rows(s_, d_, order_);
         if (rows_) {
             for (uint32_t i = rows_->begin(n), end = rows_->end(n); i < end; ++i) f(rows_->edges[i], rows_->targets[i]);
             return;
@@ -199,6 +200,7 @@ public:
 private:
     const GraphInner& s_;
     Direction d_;
+    RowOrder order_;
     const Rows* rows_;
     uint64_t steps_ = 0;
     uint64_t budget_;
