@@ -139,8 +139,8 @@ bool is_bipartite(const PropertyGraph& g) {
     std::vector<uint8_t> colour(s.node_slots(), 0);
     std::vector<uint32_t> queue;
     bool two_colours = true;
-    s.for_each_node([&](uint32_t start, const NodeData&) {
-        if (!two_colours || colour[start]) return;
+    for (uint32_t start = 0; start < s.node_slots() && two_colours; ++start) {
+        if (!s.node_live(start) || colour[start]) continue;
         colour[start] = 1;
         queue.assign(1, start);
         for (size_t head = 0; head < queue.size() && two_colours; ++head) {
@@ -155,7 +155,7 @@ bool is_bipartite(const PropertyGraph& g) {
                 }
             });
         }
-    });
+    }
     return two_colours;
 }
 
