@@ -2,6 +2,7 @@
 // registration in sys.modules. Each function submodule is filled from the
 // function tables of its families, in the submodule's fixed order.
 #include <array>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -26,8 +27,8 @@ const char kModuleDoc[] =
     "and the atomic counter that gives every hash map its own key.";
 
 // Registration order of every function of the three function submodules.
-// A family entry missing here fails the import; a name here without an
-// entry is a function not built yet and is simply left out.
+// A family entry missing here, or a name here that no family defines,
+// fails the import.
 constexpr std::array<std::string_view, 42> kAlgorithmOrder = {
     "bfs", "dfs", "dfs_events", "bfs_with_depth", "bfs_at_depth", "shortest_paths", "shortest_path_length",
     "has_path", "astar_path", "bellman_ford_paths", "all_simple_paths", "find_cycles", "find_cycle_paths",
@@ -49,7 +50,7 @@ constexpr std::array<std::string_view, 5> kRdfOrder = {
 };
 
 // The families of each submodule. Adding a family: its source, its line in
-// the matching *_families.hpp, and its line here.
+// the submodule's families.hpp, and its line here.
 std::vector<Family> algorithm_families() {
     return {alg::traversal_family(), alg::paths_family(), alg::simple_paths_family(), alg::components_family(),
             alg::dag_family(), alg::centrality_family(), alg::community_family(), alg::structure_family(),
@@ -94,8 +95,8 @@ void add_submodule(PyObject* root, const char* short_name, const char* dotted, P
 }
 
 // The entries of `families` in the order of `order`. An entry whose name is
-// not in the order list, or that two families both define, is a build fault
-// that stops the import.
+// not in the order list, one that two families both define, or a name of
+// the list that no family defines is a build fault that stops the import.
 template <size_t N>
 std::vector<PyMethodDef*> in_registration_order(const std::array<std::string_view, N>& order,
                                                 const std::vector<Family>& families, const char* submodule) {
@@ -111,10 +112,10 @@ std::vector<PyMethodDef*> in_registration_order(const std::array<std::string_vie
             slot[i] = &d;
         }
     }
-    std::vector<PyMethodDef*> out;
-    for (PyMethodDef* d : slot)
-        if (d) out.push_back(d);
-    return out;
+    for (size_t i = 0; i < N; ++i)
+        if (!slot[i])
+            internal_failure("function '" + std::string(order[i]) + "' of '" + submodule + "' has no definition");
+    return std::vector<PyMethodDef*>(slot.begin(), slot.end());
 }
 
 template <size_t N>
