@@ -1,13 +1,10 @@
 // Fuzz target for the graph JSON reader and the pickled state.
 //
-// libFuzzer (clang), from the repository root:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-//       -Isrc tests/fuzz/fuzz_graph_json.cpp $(find src/core -name '*.cpp') -o /tmp/fuzz_graph_json
-//   mkdir -p fuzz-out && /tmp/fuzz_graph_json -dict=tests/fuzz/graph_json.dict -max_len=4096
-//       -max_total_time=600 fuzz-out tests/fuzz/corpus
-// (each command on one line). Replaying the corpus without libFuzzer:
-//   g++ -std=c++20 -g -O1 -fsanitize=address,undefined -DVG_FUZZ_REPLAY -Isrc
-//       tests/fuzz/fuzz_graph_json.cpp $(find src/core -name '*.cpp') -o /tmp/replay && /tmp/replay tests/fuzz/corpus/*
+// Built by CMake (see CMakeLists.txt: -DVG_FUZZ=ON with clang++ for libFuzzer,
+// -DVG_FUZZ=REPLAY for a corpus replayer), as fuzz_graph_json; from the
+// repository root:
+//   build-fuzz/fuzz_graph_json -dict=tests/fuzz/graph_json.dict -max_len=4096 -max_total_time=600 fuzz-out tests/fuzz/corpus
+// (a replayer takes the corpus files as arguments: build-fuzz/fuzz_graph_json tests/fuzz/corpus/*).
 //
 // Checks beyond "no crash": every accepted text writes back to text that is
 // read as an equal graph, every error carries a message, and every finite

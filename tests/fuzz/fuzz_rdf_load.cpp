@@ -1,14 +1,11 @@
 // Fuzz target for the Turtle-family readers and the RDF loader, one binary
 // per syntax (VG_FUZZ_SYNTAX = Turtle, TriG, NTriples or NQuads).
 //
-// libFuzzer (clang), from the repository root, e.g. for Turtle:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-//       -DVG_FUZZ_SYNTAX=Turtle -Isrc tests/fuzz/fuzz_rdf_load.cpp $(find src/core -name '*.cpp')
-//       -o /tmp/fuzz_turtle
-//   mkdir -p fuzz-turtle && /tmp/fuzz_turtle -dict=tests/fuzz/turtle.dict -max_len=2048
-//       -max_total_time=600 fuzz-turtle tests/fuzz/corpus_rdf
-// (each command on one line). Replaying without libFuzzer: add -DVG_FUZZ_REPLAY, build with g++
-// and -fsanitize=address,undefined instead of the fuzzer, and pass the corpus files as arguments.
+// Built by CMake (see CMakeLists.txt: -DVG_FUZZ=ON with clang++ for libFuzzer,
+// -DVG_FUZZ=REPLAY for a corpus replayer), as fuzz_turtle (fuzz_trig, fuzz_ntriples, fuzz_nquads); from the
+// repository root:
+//   build-fuzz/fuzz_turtle -dict=tests/fuzz/turtle.dict -max_len=4096 -max_total_time=600 fuzz-out tests/fuzz/corpus_rdf
+// (a replayer takes the corpus files as arguments: build-fuzz/fuzz_turtle tests/fuzz/corpus_rdf/*).
 //
 // Checks beyond "no crash": every IRI a reader hands over is an absolute IRI
 // by the strict validator, every language tag is well-formed and lowercase,

@@ -1,13 +1,10 @@
 // Fuzz target for the XML tokenizer and the RDF/XML reader.
 //
-// libFuzzer (clang), from the repository root:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -DVG_FUZZ_EXPAT
-//       -Isrc tests/fuzz/fuzz_rdfxml.cpp $(find src/core -name '*.cpp')
-//       -lexpat -o /tmp/fuzz_rdfxml
-//   mkdir -p fuzz-out/rdfxml && /tmp/fuzz_rdfxml -dict=tests/fuzz/rdfxml.dict -max_len=4096
-//       -max_total_time=600 fuzz-out/rdfxml tests/fuzz/corpus_rdfxml
-// (each command on one line; drop -DVG_FUZZ_EXPAT and -lexpat without libexpat-dev). Replaying the corpus
-// without libFuzzer: add -DVG_FUZZ_REPLAY, use g++ and drop "fuzzer," from -fsanitize.
+// Built by CMake (see CMakeLists.txt: -DVG_FUZZ=ON with clang++ for libFuzzer,
+// -DVG_FUZZ=REPLAY for a corpus replayer), as fuzz_rdfxml; from the
+// repository root:
+//   build-fuzz/fuzz_rdfxml -dict=tests/fuzz/rdfxml.dict -max_len=4096 -max_total_time=600 fuzz-out tests/fuzz/corpus_rdfxml
+// (a replayer takes the corpus files as arguments: build-fuzz/fuzz_rdfxml tests/fuzz/corpus_rdfxml/*).
 //
 // Checks beyond "no crash": reading the bytes from a file (in 8,192-byte
 // steps) gives the same triples and the same error as reading them from
