@@ -67,20 +67,11 @@ def spread_nodes(make):
     return setup
 
 
-def star_edges(make, add_edge_name="add_edge"):
+def with_edges(setup_nodes):
+    """The node setup, then every pair added as an edge (not timed)."""
     def setup():
-        g, pairs = star_nodes(make)()
-        add = getattr(g, add_edge_name)
-        for a, b in pairs:
-            add(a, b)
-        return g, pairs
-    return setup
-
-
-def spread_edges(make, add_edge_name="add_edge"):
-    def setup():
-        g, pairs = spread_nodes(make)()
-        add = getattr(g, add_edge_name)
+        g, pairs = setup_nodes()
+        add = g.add_edge
         for a, b in pairs:
             add(a, b)
         return g, pairs
@@ -132,12 +123,12 @@ CASES = {
     "add_edge/vesk hub": (star_nodes(vesk), add_edges),
     "add_edge/vesk spread": (spread_nodes(vesk), add_edges),
     "add_edge/networkx hub": (star_nodes(nx_graph("DiGraph")), add_edges),
-    "remove_edge/vesk hub": (star_edges(lambda: vesk(multi=True)), remove_edges),
-    "remove_edge/vesk spread": (spread_edges(lambda: vesk(multi=True)), remove_edges),
-    "remove_edge/networkx hub": (star_edges(nx_graph("MultiDiGraph")), remove_edges),
-    "remove_node/vesk hub": (star_edges(lambda: vesk(directed=False)), remove_leaves),
-    "remove_node/vesk spread": (spread_edges(lambda: vesk(directed=False)), remove_second_ends),
-    "remove_node/networkx hub": (star_edges(nx_graph("Graph")), remove_leaves),
+    "remove_edge/vesk hub": (with_edges(star_nodes(lambda: vesk(multi=True))), remove_edges),
+    "remove_edge/vesk spread": (with_edges(spread_nodes(lambda: vesk(multi=True))), remove_edges),
+    "remove_edge/networkx hub": (with_edges(star_nodes(nx_graph("MultiDiGraph"))), remove_edges),
+    "remove_node/vesk hub": (with_edges(star_nodes(lambda: vesk(directed=False))), remove_leaves),
+    "remove_node/vesk spread": (with_edges(spread_nodes(lambda: vesk(directed=False))), remove_second_ends),
+    "remove_node/networkx hub": (with_edges(star_nodes(nx_graph("Graph"))), remove_leaves),
 }
 
 
