@@ -91,9 +91,17 @@ public:
 
     uint32_t node() const { return node_; }
     // Steps to the next entry; false at the end of the walk.
-    bool next(uint32_t& edge, uint32_t& other);
+    bool next(uint32_t& edge, uint32_t& other) {
+        if (store_) return next_in_lists(edge, other);
+        if (at_ == end_) return false;
+        edge = edges_[at_];
+        other = targets_[at_++];
+        return true;
+    }
 
 private:
+    bool next_in_lists(uint32_t& edge, uint32_t& other);
+
     const GraphInner* store_ = nullptr;
     const uint32_t* targets_ = nullptr;  // snapshot mode
     const uint32_t* edges_ = nullptr;
