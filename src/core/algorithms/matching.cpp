@@ -8,21 +8,32 @@ namespace vg {
 
 namespace {
 
+// Candidates of a walk step whose rows are asked for ahead.
+constexpr uint32_t kCandidatesAhead = 4;
+
 // mate[v] is v's partner or END.
 std::vector<uint32_t> greedy_mates(const GraphInner& s) {
     const Rows& adj = rows(s, Direction::Neighbors);
     const size_t n = s.node_slots();
     std::vector<uint32_t> mate(n, END);
     std::vector<uint8_t> visited(n, 0);
+    const uint32_t* first = adj.first.data();
+    const uint32_t* targets = adj.targets.data();
     for (uint32_t start = 0; start < n; ++start) {
-        if (!s.node_live(start) || visited[start]) continue;
+        if (visited[start] || !s.node_live(start)) continue;
         visited[start] = 1;
         uint32_t pending = start, current = start;
         for (;;) {
+            // Each step waits on the row of the node just reached; where the
+            // rows of the next candidates begin is asked for while their
+            // marks are read, so one of the two waits overlaps.
+            const uint32_t begin = first[current], end = first[current + 1];
+            for (uint32_t i = begin; i < end && i < begin + kCandidatesAhead; ++i)
+                __builtin_prefetch(&first[targets[i]]);
             uint32_t w = END;
-            for (uint32_t t : adj.row(current))
-                if (!visited[t]) {
-                    w = t;
+            for (uint32_t i = begin; i < end; ++i)
+                if (!visited[targets[i]]) {
+                    w = targets[i];
                     break;
                 }
             if (w == END) break;
@@ -41,9 +52,18 @@ std::vector<uint32_t> greedy_mates(const GraphInner& s) {
 }
 
 NodePairs pairs_of(const GraphInner& s, const std::vector<uint32_t>& mate) {
-    NodePairs out;
+    std::vector<std::pair<uint32_t, uint32_t>> pairs;
     for (uint32_t i = 0; i < mate.size(); ++i)
-        if (mate[i] != END && mate[i] > i) out.emplace_back(s.id_of(i), s.id_of(mate[i]));
+        if (mate[i] != END && mate[i] > i) pairs.emplace_back(i, mate[i]);
+    // Partners lie anywhere in the node vector: their records are asked for
+    // a few pairs ahead.
+    constexpr size_t kAhead = 8;
+    NodePairs out;
+    out.reserve(pairs.size());
+    for (size_t k = 0; k < pairs.size(); ++k) {
+        if (k + kAhead < pairs.size()) s.prefetch_node(pairs[k + kAhead].second);
+        out.emplace_back(s.id_of(pairs[k].first), s.id_of(pairs[k].second));
+    }
     return out;
 }
 
