@@ -56,10 +56,6 @@ DistinctNeighbours distinct_neighbours(const GraphInner& s) {
     return nb;
 }
 
-struct LabelChange {
-    uint32_t node, from, to;
-};
-
 }  // namespace
 
 Communities label_propagation(const PropertyGraph& g) {
@@ -68,19 +64,24 @@ Communities label_propagation(const PropertyGraph& g) {
     const uint32_t n = at.size();
     if (n == 0) return {};
     const DistinctNeighbours nb = distinct_neighbours(s);
-    std::vector<uint32_t> label(n);
+    // label: the labels now; next: those the iteration decides (every node
+    // decides from the labels of the previous iteration); older: the labels
+    // before the previous iteration.
+    std::vector<uint32_t> label(n), next, older;
     for (uint32_t p = 0; p < n; ++p) label[p] = p;
     std::vector<uint32_t> count(n, 0);
     // A node decides as in the previous iteration, keeping its label, unless
-    // its own label or a neighbour's changed there: only those are due.
+    // its own label or a neighbour's changed there: after an iteration that
+    // changed few labels, only those nodes are due.
     std::vector<uint8_t> due(n, 1);
-    // Changes are gathered and applied after the iteration, so every node
-    // decides from the labels of the previous one.
-    std::vector<LabelChange> changes, previous;
+    bool all_due = true;
+    std::vector<uint32_t> changed;  // while few
     for (int iteration = 0; iteration < kMaxLabelIterations; ++iteration) {
-        changes.clear();
+        next = label;
+        uint64_t changes = 0;
+        changed.clear();
         for (uint32_t p = 0; p < n; ++p) {
-            if (!due[p]) continue;
+            if (!all_due && !due[p]) continue;
             auto neighbours = nb.row(p);
             if (neighbours.empty()) continue;
             // The most frequent label, the smallest among equals.
@@ -92,33 +93,30 @@ Communities label_propagation(const PropertyGraph& g) {
                     best = l;
                 }
             }
-            if (count[label[p]] != most) changes.push_back({p, label[p], best});
+            if (count[label[p]] != most) {
+                next[p] = best;
+                if (++changes * 4 < n) changed.push_back(p);
+            }
             for (uint32_t q : neighbours) count[label[q]] = 0;
         }
-        for (const LabelChange& c : changes) label[c.node] = c.to;
-        if (changes.empty()) break;
+        if (changes == 0) break;
         // Labels back where they were two iterations ago repeat that pair of
         // states until the last iteration: iteration + 1 iterations have
-        // run, and an odd number left ends on the other state.
-        auto undoes = [](const LabelChange& now, const LabelChange& before) {
-            return now.node == before.node && now.to == before.from;
-        };
-        if (changes.size() == previous.size() &&
-            std::equal(changes.begin(), changes.end(), previous.begin(), undoes)) {
-            if ((kMaxLabelIterations - iteration - 1) % 2)
-                for (const LabelChange& c : changes) label[c.node] = c.from;
+        // run, and an odd number left ends on the earlier state of the pair.
+        if (next == older) {
+            if ((kMaxLabelIterations - iteration - 1) % 2 == 0) label.swap(next);
             break;
         }
-        if (changes.size() * 4 >= n) {
-            std::fill(due.begin(), due.end(), 1);
-        } else {
+        older.swap(label);
+        label.swap(next);
+        all_due = changes * 4 >= n;
+        if (!all_due) {
             std::fill(due.begin(), due.end(), 0);
-            for (const LabelChange& c : changes) {
-                due[c.node] = 1;
-                for (uint32_t q : nb.row(c.node)) due[q] = 1;
+            for (uint32_t p : changed) {
+                due[p] = 1;
+                for (uint32_t q : nb.row(p)) due[q] = 1;
             }
         }
-        changes.swap(previous);
     }
     return sorted_communities(s, at, label);
 }
