@@ -2,6 +2,7 @@
 #include "core/algorithms/simple_paths.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/graph/adjacency.hpp"
 
@@ -77,15 +78,13 @@ SlotGroups all_simple_paths(const GraphInner& s, uint32_t source, uint32_t targe
 
     std::vector<uint8_t> on_path(s.node_slots(), 0);
     on_path[source] = 1;
-    // The lists in place until the search has taken about as many steps as
-    // building the rows costs; walkers made after that read the rows (both
-    // yield the same entries in the same order).
-    const Rows* snapshot = cached_rows(s, Direction::Neighbors);
-    const uint64_t budget = s.edge_count() / 16;
+    // Walkers made once the search has paid for the rows read them; the
+    // ones made before go on over the lists (both yield the same entries).
+    NeighborSource nb(s, Direction::Neighbors);
     uint64_t steps = 0;
     auto walker = [&](uint32_t n) {
-        if (!snapshot && steps > budget) snapshot = &rows(s, Direction::Neighbors);
-        return snapshot ? NeighborCursor(*snapshot, n) : NeighborCursor(s, n, Direction::Neighbors);
+        nb.took(std::exchange(steps, 0));
+        return nb.cursor(n);
     };
     std::vector<NeighborCursor> walkers{walker(source)};
     while (!walkers.empty()) {

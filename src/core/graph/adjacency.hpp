@@ -203,7 +203,13 @@ public:
             f(e, other);
         });
     }
-    NeighborCursor cursor(uint32_t n) const { return rows_ ? NeighborCursor(*rows_, n) : NeighborCursor(s_, n, d_); }
+    // A resumable walk of n. Steps the caller took on earlier cursors count
+    // toward the budget once reported with took().
+    NeighborCursor cursor(uint32_t n) {
+        if (!rows_ && steps_ > budget_) rows_ = &rows(s_, d_, order_);
+        return rows_ ? NeighborCursor(*rows_, n) : NeighborCursor(s_, n, d_);
+    }
+    void took(uint64_t steps) { steps_ += steps; }
 
 private:
     const GraphInner& s_;
