@@ -19,8 +19,10 @@ std::vector<uint32_t> greedy_mates(const GraphInner& s) {
     std::vector<uint8_t> visited(n, 0);
     const uint32_t* first = adj.first.data();
     const uint32_t* targets = adj.targets.data();
+    // A vacant slot has an empty row: its walk ends at once, unmatched, and
+    // no row lists it, so its records need not be read.
     for (uint32_t start = 0; start < n; ++start) {
-        if (visited[start] || !s.node_live(start)) continue;
+        if (visited[start]) continue;
         visited[start] = 1;
         uint32_t pending = start, current = start;
         for (;;) {
