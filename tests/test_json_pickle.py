@@ -13,6 +13,7 @@ def sample():
     g.add_node("gone")
     g.add_node("a", {"x": [1, -2, 2.5, None, True, "t\u00e9\n"], "o": {"b": 1, "a": {}}})
     g.add_node("b")
+    g.add_node("", {"": ""})  # empty texts have no bytes to copy
     g.add_edge("a", "b", {"w": 1e-7})
     g.add_edge("b", "a")
     g.remove_node("gone")

@@ -203,3 +203,16 @@ def test_arguments():
         export_ntriples()
     with pytest.raises(TypeError):
         export_ntriples(g, g)
+
+
+def test_empty_ids():
+    # The empty id has no bytes to copy; alone it is the whole id text.
+    only = graph([], nodes=[""])
+    assert export_turtle(only) == export_ntriples(only) == ""
+    assert json.loads(export_jsonld(only)) == {"@graph": []}
+    g = graph([("", "", p(P)), (S, "", {})])
+    for fn in (export_turtle, export_ntriples):
+        with pytest.raises(ValueError) as e:
+            fn(g)
+        assert str(e.value) == "Invalid subject IRI '': No scheme found in an absolute IRI"
+    assert json.loads(export_jsonld(g)) == {"@graph": [{"@id": "", P: {"@id": ""}}, {"@id": S, DEFAULT: {"@id": ""}}]}

@@ -28,7 +28,9 @@ public:
             if (!store.nodes[n].data) continue;
             const std::string& id = store.nodes[n].data->id;
             if (id.size() > UINT32_MAX) internal_failure("node id longer than 4 GiB");
-            std::memcpy(text_.data() + at, id.data(), id.size());
+            // Empty ids copy nothing; with no bytes at all the block has no
+            // storage, and memcpy must not see its null pointer.
+            if (!id.empty()) std::memcpy(text_.data() + at, id.data(), id.size());
             entries_[n] = {text_.data() + at, uint32_t(id.size()), kLive};
             at += id.size();
         }
