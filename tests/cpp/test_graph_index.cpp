@@ -56,8 +56,11 @@ int main() {
             CHECK(!p.find("absent"));
         }
     }
+    // A copy holds every entry with its value, and changes apart.
     Properties copy = p;
-    CHECK(copy.find("k1") == nullptr || *copy.find("k1") == *p.find("k1"));
-    CHECK_EQ(copy.size(), p.size());
+    CHECK_EQ(copy.size(), pw.size());
+    for (const auto& [k, v] : pw) CHECK(copy.find(k) && *copy.find(k) == Value::number(Number::from_u64(uint64_t(v))));
+    copy.insert_or_assign("only in the copy", Value::null());
+    CHECK(!p.find("only in the copy") && copy.size() == pw.size() + 1);
     return check_summary("test_graph_index");
 }

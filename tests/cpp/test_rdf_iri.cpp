@@ -98,6 +98,41 @@ static void resolution() {
     CHECK_EQ(b.value().str(), std::string("http://ex.org/x/w?q"));
 }
 
+// A base changed in place must be the IRI that resolution gives, offsets
+// included (later references see its path, query and fragment), and a
+// chain of relative bases must cost what the references add.
+static void rebasing() {
+    const char* bases[] = {"http://a/b/c/d;p?q#f", "http://a", "http://a/x/./y/", "tag:a/b", "urn:isbn:1",
+                           "file:///tmp/x", "http://a/b/../c?q"};
+    const char* refs[] = {"g", "g/", "g/h?y#s", "g;x", "..", "./g", "g/./h", "g/../h", "?y", "#s", "", "/g", "//h/i",
+                          "x:y", "g..", ".g", "g%20h", "..g/"};
+    const char* probes[] = {"p", "#t", "", "?z", "../u", "/v"};
+    for (const char* b : bases) {
+        for (const char* first : refs) {
+            for (const char* second : refs) {
+                Iri in_place = Iri::parse(b).take();
+                vg::Result<Iri> resolved = Iri::parse(b).take();
+                for (const char* ref : {first, second}) {
+                    auto r = in_place.rebase(ref);
+                    resolved = resolved.value().resolve(ref);
+                    CHECK(r.ok() && resolved.ok());
+                    if (!r.ok() || !resolved.ok()) return;
+                    CHECK_EQ(in_place.str(), resolved.value().str());
+                }
+                for (const char* probe : probes)
+                    CHECK_EQ(in_place.resolve(probe).value().str(), resolved.value().resolve(probe).value().str());
+            }
+        }
+    }
+    Iri chain = Iri::parse("http://ex.org/").take();
+    size_t written = 0;
+    for (int i = 0; i < 10000; ++i) written += chain.rebase("s/").value();
+    CHECK_EQ(written, size_t(20000));
+    CHECK_EQ(chain.str().size(), size_t(14 + 20000));
+    CHECK_EQ(chain.rebase("..").value(), chain.str().size());  // dot segments: resolved in full
+    CHECK_EQ(chain.rebase("g h").error(), std::string("Invalid IRI code point ' '"));
+}
+
 static void language_tags() {
     for (const char* ok : {"en", "en-US", "zh-Hant-TW", "sl-rozaj-biske", "de-CH-1901", "x-whatever", "i-klingon",
                            "EN-gb-OED", "zh-min-nan", "en-a-bbb-x-a-ccc", "hy-Latn-IT-arevela", "es-419",
@@ -127,6 +162,7 @@ static void blank_ids() {
 int main() {
     validation();
     resolution();
+    rebasing();
     language_tags();
     blank_ids();
     return check_summary("test_rdf_iri");

@@ -26,6 +26,7 @@ public:
         ++len_;
     }
     void put(std::string_view v) {
+        if (v.empty()) return;  // an empty view may hold a null pointer, which memcpy must not see
         std::memcpy(room(v.size()), v.data(), v.size());
         len_ += v.size();
     }

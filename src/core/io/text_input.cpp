@@ -56,8 +56,14 @@ bool TextInput::fill(size_t need) {
         begin_ = base;
         end_ = base + kept;
         begin_offset_ = keep_offset;
+        errno = 0;
         size_t got = std::fread(base + kept, 1, buf_.size() - kept, file_.get());
         end_ += got;
+        if (std::ferror(file_.get()) && errno == EINTR) {
+            std::clearerr(file_.get());
+            if (interrupt_ && interrupt_->poll(interrupt_->context)) throw Interrupted();
+            continue;
+        }
         if (got == 0) {
             eof_ = true;
             if (std::ferror(file_.get())) error_ = Error{ErrorKind::Io, os_error_text(errno ? errno : EIO)};

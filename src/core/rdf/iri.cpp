@@ -341,6 +341,19 @@ void remove_dot_segments(std::string_view in, std::string& out) {
     }
 }
 
+// Whether a path holds a "." or ".." segment.
+bool has_dot_segment(std::string_view path) {
+    size_t begin = 0;
+    while (begin <= path.size()) {
+        size_t end = path.find('/', begin);
+        if (end == std::string_view::npos) end = path.size();
+        std::string_view seg = path.substr(begin, end - begin);
+        if (seg == "." || seg == "..") return true;
+        begin = end + 1;
+    }
+    return false;
+}
+
 }  // namespace
 
 struct IriBuilder {
@@ -430,6 +443,40 @@ Result<Iri> Iri::resolve(std::string_view ref) const {
     }
     if (out.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
     return IriBuilder::from(std::move(out), p);
+}
+
+Result<size_t> Iri::rebase(std::string_view ref) {
+    Parts r;
+    if (auto err = Scanner(ref).run(false, r)) return Error{ErrorKind::InvalidValue, std::move(*err)};
+    std::string_view rpath = ref.substr(r.path_begin, r.path_end - r.path_begin);
+    bool in_place = !r.has_scheme && !r.has_authority && !rpath.empty() && rpath[0] != '/' && !has_dot_segment(rpath);
+    if (in_place && dot_free_ == DotFree::Unknown) {
+        std::string_view path(text_.data() + authority_end_, path_end_ - authority_end_);
+        dot_free_ = has_dot_segment(path) ? DotFree::No : DotFree::Yes;
+    }
+    if (!in_place || dot_free_ != DotFree::Yes) {
+        auto full = resolve(ref);
+        if (!full) return full.failure();
+        *this = full.take();
+        return text_.size();
+    }
+    // RFC 3986 5.2.3: the reference's path replaces what follows the last
+    // '/' of this path (all of it when there is none; "/" stands for an
+    // empty path under an authority). Neither side has dot segments, so
+    // removing them would change nothing; the base's query and fragment go.
+    std::string_view path(text_.data() + authority_end_, path_end_ - authority_end_);
+    size_t slash = path.rfind('/');
+    bool add_slash = has_authority_ && path.empty();
+    size_t cut = slash == std::string_view::npos ? authority_end_ : authority_end_ + slash + 1;
+    size_t start = cut + (add_slash ? 1 : 0);
+    if (start + ref.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
+    text_.resize(cut);
+    if (add_slash) text_ += '/';
+    text_.append(ref);
+    path_end_ = uint32_t(start + r.path_end);
+    has_query_ = r.has_query;
+    query_end_ = uint32_t(has_query_ ? start + r.query_end : path_end_);
+    return ref.size() + (add_slash ? 1 : 0);
 }
 
 }  // namespace vg::rdf

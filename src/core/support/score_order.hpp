@@ -41,7 +41,7 @@ void iterate_with_recurrence(std::vector<double>& x, uint64_t iterations, Step&&
         if (stop) return;
         if (periodic) continue;
         ++since;
-        if (std::memcmp(x.data(), saved.data(), bytes) == 0) {
+        if (bytes == 0 || std::memcmp(x.data(), saved.data(), bytes) == 0) {
             // x now equals the vector `since` steps back; what is left of
             // the run is the same cycle again and again.
             const uint64_t remaining = iterations - (done + 1);

@@ -3,6 +3,7 @@
 #include "python/args.hpp"
 #include "python/convert.hpp"
 #include "python/graph/pygraph.hpp"
+#include "python/interrupt_hook.hpp"
 #include "python/rdf/families.hpp"
 
 namespace vg::py::rdf {
@@ -33,7 +34,9 @@ PyRef load_rdf_file_body(PyObject*, const Args& a) {
     std::string_view path = str_param(a, 0);
     uint64_t max_bytes = cap_param(a, 1);
     uint64_t triple_cap = cap_param(a, 2);
-    return loaded(vg::rdf::load_rdf_path(path, max_bytes, triple_cap));
+    return loaded(interruptible([&](const Interrupt* hook) {
+        return vg::rdf::load_rdf_path(path, max_bytes, triple_cap, hook);
+    }));
 }
 
 PyRef load_rdf_string_body(PyObject*, const Args& a) {
@@ -41,7 +44,9 @@ PyRef load_rdf_string_body(PyObject*, const Args& a) {
     std::string_view format = str_param(a, 1);
     uint64_t max_bytes = cap_param(a, 2);
     uint64_t triple_cap = cap_param(a, 3);
-    return loaded(vg::rdf::load_rdf_text(data, format, max_bytes, triple_cap));
+    return loaded(interruptible([&](const Interrupt* hook) {
+        return vg::rdf::load_rdf_text(data, format, max_bytes, triple_cap, hook);
+    }));
 }
 
 PyMethodDef g_table[] = {

@@ -73,8 +73,11 @@ uint64_t elapsed_ms(std::chrono::steady_clock::time_point start) {
 // A file read past the byte cap fails with kind CapRefused and no text; the
 // caller words it.
 Result<LoadedRdf> run_load(RdfSyntax syntax, RdfInput& in, uint64_t triple_cap,
-                           std::chrono::steady_clock::time_point start) {
+                           std::chrono::steady_clock::time_point start, const Interrupt* interrupt) {
     LoadedRdf out;
+    InterruptCheck check(interrupt);
+    in.interrupt = &check;
+    in.text.set_interrupt(interrupt);
     {
         GraphBuilder builder(triple_cap);
         ReadOutcome r = read_syntax(syntax, in, builder);
@@ -138,7 +141,7 @@ std::string_view iri_local_name(std::string_view iri) {
 }
 
 Result<LoadedRdf> load_rdf_text(std::string_view data, std::string_view format, uint64_t max_bytes,
-                                uint64_t triple_cap) {
+                                uint64_t triple_cap, const Interrupt* interrupt) {
     auto syntax = rdf_syntax_from_name(format);
     if (!syntax) return syntax.failure();
     if (data.size() > max_bytes)
@@ -148,10 +151,11 @@ Result<LoadedRdf> load_rdf_text(std::string_view data, std::string_view format, 
     auto start = std::chrono::steady_clock::now();
     TextInput text = TextInput::from_string(data);
     RdfInput in{text, UINT64_MAX};
-    return run_load(syntax.value(), in, triple_cap, start);
+    return run_load(syntax.value(), in, triple_cap, start, interrupt);
 }
 
-Result<LoadedRdf> load_rdf_path(std::string_view path, uint64_t max_bytes, uint64_t triple_cap) {
+Result<LoadedRdf> load_rdf_path(std::string_view path, uint64_t max_bytes, uint64_t triple_cap,
+                                const Interrupt* interrupt) {
     auto syntax = rdf_syntax_from_extension(path);
     if (!syntax) return syntax.failure();
     if (path.find('\0') != std::string_view::npos)
@@ -168,7 +172,7 @@ Result<LoadedRdf> load_rdf_path(std::string_view path, uint64_t max_bytes, uint6
     auto opened = TextInput::open_file(p);
     if (!opened) return Error{ErrorKind::Io, "Failed to open file: " + opened.error()};
     RdfInput in{opened.value(), max_bytes};
-    auto r = run_load(syntax.value(), in, triple_cap, start);
+    auto r = run_load(syntax.value(), in, triple_cap, start, interrupt);
     if (!r && r.kind() == ErrorKind::CapRefused && r.error().empty())
         return Error{ErrorKind::CapRefused, size_message(in.bytes_read())};
     return r;

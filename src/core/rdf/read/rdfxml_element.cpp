@@ -124,7 +124,7 @@ bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string r
     auto r = base->resolve(ref);
     if (!r) return fail_iri(ref, r.error());
     out = r.take().take();
-    return true;
+    return iri_budget_.charge(out.size(), tok_.bytes_read(), err_);
 }
 
 void RdfXmlParser::push_state(State&& s) {

@@ -13,7 +13,7 @@ namespace vg::rdfxml {
 using rdf::Term;
 using rdf::TermKind;
 
-RdfXmlParser::RdfXmlParser(rdf::RdfInput& in) : tok_(in.text, in.max_bytes) {
+RdfXmlParser::RdfXmlParser(rdf::RdfInput& in) : in_(in), tok_(in.text, in.max_bytes) {
     State doc;
     doc.kind = StateKind::Doc;
     state_.push_back(std::move(doc));
@@ -41,6 +41,7 @@ rdf::ReadOutcome RdfXmlParser::run(rdf::TripleSink& sink) {
             results_.pop_back();
         }
         if (is_end_) return rdf::ReadOutcome::done();
+        in_.tick();
         if (!tok_.next(ev_, xerr_))
             return xerr_.over_cap ? rdf::ReadOutcome::stopped() : rdf::ReadOutcome::failed(xerr_.message);
         if (!event()) return rdf::ReadOutcome::failed(err_);

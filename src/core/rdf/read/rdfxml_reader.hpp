@@ -17,6 +17,7 @@
 
 #include "core/support/hash.hpp"
 #include "core/rdf/iri.hpp"
+#include "core/rdf/read/iri_budget.hpp"
 #include "core/rdf/read/reader.hpp"
 #include "core/rdf/terms.hpp"
 #include "core/rdf/read/xml_entities.hpp"
@@ -98,6 +99,7 @@ private:
     rdf::Term fresh_blank();
     TextRules rules() const { return TextRules{xml11_, tok_.bytes_read()}; }
 
+    rdf::RdfInput& in_;
     XmlTokenizer tok_;
     XmlEvent ev_;
     XmlError xerr_;
@@ -111,6 +113,7 @@ private:
     std::string pending_text_;
     bool has_pending_ = false;
     Entities entities_;
+    rdf::IriBudget iri_budget_;
     uint64_t in_literal_depth_ = 0;
     std::unordered_set<std::string, KeyedHash, std::equal_to<>> known_rdf_id_;
     bool is_end_ = false;

@@ -133,6 +133,7 @@ bool TurtleLexer::next(Token& t) {
         if (text_.peek() == 0xEF && text_.peek_at(1) == 0xBB && text_.peek_at(2) == 0xBF)
             text_.advance_to(text_.cur() + 3);
     }
+    in_.tick();
     bool newline = false;
     if (!skip_space(newline)) return false;
     t = Token{};

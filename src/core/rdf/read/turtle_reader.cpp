@@ -11,6 +11,7 @@
 
 #include "core/support/hash.hpp"
 #include "core/rdf/iri.hpp"
+#include "core/rdf/read/iri_budget.hpp"
 #include "core/rdf/read/reader.hpp"
 #include "core/rdf/read/turtle_lexer.hpp"
 #include "core/rdf/vocab.hpp"
@@ -56,7 +57,7 @@ struct Frame {
 
 class TurtleParser {
 public:
-    TurtleParser(RdfInput& in, TripleSink& sink, bool trig) : lex_(in), sink_(sink), trig_(trig) {}
+    TurtleParser(RdfInput& in, TripleSink& sink, bool trig) : in_(in), lex_(in), sink_(sink), trig_(trig) {}
 
     ReadOutcome run() {
         bool have = false;
@@ -74,6 +75,7 @@ public:
 private:
     enum class Step : uint8_t { Consumed, Keep, Fail, Stop, Done };
 
+    RdfInput& in_;
     TurtleLexer lex_;
     TripleSink& sink_;
     bool trig_;
@@ -83,6 +85,7 @@ private:
     size_t depth_ = 0;
     std::unordered_map<std::string, std::string, KeyedHash, std::equal_to<>> prefixes_;
     std::optional<Iri> base_;
+    IriBudget budget_;
     BlankIds fresh_;
     std::string iri_;     // the last IRI read, resolved
     std::string value_;   // literal value kept across a lookahead
@@ -123,10 +126,9 @@ private:
         if (t_.kind == Tok::IriRef) {
             if (base_) {
                 auto r = base_->resolve(t_.text);
-                if (!r)
-                    return lex_.fail_token("error while parsing IRI '" + std::string(t_.text) + "': " + r.error(), t_);
+                if (!r) return bad_iri(r.error());
                 iri_ = r.take().take();
-                return true;
+                return charge(iri_.size());
             }
             iri_.assign(t_.text);
             return checked(iri_);
@@ -136,7 +138,17 @@ private:
             return lex_.fail_token("the prefix '" + std::string(t_.text) + ":' has not been declared", t_);
         iri_.assign(it->second);
         iri_.append(t_.local);
-        return checked(iri_);
+        return charge(iri_.size()) && checked(iri_);
+    }
+
+    bool bad_iri(const std::string& why) {
+        return lex_.fail_token("error while parsing IRI '" + std::string(t_.text) + "': " + why, t_);
+    }
+
+    // IRI bytes made from a base or a prefix rather than read.
+    bool charge(size_t n) {
+        std::string err;
+        return budget_.charge(n, in_.bytes_read(), err) || lex_.fail_token(err, t_);
     }
 
     // The last few IRIs found absolute: predicates and subjects recur, and
@@ -217,13 +229,24 @@ private:
         }
         if (!lex_.next(t_)) return Step::Fail;
         if (t_.kind != Tok::IriRef) return expected("an IRI");
-        if (!read_iri()) return Step::Fail;
-        if (prefix) {
-            prefixes_[name] = iri_;
+        if (!prefix && base_) {
+            // The new base grows from the old one in place where it can, so
+            // a chain of relative bases costs what it reads.
+            auto r = base_->rebase(t_.text);
+            if (!r) {
+                bad_iri(r.error());
+                return Step::Fail;
+            }
+            if (!charge(r.value())) return Step::Fail;
         } else {
-            auto b = Iri::parse(iri_);
-            if (!b) return fail("error while parsing IRI '" + iri_ + "': " + b.error());
-            base_ = b.take();
+            if (!read_iri()) return Step::Fail;
+            if (prefix) {
+                prefixes_[name] = iri_;
+            } else {
+                auto b = Iri::parse(iri_);
+                if (!b) return fail("error while parsing IRI '" + iri_ + "': " + b.error());
+                base_ = b.take();
+            }
         }
         if (sparql) return Step::Consumed;
         if (!lex_.next(t_)) return Step::Fail;

@@ -26,7 +26,9 @@ public:
         store.for_each_node([&](uint32_t n, const NodeData& d) {
             const std::string& id = d.id;
             if (id.size() > UINT32_MAX) internal_failure("node id longer than 4 GiB");
-            std::memcpy(text_.data() + at, id.data(), id.size());
+            // Empty ids copy nothing; with no bytes at all the block has no
+            // storage, and memcpy must not see its null pointer.
+            if (!id.empty()) std::memcpy(text_.data() + at, id.data(), id.size());
             entries_[n] = {text_.data() + at, uint32_t(id.size()), kLive};
             at += id.size();
         });
