@@ -50,4 +50,14 @@ private:
 PyRef py_tuple2(PyRef&& a, PyRef&& b);
 PyRef py_tuple3(PyRef&& a, PyRef&& b, PyRef&& c);
 
+// A tuple whose items are all untracked (str, float, None, a dict of such)
+// can never be part of a reference cycle. The collector would untrack it on
+// its first pass anyway, after walking it once in every young collection
+// that millions of new tuples set off; untracked at birth it is never
+// walked. Only for tuples of such items.
+inline PyRef untracked(PyRef&& t) {
+    PyObject_GC_UnTrack(t.get());
+    return std::move(t);
+}
+
 }  // namespace vg::py

@@ -17,7 +17,12 @@ ScoreList sorted_scores(const GraphInner& s, const NodePositions& at, const std:
                      [](const Scored& a, const Scored& b) { return score_before(a.score, b.score); });
     ScoreList out;
     out.reserve(order.size());
-    for (const Scored& e : order) out.emplace_back(s.id_of(at.slot[e.pos]), e.score);
+    // Node records are read in score order, scattered over the store.
+    constexpr size_t kAhead = 8;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i + kAhead < order.size()) __builtin_prefetch(&s.nodes[at.slot[order[i + kAhead].pos]]);
+        out.emplace_back(s.id_of(at.slot[order[i].pos]), order[i].score);
+    }
     return out;
 }
 

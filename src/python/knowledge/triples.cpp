@@ -3,6 +3,7 @@
 
 #include "core/knowledge/knowledge.hpp"
 #include "python/convert.hpp"
+#include "python/slot_strs.hpp"
 #include "python/knowledge/families.hpp"
 #include "python/graph/pygraph.hpp"
 
@@ -56,15 +57,9 @@ PyRef from_triples_body(PyObject*, const Args& a) {
 
 PyRef project_triples_body(PyObject*, const Args& a) {
     SharedBorrow g = borrow_graph_arg(a[0], "graph");
-    const GraphInner& store = g->store();
     std::vector<SlotTriple> triples = vg::project_triples(g.graph());
-    // Ids and labels repeat across triples: each node's id and each distinct
-    // label becomes one str object, shared by every tuple that names it.
-    std::vector<PyRef> ids(store.nodes.size());
-    auto id = [&](uint32_t n) {
-        if (!ids[n]) ids[n] = py_str(store.id_of(n));
-        return PyRef::borrow(ids[n].get());
-    };
+    SlotStrs ids(g->store());
+    // Labels repeat across triples too: each distinct label becomes one str.
     std::unordered_map<std::string_view, PyRef, KeyedHash> labels;
     std::string_view last_label;
     PyObject* last = nullptr;
@@ -77,14 +72,20 @@ PyRef project_triples_body(PyObject*, const Args& a) {
         }
         return PyRef::borrow(last);
     };
-    ListBuilder list(triples.size());
-    for (size_t i = 0; i < triples.size(); ++i) {
-        PyRef t = py_tuple3(id(triples[i].subject), label(triples[i].predicate), id(triples[i].object));
-        // A tuple of str can never be part of a cycle; the collector would
-        // untrack it on its first pass anyway, after walking it once for
-        // every collection that millions of new tuples set off.
-        PyObject_GC_UnTrack(t.get());
-        list.set(i, std::move(t));
+    const size_t n = triples.size();
+    ListBuilder list(n);
+    for (size_t i = 0; i < n; ++i) {
+        if (i + 2 * kSlotLookahead < n) {
+            ids.prefetch_entry(triples[i + 2 * kSlotLookahead].subject);
+            ids.prefetch_entry(triples[i + 2 * kSlotLookahead].object);
+        }
+        if (i + kSlotLookahead < n) {
+            ids.prefetch(triples[i + kSlotLookahead].subject);
+            ids.prefetch(triples[i + kSlotLookahead].object);
+            __builtin_prefetch(triples[i + kSlotLookahead].predicate.data());
+        }
+        const SlotTriple& t = triples[i];
+        list.set(i, untracked(py_tuple3(ids(t.subject), label(t.predicate), ids(t.object))));
     }
     return list.take();
 }
