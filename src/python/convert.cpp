@@ -217,7 +217,9 @@ PyRef properties_to_py_dict(const Properties& p) {
     return dict;
 }
 
-ListBuilder::ListBuilder(size_t n) : list_(PyRef::steal(PyList_New(Py_ssize_t(n)))) {}
+ListBuilder::ListBuilder(size_t n) : list_(PyRef::steal(PyList_New(Py_ssize_t(n)))) {
+    PyObject_GC_UnTrack(list_.get());
+}
 
 PyRef py_tuple2(PyRef&& a, PyRef&& b) {
     PyRef t = PyRef::steal(PyTuple_New(2));

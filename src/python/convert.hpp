@@ -36,12 +36,19 @@ struct EdgeEntry {
 };
 PyRef py_list_from_edge_entries(std::vector<EdgeEntry>&& items);
 
-// A list filled by position; `set` steals the item.
+// A list filled by position; `set` steals the item. The list stays out of
+// the cyclic collector until taken: every young collection that the new
+// items set off would otherwise walk all the items set so far. (An
+// untracked container only hides its references, which the collector then
+// counts as outside ones: nothing it holds can be freed early.)
 class ListBuilder {
 public:
     explicit ListBuilder(size_t n);
     void set(size_t i, PyRef&& item) { PyList_SetItem(list_.get(), Py_ssize_t(i), item.release()); }
-    PyRef take() { return std::move(list_); }
+    PyRef take() {
+        if (!PyObject_GC_IsTracked(list_.get())) PyObject_GC_Track(list_.get());
+        return std::move(list_);
+    }
 
 private:
     PyRef list_;

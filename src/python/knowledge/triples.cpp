@@ -18,6 +18,17 @@ struct TripleList {
     std::vector<Triple> triples;
 };
 
+// One triple item, checked and read; `item` is then owned by `out`.
+void add_triple(TripleList& out, PyRef&& item) {
+    if (!PyTuple_Check(item.get())) raise_not_instance(item.get(), "tuple");
+    Py_ssize_t len = PyTuple_Size(item.get());
+    if (len != 3)
+        raise(PyExc_ValueError, "expected tuple of length 3, but got tuple of length " + std::to_string(len));
+    PyObject* t = item.get();
+    out.triples.push_back({to_str(PyTuple_GetItem(t, 0)), to_str(PyTuple_GetItem(t, 1)), to_str(PyTuple_GetItem(t, 2))});
+    out.owners.push_back(std::move(item));
+}
+
 TripleList to_triples(PyObject* obj) {
     if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
     if (!PySequence_Check(obj)) {
@@ -27,24 +38,31 @@ TripleList to_triples(PyObject* obj) {
         if (check(PyObject_IsInstance(obj, seq.get())) == 0) raise_not_instance(obj, "Sequence");
     }
     TripleList out;
-    // Only the builtin containers' own length sizes the lists: a subclass's
+    // The builtin containers are read by position, the tuples and their
+    // items asked for a few entries ahead (they lie scattered over the
+    // heap). Nothing here runs Python code, so the container cannot change
+    // while it is read. Only their own length sizes the lists: a subclass's
     // __len__ is the caller's claim, not a fact.
-    if (PyList_CheckExact(obj) || PyTuple_CheckExact(obj)) {
-        size_t n = size_t(PyObject_Size(obj));
+    const bool list = PyList_CheckExact(obj);
+    if (list || PyTuple_CheckExact(obj)) {
+        const size_t n = size_t(PyObject_Size(obj));
         out.owners.reserve(n);
         out.triples.reserve(n);
+        auto at = [&](size_t i) { return list ? PyList_GetItem(obj, Py_ssize_t(i)) : PyTuple_GetItem(obj, Py_ssize_t(i)); };
+        constexpr size_t kAhead = 8, kHalf = kAhead / 2;
+        for (size_t i = 0; i < n; ++i) {
+            if (i + kAhead < n) __builtin_prefetch(at(i + kAhead));
+            if (i + kHalf < n) {
+                PyObject* t = at(i + kHalf);
+                if (PyTuple_CheckExact(t) && PyTuple_Size(t) == 3)
+                    for (Py_ssize_t k = 0; k < 3; ++k) __builtin_prefetch(PyTuple_GetItem(t, k));
+            }
+            add_triple(out, PyRef::borrow(at(i)));
+        }
+        return out;
     }
     PyRef it = PyRef::steal(PyObject_GetIter(obj));
-    while (PyObject* raw = PyIter_Next(it.get())) {
-        PyRef item = PyRef::steal(raw);
-        if (!PyTuple_Check(item.get())) raise_not_instance(item.get(), "tuple");
-        Py_ssize_t len = PyTuple_Size(item.get());
-        if (len != 3)
-            raise(PyExc_ValueError, "expected tuple of length 3, but got tuple of length " + std::to_string(len));
-        PyObject* t = item.get();
-        out.triples.push_back({to_str(PyTuple_GetItem(t, 0)), to_str(PyTuple_GetItem(t, 1)), to_str(PyTuple_GetItem(t, 2))});
-        out.owners.push_back(std::move(item));
-    }
+    while (PyObject* raw = PyIter_Next(it.get())) add_triple(out, PyRef::steal(raw));
     if (PyErr_Occurred()) throw_error_set();
     return out;
 }
