@@ -58,6 +58,20 @@ PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed) {
         __builtin_prefetch(&g.store().nodes[st.subject], 1);
         __builtin_prefetch(&g.store().nodes[st.object], 1);
     };
+    // The property maps of recent predicates, by the address of their text:
+    // callers pass the same few predicate objects again and again, and a
+    // copy costs less than building the map.
+    struct Recent {
+        const char* data = nullptr;
+        size_t size = 0;
+        Properties props;
+    };
+    std::vector<Recent> recent(64);
+    auto properties_of = [&](std::string_view p) {
+        Recent& r = recent[mix64(uint64_t(reinterpret_cast<uintptr_t>(p.data()))) & (recent.size() - 1)];
+        if (r.data != p.data() || r.size != p.size()) r = {p.data(), p.size(), kn::predicate_properties(p)};
+        return Properties(r.props);
+    };
     // Fill the pipeline: triple i is resolved at step i - kStep, hashed at
     // i - 2 kStep, its texts asked for at i - 3 kStep.
     for (size_t i = 0; i < std::min(n, 3 * kStep); ++i) texts(i);
@@ -69,7 +83,7 @@ PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed) {
         if (i + kStep < n) resolve(i + kStep);
         const Stage& st = ring[i % kRing];
         if (joined.insert(slot_pair_key(st.subject, st.object, directed)))
-            kn::add_unjoined_edge(g, st.subject, st.object, kn::predicate_properties(triples[i].predicate));
+            kn::add_unjoined_edge(g, st.subject, st.object, properties_of(triples[i].predicate));
     }
     return g;
 }
