@@ -88,8 +88,14 @@ def run_vesk(group, n, edges, ops):
         # per node, the floats made from a C array.
         from array import array
 
+        # The collector is paused: the library keeps its new tuples out of
+        # it, and a floor counts making the objects only.
+        import gc
+
         scores = array("d", (i / max(1, n - 1) for i in range(n)))
+        gc.disable()
         out["floor"] = timed(lambda: list(zip(g.node_ids(), scores.tolist())))
+        gc.enable()
     return out
 
 

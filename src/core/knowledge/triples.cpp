@@ -1,5 +1,6 @@
 // Graphs from (subject, predicate, object) triples and triples from graphs.
 #include <algorithm>
+#include <unordered_map>
 
 #include "core/knowledge/common.hpp"
 #include "core/knowledge/knowledge.hpp"
@@ -88,12 +89,51 @@ PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed) {
     return g;
 }
 
-std::vector<SlotTriple> project_triples(const PropertyGraph& g) {
+ProjectedTriples project_triples(const PropertyGraph& g) {
     const GraphInner& s = g.store();
-    std::vector<SlotTriple> out;
-    out.reserve(s.edge_count);
-    for (const EdgeSlot& e : s.edges)
-        if (e.data) out.push_back({e.node[0], kn::edge_label(e.data->properties, "relatedTo"), e.node[1]});
+    ProjectedTriples out;
+    out.triples.reserve(s.edge_count);
+    // Labels by text: a few distinct ones, each edge's its own copy.
+    std::unordered_map<std::string_view, uint32_t, KeyedHash> label_of;
+    std::string_view last;
+    uint32_t last_index = END;
+    auto intern = [&](std::string_view label) {
+        if (last_index == END || label != last) {
+            auto [it, fresh] = label_of.try_emplace(label, uint32_t(out.labels.size()));
+            if (fresh) out.labels.push_back(label);
+            last = label;
+            last_index = it->second;
+        }
+        return last_index;
+    };
+    // An edge's label sits three reads away (map, entries, text), each
+    // somewhere on the heap: each edge's are asked for one stage at a time,
+    // kStep edges apart, so the reads of many edges overlap.
+    constexpr uint32_t kStep = 8, kRing = 2 * kStep;
+    std::string_view ring[kRing];
+    const uint32_t n = uint32_t(s.edges.size());
+    auto props = [&](uint32_t e) -> const Properties* { return s.edges[e].data ? &s.edges[e].data->properties : nullptr; };
+    auto map_of = [&](uint32_t e) {
+        if (const Properties* p = props(e)) p->prefetch();
+    };
+    auto entries_of = [&](uint32_t e) {
+        if (const Properties* p = props(e); p && !p->empty()) __builtin_prefetch(&*p->begin());
+    };
+    auto label_of_edge = [&](uint32_t e) {
+        if (const Properties* p = props(e)) {
+            ring[e % kRing] = kn::edge_label(*p, "relatedTo");
+            __builtin_prefetch(ring[e % kRing].data());
+        }
+    };
+    for (uint32_t e = 0; e < std::min(n, 3 * kStep); ++e) map_of(e);
+    for (uint32_t e = 0; e < std::min(n, 2 * kStep); ++e) entries_of(e);
+    for (uint32_t e = 0; e < std::min(n, kStep); ++e) label_of_edge(e);
+    for (uint32_t e = 0; e < n; ++e) {
+        if (e + 3 * kStep < n) map_of(e + 3 * kStep);
+        if (e + 2 * kStep < n) entries_of(e + 2 * kStep);
+        if (e + kStep < n) label_of_edge(e + kStep);
+        if (s.edges[e].data) out.triples.push_back({s.edges[e].node[0], intern(ring[e % kRing]), s.edges[e].node[1]});
+    }
     return out;
 }
 

@@ -1,6 +1,4 @@
 // Python-facing triples in and out.
-#include <unordered_map>
-
 #include "core/knowledge/knowledge.hpp"
 #include "python/convert.hpp"
 #include "python/slot_strs.hpp"
@@ -75,21 +73,14 @@ PyRef from_triples_body(PyObject*, const Args& a) {
 
 PyRef project_triples_body(PyObject*, const Args& a) {
     SharedBorrow g = borrow_graph_arg(a[0], "graph");
-    std::vector<SlotTriple> triples = vg::project_triples(g.graph());
+    ProjectedTriples projected = vg::project_triples(g.graph());
+    // Ids and labels repeat across triples: each node's id and each label
+    // becomes one str, shared by every tuple that names it.
     SlotStrs ids(g->store());
-    // Labels repeat across triples too: each distinct label becomes one str.
-    std::unordered_map<std::string_view, PyRef, KeyedHash> labels;
-    std::string_view last_label;
-    PyObject* last = nullptr;
-    auto label = [&](std::string_view s) {
-        if (!last || s != last_label) {
-            auto [it, fresh] = labels.try_emplace(s);
-            if (fresh) it->second = py_str(s);
-            last_label = s;
-            last = it->second.get();
-        }
-        return PyRef::borrow(last);
-    };
+    std::vector<PyRef> labels;
+    labels.reserve(projected.labels.size());
+    for (std::string_view label : projected.labels) labels.push_back(py_str(label));
+    const std::vector<SlotTriple>& triples = projected.triples;
     const size_t n = triples.size();
     ListBuilder list(n);
     for (size_t i = 0; i < n; ++i) {
@@ -100,10 +91,10 @@ PyRef project_triples_body(PyObject*, const Args& a) {
         if (i + kSlotLookahead < n) {
             ids.prefetch(triples[i + kSlotLookahead].subject);
             ids.prefetch(triples[i + kSlotLookahead].object);
-            __builtin_prefetch(triples[i + kSlotLookahead].predicate.data());
         }
         const SlotTriple& t = triples[i];
-        list.set(i, untracked(py_tuple3(ids(t.subject), label(t.predicate), ids(t.object))));
+        PyRef label = PyRef::borrow(labels[t.predicate].get());
+        list.set(i, untracked(py_tuple3(ids(t.subject), std::move(label), ids(t.object))));
     }
     return list.take();
 }
