@@ -80,9 +80,11 @@ public:
         for (uint32_t e = 0; e < edges_.size(); ++e)
             if (edges_[e].live()) f(e, EdgeEnds{edges_[e].node[0], edges_[e].node[1]}, edges_[e].data);
     }
-    // Start loading a slot that a loop will read a few steps later.
-    void prefetch_node(uint32_t n) const { __builtin_prefetch(&nodes_[n]); }
-    void prefetch_edge(uint32_t e) const { __builtin_prefetch(&edges_[e]); }
+    // Start loading a slot that a loop will read a few steps later. Forced
+    // inline: GCC may drop a call to a function whose only effect is a
+    // prefetch.
+    [[gnu::always_inline]] void prefetch_node(uint32_t n) const { __builtin_prefetch(&nodes_[n]); }
+    [[gnu::always_inline]] void prefetch_edge(uint32_t e) const { __builtin_prefetch(&edges_[e]); }
 
     // The edge the pair lookup of the graph kind finds from a to b: the
     // newest a -> b edge; on the undirected kind, failing that, the newest

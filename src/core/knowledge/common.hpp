@@ -61,6 +61,8 @@ public:
     uint32_t find(std::string_view id) const { return find(hash(id), id); }
     // Adds an id (hashed to `h`) that the table does not hold.
     void insert(uint64_t h, std::string_view id, uint32_t slot);
+    // Starts loading the entry a lookup of hash `h` reads first.
+    [[gnu::always_inline]] void prefetch(uint64_t h) const { table_.prefetch(h); }
 
 private:
     struct Entry {

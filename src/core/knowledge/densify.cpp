@@ -58,6 +58,8 @@ PropertyGraph transitive_densify(const PropertyGraph& g, std::string_view predic
     std::vector<uint32_t> reach;
     uint32_t stamp = 0;
     const bool directed = work.store().is_directed();
+    // Every added edge carries the same map: copied, not built each time.
+    const Properties added = kn::predicate_properties(predicate);
     for (uint32_t a : sources) {
         ++stamp;
         // Everything reachable from a by one or more predicate edges, in
@@ -83,7 +85,7 @@ PropertyGraph transitive_densify(const PropertyGraph& g, std::string_view predic
         for (uint32_t c : reach) {
             uint32_t wc = to_work[c];
             if (joined[wc] == stamp) continue;
-            kn::add_unjoined_edge(work, wa, wc, kn::predicate_properties(predicate));
+            kn::add_unjoined_edge(work, wa, wc, Properties(added));
         }
     }
     return work;

@@ -1,6 +1,7 @@
 // Python-facing merge, diff and densification.
 #include "core/knowledge/knowledge.hpp"
 #include "python/convert.hpp"
+#include "python/slot_strs.hpp"
 #include "python/knowledge/families.hpp"
 #include "python/graph/pygraph.hpp"
 
@@ -19,44 +20,12 @@ void set_item(PyObject* dict, const char* key, PyRef&& value) {
     check(PyDict_SetItemString(dict, key, value.get()));
 }
 
-// The ids of one graph's slots as str objects, each made once and shared by
-// every list entry that names it.
-class SlotIds {
-public:
-    explicit SlotIds(const GraphInner& store) : store_(store), ids_(store.node_slots()) {}
-    PyRef operator()(uint32_t slot) {
-        if (!ids_[slot]) ids_[slot] = py_str(store_.id_of(slot));
-        return PyRef::borrow(ids_[slot].get());
-    }
-    PyRef list(const std::vector<uint32_t>& slots) {
-        ListBuilder out(slots.size());
-        for (size_t i = 0; i < slots.size(); ++i) out.set(i, (*this)(slots[i]));
-        return out.take();
-    }
-    // (source, target) tuples, kept out of the cyclic collector: a tuple of
-    // str can never be part of a cycle, and millions of new tracked tuples
-    // would each be walked by the collections they set off.
-    PyRef pair_list(const std::vector<SlotPair>& pairs) {
-        ListBuilder out(pairs.size());
-        for (size_t i = 0; i < pairs.size(); ++i) {
-            PyRef t = py_tuple2((*this)(pairs[i].first), (*this)(pairs[i].second));
-            PyObject_GC_UnTrack(t.get());
-            out.set(i, std::move(t));
-        }
-        return out.take();
-    }
-
-private:
-    const GraphInner& store_;
-    std::vector<PyRef> ids_;
-};
-
 PyRef diff_graphs_body(PyObject*, const Args& a) {
     SharedBorrow old_graph = borrow_graph_arg(a[0], "old");
     SharedBorrow new_graph = borrow_graph_arg(a[1], "new");
     GraphDiff d = vg::diff_graphs(old_graph.graph(), new_graph.graph());
     PyRef dict = PyRef::steal(PyDict_New());
-    SlotIds old_ids(old_graph->store()), new_ids(new_graph->store());
+    SlotStrs old_ids(old_graph->store()), new_ids(new_graph->store());
     set_item(dict.get(), "added_nodes", new_ids.list(d.added_nodes));
     set_item(dict.get(), "removed_nodes", old_ids.list(d.removed_nodes));
     set_item(dict.get(), "added_edges", new_ids.pair_list(d.added_edges));
