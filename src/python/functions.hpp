@@ -47,7 +47,9 @@ struct ParsedSignature {
 // expressions under every compiler mode (sanitizers included).
 // With an owner ("PyGraph."), the signature is a method's: the owner
 // prefixes the name in argument errors and a leading "$self" is no argument.
-consteval ParsedSignature parse_signature(const char* doc, size_t len, const char* owner = "") {
+// A non-empty `shown` replaces the name in argument errors (the class
+// signature read as its constructor's, "PyGraph.__new__()").
+consteval ParsedSignature parse_signature(const char* doc, size_t len, const char* owner = "", const char* shown = "") {
     ParsedSignature out;
     size_t prefix = 0;
     while (owner[prefix] != '\0') ++prefix;
@@ -60,10 +62,19 @@ consteval ParsedSignature parse_signature(const char* doc, size_t len, const cha
         if (close + i >= len || doc[close + i] != kTail[i])
             throw "docstring must start with the text signature, a line \"--\" and a blank line";
     if (open == 0 || open >= out.kMaxName || prefix >= out.kMaxName) throw "bad function name";
-    for (size_t i = 0; i < prefix; ++i) out.display[i] = owner[i];
-    for (size_t i = 0; i < open; ++i) out.name[i] = out.display[prefix + i] = doc[i];
-    out.display[prefix + open] = '(';
-    out.display[prefix + open + 1] = ')';
+    for (size_t i = 0; i < open; ++i) out.name[i] = doc[i];
+    size_t shown_len = 0;
+    while (shown[shown_len] != '\0') ++shown_len;
+    if (shown_len + 3 > sizeof(out.display)) throw "shown name too long";
+    size_t d = 0;
+    if (shown_len > 0) {
+        for (; d < shown_len; ++d) out.display[d] = shown[d];
+    } else {
+        for (size_t i = 0; i < prefix; ++i) out.display[d++] = owner[i];
+        for (size_t i = 0; i < open; ++i) out.display[d++] = doc[i];
+    }
+    out.display[d] = '(';
+    out.display[d + 1] = ')';
     bool defaults = false;
     size_t first = open + 1;
     const char kSelf[] = "$self";

@@ -59,7 +59,7 @@ PyRef astar_path_body(PyObject*, const Args& a) {
 }
 
 PyRef bellman_ford_paths_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     std::string_view source = text(a, 1);
     std::optional<std::string_view> key = opt_text(a, 2);
     // This function reports a missing source as ValueError.

@@ -17,7 +17,7 @@ PyRef subgraph_or_value_error(const PropertyGraph& g, const std::vector<std::str
 
 PyRef graph_nodes_filtered(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    std::string_view key = str_param(a, 0);
+    std::string_view key = text(a, 0);
     Value value = value_from_py(a[1]);
     std::vector<std::string> ids = nodes_with_property(g.graph(), key, value);
     return py_list_from_strings(std::vector<std::string_view>(ids.begin(), ids.end()));
@@ -25,7 +25,7 @@ PyRef graph_nodes_filtered(PyObject* self, const Args& a) {
 
 PyRef graph_edges_filtered(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    std::string_view key = str_param(a, 0);
+    std::string_view key = text(a, 0);
     Value value = value_from_py(a[1]);
     std::vector<EdgeEntry> entries;
     for (const auto& e : edges_with_property(g.graph(), key, value))
@@ -35,14 +35,14 @@ PyRef graph_edges_filtered(PyObject* self, const Args& a) {
 
 PyRef graph_subgraph(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    StrVec ids = noted("node_ids", [&] { return to_str_vec(a[0]); });
+    StrVec ids = text_list(a, 0);
     return subgraph_or_value_error(g.graph(), ids.views);
 }
 
 PyRef graph_ego_graph(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    std::string_view center = str_param(a, 0);
-    uint64_t radius = noted("radius", [&] { return to_u64(a[1]); });
+    std::string_view center = text(a, 0);
+    uint64_t radius = count(a, 1);
     auto ids = ok_or_raise(ego_node_ids(g.graph(), center, radius), {{ErrorKind::NotFound, PyExc_ValueError}});
     return subgraph_or_value_error(g.graph(), ids);
 }

@@ -12,10 +12,10 @@ PyRef graph_to_json(PyObject* self) {
 }
 
 PyRef graph_from_json(PyObject*, const Args& a) {
-    std::string_view data = noted("data", [&] { return to_str(a[0]); });
-    uint64_t max_bytes = noted("max_bytes", [&] { return to_u64(a[1]); });
-    uint64_t max_nodes = noted("max_nodes", [&] { return to_u64(a[2]); });
-    uint64_t max_edges = noted("max_edges", [&] { return to_u64(a[3]); });
+    std::string_view data = text(a, 0);
+    uint64_t max_bytes = count(a, 1);
+    uint64_t max_nodes = count(a, 2);
+    uint64_t max_edges = count(a, 3);
     // Every refusal of the text (a missing edge endpoint included) is ValueError.
     return wrap_graph(ok_or_raise(vg::from_json(data, max_bytes, max_nodes, max_edges),
                                   {{ErrorKind::NotFound, PyExc_ValueError}}));
@@ -63,7 +63,7 @@ std::string state_bytes(PyObject* obj) {
 
 PyRef graph_setstate(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string state = noted("state", [&] { return state_bytes(a[0]); });
+    std::string state = converted(a, 0, state_bytes);
     g.graph() = ok_or_raise(from_pickle_state(state), {{ErrorKind::NotFound, PyExc_ValueError}});
     return py_none();
 }

@@ -12,9 +12,8 @@ namespace {
 Properties props_arg(const Args& a, size_t i) {
     PyObject* d = a.optional(i);
     if (!d) return Properties();
-    noted(a.name(i), [&] {
-        if (!PyDict_Check(d)) raise_not_instance(d, "dict");
-        return 0;
+    converted(a, i, [](PyObject* obj) {
+        if (!PyDict_Check(obj)) raise_not_instance(obj, "dict");
     });
     return properties_from_py_dict(d);  // content errors carry no note
 }
@@ -23,7 +22,7 @@ Properties props_arg(const Args& a, size_t i) {
 
 PyRef graph_add_node(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view id = str_param(a, 0);
+    std::string_view id = text(a, 0);
     Properties props = props_arg(a, 1);
     ok_or_raise(g->add_node(id, std::move(props)));
     return py_none();
@@ -31,8 +30,8 @@ PyRef graph_add_node(PyObject* self, const Args& a) {
 
 PyRef graph_add_edge(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view source = str_param(a, 0);
-    std::string_view target = str_param(a, 1);
+    std::string_view source = text(a, 0);
+    std::string_view target = text(a, 1);
     Properties props = props_arg(a, 2);
     // A missing endpoint refuses the addition: ValueError, as for a duplicate.
     ok_or_raise(g->add_edge(source, target, std::move(props)), {{ErrorKind::NotFound, PyExc_ValueError}});
@@ -41,22 +40,22 @@ PyRef graph_add_edge(PyObject* self, const Args& a) {
 
 PyRef graph_remove_node(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view id = str_param(a, 0);
+    std::string_view id = text(a, 0);
     NodeData removed = ok_or_raise(g->remove_node(id));
     return properties_to_py_dict(removed.properties);
 }
 
 PyRef graph_remove_edge(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view source = str_param(a, 0);
-    std::string_view target = str_param(a, 1);
+    std::string_view source = text(a, 0);
+    std::string_view target = text(a, 1);
     ok_or_raise(g->remove_edge(source, target));
     return py_none();
 }
 
 PyRef graph_update_node(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view id = str_param(a, 0);
+    std::string_view id = text(a, 0);
     Properties props = props_arg(a, 1);
     ok_or_raise(g->update_node(id, props));
     return py_none();
@@ -64,8 +63,8 @@ PyRef graph_update_node(PyObject* self, const Args& a) {
 
 PyRef graph_set_node_property(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string_view id = str_param(a, 0);
-    std::string_view key = str_param(a, 1);
+    std::string_view id = text(a, 0);
+    std::string_view key = text(a, 1);
     Value value = value_from_py(a[2]);
     ok_or_raise(g->set_node_property(id, std::string(key), std::move(value)));
     return py_none();

@@ -8,7 +8,7 @@ namespace vg::py {
 
 PyRef graph_node(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    const NodeData* nd = g->get_node(str_param(a, 0));
+    const NodeData* nd = g->get_node(text(a, 0));
     return nd ? properties_to_py_dict(nd->properties) : py_none();
 }
 
@@ -29,7 +29,7 @@ namespace {
 
 PyRef neighbour_list(PyObject* self, const Args& a, NeighborKind kind) {
     SharedBorrow g(self);
-    uint32_t n = node_or_key_error(g.graph(), str_param(a, 0));
+    uint32_t n = node_or_key_error(g.graph(), text(a, 0));
     return py_list_from_strings(ids_of(g->store(), neighbor_slots(g->store(), n, kind)));
 }
 
@@ -41,18 +41,18 @@ PyRef graph_neighbors(PyObject* self, const Args& a) { return neighbour_list(sel
 
 PyRef graph_degree(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    return py_u64(ok_or_raise(g->degree(str_param(a, 0))));
+    return py_u64(ok_or_raise(g->degree(text(a, 0))));
 }
 
 PyRef graph_has_node(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    return py_bool(g->find_node(str_param(a, 0)).has_value());
+    return py_bool(g->find_node(text(a, 0)).has_value());
 }
 
 PyRef graph_has_edge(PyObject* self, const Args& a) {
     SharedBorrow g(self);
-    std::string_view source = str_param(a, 0);
-    std::string_view target = str_param(a, 1);
+    std::string_view source = text(a, 0);
+    std::string_view target = text(a, 1);
     return py_bool(g->has_edge(source, target));
 }
 

@@ -10,9 +10,9 @@ namespace vg::py::kg {
 namespace {
 
 PyRef merge_graphs_body(PyObject*, const Args& a) {
-    SharedBorrow base = borrow_graph_arg(a[0], "base");
-    SharedBorrow other = borrow_graph_arg(a[1], "other");
-    std::string_view conflict = a.has(2) ? str_param(a, 2) : std::string_view("keep_latest");
+    SharedBorrow base = graph_arg(a, 0);
+    SharedBorrow other = graph_arg(a, 1);
+    std::string_view conflict = text(a, 2, "keep_latest");
     return wrap_graph(vg::merge_graphs(base.graph(), other.graph(), merge_policy(conflict)));
 }
 
@@ -21,8 +21,8 @@ void set_item(PyObject* dict, const char* key, PyRef&& value) {
 }
 
 PyRef diff_graphs_body(PyObject*, const Args& a) {
-    SharedBorrow old_graph = borrow_graph_arg(a[0], "old");
-    SharedBorrow new_graph = borrow_graph_arg(a[1], "new");
+    SharedBorrow old_graph = graph_arg(a, 0);
+    SharedBorrow new_graph = graph_arg(a, 1);
     GraphDiff d = vg::diff_graphs(old_graph.graph(), new_graph.graph());
     PyRef dict = PyRef::steal(PyDict_New());
     SlotStrs old_ids(old_graph->store()), new_ids(new_graph->store());
@@ -35,8 +35,8 @@ PyRef diff_graphs_body(PyObject*, const Args& a) {
 }
 
 PyRef densify_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
-    std::string_view predicate = str_param(a, 1);
+    SharedBorrow g = graph_arg(a, 0);
+    std::string_view predicate = text(a, 1);
     return wrap_graph(transitive_densify(g.graph(), predicate));
 }
 

@@ -66,13 +66,13 @@ TripleList to_triples(PyObject* obj) {
 }
 
 PyRef from_triples_body(PyObject*, const Args& a) {
-    TripleList triples = noted("triples", [&] { return to_triples(a[0]); });
-    bool directed = a.has(1) ? noted("directed", [&] { return to_bool(a[1]); }) : true;
+    TripleList triples = converted(a, 0, to_triples);
+    bool directed = flag(a, 1, true);
     return wrap_graph(vg::from_triples(triples.triples, directed));
 }
 
 PyRef project_triples_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    SharedBorrow g = graph_arg(a, 0);
     ProjectedTriples projected = vg::project_triples(g.graph());
     // Ids and labels repeat across triples: each node's id and each label
     // becomes one str, shared by every tuple that names it.
