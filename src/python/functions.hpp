@@ -1,4 +1,4 @@
-// Function tables of the submodules. Each family source (algorithms_paths,
+// Function tables of the submodules. Each family source (algorithms/paths.cpp,
 // ...) keeps a table of its functions beside their bodies, one line each:
 //
 //     PyMethodDef g_table[] = {
@@ -11,7 +11,9 @@
 // names, required count and the "bfs()" of argument errors are all read from
 // it at compile time, so a signature is written once. module.cpp lists the
 // families of each submodule and registers their functions in the fixed
-// order of that submodule.
+// order of that submodule. PyGraph's methods take the same form
+// (python/graph/pygraph_class.hpp). Bodies read their arguments with the
+// readers of python/args.hpp.
 #pragma once
 #include <cstddef>
 #include <span>

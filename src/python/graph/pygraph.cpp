@@ -6,7 +6,7 @@
 
 #include "python/convert.hpp"
 #include "python/functions.hpp"
-#include "python/graph/pygraph_methods.hpp"
+#include "python/graph/pygraph_class.hpp"
 
 namespace vg::py {
 

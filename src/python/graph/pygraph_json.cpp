@@ -2,9 +2,11 @@
 #include "core/io/graph_json.hpp"
 #include "python/convert.hpp"
 #include "python/graph/pygraph.hpp"
-#include "python/graph/pygraph_methods.hpp"
+#include "python/graph/pygraph_class.hpp"
 
 namespace vg::py {
+
+namespace {
 
 PyRef graph_to_json(PyObject* self) {
     SharedBorrow g(self);
@@ -27,8 +29,6 @@ PyRef graph_getstate(PyObject* self) {
     std::string s = ok_or_raise(to_pickle_state(g.graph()), {{ErrorKind::CapRefused, PyExc_RuntimeError}});
     return PyRef::steal(PyBytes_FromStringAndSize(s.data(), Py_ssize_t(s.size())));
 }
-
-namespace {
 
 // The state argument as bytes: bytes, bytearray, or a sequence of ints in
 // 0..255 (a str is refused).
@@ -59,13 +59,27 @@ std::string state_bytes(PyObject* obj) {
     return out;
 }
 
-}  // namespace
-
 PyRef graph_setstate(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
     std::string state = converted(a, 0, state_bytes);
     g.graph() = ok_or_raise(from_pickle_state(state), {{ErrorKind::NotFound, PyExc_ValueError}});
     return py_none();
 }
+
+PyMethodDef g_methods[] = {
+    VG_NOARGS("to_json($self)\n--\n\nSerialize to JSON string.", graph_to_json),
+    VG_STATIC_METHOD("from_json(data, max_bytes, max_nodes, max_edges)\n--\n\n"
+                     "Deserialize from JSON string with explicit caps (audit A2-#3).\n\n"
+                     "All four cap arguments are required at the FFI boundary; Python\n"
+                     "wrappers in :mod:`vesk_graph.graph` resolve them from\n"
+                     ":class:`VeskGraphSettings` before calling.",
+                     graph_from_json),
+    VG_NOARGS("__getstate__($self)\n--\n\n", graph_getstate),
+    VG_METHOD("__setstate__($self, state)\n--\n\n", graph_setstate),
+};
+
+}  // namespace
+
+ClassItems json_items() { return {g_methods, {}}; }
 
 }  // namespace vg::py

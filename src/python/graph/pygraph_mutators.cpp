@@ -2,7 +2,7 @@
 // from before its first conversion until it returns.
 #include "python/convert.hpp"
 #include "python/graph/pygraph.hpp"
-#include "python/graph/pygraph_methods.hpp"
+#include "python/graph/pygraph_class.hpp"
 
 namespace vg::py {
 
@@ -17,8 +17,6 @@ Properties props_arg(const Args& a, size_t i) {
     });
     return properties_from_py_dict(d);  // content errors carry no note
 }
-
-}  // namespace
 
 PyRef graph_add_node(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
@@ -69,5 +67,26 @@ PyRef graph_set_node_property(PyObject* self, const Args& a) {
     ok_or_raise(g->set_node_property(id, std::string(key), std::move(value)));
     return py_none();
 }
+
+PyMethodDef g_methods[] = {
+    VG_METHOD("add_node($self, id, properties=None)\n--\n\nAdd a node with the given ID and optional properties dict.",
+              graph_add_node),
+    VG_METHOD("add_edge($self, source, target, properties=None)\n--\n\n"
+              "Add an edge from source to target with optional properties dict.",
+              graph_add_edge),
+    VG_METHOD("remove_node($self, id)\n--\n\nRemove a node and all its incident edges. Returns the node's properties.",
+              graph_remove_node),
+    VG_METHOD("remove_edge($self, source, target)\n--\n\nRemove an edge from source to target.", graph_remove_edge),
+    VG_METHOD("update_node($self, id, properties=None)\n--\n\n"
+              "Merge properties into an existing node. Existing properties are\n"
+              "preserved unless overwritten by the new values.",
+              graph_update_node),
+    VG_METHOD("set_node_property($self, id, key, value)\n--\n\nSet a single property on an existing node.",
+              graph_set_node_property),
+};
+
+}  // namespace
+
+ClassItems mutator_items() { return {g_methods, {}}; }
 
 }  // namespace vg::py
