@@ -114,6 +114,23 @@ def test_every_parameter_can_be_given_by_keyword(param_values, sub):
             assert name not in EXPECTED_FAILURES
 
 
+# Compared as it comes: any object is a value.
+TAKES_ANY = {"value"}
+
+
+@pytest.mark.parametrize("sub", SUBMODULES)
+def test_a_wrong_argument_is_noted_with_its_own_parameter(param_values, sub):
+    for name in registered(sub):
+        fn = getattr(getattr(root, sub), name)
+        params = signature_params(fn)
+        for p in set(params) - TAKES_ANY:
+            values = {q: param_values[q] for q in params} | {p: object()}
+            for call in (lambda: fn(**values), lambda: fn(*values.values())):
+                with pytest.raises(TypeError) as ei:
+                    call()
+                assert ei.value.__notes__ == [f"while processing '{p}'"], (name, p)
+
+
 @pytest.mark.parametrize(
     "call, message",
     [
