@@ -50,6 +50,9 @@ std::string_view to_str(PyObject* obj);                 // str or subclass, UTF-
 bool to_bool(PyObject* obj);                            // True/False or numpy's boolean
 uint64_t to_u64(PyObject* obj);                         // integer-like, unsigned 64-bit
 double to_f64(PyObject* obj);                           // anything float() takes
+// The container of a list argument: a sequence (registered virtual
+// subclasses of Sequence count too), never a str.
+void require_sequence(PyObject* obj);
 // Items of a sequence of str (not a str itself), with the objects that own
 // the text of each view.
 struct StrVec {

@@ -18,13 +18,7 @@ uint32_t edge_endpoint(PyObject* obj) {
 
 // A sequence (not a str) of 2-tuples of node numbers.
 std::vector<std::pair<uint32_t, uint32_t>> edge_pairs(PyObject* obj) {
-    if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
-    if (!PySequence_Check(obj)) {
-        // Registered virtual subclasses of Sequence count too.
-        PyRef abc = PyRef::steal(PyImport_ImportModule("collections.abc"));
-        PyRef seq = PyRef::steal(PyObject_GetAttrString(abc.get(), "Sequence"));
-        if (check(PyObject_IsInstance(obj, seq.get())) == 0) raise_not_instance(obj, "Sequence");
-    }
+    require_sequence(obj);
     std::vector<std::pair<uint32_t, uint32_t>> out;
     PyRef it = PyRef::steal(PyObject_GetIter(obj));
     while (PyObject* raw = PyIter_Next(it.get())) {

@@ -28,13 +28,7 @@ void add_triple(TripleList& out, PyRef&& item) {
 }
 
 TripleList to_triples(PyObject* obj) {
-    if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
-    if (!PySequence_Check(obj)) {
-        // Registered virtual subclasses of Sequence count too.
-        PyRef abc = PyRef::steal(PyImport_ImportModule("collections.abc"));
-        PyRef seq = PyRef::steal(PyObject_GetAttrString(abc.get(), "Sequence"));
-        if (check(PyObject_IsInstance(obj, seq.get())) == 0) raise_not_instance(obj, "Sequence");
-    }
+    require_sequence(obj);
     TripleList out;
     // The builtin containers are read by position, the tuples and their
     // items asked for a few entries ahead (they lie scattered over the
