@@ -45,7 +45,7 @@ PropertyGraph transitive_densify(const PropertyGraph& g, std::string_view predic
     // in edge slot order; parallel edges stay (the searches skip seen nodes).
     const GraphInner& s = g.store();
     const FilteredRows predicate_edges = filtered_rows(
-        s, Direction::Out, [&](uint32_t e) { return kn::edge_label(s.edge(e).properties, "") == predicate; });
+        s, Direction::Out, [&](uint32_t e) { return edge_label(s.edge(e).properties, "") == predicate; });
     const Rows adj = predicate_edges.view();
     const std::vector<uint32_t> sources = sources_in_edge_order(s, adj);
     if (sources.empty()) return work;

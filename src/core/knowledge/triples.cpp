@@ -121,7 +121,7 @@ ProjectedTriples project_triples(const PropertyGraph& g) {
     };
     auto label_of_edge = [&](uint32_t e) {
         if (const Properties* p = props(e)) {
-            ring[e % kRing] = kn::edge_label(*p, "relatedTo");
+            ring[e % kRing] = edge_label(*p, "relatedTo");
             __builtin_prefetch(ring[e % kRing].data());
         }
     };
