@@ -308,7 +308,7 @@ EXT_MSG = "Unknown RDF file extension for {}; pass an explicit format (turtle/nt
 @pytest.mark.parametrize(
     "name, shown",
     [("data.TTL", '"TTL"'), ("data.xml", '"xml"'), ("data.n3", '"n3"'), ("data.jsonld", '"jsonld"'),
-     ("data", '""'), (".ttl", '""'), ("data.", '""'), ("d.\"q\\\t", '"\\"q\\\\\\t"'), ("..", '""'), ("/", '""')],
+     ("data", '""'), (".ttl", '""'), ("data.", '""'), ("d.\"q\\\t", '"\\"q\\\\\\t"'), ("d.x\x85\x7f", '"x\\u{85}\\u{7f}"'), ("..", '""'), ("/", '""')],
 )
 def test_unknown_extension_is_refused_before_the_file_is_looked_at(tmp_path, name, shown):
     assert fails(rdf.load_rdf_file, str(tmp_path / "missing" / name) if name not in ("..", "/") else name, BIG, BIG) == EXT_MSG.format(shown)

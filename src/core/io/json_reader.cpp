@@ -1,5 +1,7 @@
 #include "core/io/json_reader.hpp"
 
+#include "core/errors.hpp"
+
 #include <cstdint>
 #include <string>
 
@@ -24,46 +26,6 @@ int hex_value(unsigned char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
-}
-
-// A string as it appears inside "invalid type" messages: quoted, with
-// backslash escapes for quote, backslash and control characters.
-std::string quoted_for_message(std::string_view s) {
-    std::string out = "\"";
-    static constexpr char kHex[] = "0123456789abcdef";
-    auto hex_escape = [&](uint32_t cp) {
-        out += "\\u{";
-        char buf[8];
-        int n = 0;
-        do {
-            buf[n++] = kHex[cp & 15];
-            cp >>= 4;
-        } while (cp);
-        while (n) out.push_back(buf[--n]);
-        out.push_back('}');
-    };
-    for (size_t i = 0; i < s.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\0': out += "\\0"; break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    hex_escape(c);
-                } else if (c == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) < 0xA0) {
-                    // C1 controls U+0080..U+009F: the second byte is the code point.
-                    hex_escape(static_cast<unsigned char>(s[++i]));
-                } else {
-                    out.push_back(char(c));
-                }
-        }
-    }
-    out.push_back('"');
-    return out;
 }
 
 }  // namespace
@@ -312,7 +274,7 @@ bool JsonReader::invalid_type(const char* expected) {
             ++p_;
             std::string_view s;
             if (!string(s)) return false;
-            found = "string " + quoted_for_message(s);
+            found = "string " + errors::debug_quoted(s);
             break;
         }
         case '[': found = "sequence"; break;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/errors.hpp"
 #include "core/io/text_input.hpp"
 #include "core/rdf/read/graph_builder.hpp"
 
@@ -15,31 +16,6 @@ namespace vg::rdf {
 namespace {
 
 Error invalid(std::string m) { return Error{ErrorKind::InvalidValue, std::move(m)}; }
-
-// Debug-style quoting of an extension for the refusal message.
-std::string quote_extension(std::string_view ext) {
-    std::string out = "\"";
-    for (char ch : ext) {
-        auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\0': out += "\\0"; break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    char buf[12];
-                    std::snprintf(buf, sizeof buf, "\\u{%x}", unsigned(c));
-                    out += buf;
-                } else {
-                    out += ch;
-                }
-        }
-    }
-    return out + "\"";
-}
 
 // The extension of the path's file name; nullopt when there is none.
 std::optional<std::string_view> file_extension(std::string_view path) {
@@ -119,7 +95,7 @@ Result<RdfSyntax> rdf_syntax_from_extension(std::string_view path) {
     if (ext)
         for (auto& [e, s] : kExtensions)
             if (e == *ext) return s;
-    return invalid("Unknown RDF file extension for " + quote_extension(ext.value_or("")) +
+    return invalid("Unknown RDF file extension for " + errors::debug_quoted(ext.value_or("")) +
                    "; pass an explicit format (turtle/ntriples/rdfxml/nquads/trig) via load_rdf_string instead.");
 }
 
