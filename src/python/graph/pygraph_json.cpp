@@ -48,6 +48,7 @@ std::string state_bytes(PyObject* obj) {
     // The length is the caller's claim: reserve no more than a state may hold.
     else out.reserve(size_t(std::min<uint64_t>(uint64_t(hint), kMaxPickleBytes + 1)));
     PyRef it = PyRef::steal(PyObject_GetIter(obj));
+    if (!it) throw_error_set();  // a sequence need not be iterable (__iter__ = None)
     while (PyObject* raw = PyIter_Next(it.get())) {
         PyRef item = PyRef::steal(raw);
         long long v = PyLong_AsLongLong(item.get());
