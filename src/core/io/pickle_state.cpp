@@ -5,8 +5,9 @@
 
 namespace vg {
 
-Result<std::string> to_pickle_state(const PropertyGraph& g) {
-    std::string state(kPickleMagic);
+Result<TextBuffer> to_pickle_state(const PropertyGraph& g) {
+    TextBuffer state;
+    state.append(kPickleMagic);
     write_graph_json(g, state);
     if (state.size() > kMaxPickleBytes)
         return Error{ErrorKind::CapRefused, "vesk-graph pickle payload is " + std::to_string(state.size()) +

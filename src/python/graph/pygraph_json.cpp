@@ -8,7 +8,8 @@ namespace vg::py {
 
 PyRef graph_to_json(PyObject* self) {
     SharedBorrow g(self);
-    return py_str(ok_or_raise(vg::to_json(g.graph())));
+    TextBuffer text = ok_or_raise(vg::to_json(g.graph()));
+    return py_str(text.view());
 }
 
 PyRef graph_from_json(PyObject*, const Args& a) {
@@ -24,21 +25,14 @@ PyRef graph_from_json(PyObject*, const Args& a) {
 PyRef graph_getstate(PyObject* self) {
     SharedBorrow g(self);
     // A state too large to load back is refused while pickling: RuntimeError.
-    std::string s = ok_or_raise(to_pickle_state(g.graph()), {{ErrorKind::CapRefused, PyExc_RuntimeError}});
+    TextBuffer s = ok_or_raise(to_pickle_state(g.graph()), {{ErrorKind::CapRefused, PyExc_RuntimeError}});
     return PyRef::steal(PyBytes_FromStringAndSize(s.data(), Py_ssize_t(s.size())));
 }
 
 namespace {
 
-// The state argument as bytes: bytes, bytearray, or a sequence of ints in
-// 0..255 (a str is refused).
-std::string state_bytes(PyObject* obj) {
-    if (PyBytes_Check(obj)) {
-        char* p = nullptr;
-        Py_ssize_t n = 0;
-        check(PyBytes_AsStringAndSize(obj, &p, &n));
-        return std::string(p, size_t(n));
-    }
+// The bytes of a bytearray or of a sequence of ints.
+std::string state_copy(PyObject* obj) {
     if (PyByteArray_Check(obj)) return std::string(PyByteArray_AsString(obj), size_t(PyByteArray_Size(obj)));
     if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
     if (!PySequence_Check(obj)) raise_not_instance(obj, "Sequence");
@@ -60,11 +54,26 @@ std::string state_bytes(PyObject* obj) {
     return out;
 }
 
+// The state argument as bytes: bytes (viewed in place: the caller holds
+// the object for the whole call), bytearray, or a sequence of ints in
+// 0..255 (a str is refused). `copy` holds the bytes of the other forms.
+std::string_view state_bytes(PyObject* obj, std::string& copy) {
+    if (PyBytes_Check(obj)) {
+        char* p = nullptr;
+        Py_ssize_t n = 0;
+        check(PyBytes_AsStringAndSize(obj, &p, &n));
+        return std::string_view(p, size_t(n));
+    }
+    copy = state_copy(obj);
+    return copy;
+}
+
 }  // namespace
 
 PyRef graph_setstate(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string state = noted("state", [&] { return state_bytes(a[0]); });
+    std::string copy;
+    std::string_view state = noted("state", [&] { return state_bytes(a[0], copy); });
     g.graph() = ok_or_raise(from_pickle_state(state), {{ErrorKind::NotFound, PyExc_ValueError}});
     return py_none();
 }
