@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <random>
 #include <string>
@@ -437,6 +438,109 @@ static void test_pickle_state() {
                          "Graph.from_json()."));
 }
 
+// Writer-made text is read by a shortcut for compact records; a space after
+// every member name sends each record the general way. The two must agree
+// on random graphs (escapes, non-ASCII, long ids, nested values, repeated
+// names) and on random damage to their text: the same graph, or the same
+// message (positions aside, as the spaces move them).
+static std::string spaced(std::string_view text) {
+    std::string out;
+    bool in_string = false, escaped = false;
+    for (char c : text) {
+        out += c;
+        if (in_string) {
+            if (escaped) escaped = false;
+            else if (c == '\\') escaped = true;
+            else if (c == '"') in_string = false;
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == ':') {
+            out += ' ';
+        }
+    }
+    return out;
+}
+
+static std::string message_kind(const std::string& error) { return error.substr(0, error.find(" at line ")); }
+
+static void check_same_reading(std::string_view text, int& failures_shown) {
+    auto a = from_json(text, kNoCap, kNoCap, kNoCap);
+    std::string other = spaced(text);
+    auto b = from_json(other, kNoCap, kNoCap, kNoCap);
+    bool same = a.ok() == b.ok() &&
+                (a.ok() ? write(a.value()) == write(b.value()) : message_kind(a.error()) == message_kind(b.error()));
+    if (!same && failures_shown++ < 3) {
+        ++failures;
+        std::cerr << "compact and spaced readings differ\n  text: " << text << "\n  compact: "
+                  << (a.ok() ? write(a.value()) : a.error()) << "\n  spaced:  " << (b.ok() ? write(b.value()) : b.error())
+                  << "\n";
+    }
+}
+
+static void test_compact_and_general_reading_agree() {
+    std::mt19937_64 rng(11);
+    auto pick = [&](size_t n) { return size_t(rng() % n); };
+    const std::vector<std::string> texts = {"a", "b", "", "é", "日本", "q\"x", "b\\s", "t\tn\n", "\x01", "k:v",
+                                            "a long id with more than sixteen bytes", "x,y}"};
+    std::function<Value(int)> value = [&](int depth) -> Value {
+        switch (pick(depth > 2 ? 6 : 8)) {
+            case 0: return Value::null();
+            case 1: return Value::boolean(rng() & 1);
+            case 2: return Value::number(Number::from_u64(rng() % 3 ? rng() % 1000 : rng()));
+            case 3: return Value::number(Number::from_i64(-int64_t(rng() % 1000) - 1));
+            case 4: {
+                const double ds[] = {0.5, -0.0, 1e300, 2.5e-7, 123.456, 1e16};
+                return Value::number(Number::from_f64(ds[pick(6)]));
+            }
+            case 5: return Value::string(texts[pick(texts.size())]);
+            case 6: {
+                Array a;
+                for (size_t i = pick(3); i > 0; --i) a.push_back(value(depth + 1));
+                return Value::array(std::move(a));
+            }
+            default: {
+                Object o;
+                for (size_t i = pick(3); i > 0; --i) object_insert(o, texts[pick(texts.size())], value(depth + 1));
+                return Value::object(std::move(o));
+            }
+        }
+    };
+    auto properties = [&] {
+        Properties p;
+        for (size_t i = pick(4); i > 0; --i) p.insert_or_assign(texts[pick(texts.size())], value(0));
+        return p;
+    };
+    const std::string damage = "{}[]\",:\\ a0-.e";
+    int shown = 0;
+    for (int round = 0; round < 400; ++round) {
+        PropertyGraph g(rng() & 1, rng() & 1, texts[pick(texts.size())]);
+        for (size_t i = pick(6); i > 0; --i) g.add_node(texts[pick(texts.size())], properties());
+        auto ids = g.node_ids();
+        for (size_t i = ids.empty() ? 0 : pick(8); i > 0; --i)
+            g.add_edge(ids[pick(ids.size())], ids[pick(ids.size())], properties());
+        std::string text = write(g);
+        check_same_reading(text, shown);
+        // Repeated names, whose last value wins either way.
+        std::string repeated = text;
+        size_t at = repeated.find("\"properties\":{\"");
+        if (at != std::string::npos) {
+            size_t name_end = repeated.find("\":", at + 15);
+            repeated.insert(at + 14, repeated.substr(at + 14, name_end + 2 - (at + 14)) + "7,");
+            check_same_reading(repeated, shown);
+        }
+        for (int k = 0; k < 20 && !text.empty(); ++k) {
+            std::string bad = text;
+            size_t i = pick(bad.size());
+            switch (pick(3)) {
+                case 0: bad[i] = damage[pick(damage.size())]; break;
+                case 1: bad.erase(i, 1); break;
+                default: bad.insert(i, 1, damage[pick(damage.size())]);
+            }
+            check_same_reading(bad, shown);
+        }
+    }
+}
+
 int main() {
     test_double_text();
     test_writer_bytes();
@@ -447,6 +551,7 @@ int main() {
     test_building();
     test_caps();
     test_round_trip();
+    test_compact_and_general_reading_agree();
     test_pickle_state();
     return check_summary("test_graph_json");
 }

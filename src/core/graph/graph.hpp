@@ -185,6 +185,18 @@ public:
         if (!e) return std::nullopt;
         return e->slot;
     }
+    // Hints for lookups in batches: the table slot where a lookup of hash h
+    // starts, then (once that has arrived) the record of its first entry
+    // with that hash.
+    [[gnu::always_inline]] void prefetch(uint32_t h) const { table_.prefetch(h); }
+    [[gnu::always_inline]] void prefetch_record(uint32_t h, const GraphInner& g) const {
+        const Entry* e = table_.find(h, [&](const Entry& e) { return e.hash == h; });
+        if (e) {
+            const char* r = reinterpret_cast<const char*>(&g.nodes[e->slot]);
+            __builtin_prefetch(r);
+            __builtin_prefetch(r + sizeof(NodeSlot) - 1);  // a slot may straddle two lines
+        }
+    }
     // Both ends of an edge: the table and record reads of the two lookups
     // overlap instead of waiting on each other.
     std::pair<std::optional<uint32_t>, std::optional<uint32_t>> find_pair(std::string_view a, std::string_view b,
@@ -249,6 +261,14 @@ public:
                                                                               std::string_view b) const {
         return id_index_.find_pair(a, b, inner_);
     }
+    // Lookups and additions in batches (bulk readers): the hash of an id,
+    // hints that start loading what a lookup of that hash reads (the index
+    // slot, then the node record), and the operations with the hash given.
+    uint32_t id_hash(std::string_view id) const { return id_index_.hash(id); }
+    [[gnu::always_inline]] void prefetch_id(uint32_t h) const { id_index_.prefetch(h); }
+    [[gnu::always_inline]] void prefetch_id_record(uint32_t h) const { id_index_.prefetch_record(h, inner_); }
+    std::optional<uint32_t> find_node(std::string_view id, uint32_t h) const { return id_index_.find(id, h, inner_); }
+    Result<uint32_t> add_node(std::string_view id, uint32_t h, Properties properties);
     // The slot of an id, or "Node '{}' not found".
     Result<uint32_t> node_index(std::string_view id) const;
     const NodeData* get_node(std::string_view id) const;
