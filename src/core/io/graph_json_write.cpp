@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "core/io/graph_json.hpp"
@@ -237,7 +238,7 @@ inline char* put_properties_and_close(char* o, const Properties& props) {
 struct IdText {
     static constexpr unsigned char kLong = 0xFE, kVacant = 0xFF;
     static constexpr size_t kInline = 15;
-    alignas(16) unsigned char tag = kVacant;  // text length when at most kInline
+    alignas(16) unsigned char tag;  // text length when at most kInline
     char text[kInline];
 
     // A long text: its offset in 8 bytes, its length in the other 7.
@@ -258,7 +259,22 @@ struct IdText {
     // Most bytes the quoted text takes, with room for a whole-entry copy.
     size_t room() const { return tag <= kInline ? kInline + 2 : long_length() + 2; }
 };
-static_assert(sizeof(IdText) == 16);
+static_assert(sizeof(IdText) == 16 && std::is_trivially_copyable_v<IdText>);
+
+// The entries of every node slot, all vacant at first. Edges read them at
+// random, so a large table is given huge pages where the system allows.
+class IdTable {
+public:
+    explicit IdTable(size_t slots) : block_(slots * sizeof(IdText)), size_(slots) {
+        std::memset(block_.data(), IdText::kVacant, slots * sizeof(IdText));
+    }
+    size_t size() const { return size_; }
+    IdText& operator[](size_t n) { return reinterpret_cast<IdText*>(block_.data())[n]; }
+
+private:
+    LargeBlock block_;
+    size_t size_;
+};
 
 // Writes records into a TextBuffer: each asks for its room once.
 class Writer {
@@ -342,7 +358,7 @@ void write_graph_json(const PropertyGraph& g, TextBuffer& text) {
     out.end(put_lit(o, ",\"nodes\":["));
 
     const std::vector<NodeSlot>& nodes = g.store().nodes;
-    std::vector<IdText> ids(nodes.size());
+    IdTable ids(nodes.size());
     for (size_t n = 0; n < nodes.size(); ++n)
         if (nodes[n].data) out.node(*nodes[n].data, ids[n]);
 

@@ -31,6 +31,11 @@ void advise_huge(char* p, size_t n) {
 
 }  // namespace
 
+LargeBlock::LargeBlock(size_t n) : data_(static_cast<char*>(std::malloc(n ? n : 1))) {
+    if (!data_) throw std::bad_alloc();
+    if (n >= kHugeFrom) advise_huge(data_.get(), n);
+}
+
 void TextBuffer::reallocate(size_t cap) {
     if (cap < kHugeFrom) {
         char* p = static_cast<char*>(std::realloc(data_.get(), cap));
@@ -41,7 +46,7 @@ void TextBuffer::reallocate(size_t cap) {
         // A new block and a copy rather than realloc: moving a mapping to an
         // address of another alignment splits its huge pages, and the rest
         // of the buffer would then be faulted in 4 KiB at a time.
-        std::unique_ptr<char, Free> p(static_cast<char*>(std::malloc(cap)));
+        std::unique_ptr<char, detail::Free> p(static_cast<char*>(std::malloc(cap)));
         if (!p) throw std::bad_alloc();
         advise_huge(p.get(), cap);
         if (size_) std::memcpy(p.get(), data_.get(), size_);

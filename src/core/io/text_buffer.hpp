@@ -12,6 +12,24 @@
 
 namespace vg {
 
+namespace detail {
+struct Free {
+    void operator()(char* p) const { std::free(p); }
+};
+}  // namespace detail
+
+// An uninitialised block of n bytes (malloc alignment) for large tables
+// read at random: where it is large and the system allows, it lies on huge
+// pages, so that random reads miss the TLB far less.
+class LargeBlock {
+public:
+    explicit LargeBlock(size_t n);
+    char* data() { return data_.get(); }
+
+private:
+    std::unique_ptr<char, detail::Free> data_;
+};
+
 class TextBuffer {
 public:
     TextBuffer() = default;
@@ -38,13 +56,10 @@ public:
     void reserve(size_t total);
 
 private:
-    struct Free {
-        void operator()(char* p) const { std::free(p); }
-    };
     void grow(size_t n);
     void reallocate(size_t cap);
 
-    std::unique_ptr<char, Free> data_;
+    std::unique_ptr<char, detail::Free> data_;
     size_t size_ = 0;
     size_t cap_ = 0;
 };
