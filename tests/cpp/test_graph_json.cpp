@@ -2,6 +2,7 @@
 // Build and run from the repository root:
 //   g++ -std=c++20 -Isrc tests/cpp/test_graph_json.cpp $(find src/core -name '*.cpp')
 //   ./a.out
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -76,6 +77,26 @@ static void test_double_text() {
     };
     for (const Case& c : cases) CHECK_EQ(fmt(c.d), std::string(c.text));
 
+    // The layout rules spelled out plainly on to_chars's shortest digits: the
+    // writer must match them for every double, as it reads back exactly.
+    auto reference = [](double d) {
+        char sci[64];
+        std::string t(sci, std::to_chars(sci, sci + sizeof sci, d, std::chars_format::scientific).ptr);
+        std::string sign = t[0] == '-' ? "-" : "";
+        if (!sign.empty()) t.erase(0, 1);
+        size_t epos = t.find('e');
+        int e = std::stoi(t.substr(epos + 1));
+        std::string digits = t.substr(0, epos);
+        if (digits.size() > 1) digits.erase(1, 1);  // the point
+        int n = int(digits.size());
+        if (e < -5 || e > 15)
+            return sign + digits.substr(0, 1) + (n > 1 ? "." + digits.substr(1) : "") + "e" + (e < 0 ? "-" : "+") +
+                   std::to_string(std::abs(e));
+        int point = e + 1;
+        if (point <= 0) return sign + "0." + std::string(size_t(-point), '0') + digits;
+        if (point < n) return sign + digits.substr(0, size_t(point)) + "." + digits.substr(size_t(point));
+        return sign + digits + std::string(size_t(point - n), '0') + ".0";
+    };
     // Every written double reads back to the same bits.
     std::mt19937_64 rng(7);
     for (int i = 0; i < 200000; ++i) {
@@ -87,9 +108,9 @@ static void test_double_text() {
         if (!std::isfinite(d)) continue;
         double back = -1;
         std::string t = fmt(d);
-        if (parse_double_literal(t, back) != DoubleParse::Ok || bits(back) != bits(d)) {
+        if (parse_double_literal(t, back) != DoubleParse::Ok || bits(back) != bits(d) || t != reference(d)) {
             ++failures;
-            std::cerr << "double does not round-trip: " << t << "\n";
+            std::cerr << "double does not round-trip or is laid out wrongly: " << t << " (" << reference(d) << ")\n";
             break;
         }
     }

@@ -53,13 +53,18 @@ constexpr size_t kNumberRoom = kDoubleTextMax;
 // size.
 constexpr size_t kCountAbove = size_t(1) << 16;
 
+size_t counted_string_room(const std::string& s);
+
 // Most bytes a quoted string takes, with 16 to spare for whole-word stores.
-size_t string_room(const std::string& s) {
+inline size_t string_room(const std::string& s) {
     size_t n = s.size();
-    if (n <= kCountAbove) return n * 6 + 18;
+    return n <= kCountAbove ? n * 6 + 18 : counted_string_room(s);
+}
+
+[[gnu::noinline]] size_t counted_string_room(const std::string& s) {
     size_t escaped = 0;
     for (char c : s) escaped += kJsonEscape[static_cast<unsigned char>(c)] != 0;
-    return n + escaped * 5 + 18;
+    return s.size() + escaped * 5 + 18;
 }
 
 size_t value_room(const Value& v) {
@@ -83,9 +88,15 @@ size_t value_room(const Value& v) {
 }
 
 // The properties member of a record and the record's end: ,"properties":{..}},
-size_t properties_room(const Properties& props) {
+inline size_t properties_room(const Properties& props) {
     size_t r = 32;
-    for (const auto& [k, v] : props) r += string_room(k) + value_room(v) + 2;
+    for (const auto& [k, v] : props) {
+        r += string_room(k) + 2;
+        // The common scalars without the general dispatch.
+        if (v.as_number()) r += kNumberRoom;
+        else if (const std::string* s = v.as_string()) r += string_room(*s);
+        else r += value_room(v);
+    }
     return r;
 }
 
