@@ -177,6 +177,35 @@ static void test_number_reading() {
         if (c.form == Number::Form::F64) CHECK_EQ(bits(n.d), bits(c.as));
         else CHECK_EQ(n.u, c.raw);
     }
+    // Literals read inside a document convert as the full conversion does:
+    // short ones and those near the edges of the exact shortcut (2^53, 10^22)
+    // as well as every written double.
+    std::vector<std::string> literals = {"0.1", "123.456", "-2.5", "1e22", "1e23", "4.5e-22", "4.5e-23",
+                                         "9007199254740992.0", "9007199254740993.0", "900719925474099.3",
+                                         "0.30000000000000004", "12345678901234567e-5", "1.5E+2", "0.0000001"};
+    std::mt19937_64 rng(3);
+    for (int i = 0; i < 20000; ++i) {
+        uint64_t u = (rng() & 0x800FFFFFFFFFFFFFULL) | (uint64_t(1023 + int(rng() % 120) - 60) << 52);
+        double d;
+        std::memcpy(&d, &u, 8);
+        literals.push_back(fmt(d));
+    }
+    std::string list = "[";
+    for (const std::string& l : literals) list += l + ",";
+    list.back() = ']';
+    PropertyGraph many = read_ok(doc_with_value(list));
+    const Value* got = node_value(many);
+    CHECK(got && got->as_array() && got->as_array()->size() == literals.size());
+    for (size_t i = 0; got && got->as_array() && i < literals.size(); ++i) {
+        double want = 0;
+        parse_double_literal(literals[i], want);
+        const Number* n = (*got->as_array())[i].as_number();
+        if (!n || !n->is_float() || bits(n->d) != bits(want)) {
+            ++failures;
+            std::cerr << "literal read differently from its conversion: " << literals[i] << "\n";
+            break;
+        }
+    }
     // Negative zero, also from underflow, stays negative and is written as -0.0.
     for (const char* t : {"-0", "-0.0", "-1e-400", "-0e99999999999"}) {
         PropertyGraph g = read_ok(doc_with_value(t));
