@@ -125,6 +125,18 @@ def test_getstate_refuses_state_that_could_not_be_loaded_back():
     assert len(g.to_json()) > LIMIT  # plain JSON has no such limit
 
 
+class _NotIterable:
+    """A sequence (it has __getitem__) whose iteration is refused."""
+
+    __iter__ = None
+
+    def __getitem__(self, i):
+        return 0
+
+    def __len__(self):
+        return 1
+
+
 def test_setstate_state_forms_and_their_errors():
     good = sample().__getstate__()
     g = PyGraph()
@@ -139,6 +151,7 @@ def test_setstate_state_forms_and_their_errors():
         ("QTB1{}", TypeError, "Can't extract `str` to `Vec`"),
         (5, TypeError, "'int' object is not an instance of 'Sequence'"),
         ([1.5], TypeError, None),
+        (_NotIterable(), TypeError, "'_NotIterable' object is not iterable"),
     ]
     for state, exc, message in cases:
         with pytest.raises(exc) as ei:

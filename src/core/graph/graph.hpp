@@ -38,6 +38,14 @@ public:
                                                                               std::string_view b) const {
         return id_index_.find_pair(a, b, inner_);
     }
+    // Lookups and additions in batches (bulk readers): the hash of an id,
+    // hints that start loading what a lookup of that hash reads (the index
+    // slot, then the node record), and the operations with the hash given.
+    uint32_t id_hash(std::string_view id) const { return id_index_.hash(id); }
+    [[gnu::always_inline]] void prefetch_id(uint32_t h) const { id_index_.prefetch(h); }
+    [[gnu::always_inline]] void prefetch_id_record(uint32_t h) const { id_index_.prefetch_record(h, inner_); }
+    std::optional<uint32_t> find_node(std::string_view id, uint32_t h) const { return id_index_.find(id, h, inner_); }
+    Result<uint32_t> add_node(std::string_view id, uint32_t h, Properties properties);
     // The slot of an id, or "Node '{}' not found".
     Result<uint32_t> node_index(std::string_view id) const;
     const NodeData* get_node(std::string_view id) const;

@@ -24,6 +24,14 @@ public:
         if (!e) return std::nullopt;
         return e->slot;
     }
+    // Hints for lookups in batches: the table slot where a lookup of hash h
+    // starts, then (once that has arrived) the record of its first entry
+    // with that hash.
+    [[gnu::always_inline]] void prefetch(uint32_t h) const { table_.prefetch(h); }
+    [[gnu::always_inline]] void prefetch_record(uint32_t h, const GraphInner& g) const {
+        const Entry* e = table_.find(h, [&](const Entry& e) { return e.hash == h; });
+        if (e) g.prefetch_node(e->slot);
+    }
     // Both ends of an edge: the table and record reads of the two lookups
     // overlap instead of waiting on each other.
     std::pair<std::optional<uint32_t>, std::optional<uint32_t>> find_pair(std::string_view a, std::string_view b,

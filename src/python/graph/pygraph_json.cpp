@@ -10,7 +10,8 @@ namespace {
 
 PyRef graph_to_json(PyObject* self) {
     SharedBorrow g(self);
-    return py_str(ok_or_raise(vg::to_json(g.graph())));
+    TextBuffer text = ok_or_raise(vg::to_json(g.graph()));
+    return py_str(text.view());
 }
 
 PyRef graph_from_json(PyObject*, const Args& a) {
@@ -26,19 +27,12 @@ PyRef graph_from_json(PyObject*, const Args& a) {
 PyRef graph_getstate(PyObject* self) {
     SharedBorrow g(self);
     // A state too large to load back is refused while pickling: RuntimeError.
-    std::string s = ok_or_raise(to_pickle_state(g.graph()), {{ErrorKind::CapRefused, PyExc_RuntimeError}});
+    TextBuffer s = ok_or_raise(to_pickle_state(g.graph()), {{ErrorKind::CapRefused, PyExc_RuntimeError}});
     return PyRef::steal(PyBytes_FromStringAndSize(s.data(), Py_ssize_t(s.size())));
 }
 
-// The state argument as bytes: bytes, bytearray, or a sequence of ints in
-// 0..255 (a str is refused).
-std::string state_bytes(PyObject* obj) {
-    if (PyBytes_Check(obj)) {
-        char* p = nullptr;
-        Py_ssize_t n = 0;
-        check(PyBytes_AsStringAndSize(obj, &p, &n));
-        return std::string(p, size_t(n));
-    }
+// The bytes of a bytearray or of a sequence of ints.
+std::string state_copy(PyObject* obj) {
     if (PyByteArray_Check(obj)) return std::string(PyByteArray_AsString(obj), size_t(PyByteArray_Size(obj)));
     if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
     if (!PySequence_Check(obj)) raise_not_instance(obj, "Sequence");
@@ -48,6 +42,7 @@ std::string state_bytes(PyObject* obj) {
     // The length is the caller's claim: reserve no more than a state may hold.
     else out.reserve(size_t(std::min<uint64_t>(uint64_t(hint), kMaxPickleBytes + 1)));
     PyRef it = PyRef::steal(PyObject_GetIter(obj));
+    if (!it) throw_error_set();  // a sequence need not be iterable (__iter__ = None)
     while (PyObject* raw = PyIter_Next(it.get())) {
         PyRef item = PyRef::steal(raw);
         long long v = PyLong_AsLongLong(item.get());
@@ -59,9 +54,24 @@ std::string state_bytes(PyObject* obj) {
     return out;
 }
 
+// The state argument as bytes: bytes (viewed in place: the caller holds
+// the object for the whole call), bytearray, or a sequence of ints in
+// 0..255 (a str is refused). `copy` holds the bytes of the other forms.
+std::string_view state_bytes(PyObject* obj, std::string& copy) {
+    if (PyBytes_Check(obj)) {
+        char* p = nullptr;
+        Py_ssize_t n = 0;
+        check(PyBytes_AsStringAndSize(obj, &p, &n));
+        return std::string_view(p, size_t(n));
+    }
+    copy = state_copy(obj);
+    return copy;
+}
+
 PyRef graph_setstate(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string state = converted(a, 0, state_bytes);
+    std::string copy;
+    std::string_view state = converted(a, 0, [&](PyObject* obj) { return state_bytes(obj, copy); });
     g.graph() = ok_or_raise(from_pickle_state(state), {{ErrorKind::NotFound, PyExc_ValueError}});
     return py_none();
 }
