@@ -198,6 +198,22 @@ public:
         if (cb) __builtin_prefetch(&g.nodes[cb->slot]);
         return {find(a, ha, g), find(b, hb, g)};
     }
+    // Hints for a lookup of hash h to come, in the order its reads happen:
+    // the first table slot; the node records of the entries with hash h
+    // (the table slots must have arrived to be of use); their ids.
+    void prefetch(uint32_t h) const { table_.prefetch(h); }
+    void prefetch_records(uint32_t h, const GraphInner& g) const {
+        table_.find(h, [&](const Entry& e) {
+            if (e.hash == h) vg::prefetch_read(&g.nodes[e.slot]);
+            return false;
+        });
+    }
+    void prefetch_ids(uint32_t h, const GraphInner& g) const {
+        table_.find(h, [&](const Entry& e) {
+            if (e.hash == h && g.nodes[e.slot].data) vg::prefetch_read(g.nodes[e.slot].data->id.data());
+            return false;
+        });
+    }
     // Room for one more entry, so that a following add cannot fail.
     void reserve_one() { table_.reserve(table_.size() + 1); }
     void reserve(size_t n) { table_.reserve(n); }
@@ -249,6 +265,14 @@ public:
                                                                               std::string_view b) const {
         return id_index_.find_pair(a, b, inner_);
     }
+    // Lookups and additions with the id index's hash of the id worked out
+    // once by the caller (a bulk loader hashes each id once and prefetches
+    // the reads of a batch before it looks; see IdIndex).
+    uint32_t id_hash(std::string_view id) const { return id_index_.hash(id); }
+    std::optional<uint32_t> find_node(std::string_view id, uint32_t hash) const {
+        return id_index_.find(id, hash, inner_);
+    }
+    const IdIndex& id_index() const { return id_index_; }
     // The slot of an id, or "Node '{}' not found".
     Result<uint32_t> node_index(std::string_view id) const;
     const NodeData* get_node(std::string_view id) const;
@@ -272,6 +296,8 @@ public:
     // ---- building and changing -------------------------------------------
     // Each returns the new or changed slot, or the fixed error.
     Result<uint32_t> add_node(std::string_view id, Properties properties);
+    // For an id that find_node(id, hash) has just found absent.
+    Result<uint32_t> add_absent_node(std::string_view id, uint32_t hash, Properties properties);
     Result<uint32_t> add_edge(std::string_view source, std::string_view target, Properties properties);
     // An edge between two live slots whose pair the caller has already
     // checked against the parallel-edge rule (bulk loaders keep their own
