@@ -2,6 +2,8 @@
 // Build and run from the repository root:
 //   g++ -std=c++20 -Isrc tests/cpp/test_rdf_iri.cpp $(find src/core -name '*.cpp')
 //   ./a.out
+#include <iterator>
+#include <random>
 #include <set>
 #include <string>
 
@@ -66,6 +68,22 @@ static void validation() {
         {"http://[::1]x/", "Invalid character 'x' in host"},
     };
     for (auto& c : cases) CHECK_EQ(check_iri(c.text), std::string(c.want));
+
+    // The one-pass check of common IRIs must agree with the full parser
+    // (Iri::parse) on every text, valid or not, and in the error's words:
+    // random texts built from the characters that shape an IRI.
+    static constexpr std::string_view kPieces[] = {
+        "http", "urn", ":", "//", "/", "?", "#", "@", "[", "]", "::1", "%", "%41", "%4", "a", "Z9", "-._~",
+        "!$&'()*+,;=", "80", " ", "<", "\\", "\xc3\xa9", "\xee\x80\x80", "\x80", "1", "ex.org", "+",
+    };
+    std::mt19937 rng(11);
+    for (int i = 0; i < 200000; ++i) {
+        static constexpr std::string_view kStarts[] = {"", "http:", "http://", "urn:", "http://ex.org", "s://h:"};
+        std::string text(kStarts[rng() % std::size(kStarts)]);
+        for (size_t n = rng() % 7; n > 0; --n) text += kPieces[rng() % std::size(kPieces)];
+        auto full = Iri::parse(text);
+        CHECK_EQ(check_iri(text), full ? std::string("<ok>") : full.error());
+    }
 }
 
 static void resolution() {

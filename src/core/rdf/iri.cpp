@@ -357,7 +357,44 @@ struct IriBuilder {
     }
 };
 
+namespace {
+
+// The usual shape of an absolute IRI, accepted in one pass over plain
+// ASCII: a scheme; an optional authority of unreserved and sub-delim
+// characters with an optional numeric port; then path, query and fragment
+// characters. False only means "not this shape": the full scanner then
+// decides, and words any error.
+bool plain_absolute_iri(std::string_view s) {
+    size_t n = s.size(), i = 0;
+    if (n == 0 || !has(uint8_t(s[0]), kAlpha)) return false;
+    while (++i < n && has(uint8_t(s[i]), kSchemeRest)) {
+    }
+    if (i == n || s[i] != ':') return false;
+    ++i;
+    if (n - i >= 2 && s[i] == '/' && s[i + 1] == '/') {
+        i += 2;
+        while (i < n && has(uint8_t(s[i]), kUnreserved | kSubDelim)) ++i;
+        if (i < n && s[i] == ':')
+            while (++i < n && has(uint8_t(s[i]), kDigit)) {
+            }
+        if (i < n && s[i] != '/' && s[i] != '?' && s[i] != '#') return false;
+    }
+    // '?' may stand anywhere after the authority (it opens the query, or
+    // is part of it or of the fragment); '#' opens the fragment once.
+    bool fragment = false;
+    for (; i < n; ++i) {
+        auto c = uint8_t(s[i]);
+        if (has(c, kPathOk) || c == '?') continue;
+        if (c != '#' || fragment) return false;
+        fragment = true;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<std::string> iri_error(std::string_view text) {
+    if (plain_absolute_iri(text)) return std::nullopt;
     Parts p;
     return Scanner(text).run(true, p);
 }

@@ -1,5 +1,7 @@
 #include "core/rdf/read/turtle_lexer.hpp"
 
+#include <array>
+
 #include "core/io/utf8.hpp"
 
 namespace vg::rdf {
@@ -12,6 +14,17 @@ inline bool is_digit(int c) { return c >= '0' && c <= '9'; }
 inline bool is_hex(int c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 inline bool is_alpha(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline int hex_value(int c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
+
+// Bytes that end a plain run inside '<...>': the closing '>', characters
+// an IRI reference may not hold, the escape '\\', and non-ASCII bytes
+// (checked as UTF-8 one sequence at a time).
+constexpr std::array<bool, 256> make_iri_stops() {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c) t[c] = c <= 0x20 || c >= 0x80;
+    for (char c : std::string_view("<>\"{}|^`\\")) t[static_cast<unsigned char>(c)] = true;
+    return t;
+}
+constexpr std::array<bool, 256> kIriStop = make_iri_stops();
 
 // How a byte shows in a message: printable ASCII as itself, others in hex.
 std::string shown(int c) {
@@ -229,13 +242,7 @@ bool TurtleLexer::lex_iri(Token& t) {
         const char* run = text_.cur();
         const char* p = run;
         const char* e = text_.limit();
-        while (p < e) {
-            auto c = static_cast<unsigned char>(*p);
-            if (c <= 0x20 || c >= 0x80 || c == '>' || c == '<' || c == '"' || c == '{' || c == '}' || c == '|' ||
-                c == '^' || c == '`' || c == '\\')
-                break;
-            ++p;
-        }
+        while (p < e && !kIriStop[static_cast<unsigned char>(*p)]) ++p;
         if (escaped) buf_.append(run, size_t(p - run));
         text_.advance_to(p);
         if (p == e) {
