@@ -36,7 +36,7 @@ private:
         uint64_t hash(const Entry& e) const { return e.hash; }
         KeyedHash key;
     };
-    static constexpr size_t kRecent = 4;
+    static constexpr size_t kRecent = 8;
 
     std::vector<Known> known_;
     FlatTable<Traits> index_;
