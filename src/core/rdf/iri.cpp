@@ -406,7 +406,51 @@ Result<Iri> Iri::parse(std::string text) {
     return IriBuilder::from(std::move(text), p);
 }
 
+namespace {
+
+// One path segment of plain characters, not "." or ".." (the usual
+// rdf:about="item7"): it joins its base without any of the steps below.
+bool plain_segment(std::string_view ref) {
+    if (ref.empty() || ref == "." || ref == "..") return false;
+    for (char ch : ref)
+        if (!has(uint8_t(ch), kUnreserved | kSubDelim) && ch != '@') return false;
+    return true;
+}
+
+// Whether a path that ends in '/' has a "." or ".." segment.
+bool has_dot_segment(std::string_view dir) {
+    return dir.substr(0, 2) == "./" || dir.substr(0, 3) == "../" || dir.find("/./") != std::string_view::npos ||
+           dir.find("/../") != std::string_view::npos;
+}
+
+}  // namespace
+
 Result<Iri> Iri::resolve(std::string_view ref) const {
+    if (plain_segment(ref)) {
+        // The merge of the base path's directory and the segment, when
+        // removing dot segments leaves it as it is.
+        std::string_view t(text_);
+        std::string_view bpath = t.substr(authority_end_, path_end_ - authority_end_);
+        bool root = has_authority_ && bpath.empty();
+        size_t slash = bpath.rfind('/');
+        std::string_view dir = root || slash == std::string_view::npos ? std::string_view() : bpath.substr(0, slash + 1);
+        if (!has_dot_segment(dir)) {
+            std::string out;
+            out.reserve(authority_end_ + dir.size() + 1 + ref.size());
+            out.append(t.substr(0, authority_end_));
+            if (root) out += '/';
+            out.append(dir);
+            out.append(ref);
+            if (out.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
+            Parts p;
+            p.has_scheme = true;
+            p.has_authority = has_authority_;
+            p.scheme_end = scheme_end_;
+            p.authority_end = authority_end_;
+            p.path_end = out.size();
+            return IriBuilder::from(std::move(out), p);
+        }
+    }
     Parts r;
     if (auto err = Scanner(ref).run(false, r)) return Error{ErrorKind::InvalidValue, std::move(*err)};
     std::string_view t(text_);
