@@ -299,6 +299,29 @@ def test_made_iris_are_bounded_per_document(fmt, head, repeat):
         assert re.match(r"Parse error: Parser error at line \d+ between columns \d+ and \d+: ", msg)
 
 
+PREFIXES = ["http://ex.org/", "http://ex.org", "http://ex.org:", "http://[::1]", "urn:x:", "s:", "http://ex.org/a#",
+            "http://ex.org/?q"]
+LOCALS = {"a": "a", "a:1": "a:1", "a:b": "a:b", "1.2": "1.2", "-_x": None, "%41": "%41", "a\\~b": "a~b",
+          "a\\#b": "a#b", "a\\/b": "a/b", "\u00e9": "\u00e9"}
+
+
+@pytest.mark.parametrize("prefix", PREFIXES)
+def test_prefixed_names_give_what_the_full_iri_gives(prefix):
+    # Valid or not, a prefixed name reads as its whole IRI written out.
+    for local, expanded in LOCALS.items():
+        short = f"@prefix p: <{prefix}> .\np:{local} <{EX}p> <{EX}o> ."
+        if expanded is None:  # not a local name: the statement breaks
+            assert fails(load, short).startswith("Parse error: ")
+            continue
+        full = f"<{prefix}{expanded}> <{EX}p> <{EX}o> ."
+        try:
+            want = load(full)[0].node_ids()
+        except ValueError as e:
+            assert str(e).split("error while parsing IRI")[1] == fails(load, short).split("error while parsing IRI")[1]
+        else:
+            assert load(short)[0].node_ids() == want, (prefix, local)
+
+
 # ---- files -----------------------------------------------------------------
 
 

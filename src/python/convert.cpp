@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/support/hash.hpp"  // mix64
+#include "core/support/prefetch.hpp"
 #include "python/args.hpp"
 #include "python/errors.hpp"
 
@@ -281,7 +282,7 @@ PyRef py_list_from_strings(const std::vector<std::string_view>& items) {
     ListBuilder list(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         // Ids of a search result lie scattered over the graph's records.
-        if (i + kTextLookahead < items.size()) __builtin_prefetch(items[i + kTextLookahead].data());
+        if (i + kTextLookahead < items.size()) vg::prefetch_read(items[i + kTextLookahead].data());
         list.set(i, py_str(items[i]));
     }
     return list.take();
@@ -291,7 +292,7 @@ PyRef py_list_from_string_pairs(const std::vector<std::pair<std::string_view, st
     ListBuilder list(items.size());
     StrCache strs(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
-        if (i + kTextLookahead < items.size()) __builtin_prefetch(items[i + kTextLookahead].first.data());
+        if (i + kTextLookahead < items.size()) vg::prefetch_read(items[i + kTextLookahead].first.data());
         list.set(i, untracked(py_tuple2(strs.get(items[i].first), strs.get(items[i].second))));
     }
     return list.take();
@@ -306,7 +307,7 @@ PyRef py_list_from_string_lists(const std::vector<std::vector<std::string_view>>
 PyRef py_list_from_scored_nodes(const std::vector<std::pair<std::string_view, double>>& items) {
     ListBuilder list(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
-        if (i + kTextLookahead < items.size()) __builtin_prefetch(items[i + kTextLookahead].first.data());
+        if (i + kTextLookahead < items.size()) vg::prefetch_read(items[i + kTextLookahead].first.data());
         list.set(i, untracked(py_tuple2(py_str(items[i].first), py_f64(items[i].second))));
     }
     return list.take();

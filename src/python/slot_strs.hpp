@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/graph/graph.hpp"
+#include "core/support/prefetch.hpp"
 #include "python/convert.hpp"
 
 namespace vg::py {
@@ -29,11 +30,11 @@ public:
     // helper free of side effects and drops calls to it.
     [[gnu::always_inline]] void prefetch(uint32_t slot) const {
         const PyObject* s = strs_[slot].get();
-        if (s) __builtin_prefetch(s);
+        if (s) vg::prefetch_read(s);
         else store_.prefetch_node(slot);
     }
     // Asks for the table entry of `slot`, a step before prefetch() reads it.
-    [[gnu::always_inline]] void prefetch_entry(uint32_t slot) const { __builtin_prefetch(&strs_[slot]); }
+    [[gnu::always_inline]] void prefetch_entry(uint32_t slot) const { vg::prefetch_read(&strs_[slot]); }
 
     PyRef list(const std::vector<uint32_t>& slots);
     // (source, target) tuples.

@@ -24,13 +24,22 @@ public:
         if (!e) return std::nullopt;
         return e->slot;
     }
-    // Hints for lookups in batches: the table slot where a lookup of hash h
-    // starts, then (once that has arrived) the record of its first entry
-    // with that hash.
+    // Hints for a lookup of hash h to come, in the order its reads happen:
+    // the first table slot; the node records of the entries with hash h
+    // (the table slots must have arrived to be of use); their ids.
     [[gnu::always_inline]] void prefetch(uint32_t h) const { table_.prefetch(h); }
-    [[gnu::always_inline]] void prefetch_record(uint32_t h, const GraphInner& g) const {
-        const Entry* e = table_.find(h, [&](const Entry& e) { return e.hash == h; });
-        if (e) g.prefetch_node(e->slot);
+    [[gnu::always_inline]] void prefetch_records(uint32_t h, const GraphInner& g) const {
+        table_.find(h, [&](const Entry& e) {
+            if (e.hash == h) g.prefetch_node(e.slot);
+            return false;
+        });
+    }
+    [[gnu::always_inline]] void prefetch_ids(uint32_t h, const GraphInner& g) const {
+        table_.find(h, [&](const Entry& e) {
+            if (e.hash == h)
+                if (const NodeData* d = g.find_record(e.slot)) prefetch_read(d->id.data());
+            return false;
+        });
     }
     // Both ends of an edge: the table and record reads of the two lookups
     // overlap instead of waiting on each other.

@@ -21,6 +21,7 @@
 
 #include "core/graph/derived_cache.hpp"
 #include "core/result.hpp"
+#include "core/support/prefetch.hpp"
 #include "core/value.hpp"
 
 namespace vg {
@@ -85,10 +86,10 @@ public:
     // GCC may drop a call to a function whose only effect is a prefetch.
     [[gnu::always_inline]] void prefetch_node(uint32_t n) const {
         const char* r = reinterpret_cast<const char*>(&nodes_[n]);
-        __builtin_prefetch(r);
-        __builtin_prefetch(r + sizeof(NodeSlot) - 1);
+        vg::prefetch_read(r);
+        vg::prefetch_read(r + sizeof(NodeSlot) - 1);
     }
-    [[gnu::always_inline]] void prefetch_edge(uint32_t e) const { __builtin_prefetch(&edges_[e]); }
+    [[gnu::always_inline]] void prefetch_edge(uint32_t e) const { vg::prefetch_read(&edges_[e]); }
 
     // The edge the pair lookup of the graph kind finds from a to b: the
     // newest a -> b edge; on the undirected kind, failing that, the newest

@@ -15,6 +15,7 @@
 #include "core/io/graph_json.hpp"
 #include "core/io/json_escape.hpp"
 #include "core/io/json_number.hpp"
+#include "core/support/prefetch.hpp"
 
 namespace vg {
 
@@ -383,13 +384,13 @@ void write_graph_json(const PropertyGraph& g, TextBuffer& text) {
         // A vacant slot's ends are END, past every slot.
         if (i + 2 * kAhead < m) {
             const EdgeEnds far = s.ends(i + uint32_t(2 * kAhead));
-            if (far.source < slots) __builtin_prefetch(&ids[far.source]);
-            if (far.target < slots) __builtin_prefetch(&ids[far.target]);
+            if (far.source < slots) vg::prefetch_read(&ids[far.source]);
+            if (far.target < slots) vg::prefetch_read(&ids[far.target]);
         }
         if (i + kAhead < m) {
             const EdgeEnds near = s.ends(i + uint32_t(kAhead));
             for (uint32_t n : {near.source, near.target})
-                if (n < slots && ids[n].tag == IdText::kLong) __builtin_prefetch(out.at(ids[n].long_offset()));
+                if (n < slots && ids[n].tag == IdText::kLong) vg::prefetch_read(out.at(ids[n].long_offset()));
         }
         if (!s.edge_live(i)) continue;
         const EdgeEnds e = s.ends(i);

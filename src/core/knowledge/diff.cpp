@@ -8,6 +8,7 @@
 
 #include "core/knowledge/common.hpp"
 #include "core/knowledge/knowledge.hpp"
+#include "core/support/prefetch.hpp"
 
 namespace vg {
 
@@ -59,8 +60,8 @@ std::vector<SlotPair> missing_edges(const PropertyGraph& from_graph, const std::
     for (uint32_t e = 0; e < n; ++e) {
         if (e + 2 * kAhead < n && from.edge_live(e + 2 * kAhead)) {
             const EdgeEnds far = from.ends(e + 2 * kAhead);
-            __builtin_prefetch(&map[far.source]);
-            __builtin_prefetch(&map[far.target]);
+            vg::prefetch_read(&map[far.source]);
+            vg::prefetch_read(&map[far.target]);
         }
         if (e + kAhead < n && from.edge_live(e + kAhead))
             if (auto k = key_in_to(from.ends(e + kAhead))) to_keys.prefetch(*k);

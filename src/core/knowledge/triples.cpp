@@ -4,6 +4,7 @@
 
 #include "core/knowledge/common.hpp"
 #include "core/knowledge/knowledge.hpp"
+#include "core/support/prefetch.hpp"
 
 namespace vg {
 
@@ -40,8 +41,8 @@ PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed) {
     };
     Stage ring[kRing];
     auto texts = [&](size_t i) {
-        __builtin_prefetch(triples[i].subject.data());
-        __builtin_prefetch(triples[i].object.data());
+        vg::prefetch_read(triples[i].subject.data());
+        vg::prefetch_read(triples[i].object.data());
     };
     auto hashes = [&](size_t i) {
         Stage& st = ring[i % kRing];
@@ -117,12 +118,12 @@ ProjectedTriples project_triples(const PropertyGraph& g) {
         if (const Properties* p = props(e)) p->prefetch();
     };
     auto entries_of = [&](uint32_t e) {
-        if (const Properties* p = props(e); p && !p->empty()) __builtin_prefetch(&*p->begin());
+        if (const Properties* p = props(e); p && !p->empty()) vg::prefetch_read(&*p->begin());
     };
     auto label_of_edge = [&](uint32_t e) {
         if (const Properties* p = props(e)) {
             ring[e % kRing] = edge_label(*p, "relatedTo");
-            __builtin_prefetch(ring[e % kRing].data());
+            vg::prefetch_read(ring[e % kRing].data());
         }
     };
     for (uint32_t e = 0; e < std::min(n, 3 * kStep); ++e) map_of(e);

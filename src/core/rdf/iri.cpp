@@ -370,7 +370,44 @@ struct IriBuilder {
     }
 };
 
+namespace {
+
+// The usual shape of an absolute IRI, accepted in one pass over plain
+// ASCII: a scheme; an optional authority of unreserved and sub-delim
+// characters with an optional numeric port; then path, query and fragment
+// characters. False only means "not this shape": the full scanner then
+// decides, and words any error.
+bool plain_absolute_iri(std::string_view s) {
+    size_t n = s.size(), i = 0;
+    if (n == 0 || !has(uint8_t(s[0]), kAlpha)) return false;
+    while (++i < n && has(uint8_t(s[i]), kSchemeRest)) {
+    }
+    if (i == n || s[i] != ':') return false;
+    ++i;
+    if (n - i >= 2 && s[i] == '/' && s[i + 1] == '/') {
+        i += 2;
+        while (i < n && has(uint8_t(s[i]), kUnreserved | kSubDelim)) ++i;
+        if (i < n && s[i] == ':')
+            while (++i < n && has(uint8_t(s[i]), kDigit)) {
+            }
+        if (i < n && s[i] != '/' && s[i] != '?' && s[i] != '#') return false;
+    }
+    // '?' may stand anywhere after the authority (it opens the query, or
+    // is part of it or of the fragment); '#' opens the fragment once.
+    bool fragment = false;
+    for (; i < n; ++i) {
+        auto c = uint8_t(s[i]);
+        if (has(c, kPathOk) || c == '?') continue;
+        if (c != '#' || fragment) return false;
+        fragment = true;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<std::string> iri_error(std::string_view text) {
+    if (plain_absolute_iri(text)) return std::nullopt;
     Parts p;
     return Scanner(text).run(true, p);
 }
@@ -382,7 +419,45 @@ Result<Iri> Iri::parse(std::string text) {
     return IriBuilder::from(std::move(text), p);
 }
 
+namespace {
+
+// One path segment of plain characters, not "." or ".." (the usual
+// rdf:about="item7"): it joins its base without any of the steps below.
+bool plain_segment(std::string_view ref) {
+    if (ref.empty() || ref == "." || ref == "..") return false;
+    for (char ch : ref)
+        if (!has(uint8_t(ch), kUnreserved | kSubDelim) && ch != '@') return false;
+    return true;
+}
+
+}  // namespace
+
 Result<Iri> Iri::resolve(std::string_view ref) const {
+    if (plain_segment(ref)) {
+        // The merge of the base path's directory and the segment, when
+        // removing dot segments leaves it as it is.
+        std::string_view t(text_);
+        std::string_view bpath = t.substr(authority_end_, path_end_ - authority_end_);
+        bool root = has_authority_ && bpath.empty();
+        size_t slash = bpath.rfind('/');
+        std::string_view dir = root || slash == std::string_view::npos ? std::string_view() : bpath.substr(0, slash + 1);
+        if (!has_dot_segment(dir)) {
+            std::string out;
+            out.reserve(authority_end_ + dir.size() + 1 + ref.size());
+            out.append(t.substr(0, authority_end_));
+            if (root) out += '/';
+            out.append(dir);
+            out.append(ref);
+            if (out.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
+            Parts p;
+            p.has_scheme = true;
+            p.has_authority = has_authority_;
+            p.scheme_end = scheme_end_;
+            p.authority_end = authority_end_;
+            p.path_end = out.size();
+            return IriBuilder::from(std::move(out), p);
+        }
+    }
     Parts r;
     if (auto err = Scanner(ref).run(false, r)) return Error{ErrorKind::InvalidValue, std::move(*err)};
     std::string_view t(text_);

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/support/prefetch.hpp"
+
 namespace vg {
 
 uint64_t siphash13(uint64_t k0, uint64_t k1, const void* data, size_t len) noexcept;
@@ -78,11 +80,9 @@ public:
             if (eq(e)) return &e;
         }
     }
-    // Starts loading the first slot a lookup of hash h reads. Forced
-    // inline: GCC finds a prefetching helper free of side effects and may
-    // drop calls to it.
+    // Starts loading the first slot a lookup of hash h reads.
     [[gnu::always_inline]] void prefetch(uint64_t h) const {
-        if (!slots_.empty()) __builtin_prefetch(&slots_[h & (slots_.size() - 1)]);
+        if (!slots_.empty()) prefetch_read(&slots_[h & (slots_.size() - 1)]);
     }
 
     template <class Eq>

@@ -1,9 +1,10 @@
 // Python-facing triples in and out.
 #include "core/knowledge/knowledge.hpp"
+#include "core/support/prefetch.hpp"
 #include "python/convert.hpp"
-#include "python/slot_strs.hpp"
-#include "python/knowledge/families.hpp"
 #include "python/graph/pygraph.hpp"
+#include "python/knowledge/families.hpp"
+#include "python/slot_strs.hpp"
 
 namespace vg::py::kg {
 
@@ -43,11 +44,11 @@ TripleList to_triples(PyObject* obj) {
         auto at = [&](size_t i) { return list ? PyList_GetItem(obj, Py_ssize_t(i)) : PyTuple_GetItem(obj, Py_ssize_t(i)); };
         constexpr size_t kAhead = 8, kHalf = kAhead / 2;
         for (size_t i = 0; i < n; ++i) {
-            if (i + kAhead < n) __builtin_prefetch(at(i + kAhead));
+            if (i + kAhead < n) vg::prefetch_read(at(i + kAhead));
             if (i + kHalf < n) {
                 PyObject* t = at(i + kHalf);
                 if (PyTuple_CheckExact(t) && PyTuple_Size(t) == 3)
-                    for (Py_ssize_t k = 0; k < 3; ++k) __builtin_prefetch(PyTuple_GetItem(t, k));
+                    for (Py_ssize_t k = 0; k < 3; ++k) vg::prefetch_read(PyTuple_GetItem(t, k));
             }
             add_triple(out, PyRef::borrow(at(i)));
         }

@@ -83,7 +83,30 @@ private:
     Token t_;
     std::vector<Frame> frames_;  // frames_[0, depth_) are live; the rest keep their buffers
     size_t depth_ = 0;
-    std::unordered_map<std::string, std::string, KeyedHash, std::equal_to<>> prefixes_;
+    struct Prefix {
+        std::string iri;
+        // The IRI ends past any authority, so that appending a plain local
+        // name (Token::plain_local) gives an absolute IRI again.
+        bool open = false;
+    };
+    std::unordered_map<std::string, Prefix, KeyedHash, std::equal_to<>> prefixes_;
+    // The prefixes used last, tried before the map (whose elements stay
+    // where they are); documents use a few prefixes over and over.
+    struct RecentPrefix {
+        const std::string* name = nullptr;
+        const Prefix* prefix = nullptr;
+    };
+    RecentPrefix recent_prefixes_[4];
+    unsigned next_recent_prefix_ = 0;
+
+    const Prefix* find_prefix(std::string_view name) {
+        for (const RecentPrefix& r : recent_prefixes_)
+            if (r.name && *r.name == name) return r.prefix;
+        auto it = prefixes_.find(name);
+        if (it == prefixes_.end()) return nullptr;
+        recent_prefixes_[next_recent_prefix_++ % 4] = {&it->first, &it->second};
+        return &it->second;
+    }
     std::optional<Iri> base_;
     IriBudget budget_;
     BlankIds fresh_;
@@ -133,12 +156,15 @@ private:
             iri_.assign(t_.text);
             return checked(iri_);
         }
-        auto it = prefixes_.find(t_.text);
-        if (it == prefixes_.end())
-            return lex_.fail_token("the prefix '" + std::string(t_.text) + ":' has not been declared", t_);
-        iri_.assign(it->second);
+        const Prefix* prefix = find_prefix(t_.text);
+        if (!prefix) return lex_.fail_token("the prefix '" + std::string(t_.text) + ":' has not been declared", t_);
+        iri_.assign(prefix->iri);
         iri_.append(t_.local);
-        return charge(iri_.size()) && checked(iri_);
+        if (!charge(iri_.size())) return false;
+        // Letters, digits and "_-.:" are allowed in every part of an IRI after
+        // its authority.
+        if (prefix->open && t_.plain_local) return true;
+        return checked(iri_);
     }
 
     bool bad_iri(const std::string& why) {
@@ -149,6 +175,15 @@ private:
     bool charge(size_t n) {
         std::string err;
         return budget_.charge(n, in_.bytes_read(), err) || lex_.fail_token(err, t_);
+    }
+
+    // Whether an absolute IRI ends past its authority (or has none).
+    static bool ends_past_authority(std::string_view iri) {
+        size_t colon = iri.find(':');  // the end of the scheme
+        if (colon == std::string_view::npos) return false;
+        std::string_view rest = iri.substr(colon + 1);
+        if (rest.substr(0, 2) != "//") return true;
+        return rest.find_first_of("/?#", 2) != std::string_view::npos;
     }
 
     // The last few IRIs found absolute: predicates and subjects recur, and
@@ -241,7 +276,7 @@ private:
         } else {
             if (!read_iri()) return Step::Fail;
             if (prefix) {
-                prefixes_[name] = iri_;
+                prefixes_[name] = Prefix{iri_, ends_past_authority(iri_)};
             } else {
                 auto b = Iri::parse(iri_);
                 if (!b) return fail("error while parsing IRI '" + iri_ + "': " + b.error());

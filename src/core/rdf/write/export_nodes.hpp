@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/graph/graph.hpp"
+#include "core/support/prefetch.hpp"
 
 namespace vg::rdf {
 
@@ -48,10 +49,10 @@ public:
     // Hints to the caches for a node that an edge further on will need: its
     // entry here, then its text.
     void prefetch_entry(uint32_t n) const {
-        if (n < entries_.size()) __builtin_prefetch(&entries_[n]);
+        if (n < entries_.size()) vg::prefetch_read(&entries_[n]);
     }
     void prefetch_text(uint32_t n) const {
-        if (n < entries_.size()) __builtin_prefetch(entries_[n].text);
+        if (n < entries_.size()) vg::prefetch_read(entries_[n].text);
     }
 
 private:
