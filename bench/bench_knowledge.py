@@ -2,12 +2,16 @@
 rdflib for triples): densify on a chain and on a tree, merge and diff of two
 graphs, graphs from triples and triples from graphs, degree queries. Each
 library runs each group in its own process; graph building is not timed.
+Where the answer (or the argument) is millions of Python objects, the row
+also shows the floor: the time to just make (or read) those objects from
+Python, which no implementation can go below.
 
     python bench/bench_knowledge.py
     (BENCH_CHAIN, BENCH_TREE, BENCH_MERGE_NODES, BENCH_TRIPLES, BENCH_NODES,
      BENCH_RDFLIB_TRIPLES to resize)
 """
 
+import gc
 import json
 import os
 import random
@@ -34,6 +38,17 @@ def timed(fn):
     elapsed = time.perf_counter() - t
     del out
     return elapsed
+
+
+def timed_floor(fn):
+    """timed() with the cyclic collector paused: a floor counts making the
+    objects, not the collections that millions of new tuples set off (the
+    library keeps its own new tuples out of the collector)."""
+    gc.disable()
+    try:
+        return timed(fn)
+    finally:
+        gc.enable()
 
 
 def chain_edges():
@@ -95,7 +110,17 @@ def vesk_merge_diff():
     base, other, be, oe = merge_data()
     a = vesk_graph_of(base, be, lambda i: {"v": i % 7})
     b = vesk_graph_of(other, oe, lambda i: {"v": i % 5, "w": 1})
-    return {"merge": timed(lambda: K.merge_graphs(a, b)), "diff": timed(lambda: K.diff_graphs(a, b))}
+    out = {"merge": timed(lambda: K.merge_graphs(a, b)), "diff": timed(lambda: K.diff_graphs(a, b))}
+    # The floor of a diff: the objects its answer holds, made the cheapest
+    # way from Python (each node id once per graph, one tuple per edge
+    # entry from ids already made, the lists copied).
+    d = K.diff_graphs(a, b)
+    pairs = {k: (list(x for x, _ in d[k]), list(y for _, y in d[k])) for k in ("added_edges", "removed_edges")}
+    lists = [d[k] for k in ("added_nodes", "removed_nodes", "changed_node_properties")]
+    out["diff_floor"] = (timed_floor(lambda: (a.node_ids(), b.node_ids()))
+                         + timed_floor(lambda: [list(zip(*pairs[k])) for k in pairs])
+                         + timed_floor(lambda: [list(x) for x in lists]))
+    return out
 
 
 def vesk_triples(n=TRIPLES):
@@ -103,8 +128,16 @@ def vesk_triples(n=TRIPLES):
 
     triples = triple_data(n)
     out = {"from_triples": timed(lambda: K.from_triples(triples))}
+    # The floor of reading the argument: every tuple and item visited.
+    out["from_triples_floor"] = timed_floor(lambda: [None for s, p, o in triples])
     g = K.from_triples(triples)
     out["project_triples"] = timed(lambda: K.project_triples(g))
+    # The floor of the answer: each node id made once, one tuple per edge
+    # from str objects already made.
+    found = K.project_triples(g)
+    columns = [list(c) for c in zip(*found)] or [[], [], []]
+    del found
+    out["project_triples_floor"] = timed_floor(g.node_ids) + timed_floor(lambda: list(zip(*columns)))
     return out
 
 
@@ -214,7 +247,7 @@ def rdflib_triples():
 
 def vesk_triples_small():
     out = vesk_triples(RDFLIB_TRIPLES)
-    return {k + "_small": v for k, v in out.items()}
+    return {k.replace("_floor", "") + "_small" + ("_floor" if k.endswith("_floor") else ""): v for k, v in out.items()}
 
 
 GROUPS = {
@@ -243,8 +276,15 @@ if __name__ == "__main__":
         if "vesk_graph" not in results:
             continue
         peers = [n for n in results if n != "vesk_graph"]
-        for op, t in results["vesk_graph"].items():
+        ours = results["vesk_graph"]
+        for op, t in ours.items():
+            if op.endswith("_floor"):
+                continue
             row = f"  {op:<24}{t:>12.3f}"
             for peer in peers:
-                row += f"{results[peer][op]:>12.3f}   x{results[peer][op] / t:.1f} ({peer})"
+                if op in results[peer]:
+                    row += f"{results[peer][op]:>12.3f}   x{results[peer][op] / t:.1f} ({peer})"
+            floor = ours.get(op + "_floor")
+            if floor:
+                row += f"   floor {floor:.3f} (ours / floor {t / floor:.2f}, peer / floor x{results[peers[0]][op] / floor:.1f})" if peers else ""
             print(row)

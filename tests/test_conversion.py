@@ -170,3 +170,42 @@ def test_dict_subclass_and_list_subclass_read_from_storage():
 def test_unsigned_above_signed_range_reads_back_as_float():
     # Only reachable through stored data; the conversion maps it to a float.
     assert roundtrip(2**64 - 1) == float(2**64 - 1)
+
+
+def test_results_stay_visible_to_the_cycle_collector():
+    # Result lists are filled out of the collector's sight and tuples of
+    # plain items are never tracked; a list must be tracked once handed
+    # back, and a tuple holding a container must stay tracked, or cycles
+    # made through them later would never be freed.
+    import gc
+    import weakref
+
+    from vesk_graph._rust import algorithms as alg
+    from vesk_graph._rust import knowledge as kn
+
+    class Marker:
+        pass
+
+    g = PyGraph()
+    for n in "abc":
+        g.add_node(n)
+    g.add_edge("a", "b", {"predicate": "p", "tags": ["x"]})
+    g.add_edge("b", "c", {"predicate": "p"})
+    other = kn.from_triples([("a", "p", "c")])
+    results = [alg.degree_centrality(g), alg.bfs(g, "a"), alg.bridges(g), alg.louvain_communities(g),
+               alg.strongly_connected_components(g), kn.project_triples(g),
+               kn.diff_graphs(g, other)["removed_edges"], g.edges()]
+    nested, plain = g.edges()
+    assert all(gc.is_tracked(r) for r in results)
+    assert gc.is_tracked(nested) and not gc.is_tracked(plain)
+    markers = []
+    for cycle in results + [nested[2]]:
+        m = Marker()
+        markers.append(weakref.ref(m))
+        if isinstance(cycle, list):
+            cycle.append([cycle, m])
+        else:
+            cycle["back"] = (nested, m)
+    del results, nested, plain, cycle, m
+    gc.collect()
+    assert [ref() for ref in markers] == [None] * len(markers)

@@ -1,5 +1,6 @@
 import pytest
 
+from vesk_graph._rust import algorithms as A, knowledge as kn
 from vesk_graph._rust.graph import PyGraph
 
 
@@ -120,3 +121,36 @@ def test_filter_value_hooks_may_read_the_same_graph(make):
 
     g.update_node("a", {"v": "2"})
     assert g.nodes_filtered("v", Probe()) == ["a"]
+
+
+# Every operation that copies node records: the copy and the original share
+# property bodies until one of them changes, and a change to either is seen
+# by it alone (scanned and indexed maps alike).
+COPIES = {
+    "reverse": lambda g: g.reverse(),
+    "to_undirected": lambda g: g.to_undirected(),
+    "subgraph": lambda g: g.subgraph(["a", "b"]),
+    "ego_graph": lambda g: g.ego_graph("a", 1),
+    "transitive_closure": lambda g: A.transitive_closure(g),
+    "merge_graphs": lambda g: kn.merge_graphs(g, PyGraph()),
+    "densify": lambda g: kn.densify(g, "p"),
+    "extract_subgraph_by_property": lambda g: kn.extract_subgraph_by_property(g, "kind", "x"),
+}
+
+
+@pytest.mark.parametrize("copy", COPIES.values(), ids=COPIES)
+@pytest.mark.parametrize("size", [2, 12])
+def test_copied_properties_change_apart(copy, size):
+    props = {"kind": "x", **{f"k{i}": i for i in range(size - 1)}}
+    g = PyGraph()
+    g.add_node("a", props)
+    g.add_node("b", props)
+    g.add_edge("a", "b", {"p": "x"})
+    d = copy(g)
+    d.update_node("a", {"k0": "copy"})
+    d.set_node_property("b", "new", 1)
+    assert g.node("a") == props and g.node("b") == props
+    g.set_node_property("a", "kind", "y")
+    g.update_node("b", {"k0": "original"})
+    assert d.node("a") == {**props, "k0": "copy"} and d.node("b") == {**props, "new": 1}
+    assert d.edges()[0][2] == {"p": "x"} and g.edges() == [("a", "b", {"p": "x"})]

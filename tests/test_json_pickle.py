@@ -13,6 +13,7 @@ def sample():
     g.add_node("gone")
     g.add_node("a", {"x": [1, -2, 2.5, None, True, "t\u00e9\n"], "o": {"b": 1, "a": {}}})
     g.add_node("b")
+    g.add_node("", {"": ""})  # empty texts have no bytes to copy
     g.add_edge("a", "b", {"w": 1e-7})
     g.add_edge("b", "a")
     g.remove_node("gone")
@@ -29,14 +30,23 @@ def same(g, h):
 def test_json_round_trip_with_exact_caps():
     g = sample()
     text = g.to_json()
-    h = PyGraph.from_json(text, len(text.encode()), g.n_nodes, g.n_edges)
+    n = len(text.encode())
+    h = PyGraph.from_json(text, n, g.n_nodes, g.n_edges)
     same(g, h)
-    with pytest.raises(ValueError):
-        PyGraph.from_json(text, len(text.encode()) - 1, g.n_nodes, g.n_edges)
-    with pytest.raises(ValueError):
-        PyGraph.from_json(text, len(text.encode()), g.n_nodes - 1, g.n_edges)
-    with pytest.raises(ValueError):
-        PyGraph.from_json(text, len(text.encode()), g.n_nodes, g.n_edges - 1)
+    # Each cap one below the graph: that cap, and only it, refuses.
+    for caps, message in [
+        ((n - 1, g.n_nodes, g.n_edges),
+         f"Graph JSON is {n} bytes; refusing to parse above {n - 1} bytes (raise VeskGraphSettings.max_bytes if intended)."),
+        ((n, g.n_nodes - 1, g.n_edges),
+         f"Graph JSON declares {g.n_nodes} nodes; refusing above max_nodes={g.n_nodes - 1} "
+         "(raise VeskGraphSettings.max_nodes if intended)."),
+        ((n, g.n_nodes, g.n_edges - 1),
+         f"Graph JSON declares {g.n_edges} edges; refusing above max_edges={g.n_edges - 1} "
+         "(raise VeskGraphSettings.max_edges if intended)."),
+    ]:
+        with pytest.raises(ValueError) as ei:
+            PyGraph.from_json(text, *caps)
+        assert str(ei.value) == message
 
 
 @pytest.mark.parametrize("protocol", range(2, pickle.HIGHEST_PROTOCOL + 1))
@@ -115,6 +125,18 @@ def test_getstate_refuses_state_that_could_not_be_loaded_back():
     assert len(g.to_json()) > LIMIT  # plain JSON has no such limit
 
 
+class _NotIterable:
+    """A sequence (it has __getitem__) whose iteration is refused."""
+
+    __iter__ = None
+
+    def __getitem__(self, i):
+        return 0
+
+    def __len__(self):
+        return 1
+
+
 def test_setstate_state_forms_and_their_errors():
     good = sample().__getstate__()
     g = PyGraph()
@@ -129,6 +151,7 @@ def test_setstate_state_forms_and_their_errors():
         ("QTB1{}", TypeError, "Can't extract `str` to `Vec`"),
         (5, TypeError, "'int' object is not an instance of 'Sequence'"),
         ([1.5], TypeError, None),
+        (_NotIterable(), TypeError, "'_NotIterable' object is not iterable"),
     ]
     for state, exc, message in cases:
         with pytest.raises(exc) as ei:
@@ -141,14 +164,18 @@ def test_setstate_state_forms_and_their_errors():
 def test_setstate_reports_borrow_before_looking_at_state():
     g = sample()
 
+    seen = []
+
     class Hook:
         def __str__(self):
             with pytest.raises(RuntimeError, match="^Already borrowed$"):
                 g.__setstate__(12345)
+            seen.append("refused")
             return "ok"
 
     # nodes_filtered holds a shared borrow while it converts its value.
-    g.nodes_filtered("k", Hook())
+    assert g.nodes_filtered("k", Hook()) == []
+    assert seen == ["refused"]
 
 
 def test_from_json_argument_errors():

@@ -191,6 +191,35 @@ def test_from_triples_first_triple_wins_and_round_trips():
     assert not u.is_directed and kn.project_triples(u) == [("a", "p", "b")]
 
 
+class TripleSeq(list):
+    """A Sequence that is not an exact list: read through its iterator."""
+
+
+@pytest.mark.parametrize("container", [list, tuple, TripleSeq])
+@pytest.mark.parametrize("directed", [True, False])
+def test_from_triples_matches_model_on_many_triples(container, directed):
+    # Enough triples that ids recur far apart, as equal text in distinct
+    # str objects as well as the very same object; the model is the plain
+    # loop: nodes by first appearance, the first triple of each pair wins.
+    rng = random.Random(11)
+    pool = [f"http://example.org/r{i}" for i in range(60)]
+    triples = []
+    for _ in range(3000):
+        s, o = rng.choice(pool), rng.choice(pool)
+        if rng.random() < 0.3:
+            s = "".join(list(s))  # equal text, another object
+        triples.append((s, f"p{rng.randrange(5)}", o))
+    nodes, first = {}, {}
+    for s, p, o in triples:
+        nodes.setdefault(s, None)
+        nodes.setdefault(o, None)
+        first.setdefault((s, o) if directed else frozenset((s, o)), (s, p, o))
+    g = kn.from_triples(container(triples), directed=directed)
+    assert g.node_ids() == list(nodes)
+    assert kn.project_triples(g) == list(first.values())
+    assert all(props == {"predicate": p, "type": p} for (_, _, props), (_, p, _) in zip(g.edges(), first.values()))
+
+
 def test_project_triples_label_rule():
     g = PyGraph(multi=True)
     for n in "ab":

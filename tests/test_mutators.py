@@ -59,10 +59,11 @@ def test_update_merges_and_set_stores_converted_values(make):
     g.update_node("a", {"x": 1, "y": 2})
     g.update_node("a", {"y": 3, "z": None})
     assert g.node("a") == {"x": 1, "y": 3, "z": None}
-    g.update_node("a")
+    g.update_node("a")  # no properties: nothing changes
+    assert g.node("a") == {"x": 1, "y": 3, "z": None}
     g.set_node_property("a", "list", [1, 2])
     g.set_node_property("a", "nan", math.nan)
-    assert g.node("a")["list"] == [1, 2] and g.node("a")["nan"] is None
+    assert g.node("a") == {"x": 1, "y": 3, "z": None, "list": [1, 2], "nan": None}
     for call in (lambda: g.update_node("m"), lambda: g.set_node_property("m", "k", 1)):
         with pytest.raises(KeyError) as ei:
             call()
@@ -88,9 +89,13 @@ def test_failed_additions_change_nothing(make):
 def test_self_loops_allowed_and_names_never_change(make):
     g = PyGraph(name="kept")
     g.add_node("a")
-    g.add_edge("a", "a")
+    g.add_edge("a", "a", {"k": 1})
+    assert g.edges() == [("a", "a", {"k": 1})] and g.successors("a") == g.predecessors("a") == ["a"]
+    assert g.degree("a") == 2 and g.has_edge("a", "a") and not g.is_dag()
     g.remove_edge("a", "a")
+    assert g.n_edges == 0 and g.successors("a") == [] and g.is_dag()
     g.remove_node("a")
+    assert g.n_nodes == 0
     assert g.name == "kept" and g.is_directed and not g.is_multi
 
 

@@ -1,3 +1,4 @@
+import inspect
 import threading
 
 import numpy as np
@@ -38,6 +39,26 @@ def test_constructor_errors(args, kwargs, message, note):
         PyGraph(*args, **kwargs)
     assert str(ei.value) == message
     assert notes(ei) == ([note] if note else [])
+
+
+def test_a_wrong_method_argument_is_noted_with_its_own_parameter():
+    g = PyGraph()
+    g.add_node("a")
+    valid = {"id": "a", "source": "a", "target": "a", "properties": None, "key": "k", "node_ids": ["a"],
+             "center": "a", "radius": 1, "state": g.__getstate__(), "data": g.to_json(), "max_bytes": 1 << 20,
+             "max_nodes": 10, "max_edges": 10, "value": 1}
+    checked = set()
+    for name in vars(PyGraph):
+        if name.startswith("__") and name != "__setstate__" or not callable(method := getattr(g, name)):
+            continue  # slots and properties
+        params = [p.name for p in inspect.signature(method).parameters.values()]
+        for p in set(params) - {"value"}:  # property values take any object
+            values = {q: valid[q] for q in params} | {p: object()}
+            with pytest.raises(TypeError) as ei:
+                method(**values)
+            assert notes(ei) == [f"while processing '{p}'"], (name, p)
+            checked.add(p)
+    assert checked == set(valid) - {"value"}
 
 
 def test_subclass_construction_and_membership():

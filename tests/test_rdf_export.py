@@ -84,7 +84,17 @@ def test_refusals(edges, message):
             fn(g)
         assert str(e.value) == message
     # JSON-LD checks nothing: ids and labels are written as they are.
-    assert json.loads(export_jsonld(g))["@graph"]
+    assert jsonld_edges(export_jsonld(g)) == sorted((s, label(props), t) for s, t, props in edges)
+
+
+def jsonld_edges(doc):
+    """(subject, label, target) of every reference in a JSON-LD export."""
+    out = []
+    for node in json.loads(doc)["@graph"]:
+        for key, value in node.items():
+            if key != "@id":
+                out += [(node["@id"], key, ref["@id"]) for ref in (value if isinstance(value, list) else [value])]
+    return sorted(out)
 
 
 def test_blank_node_labels_accepted():
@@ -203,3 +213,16 @@ def test_arguments():
         export_ntriples()
     with pytest.raises(TypeError):
         export_ntriples(g, g)
+
+
+def test_empty_ids():
+    # The empty id has no bytes to copy; alone it is the whole id text.
+    only = graph([], nodes=[""])
+    assert export_turtle(only) == export_ntriples(only) == ""
+    assert json.loads(export_jsonld(only)) == {"@graph": []}
+    g = graph([("", "", p(P)), (S, "", {})])
+    for fn in (export_turtle, export_ntriples):
+        with pytest.raises(ValueError) as e:
+            fn(g)
+        assert str(e.value) == "Invalid subject IRI '': No scheme found in an absolute IRI"
+    assert json.loads(export_jsonld(g)) == {"@graph": [{"@id": "", P: {"@id": ""}}, {"@id": S, DEFAULT: {"@id": ""}}]}

@@ -103,6 +103,8 @@ def test_reification_reaches_the_mapping_after_its_triple():
 @pytest.mark.parametrize("doc,message", [
     (f'<rdf:RDF xmlns:rdf="{RDF}"><rdf:Description rdf:about="http://a/b">', "Parse error: XML error at line 1 column *"),
     (f'<?xml version="1.0" encoding="latin1"?><rdf:RDF xmlns:rdf="{RDF}"/>', "Parse error: Only UTF-8 is supported by the RDF/XML parser"),
+    (f'<?xml version="1.0" encoding=""?><rdf:RDF xmlns:rdf="{RDF}"/>', "Parse error: Only UTF-8 is supported by the RDF/XML parser"),
+    (f'<?xml version="1.0" encoding="8bit"?><rdf:RDF xmlns:rdf="{RDF}"/>', "Parse error: XML error at line 1 column 1: malformed encoding name '8bit'"),
     (f'<rdf:RDF xmlns:rdf="{RDF}"><rdf:Description rdf:about="rel"/></rdf:RDF>',
      "Parse error: error while parsing IRI 'rel': No scheme found in an absolute IRI"),
     ("", "Parse error: XML error at line 1 column 1: no root element"),

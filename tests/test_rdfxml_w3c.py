@@ -8,7 +8,6 @@ fail either way. rdflib compares."""
 import re
 import subprocess
 import zlib
-from pathlib import Path
 
 import pytest
 
@@ -18,14 +17,7 @@ rdflib = pytest.importorskip("rdflib")
 from rdflib.compare import isomorphic  # noqa: E402
 
 
-def suite_dir():
-    for d in (ROOT.parent / "shared" / "w3c" / "rdf-xml", Path("/work/shared/w3c/rdf-xml")):
-        if (d / "manifest.ttl").is_file():
-            return d
-    return None
-
-
-SUITE = suite_dir()
+SUITE = ROOT / "tests" / "w3c" / "rdf-xml"
 BASE = "https://w3c.github.io/rdf-tests/rdf/rdf11/rdf-xml/"
 
 # Tests whose expectation lies outside the reader's contract.
@@ -39,8 +31,6 @@ OUTSIDE = {
 
 
 def manifest():
-    if SUITE is None:
-        return []
     text = (SUITE / "manifest.ttl").read_text()
     listed = re.findall(r"^\s+<#([^>]+)>\s*$", text.split("mf:entries (")[1].split(")")[0], re.M)
     found = {}
@@ -82,7 +72,6 @@ def dump(core_objects, tmp_path_factory):
 CASES = manifest()
 
 
-@pytest.mark.skipif(SUITE is None, reason="the W3C RDF/XML suite is not here")
 @pytest.mark.parametrize("name,kind,action,result", CASES, ids=[c[0] for c in CASES])
 def test_w3c(name, kind, action, result, dump, tmp_path):
     if name in OUTSIDE:
@@ -106,7 +95,6 @@ def node(term_id):
     return rdflib.BNode(term_id[2:]) if term_id.startswith("_:") else rdflib.URIRef(term_id)
 
 
-@pytest.mark.skipif(SUITE is None, reason="the W3C RDF/XML suite is not here")
 @pytest.mark.parametrize("name,kind,action,result", CASES, ids=[c[0] for c in CASES])
 def test_w3c_through_loader(name, kind, action, result):
     rdf = pytest.importorskip("vesk_graph._rust.rdf")

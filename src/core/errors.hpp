@@ -10,6 +10,11 @@ namespace vg::errors {
 
 inline std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
 
+// A text as messages show a value they did not expect: in double quotes,
+// with backslash escapes for the quote, the backslash and control
+// characters (C1 controls included, as \u{..}).
+std::string debug_quoted(std::string_view s);
+
 inline Error node_not_found(std::string_view id) { return {ErrorKind::NotFound, "Node " + quoted(id) + " not found"}; }
 // A node whose index entry points at a vacant slot (only a broken store
 // can produce it; the updaters still report it as a missing node).

@@ -91,9 +91,20 @@ const Value* Properties::find(std::string_view key) const {
     return pos < 0 ? nullptr : &body_->entries[size_t(pos)].second;
 }
 
+Properties::Body& Properties::own() {
+    if (!body_) {
+        body_ = std::make_unique<Body>().release();  // freed by release()
+    } else if (body_->holders.load(std::memory_order_acquire) != 1) {
+        // Shared: copy first, and only then let go of the shared body.
+        Body* mine = std::make_unique<Body>(*body_).release();
+        release();
+        body_ = mine;
+    }
+    return *body_;
+}
+
 void Properties::insert_or_assign(std::string key, Value value) {
-    if (!body_) body_ = std::make_unique<Body>();
-    Body& b = *body_;
+    Body& b = own();
     long pos = b.find_pos(key);
     if (pos >= 0) {
         b.entries[size_t(pos)].second = std::move(value);
@@ -111,8 +122,7 @@ void Properties::insert_or_assign(std::string key, Value value) {
 
 void Properties::reserve(size_t n) {
     if (!n) return;
-    if (!body_) body_ = std::make_unique<Body>();
-    body_->entries.reserve(n);
+    own().entries.reserve(n);
 }
 
 }  // namespace vg

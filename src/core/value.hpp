@@ -1,5 +1,6 @@
 // Property values: JSON-like data held by nodes and edges.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -91,19 +92,30 @@ void object_normalize(Object& obj);
 // few entries gets an index keyed at random per map, so colliding names
 // cannot be precomputed. Iteration order is not sorted and callers must not
 // rely on it.
+//
+// Copies share one immutable body (its count of holders is atomic, so maps
+// that share it may be read from several threads); a change to a shared
+// body first takes a private copy, so no holder sees another's change.
+// Many edges of one kind (say, every RDF edge of one predicate) then cost
+// one pointer each.
 class Properties {
 public:
     using Entry = std::pair<std::string, Value>;
     using const_iterator = std::vector<Entry>::const_iterator;
 
     Properties() = default;
-    Properties(const Properties& o) : body_(o.body_ ? std::make_unique<Body>(*o.body_) : nullptr) {}
-    Properties(Properties&&) noexcept = default;
-    Properties& operator=(const Properties& o) {
-        if (this != &o) body_ = o.body_ ? std::make_unique<Body>(*o.body_) : nullptr;
+    Properties(const Properties& o) noexcept : body_(o.body_) { retain(); }
+    Properties(Properties&& o) noexcept : body_(std::exchange(o.body_, nullptr)) {}
+    Properties& operator=(const Properties& o) noexcept {
+        Properties(o).swap(*this);
         return *this;
     }
-    Properties& operator=(Properties&&) noexcept = default;
+    Properties& operator=(Properties&& o) noexcept {
+        Properties(std::move(o)).swap(*this);
+        return *this;
+    }
+    ~Properties() { release(); }
+    void swap(Properties& o) noexcept { std::swap(body_, o.body_); }
 
     size_t size() const { return body_ ? body_->entries.size() : 0; }
     bool empty() const { return size() == 0; }
@@ -111,7 +123,14 @@ public:
     void insert_or_assign(std::string key, Value value);
     void reserve(size_t n);
     const_iterator begin() const { return body_ ? body_->entries.cbegin() : const_iterator(); }
+    // Starts loading the map's storage, for passes over many maps that lie
+    // scattered over memory.
+    [[gnu::always_inline]] void prefetch() const {
+        if (body_) prefetch_read(body_);
+    }
     const_iterator end() const { return body_ ? body_->entries.cend() : const_iterator(); }
+    // Whether the two maps hold the same body (a copy not changed since).
+    bool shares_body_with(const Properties& o) const { return body_ && body_ == o.body_; }
 
 private:
     // Maps up to this size are scanned; larger ones are indexed.
@@ -137,13 +156,29 @@ private:
     struct Body {
         std::vector<Entry> entries;
         std::unique_ptr<Index> index;
+        std::atomic<uint64_t> holders{1};
         Body() = default;
+        // A private copy starts with one holder.
         Body(const Body& o) : entries(o.entries), index(o.index ? std::make_unique<Index>(*o.index) : nullptr) {}
         long find_pos(std::string_view key) const;
         void index_entry(uint32_t pos);
         uint32_t hash_of(std::string_view key) const { return uint32_t(index->traits().key(key)); }
     };
-    std::unique_ptr<Body> body_;
+
+    void retain() const noexcept {
+        if (body_) body_->holders.fetch_add(1, std::memory_order_relaxed);
+    }
+    // The last holder frees the body; acquire-release so that every read
+    // of the other holders happens before the free.
+    void release() noexcept {
+        if (body_ && body_->holders.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            std::unique_ptr<Body> last(body_);
+        body_ = nullptr;
+    }
+    // The body, made private to this map (created when absent) before a change.
+    Body& own();
+
+    Body* body_ = nullptr;
 };
 
 }  // namespace vg

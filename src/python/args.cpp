@@ -144,7 +144,7 @@ double to_f64(PyObject* obj) {
     return d;
 }
 
-StrVec to_str_vec(PyObject* obj) {
+void require_sequence(PyObject* obj) {
     if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
     if (!PySequence_Check(obj)) {
         // Registered virtual subclasses of Sequence count too.
@@ -152,6 +152,10 @@ StrVec to_str_vec(PyObject* obj) {
         PyRef seq = PyRef::steal(PyObject_GetAttrString(abc.get(), "Sequence"));
         if (check(PyObject_IsInstance(obj, seq.get())) == 0) raise_not_instance(obj, "Sequence");
     }
+}
+
+StrVec to_str_vec(PyObject* obj) {
+    require_sequence(obj);
     // No reservation from the length hint: it is the caller's claim, not a fact.
     StrVec out;
     PyRef it = PyRef::steal(PyObject_GetIter(obj));

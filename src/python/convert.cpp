@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/support/hash.hpp"  // mix64
+#include "core/support/prefetch.hpp"
 #include "python/args.hpp"
 #include "python/errors.hpp"
 
@@ -217,7 +218,9 @@ PyRef properties_to_py_dict(const Properties& p) {
     return dict;
 }
 
-ListBuilder::ListBuilder(size_t n) : list_(PyRef::steal(PyList_New(Py_ssize_t(n)))) {}
+ListBuilder::ListBuilder(size_t n) : list_(PyRef::steal(PyList_New(Py_ssize_t(n)))) {
+    PyObject_GC_UnTrack(list_.get());
+}
 
 PyRef py_tuple2(PyRef&& a, PyRef&& b) {
     PyRef t = PyRef::steal(PyTuple_New(2));
@@ -279,7 +282,7 @@ PyRef py_list_from_strings(const std::vector<std::string_view>& items) {
     ListBuilder list(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         // Ids of a search result lie scattered over the graph's records.
-        if (i + kTextLookahead < items.size()) __builtin_prefetch(items[i + kTextLookahead].data());
+        if (i + kTextLookahead < items.size()) vg::prefetch_read(items[i + kTextLookahead].data());
         list.set(i, py_str(items[i]));
     }
     return list.take();
@@ -289,8 +292,8 @@ PyRef py_list_from_string_pairs(const std::vector<std::pair<std::string_view, st
     ListBuilder list(items.size());
     StrCache strs(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
-        if (i + kTextLookahead < items.size()) __builtin_prefetch(items[i + kTextLookahead].first.data());
-        list.set(i, py_tuple2(strs.get(items[i].first), strs.get(items[i].second)));
+        if (i + kTextLookahead < items.size()) vg::prefetch_read(items[i + kTextLookahead].first.data());
+        list.set(i, untracked(py_tuple2(strs.get(items[i].first), strs.get(items[i].second))));
     }
     return list.take();
 }
@@ -304,8 +307,8 @@ PyRef py_list_from_string_lists(const std::vector<std::vector<std::string_view>>
 PyRef py_list_from_scored_nodes(const std::vector<std::pair<std::string_view, double>>& items) {
     ListBuilder list(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
-        if (i + kTextLookahead < items.size()) __builtin_prefetch(items[i + kTextLookahead].first.data());
-        list.set(i, py_tuple2(py_str(items[i].first), py_f64(items[i].second)));
+        if (i + kTextLookahead < items.size()) vg::prefetch_read(items[i + kTextLookahead].first.data());
+        list.set(i, untracked(py_tuple2(py_str(items[i].first), py_f64(items[i].second))));
     }
     return list.take();
 }
@@ -313,8 +316,13 @@ PyRef py_list_from_scored_nodes(const std::vector<std::pair<std::string_view, do
 PyRef py_list_from_edge_entries(std::vector<EdgeEntry>&& items) {
     ListBuilder list(items.size());
     StrCache strs(items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        list.set(i, py_tuple3(strs.get(items[i].source), strs.get(items[i].target), std::move(items[i].properties)));
+    for (size_t i = 0; i < items.size(); ++i) {
+        // A dict of plain values is itself untracked, and then so may be
+        // the tuple; one holding lists or dicts keeps both tracked.
+        const bool plain = !PyObject_GC_IsTracked(items[i].properties.get());
+        PyRef t = py_tuple3(strs.get(items[i].source), strs.get(items[i].target), std::move(items[i].properties));
+        list.set(i, plain ? untracked(std::move(t)) : std::move(t));
+    }
     return list.take();
 }
 

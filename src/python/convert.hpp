@@ -36,12 +36,19 @@ struct EdgeEntry {
 };
 PyRef py_list_from_edge_entries(std::vector<EdgeEntry>&& items);
 
-// A list filled by position; `set` steals the item.
+// A list filled by position; `set` steals the item. The list stays out of
+// the cyclic collector until taken: every young collection that the new
+// items set off would otherwise walk all the items set so far. (An
+// untracked container only hides its references, which the collector then
+// counts as outside ones: nothing it holds can be freed early.)
 class ListBuilder {
 public:
     explicit ListBuilder(size_t n);
     void set(size_t i, PyRef&& item) { PyList_SetItem(list_.get(), Py_ssize_t(i), item.release()); }
-    PyRef take() { return std::move(list_); }
+    PyRef take() {
+        if (!PyObject_GC_IsTracked(list_.get())) PyObject_GC_Track(list_.get());
+        return std::move(list_);
+    }
 
 private:
     PyRef list_;
@@ -49,5 +56,15 @@ private:
 
 PyRef py_tuple2(PyRef&& a, PyRef&& b);
 PyRef py_tuple3(PyRef&& a, PyRef&& b, PyRef&& c);
+
+// A tuple whose items are all untracked (str, float, None, a dict of such)
+// can never be part of a reference cycle. The collector would untrack it on
+// its first pass anyway, after walking it once in every young collection
+// that millions of new tuples set off; untracked at birth it is never
+// walked. Only for tuples of such items.
+inline PyRef untracked(PyRef&& t) {
+    PyObject_GC_UnTrack(t.get());
+    return std::move(t);
+}
 
 }  // namespace vg::py

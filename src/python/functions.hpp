@@ -1,4 +1,4 @@
-// Function tables of the submodules. Each family source (algorithms_paths,
+// Function tables of the submodules. Each family source (algorithms/paths.cpp,
 // ...) keeps a table of its functions beside their bodies, one line each:
 //
 //     PyMethodDef g_table[] = {
@@ -11,7 +11,9 @@
 // names, required count and the "bfs()" of argument errors are all read from
 // it at compile time, so a signature is written once. module.cpp lists the
 // families of each submodule and registers their functions in the fixed
-// order of that submodule.
+// order of that submodule. PyGraph's methods take the same form
+// (python/graph/pygraph_class.hpp). Bodies read their arguments with the
+// readers of python/args.hpp.
 #pragma once
 #include <cstddef>
 #include <span>
@@ -47,7 +49,9 @@ struct ParsedSignature {
 // expressions under every compiler mode (sanitizers included).
 // With an owner ("PyGraph."), the signature is a method's: the owner
 // prefixes the name in argument errors and a leading "$self" is no argument.
-consteval ParsedSignature parse_signature(const char* doc, size_t len, const char* owner = "") {
+// A non-empty `shown` replaces the name in argument errors (the class
+// signature read as its constructor's, "PyGraph.__new__()").
+consteval ParsedSignature parse_signature(const char* doc, size_t len, const char* owner = "", const char* shown = "") {
     ParsedSignature out;
     size_t prefix = 0;
     while (owner[prefix] != '\0') ++prefix;
@@ -60,10 +64,19 @@ consteval ParsedSignature parse_signature(const char* doc, size_t len, const cha
         if (close + i >= len || doc[close + i] != kTail[i])
             throw "docstring must start with the text signature, a line \"--\" and a blank line";
     if (open == 0 || open >= out.kMaxName || prefix >= out.kMaxName) throw "bad function name";
-    for (size_t i = 0; i < prefix; ++i) out.display[i] = owner[i];
-    for (size_t i = 0; i < open; ++i) out.name[i] = out.display[prefix + i] = doc[i];
-    out.display[prefix + open] = '(';
-    out.display[prefix + open + 1] = ')';
+    for (size_t i = 0; i < open; ++i) out.name[i] = doc[i];
+    size_t shown_len = 0;
+    while (shown[shown_len] != '\0') ++shown_len;
+    if (shown_len + 3 > sizeof(out.display)) throw "shown name too long";
+    size_t d = 0;
+    if (shown_len > 0) {
+        for (; d < shown_len; ++d) out.display[d] = shown[d];
+    } else {
+        for (size_t i = 0; i < prefix; ++i) out.display[d++] = owner[i];
+        for (size_t i = 0; i < open; ++i) out.display[d++] = doc[i];
+    }
+    out.display[d] = '(';
+    out.display[d + 1] = ')';
     bool defaults = false;
     size_t first = open + 1;
     const char kSelf[] = "$self";

@@ -8,6 +8,7 @@
 
 #include "python/algorithms/families.hpp"
 #include "python/errors.hpp"
+#include "python/fixed_order.hpp"
 #include "python/knowledge/families.hpp"
 #include "python/graph/pygraph.hpp"
 #include "python/rdf/families.hpp"
@@ -94,34 +95,10 @@ void add_submodule(PyObject* root, const char* short_name, const char* dotted, P
     register_in_sys_modules(dotted, submodule);
 }
 
-// The entries of `families` in the order of `order`. An entry whose name is
-// not in the order list, one that two families both define, or a name of
-// the list that no family defines is a build fault that stops the import.
-template <size_t N>
-std::vector<PyMethodDef*> in_registration_order(const std::array<std::string_view, N>& order,
-                                                const std::vector<Family>& families, const char* submodule) {
-    std::array<PyMethodDef*, N> slot{};
-    for (Family f : families) {
-        for (PyMethodDef& d : f) {
-            size_t i = 0;
-            while (i < N && order[i] != d.ml_name) ++i;
-            if (i == N)
-                internal_failure(std::string("function '") + d.ml_name + "' is not in the registration order of '" +
-                                 submodule + "'");
-            if (slot[i]) internal_failure(std::string("function '") + d.ml_name + "' is defined twice");
-            slot[i] = &d;
-        }
-    }
-    for (size_t i = 0; i < N; ++i)
-        if (!slot[i])
-            internal_failure("function '" + std::string(order[i]) + "' of '" + submodule + "' has no definition");
-    return std::vector<PyMethodDef*>(slot.begin(), slot.end());
-}
-
 template <size_t N>
 void function_submodule(PyObject* root, const char* short_name, const char* dotted,
                         const std::array<std::string_view, N>& order, const std::vector<Family>& families) {
-    std::vector<PyMethodDef*> defs = in_registration_order(order, families, short_name);
+    std::vector<PyMethodDef*> defs = in_fixed_order(order, families, "function", short_name);
     PyRef sub = PyRef::steal(PyModule_New(short_name));
     PyRef module_name = PyRef::steal(PyModule_GetNameObject(sub.get()));
     for (PyMethodDef* d : defs) {

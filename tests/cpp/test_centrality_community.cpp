@@ -173,6 +173,33 @@ static void test_nan_order() {
     }
 }
 
+// The ranking of large score lists (a radix sort) against a stable sort by
+// score_before, on lists full of ties, signed zeros, infinities, NaNs of
+// both signs and neighbouring doubles, below and above the radix cut-over.
+static void test_rank_by_score() {
+    const double specials[] = {0.0, -0.0, 1.0, -1.0, std::nan(""), -std::nan(""), HUGE_VAL, -HUGE_VAL,
+                               5e-324, -5e-324, std::nextafter(1.0, 2.0), std::nextafter(1.0, 0.0), 1e308, -1e308,
+                               0.1, 1.0 / 3.0};
+    uint64_t seed = 0x9e3779b97f4a7c15ull;
+    auto next = [&] { return seed = seed * 6364136223846793005ull + 1442695040888963407ull; };
+    for (size_t n : {0, 1, 7, 4095, 4096, 70000}) {
+        for (int mix = 0; mix < 3; ++mix) {
+            std::vector<double> score(n);
+            for (double& x : score) {
+                const uint64_t r = next() >> 11;
+                if (mix == 0) x = specials[r % std::size(specials)];
+                else if (mix == 1) x = double(r % 50) / 49.0;  // degree-like fractions, many ties
+                else std::memcpy(&x, &(seed = next()), sizeof x);  // any bit pattern
+            }
+            std::vector<uint32_t> want(n);
+            for (uint32_t i = 0; i < n; ++i) want[i] = i;
+            std::stable_sort(want.begin(), want.end(),
+                             [&](uint32_t a, uint32_t b) { return score_before(score[a], score[b]); });
+            CHECK(rank_by_score(score) == want);
+        }
+    }
+}
+
 static void test_louvain() {
     CHECK(louvain_core(make(false, "", "")).empty());
     CHECK_EQ(str(louvain_core(make(false, "b a", ""))), "[b][a]");
@@ -291,6 +318,7 @@ int main() {
     test_paths_and_eigenvector();
     test_recurring_iterations();
     test_nan_order();
+    test_rank_by_score();
     test_louvain();
     test_label_propagation();
     label_propagation_against_reference();

@@ -1,10 +1,14 @@
 // The graph's id index against a plain map: random additions and removals
 // (slots reused, index entries shifted back on erase) must keep every id
 // findable at its slot, refused operations must change nothing, and the
-// property index must agree with a map as well.
+// property index must agree with a map as well. Copies of a property map
+// share its body until one changes, and only the changed one sees it.
+#include <atomic>
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "core/graph/graph.hpp"
 
@@ -12,7 +16,73 @@
 
 using namespace vg;
 
+using Entries = std::vector<std::pair<std::string, Value>>;
+static Entries entries(const Properties& p) { return Entries(p.begin(), p.end()); }
+static Value num(uint64_t v) { return Value::number(Number::from_u64(v)); }
+
+static void shared_bodies() {
+    // Empty, scanned and indexed maps; each change applied to a fresh copy.
+    for (size_t n : {0, 3, 20}) {
+        Properties base;
+        for (size_t i = 0; i < n; ++i) base.insert_or_assign("k" + std::to_string((i * 7) % n), num(i));
+        const Entries before = entries(base);
+        struct Change {
+            const char* what;
+            void (*apply)(Properties&);
+        } changes[] = {
+            {"replace", [](Properties& p) { p.insert_or_assign("k0", Value::string("changed")); }},
+            {"add", [](Properties& p) { p.insert_or_assign("new", Value::null()); }},
+            {"reserve", [](Properties& p) { p.reserve(64); }},
+        };
+        for (const Change& c : changes) {
+            Properties copy = base, assigned;
+            assigned = copy;
+            CHECK(n == 0 || (copy.shares_body_with(base) && assigned.shares_body_with(base)));
+            Entries want = entries(copy);
+            Properties changed = copy;
+            c.apply(changed);
+            CHECK(!changed.shares_body_with(base));
+            CHECK(entries(base) == before);
+            CHECK(entries(copy) == want && entries(assigned) == want);
+            // The changed map keeps the order it had, plus what was added.
+            Entries got = entries(changed);
+            CHECK(got.size() >= before.size());
+            for (size_t i = 0; i < before.size() && i < got.size(); ++i) CHECK(got[i].first == before[i].first);
+            if (std::string(c.what) == "replace") CHECK(*changed.find("k0") == Value::string("changed"));
+            if (std::string(c.what) == "add") CHECK(changed.find("new") && got.back().first == "new");
+        }
+        // Moves hand the body over, leaving an empty map.
+        Properties moved = base;
+        Properties to(std::move(moved));
+        CHECK(moved.empty() && entries(to) == before);
+    }
+
+    // Four threads copy one shared map, read the copies, change some and
+    // drop them all; the map itself stays as it was.
+    Properties shared;
+    for (int i = 0; i < 20; ++i) shared.insert_or_assign("k" + std::to_string(i), num(uint64_t(i)));
+    const Entries before = entries(shared);
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&shared, &wrong, t] {
+            for (int r = 0; r < 20000; ++r) {
+                Properties mine = shared;
+                const Value* v = mine.find("k5");
+                if (!v || !(*v == num(5))) ++wrong;
+                if (r % 64 == t) {
+                    mine.insert_or_assign("k5", num(uint64_t(t)));
+                    if (!(*mine.find("k5") == num(uint64_t(t))) || mine.size() != 20) ++wrong;
+                }
+            }
+        });
+    for (auto& th : threads) th.join();
+    CHECK_EQ(wrong.load(), 0);
+    CHECK(entries(shared) == before);
+}
+
 int main() {
+    shared_bodies();
     std::mt19937 rng(7);
     PropertyGraph g(true, false, "");
     std::map<std::string, uint32_t> want;
@@ -56,8 +126,11 @@ int main() {
             CHECK(!p.find("absent"));
         }
     }
+    // A copy holds every entry with its value, and changes apart.
     Properties copy = p;
-    CHECK(copy.find("k1") == nullptr || *copy.find("k1") == *p.find("k1"));
-    CHECK_EQ(copy.size(), p.size());
+    CHECK_EQ(copy.size(), pw.size());
+    for (const auto& [k, v] : pw) CHECK(copy.find(k) && *copy.find(k) == Value::number(Number::from_u64(uint64_t(v))));
+    copy.insert_or_assign("only in the copy", Value::null());
+    CHECK(!p.find("only in the copy") && copy.size() == pw.size() + 1);
     return check_summary("test_graph_index");
 }

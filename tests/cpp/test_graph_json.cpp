@@ -2,9 +2,11 @@
 // Build and run from the repository root:
 //   g++ -std=c++20 -Isrc tests/cpp/test_graph_json.cpp $(find src/core -name '*.cpp')
 //   ./a.out
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <random>
 #include <string>
@@ -32,7 +34,7 @@ static PropertyGraph read_ok(std::string_view text) {
     return r.take();
 }
 
-static std::string write(const PropertyGraph& g) { return to_json(g).take(); }
+static std::string write(const PropertyGraph& g) { return to_json(g).take().str(); }
 
 static std::string fmt(double d) {
     std::string s;
@@ -75,6 +77,26 @@ static void test_double_text() {
     };
     for (const Case& c : cases) CHECK_EQ(fmt(c.d), std::string(c.text));
 
+    // The layout rules spelled out plainly on to_chars's shortest digits: the
+    // writer must match them for every double, as it reads back exactly.
+    auto reference = [](double d) {
+        char sci[64];
+        std::string t(sci, std::to_chars(sci, sci + sizeof sci, d, std::chars_format::scientific).ptr);
+        std::string sign = t[0] == '-' ? "-" : "";
+        if (!sign.empty()) t.erase(0, 1);
+        size_t epos = t.find('e');
+        int e = std::stoi(t.substr(epos + 1));
+        std::string digits = t.substr(0, epos);
+        if (digits.size() > 1) digits.erase(1, 1);  // the point
+        int n = int(digits.size());
+        if (e < -5 || e > 15)
+            return sign + digits.substr(0, 1) + (n > 1 ? "." + digits.substr(1) : "") + "e" + (e < 0 ? "-" : "+") +
+                   std::to_string(std::abs(e));
+        int point = e + 1;
+        if (point <= 0) return sign + "0." + std::string(size_t(-point), '0') + digits;
+        if (point < n) return sign + digits.substr(0, size_t(point)) + "." + digits.substr(size_t(point));
+        return sign + digits + std::string(size_t(point - n), '0') + ".0";
+    };
     // Every written double reads back to the same bits.
     std::mt19937_64 rng(7);
     for (int i = 0; i < 200000; ++i) {
@@ -86,9 +108,9 @@ static void test_double_text() {
         if (!std::isfinite(d)) continue;
         double back = -1;
         std::string t = fmt(d);
-        if (parse_double_literal(t, back) != DoubleParse::Ok || bits(back) != bits(d)) {
+        if (parse_double_literal(t, back) != DoubleParse::Ok || bits(back) != bits(d) || t != reference(d)) {
             ++failures;
-            std::cerr << "double does not round-trip: " << t << "\n";
+            std::cerr << "double does not round-trip or is laid out wrongly: " << t << " (" << reference(d) << ")\n";
             break;
         }
     }
@@ -154,6 +176,35 @@ static void test_number_reading() {
         CHECK(n.form == c.form);
         if (c.form == Number::Form::F64) CHECK_EQ(bits(n.d), bits(c.as));
         else CHECK_EQ(n.u, c.raw);
+    }
+    // Literals read inside a document convert as the full conversion does:
+    // short ones and those near the edges of the exact shortcut (2^53, 10^22)
+    // as well as every written double.
+    std::vector<std::string> literals = {"0.1", "123.456", "-2.5", "1e22", "1e23", "4.5e-22", "4.5e-23",
+                                         "9007199254740992.0", "9007199254740993.0", "900719925474099.3",
+                                         "0.30000000000000004", "12345678901234567e-5", "1.5E+2", "0.0000001"};
+    std::mt19937_64 rng(3);
+    for (int i = 0; i < 20000; ++i) {
+        uint64_t u = (rng() & 0x800FFFFFFFFFFFFFULL) | (uint64_t(1023 + int(rng() % 120) - 60) << 52);
+        double d;
+        std::memcpy(&d, &u, 8);
+        literals.push_back(fmt(d));
+    }
+    std::string list = "[";
+    for (const std::string& l : literals) list += l + ",";
+    list.back() = ']';
+    PropertyGraph many = read_ok(doc_with_value(list));
+    const Value* got = node_value(many);
+    CHECK(got && got->as_array() && got->as_array()->size() == literals.size());
+    for (size_t i = 0; got && got->as_array() && i < literals.size(); ++i) {
+        double want = 0;
+        parse_double_literal(literals[i], want);
+        const Number* n = (*got->as_array())[i].as_number();
+        if (!n || !n->is_float() || bits(n->d) != bits(want)) {
+            ++failures;
+            std::cerr << "literal read differently from its conversion: " << literals[i] << "\n";
+            break;
+        }
     }
     // Negative zero, also from underflow, stays negative and is written as -0.0.
     for (const char* t : {"-0", "-0.0", "-1e-400", "-0e99999999999"}) {
@@ -399,7 +450,7 @@ static void test_pickle_state() {
     g.add_node("a", props1("x", Value::number(Number::from_f64(0.1))));
     g.add_edge("a", "a", Properties());
     g.add_edge("a", "a", Properties());
-    std::string state = to_pickle_state(g).take();
+    std::string state = to_pickle_state(g).take().str();
     CHECK_EQ(state.substr(0, 4), std::string("QTB1"));
     CHECK_EQ(state.substr(4), write(g));
     auto back = from_pickle_state(state);
@@ -425,7 +476,7 @@ static void test_pickle_state() {
     PropertyGraph big(true, false, std::string(kMaxPickleBytes - base, 'n'));
     auto at_limit = to_pickle_state(big);
     CHECK(at_limit && at_limit.value().size() == kMaxPickleBytes);
-    if (at_limit) CHECK(from_pickle_state(at_limit.value()).ok());
+    if (at_limit) CHECK(from_pickle_state(at_limit.value().view()).ok());
     big.set_name(big.name() + 'n');
     auto over = to_pickle_state(big);
     CHECK(!over && over.error().find("67108865 bytes") != std::string::npos &&
@@ -435,6 +486,109 @@ static void test_pickle_state() {
              std::string("vesk-graph pickle payload is 67108865 bytes; refusing to deserialize above 67108864 bytes "
                          "(audit A2-#4). Set state on a smaller graph or deserialize from a trusted source through "
                          "Graph.from_json()."));
+}
+
+// Writer-made text is read by a shortcut for compact records; a space after
+// every member name sends each record the general way. The two must agree
+// on random graphs (escapes, non-ASCII, long ids, nested values, repeated
+// names) and on random damage to their text: the same graph, or the same
+// message (positions aside, as the spaces move them).
+static std::string spaced(std::string_view text) {
+    std::string out;
+    bool in_string = false, escaped = false;
+    for (char c : text) {
+        out += c;
+        if (in_string) {
+            if (escaped) escaped = false;
+            else if (c == '\\') escaped = true;
+            else if (c == '"') in_string = false;
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == ':') {
+            out += ' ';
+        }
+    }
+    return out;
+}
+
+static std::string message_kind(const std::string& error) { return error.substr(0, error.find(" at line ")); }
+
+static void check_same_reading(std::string_view text, int& failures_shown) {
+    auto a = from_json(text, kNoCap, kNoCap, kNoCap);
+    std::string other = spaced(text);
+    auto b = from_json(other, kNoCap, kNoCap, kNoCap);
+    bool same = a.ok() == b.ok() &&
+                (a.ok() ? write(a.value()) == write(b.value()) : message_kind(a.error()) == message_kind(b.error()));
+    if (!same && failures_shown++ < 3) {
+        ++failures;
+        std::cerr << "compact and spaced readings differ\n  text: " << text << "\n  compact: "
+                  << (a.ok() ? write(a.value()) : a.error()) << "\n  spaced:  " << (b.ok() ? write(b.value()) : b.error())
+                  << "\n";
+    }
+}
+
+static void test_compact_and_general_reading_agree() {
+    std::mt19937_64 rng(11);
+    auto pick = [&](size_t n) { return size_t(rng() % n); };
+    const std::vector<std::string> texts = {"a", "b", "", "é", "日本", "q\"x", "b\\s", "t\tn\n", "\x01", "k:v",
+                                            "a long id with more than sixteen bytes", "x,y}"};
+    std::function<Value(int)> value = [&](int depth) -> Value {
+        switch (pick(depth > 2 ? 6 : 8)) {
+            case 0: return Value::null();
+            case 1: return Value::boolean(rng() & 1);
+            case 2: return Value::number(Number::from_u64(rng() % 3 ? rng() % 1000 : rng()));
+            case 3: return Value::number(Number::from_i64(-int64_t(rng() % 1000) - 1));
+            case 4: {
+                const double ds[] = {0.5, -0.0, 1e300, 2.5e-7, 123.456, 1e16};
+                return Value::number(Number::from_f64(ds[pick(6)]));
+            }
+            case 5: return Value::string(texts[pick(texts.size())]);
+            case 6: {
+                Array a;
+                for (size_t i = pick(3); i > 0; --i) a.push_back(value(depth + 1));
+                return Value::array(std::move(a));
+            }
+            default: {
+                Object o;
+                for (size_t i = pick(3); i > 0; --i) object_insert(o, texts[pick(texts.size())], value(depth + 1));
+                return Value::object(std::move(o));
+            }
+        }
+    };
+    auto properties = [&] {
+        Properties p;
+        for (size_t i = pick(4); i > 0; --i) p.insert_or_assign(texts[pick(texts.size())], value(0));
+        return p;
+    };
+    const std::string damage = "{}[]\",:\\ a0-.e";
+    int shown = 0;
+    for (int round = 0; round < 400; ++round) {
+        PropertyGraph g(rng() & 1, rng() & 1, texts[pick(texts.size())]);
+        for (size_t i = pick(6); i > 0; --i) g.add_node(texts[pick(texts.size())], properties());
+        auto ids = g.node_ids();
+        for (size_t i = ids.empty() ? 0 : pick(8); i > 0; --i)
+            g.add_edge(ids[pick(ids.size())], ids[pick(ids.size())], properties());
+        std::string text = write(g);
+        check_same_reading(text, shown);
+        // Repeated names, whose last value wins either way.
+        std::string repeated = text;
+        size_t at = repeated.find("\"properties\":{\"");
+        if (at != std::string::npos) {
+            size_t name_end = repeated.find("\":", at + 15);
+            repeated.insert(at + 14, repeated.substr(at + 14, name_end + 2 - (at + 14)) + "7,");
+            check_same_reading(repeated, shown);
+        }
+        for (int k = 0; k < 20 && !text.empty(); ++k) {
+            std::string bad = text;
+            size_t i = pick(bad.size());
+            switch (pick(3)) {
+                case 0: bad[i] = damage[pick(damage.size())]; break;
+                case 1: bad.erase(i, 1); break;
+                default: bad.insert(i, 1, damage[pick(damage.size())]);
+            }
+            check_same_reading(bad, shown);
+        }
+    }
 }
 
 int main() {
@@ -447,6 +601,7 @@ int main() {
     test_building();
     test_caps();
     test_round_trip();
+    test_compact_and_general_reading_agree();
     test_pickle_state();
     return check_summary("test_graph_json");
 }

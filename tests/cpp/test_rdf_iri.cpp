@@ -2,6 +2,8 @@
 // Build and run from the repository root:
 //   g++ -std=c++20 -Isrc tests/cpp/test_rdf_iri.cpp $(find src/core -name '*.cpp')
 //   ./a.out
+#include <iterator>
+#include <random>
 #include <set>
 #include <string>
 
@@ -66,6 +68,22 @@ static void validation() {
         {"http://[::1]x/", "Invalid character 'x' in host"},
     };
     for (auto& c : cases) CHECK_EQ(check_iri(c.text), std::string(c.want));
+
+    // The one-pass check of common IRIs must agree with the full parser
+    // (Iri::parse) on every text, valid or not, and in the error's words:
+    // random texts built from the characters that shape an IRI.
+    static constexpr std::string_view kPieces[] = {
+        "http", "urn", ":", "//", "/", "?", "#", "@", "[", "]", "::1", "%", "%41", "%4", "a", "Z9", "-._~",
+        "!$&'()*+,;=", "80", " ", "<", "\\", "\xc3\xa9", "\xee\x80\x80", "\x80", "1", "ex.org", "+",
+    };
+    std::mt19937 rng(11);
+    for (int i = 0; i < 200000; ++i) {
+        static constexpr std::string_view kStarts[] = {"", "http:", "http://", "urn:", "http://ex.org", "s://h:"};
+        std::string text(kStarts[rng() % std::size(kStarts)]);
+        for (size_t n = rng() % 7; n > 0; --n) text += kPieces[rng() % std::size(kPieces)];
+        auto full = Iri::parse(text);
+        CHECK_EQ(check_iri(text), full ? std::string("<ok>") : full.error());
+    }
 }
 
 static void resolution() {
@@ -96,6 +114,64 @@ static void resolution() {
     // A resolved IRI serves as a base in turn.
     auto b = Iri::parse("http://ex.org/x/y").take().resolve("z/").take().resolve("../w?q");
     CHECK_EQ(b.value().str(), std::string("http://ex.org/x/w?q"));
+
+    // A reference of one segment resolves as "./" before it does (the
+    // short way for plain segments, the full one for the rest), against
+    // bases with and without authority, directories and dot segments.
+    static constexpr const char* kBases[] = {"http://a", "http://a/", "http://a/b/c", "http://a/b/./c/",
+                                             "http://a/../b/", "urn:x", "urn:x/y/", "tag:a/b", "s:/",
+                                             "http://a/b?q", "http://a/b#f", "file:///d/", "s:./a/", "s:../a/b"};
+    static constexpr std::string_view kSegments[] = {"a", "Z9", ".", "..", "-_~", "!$&'()*+,;=", "@", "%41", "%4",
+                                                     "\xc3\xa9", " "};
+    std::mt19937 rng(5);
+    for (const char* base_text : kBases) {
+        Iri base = Iri::parse(base_text).take();
+        for (int i = 0; i < 400; ++i) {
+            std::string ref;
+            for (size_t n = 1 + rng() % 3; n > 0; --n) ref += kSegments[rng() % std::size(kSegments)];
+            auto direct = base.resolve(ref), dotted = base.resolve("./" + ref);
+            CHECK_EQ(direct ? direct.value().str() : direct.error(), dotted ? dotted.value().str() : dotted.error());
+            if (direct && dotted) {  // the parts found agree too: the result serves as a base alike
+                auto again = direct.value().resolve("x?y"), again_dotted = dotted.value().resolve("x?y");
+                CHECK_EQ(again.value().str(), again_dotted.value().str());
+            }
+        }
+    }
+}
+
+// A base changed in place must be the IRI that resolution gives, offsets
+// included (later references see its path, query and fragment), and a
+// chain of relative bases must cost what the references add.
+static void rebasing() {
+    const char* bases[] = {"http://a/b/c/d;p?q#f", "http://a", "http://a/x/./y/", "tag:a/b", "urn:isbn:1",
+                           "file:///tmp/x", "http://a/b/../c?q"};
+    const char* refs[] = {"g", "g/", "g/h?y#s", "g;x", "..", "./g", "g/./h", "g/../h", "?y", "#s", "", "/g", "//h/i",
+                          "x:y", "g..", ".g", "g%20h", "..g/"};
+    const char* probes[] = {"p", "#t", "", "?z", "../u", "/v"};
+    for (const char* b : bases) {
+        for (const char* first : refs) {
+            for (const char* second : refs) {
+                Iri in_place = Iri::parse(b).take();
+                vg::Result<Iri> resolved = Iri::parse(b).take();
+                for (const char* ref : {first, second}) {
+                    auto r = in_place.rebase(ref);
+                    resolved = resolved.value().resolve(ref);
+                    CHECK(r.ok() && resolved.ok());
+                    if (!r.ok() || !resolved.ok()) return;
+                    CHECK_EQ(in_place.str(), resolved.value().str());
+                }
+                for (const char* probe : probes)
+                    CHECK_EQ(in_place.resolve(probe).value().str(), resolved.value().resolve(probe).value().str());
+            }
+        }
+    }
+    Iri chain = Iri::parse("http://ex.org/").take();
+    size_t written = 0;
+    for (int i = 0; i < 10000; ++i) written += chain.rebase("s/").value();
+    CHECK_EQ(written, size_t(20000));
+    CHECK_EQ(chain.str().size(), size_t(14 + 20000));
+    CHECK_EQ(chain.rebase("..").value(), chain.str().size());  // dot segments: resolved in full
+    CHECK_EQ(chain.rebase("g h").error(), std::string("Invalid IRI code point ' '"));
 }
 
 static void language_tags() {
@@ -127,6 +203,7 @@ static void blank_ids() {
 int main() {
     validation();
     resolution();
+    rebasing();
     language_tags();
     blank_ids();
     return check_summary("test_rdf_iri");

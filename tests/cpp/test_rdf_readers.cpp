@@ -71,6 +71,9 @@ void turtle_terms() {
     } cases[] = {
         {"@prefix : <" + X + "> . :s :p 'a\\tb\\u00E9\\U0001F600\\\\\\'' .",
          "<" + X + "s> <" + X + "p> \"a\tb\xC3\xA9\xF0\x9F\x98\x80\\'\"\n"},
+        // Every escape of a string, and the highest code point.
+        {"@prefix : <" + X + "> . :s :p \"\\b\\f\\n\\r\\\"\\U0010FFFF\\u0000\" .",
+         "<" + X + "s> <" + X + "p> \"\b\f\n\r\"\xF4\x8F\xBF\xBF" + std::string(1, '\0') + "\"\n"},
         {"@prefix : <" + X + "> . :s :p \"\"\"x\n\"y\"\"z\"\"\"@EN-gb .",
          "<" + X + "s> <" + X + "p> \"x\n\"y\"\"z\"@en-gb\n"},
         {"@prefix : <" + X + "> . :s :p -1, +.5, 1.e3, 2E-1, true .",
@@ -84,6 +87,11 @@ void turtle_terms() {
         {"@prefix : <" + X + "> . :s :p :o . # comment \xC3\xA9", "<" + X + "s> <" + X + "p> <" + X + "o>\n"},
     };
     for (auto& c : cases) CHECK_EQ(from_string(RdfSyntax::Turtle, c.doc), c.want);
+    CHECK_EQ(from_string(RdfSyntax::NTriples, "<" + X + "s> <" + X + "p> \"\\U0010FFFF\\t\" ."),
+             "<" + X + "s> <" + X + "p> \"\xF4\x8F\xBF\xBF\t\"\n");
+    // Past the last code point, and surrogates, are refused.
+    for (const char* esc : {"\\U00110000", "\\uD800", "\\uDFFF"})
+        CHECK(from_string(RdfSyntax::NTriples, "<" + X + "s> <" + X + "p> \"" + esc + "\" .").starts_with("error: "));
     // A comment or a literal holding bytes that are not UTF-8 is refused.
     CHECK(from_string(RdfSyntax::Turtle, "# \xC3\x28\n").starts_with("error: "));
     CHECK(from_string(RdfSyntax::NTriples, "<" + X + "s> <" + X + "p> \"\xFF\" .").starts_with("error: "));
@@ -118,11 +126,50 @@ void stopping() {
              std::string("error: Parser error at line 1 column 20: unexpected character '\xC3\x97'"));
 }
 
+// The loaders poll the interrupt hook as they read: the first poll that
+// answers true ends the load by throwing, whatever the syntax.
+struct Polls {
+    int count = 0;
+    int stop_at = 0;
+    static bool poll(void* self) {
+        auto* p = static_cast<Polls*>(self);
+        return ++p->count == p->stop_at;
+    }
+};
+
+void interrupts() {
+    std::string nt, xml = "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" xmlns:ex=\"" + X + "\">";
+    for (int i = 0; i < 20000; ++i) {
+        nt += "<" + X + "s> <" + X + "p> \"" + std::to_string(i) + "\" .\n";
+        xml += "<rdf:Description rdf:about=\"" + X + "s\"><ex:p>" + std::to_string(i) + "</ex:p></rdf:Description>";
+    }
+    xml += "</rdf:RDF>";
+    for (const char* format : {"nt", "nq", "turtle", "trig", "rdfxml"}) {
+        const std::string& doc = std::string_view(format) == "rdfxml" ? xml : nt;
+        Polls never;
+        Interrupt quiet{&Polls::poll, &never};
+        auto r = load_rdf_text(doc, format, UINT64_MAX, UINT64_MAX, &quiet);
+        CHECK(r.ok() && r.value().stats.total_triples == 20000);
+        CHECK(never.count >= 4);
+        Polls third{0, 3};
+        Interrupt stop{&Polls::poll, &third};
+        bool thrown = false;
+        try {
+            load_rdf_text(doc, format, UINT64_MAX, UINT64_MAX, &stop);
+        } catch (const Interrupted&) {
+            thrown = true;
+        }
+        CHECK(thrown);
+        CHECK_EQ(third.count, 3);
+    }
+}
+
 }  // namespace
 
 int main() {
     turtle_terms();
     refills();
     stopping();
+    interrupts();
     return check_summary("test_rdf_readers");
 }

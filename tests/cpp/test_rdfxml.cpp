@@ -76,8 +76,9 @@ std::string join(const std::vector<std::string>& v) {
 
 void hand_out_order() {
     struct Case {
-        std::string body;
+        std::string body;  // inside rdf:RDF, unless `whole`
         std::vector<std::string> want;
+        bool whole = false;
     } cases[] = {
         // A property with rdf:ID: the triple, then its reification from rdf:object back.
         {"<rdf:Description rdf:about=\"http://ex.org/s\"><ex:p rdf:ID=\"st\">v</ex:p></rdf:Description>",
@@ -118,16 +119,14 @@ void hand_out_order() {
         {"<rdf:Description rdf:about=\"http://ex.org/s\"><ex:p>a&amp;b&#38;c<![CDATA[&]]>d<!-- x -->e</ex:p></rdf:Description>",
          {"<http://ex.org/s> <http://ex.org/p> \"a&b&c&de\""}},
         // A root node element without rdf:RDF.
-        {"", {}},
+        {"<ex:T xmlns:ex=\"http://ex.org/\" xmlns:rdf=\"" + RDF + "\" rdf:about=\"http://ex.org/a\"/>",
+         {"<http://ex.org/a> " + r("type") + " <http://ex.org/T>"}, true},
     };
     for (auto& c : cases) {
-        if (c.body.empty()) continue;
-        Parsed p = parse(doc(c.body));
+        Parsed p = parse(c.whole ? c.body : doc(c.body));
         CHECK_EQ(p.error, std::string());
         CHECK_EQ(join(p.lines), join(c.want));
     }
-    Parsed root = parse("<ex:T xmlns:ex=\"http://ex.org/\" xmlns:rdf=\"" + RDF + "\" rdf:about=\"http://ex.org/a\"/>");
-    CHECK_EQ(join(root.lines), "<http://ex.org/a> " + r("type") + " <http://ex.org/T>\n");
 }
 
 void literals_base_and_language() {
@@ -341,6 +340,7 @@ void file_reads_match_string_reads() {
         std::ofstream(path, std::ios::binary) << d;
         auto opened = vg::TextInput::open_file(path);
         CHECK(opened.ok());
+        if (!opened) break;
         Parsed p = parse_input(opened.value());
         if (p.error != "" || join(p.lines) != want) {
             ++failures;
@@ -353,6 +353,8 @@ void file_reads_match_string_reads() {
     for (size_t cut : {whole.size() - 1, whole.size() - 10, whole.size() / 2}) {
         std::ofstream(path, std::ios::binary) << whole.substr(0, cut);
         auto opened = vg::TextInput::open_file(path);
+        CHECK(opened.ok());
+        if (!opened) break;
         CHECK(glob(parse_input(opened.value()).error, "XML error at line * column *: *"));
     }
     unlink(path);
@@ -373,6 +375,8 @@ void loaders() {
         // The property triple comes before its reification, so its object
         // node is labelled as an object, not through rdf:object.
         auto edges = r.value().graph.edges();
+        CHECK_EQ(edges.size(), size_t(5));
+        if (edges.empty()) continue;
         CHECK_EQ(std::string(edges[0].source), "http://ex.org/s");
         CHECK_EQ(std::string(edges[0].target), "http://ex.org/o");
     }

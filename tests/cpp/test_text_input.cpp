@@ -1,6 +1,7 @@
 // The shared text cursor: a file read through the fixed buffer must give
 // the same tokens, UTF-8 verdicts and positions as the same text read in
-// place, whatever the token lengths and where refills fall.
+// place, whatever the token lengths and where refills fall; and the
+// positions must be those a plain count of lines and code points gives.
 #include <cstdio>
 #include <random>
 #include <string>
@@ -63,9 +64,29 @@ std::string sample(unsigned seed) {
         // Mostly short tokens, some longer than the buffer.
         size_t len = rng() % 10 == 0 ? 9000 + rng() % 12000 : rng() % 40;
         for (size_t i = 0; i < len; ++i) s += pieces[rng() % 7];
-        s += "> x\n";
+        s += "> x";
+        // Text between tokens, on their line or across lines.
+        for (size_t i = rng() % 30; i > 0; --i) s += pieces[rng() % 6];
+        if (rng() % 2) s += '\n';
     }
     return s;
+}
+
+// Line and columns of the token at each "<", counted the plain way.
+std::vector<Token> plain_positions(const std::string& s) {
+    std::vector<Token> out;
+    uint64_t line = 1, column = 1, chars = 1;
+    for (unsigned char c : s) {
+        if (c == '<') out.push_back({"", line, column, chars, 0});
+        if (c == '\n') {
+            ++line;
+            column = chars = 1;
+        } else {
+            ++column;
+            chars += (c & 0xC0) != 0x80;
+        }
+    }
+    return out;
 }
 
 std::string write_temp(const std::string& content) {
@@ -83,6 +104,13 @@ int main() {
         std::string text = sample(seed);
         TextInput mem = TextInput::from_string(text);
         std::vector<Token> want = lex(mem);
+        std::vector<Token> plain = plain_positions(text);
+        CHECK_EQ(want.size(), plain.size());
+        for (size_t i = 0; i < want.size() && i < plain.size(); ++i) {
+            CHECK_EQ(want[i].line, plain[i].line);
+            CHECK_EQ(want[i].column, plain[i].column);
+            CHECK_EQ(want[i].char_column, plain[i].char_column);
+        }
         std::string path = write_temp(text);
         auto file = TextInput::open_file(path);
         CHECK(file.ok());

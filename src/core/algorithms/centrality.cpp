@@ -7,17 +7,15 @@
 namespace vg {
 
 ScoreList sorted_scores(const GraphInner& s, const Positions& at, const std::vector<double>& score) {
-    struct Scored {
-        double score;
-        uint32_t pos;
-    };
-    std::vector<Scored> order(at.size());
-    for (uint32_t p = 0; p < at.size(); ++p) order[p] = {score[p], p};
-    std::stable_sort(order.begin(), order.end(),
-                     [](const Scored& a, const Scored& b) { return score_before(a.score, b.score); });
+    const std::vector<uint32_t> order = rank_by_score(score);
     ScoreList out;
     out.reserve(order.size());
-    for (const Scored& e : order) out.emplace_back(s.id_of(at.slot[e.pos]), e.score);
+    // Node records are read in score order, scattered over the store.
+    constexpr size_t kAhead = 8;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i + kAhead < order.size()) s.prefetch_node(at.slot[order[i + kAhead]]);
+        out.emplace_back(s.id_of(at.slot[order[i]]), score[order[i]]);
+    }
     return out;
 }
 
@@ -65,22 +63,39 @@ namespace {
 
 enum class DegreeKind { All, In, Out };
 
+// Edge ends counted per position. Without vacant node slots a position is
+// its slot and the lookup is skipped.
+template <class Count>
+std::vector<Count> degree_counts(const GraphInner& s, const Positions& at, DegreeKind kind) {
+    std::vector<Count> count(at.size(), 0);
+    const bool directed = s.is_directed();
+    const bool dense = at.size() == s.node_slots();
+    const bool outs = kind != DegreeKind::In, ins = kind != DegreeKind::Out;
+    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData&) {
+        const uint32_t a = dense ? x.source : at.pos[x.source], b = dense ? x.target : at.pos[x.target];
+        if (outs) ++count[a];
+        // An undirected self-loop is one incident edge.
+        if (ins && (directed || a != b)) ++count[b];
+    });
+    return count;
+}
+
+template <class Count>
+void degree_fractions(const GraphInner& s, const Positions& at, DegreeKind kind, std::vector<double>& score) {
+    const std::vector<Count> count = degree_counts<Count>(s, at, kind);
+    const double others = double(at.size() - 1);
+    for (uint32_t p = 0; p < at.size(); ++p) score[p] = double(count[p]) / others;
+}
+
 ScoreList degree_scores(const PropertyGraph& g, DegreeKind kind) {
     const GraphInner& s = g.store();
     const Positions& at = positions(s);
-    const uint32_t n = at.size();
-    std::vector<double> score(n, 0.0);
-    if (n >= 2) {
-        std::vector<uint64_t> count(n, 0);
-        const bool directed = s.is_directed();
-        s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData&) {
-            const uint32_t a = at.pos[x.source], b = at.pos[x.target];
-            if (kind != DegreeKind::In) ++count[a];
-            // An undirected self-loop is one incident edge.
-            if (kind != DegreeKind::Out && (directed || a != b)) ++count[b];
-        });
-        const double others = double(n - 1);
-        for (uint32_t p = 0; p < n; ++p) score[p] = double(count[p]) / others;
+    std::vector<double> score(at.size(), 0.0);
+    if (at.size() >= 2) {
+        // A node counts at most two ends per edge slot; half the slot
+        // numbers cannot overflow 32 bits.
+        if (s.edge_slots() < (uint32_t(1) << 31)) degree_fractions<uint32_t>(s, at, kind, score);
+        else degree_fractions<uint64_t>(s, at, kind, score);
     }
     return sorted_scores(s, at, score);
 }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/graph/adjacency.hpp"
+#include "core/support/prefetch.hpp"
 
 namespace vg {
 
@@ -31,7 +32,7 @@ std::vector<uint32_t> greedy_mates(const GraphInner& s) {
             // marks are read, so one of the two waits overlaps.
             const uint32_t begin = first[current], end = first[current + 1];
             for (uint32_t i = begin; i < end && i < begin + kCandidatesAhead; ++i)
-                __builtin_prefetch(&first[targets[i]]);
+                prefetch_read(&first[targets[i]]);
             uint32_t w = END;
             for (uint32_t i = begin; i < end; ++i)
                 if (!visited[targets[i]]) {

@@ -1,6 +1,6 @@
 // Weighted path searches over a PropertyGraph: Dijkstra, A* with a zero
 // estimate, Bellman-Ford. Node arguments and ids in results as in
-// traversal.hpp; edge weights follow edge_weight (graph/adjacency.hpp).
+// traversal.hpp; edge weights follow edge_weight (graph/edge_rules.hpp).
 #pragma once
 #include <cstdint>
 #include <optional>

@@ -301,15 +301,6 @@ const EdgeList& edge_list(const GraphInner& s) {
     return out.view;
 }
 
-double edge_weight(const Properties& properties, std::string_view key) {
-    // Small maps are scanned without hashing, so no per-edge hash is paid
-    // for the usual one or two properties.
-    const Value* v = properties.find(key);
-    if (!v) return 1.0;
-    if (const Number* n = v->as_number()) return n->as_f64();
-    return 1.0;
-}
-
 EdgeWeights entry_weights(const GraphInner& s, Direction d, RowOrder order, std::string_view key) {
     d = resolve(s, d);
     const Rows& list = rows(s, d, order);

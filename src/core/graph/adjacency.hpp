@@ -40,6 +40,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/graph/edge_rules.hpp"
 #include "core/graph/graph.hpp"
 #include "core/graph/store.hpp"
 #include "core/graph/store_links.hpp"
@@ -159,10 +160,6 @@ struct EdgeList {
     std::span<const uint32_t> edge;  // slot numbers, ascending
 };
 const EdgeList& edge_list(const GraphInner& s);
-
-// Weight of an edge under `key`: the number stored there as a double; 1.0
-// when the key is missing or holds a non-number.
-double edge_weight(const Properties& properties, std::string_view key);
 
 // A weight per entry of a walk (or per entry of edge_list), under one key;
 // held by the graph's cache or by this handle alone.

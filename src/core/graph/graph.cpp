@@ -74,13 +74,20 @@ std::vector<PropertyGraph::EdgeView> PropertyGraph::edges() const {
 bool PropertyGraph::is_connected() const { return weakly_connected(inner_); }
 
 Result<uint32_t> PropertyGraph::add_node(std::string_view id, Properties properties) {
-    uint32_t h = id_index_.hash(id);
+    return add_node(id, id_index_.hash(id), std::move(properties));
+}
+
+Result<uint32_t> PropertyGraph::add_node(std::string_view id, uint32_t h, Properties properties) {
     if (id_index_.find(id, h, inner_)) return errors::node_exists(id);
+    return add_absent_node(id, h, std::move(properties));
+}
+
+Result<uint32_t> PropertyGraph::add_absent_node(std::string_view id, uint32_t hash, Properties properties) {
     // The index makes room before the store changes, so running out of
     // memory in either step leaves the two in agreement.
     id_index_.reserve_one();
     auto slot = inner_.insert_node(NodeData{std::string(id), std::move(properties)});
-    if (slot) id_index_.add(h, slot.value());
+    if (slot) id_index_.add(hash, slot.value());
     return slot;
 }
 

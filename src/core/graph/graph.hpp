@@ -38,6 +38,16 @@ public:
                                                                               std::string_view b) const {
         return id_index_.find_pair(a, b, inner_);
     }
+    // Lookups and additions in batches (bulk readers): the hash of an id
+    // worked out once, hints that start loading what a lookup of that hash
+    // reads (the index slot, then the node records), and the operations
+    // with the hash given.
+    uint32_t id_hash(std::string_view id) const { return id_index_.hash(id); }
+    [[gnu::always_inline]] void prefetch_id(uint32_t h) const { id_index_.prefetch(h); }
+    [[gnu::always_inline]] void prefetch_id_record(uint32_t h) const { id_index_.prefetch_records(h, inner_); }
+    std::optional<uint32_t> find_node(std::string_view id, uint32_t h) const { return id_index_.find(id, h, inner_); }
+    Result<uint32_t> add_node(std::string_view id, uint32_t h, Properties properties);
+    const IdIndex& id_index() const { return id_index_; }
     // The slot of an id, or "Node '{}' not found".
     Result<uint32_t> node_index(std::string_view id) const;
     const NodeData* get_node(std::string_view id) const;
@@ -56,6 +66,8 @@ public:
     // ---- building and changing -------------------------------------------
     // Each returns the new or changed slot, or the fixed error.
     Result<uint32_t> add_node(std::string_view id, Properties properties);
+    // For an id that find_node(id, hash) has just found absent.
+    Result<uint32_t> add_absent_node(std::string_view id, uint32_t hash, Properties properties);
     Result<uint32_t> add_edge(std::string_view source, std::string_view target, Properties properties);
     // An edge between two live slots whose pair the caller has already
     // checked against the parallel-edge rule (bulk loaders keep their own

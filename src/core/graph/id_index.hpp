@@ -24,6 +24,23 @@ public:
         if (!e) return std::nullopt;
         return e->slot;
     }
+    // Hints for a lookup of hash h to come, in the order its reads happen:
+    // the first table slot; the node records of the entries with hash h
+    // (the table slots must have arrived to be of use); their ids.
+    [[gnu::always_inline]] void prefetch(uint32_t h) const { table_.prefetch(h); }
+    [[gnu::always_inline]] void prefetch_records(uint32_t h, const GraphInner& g) const {
+        table_.find(h, [&](const Entry& e) {
+            if (e.hash == h) g.prefetch_node(e.slot);
+            return false;
+        });
+    }
+    [[gnu::always_inline]] void prefetch_ids(uint32_t h, const GraphInner& g) const {
+        table_.find(h, [&](const Entry& e) {
+            if (e.hash == h)
+                if (const NodeData* d = g.find_record(e.slot)) prefetch_read(d->id.data());
+            return false;
+        });
+    }
     // Both ends of an edge: the table and record reads of the two lookups
     // overlap instead of waiting on each other.
     std::pair<std::optional<uint32_t>, std::optional<uint32_t>> find_pair(std::string_view a, std::string_view b,

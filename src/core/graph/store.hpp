@@ -21,6 +21,7 @@
 
 #include "core/graph/derived_cache.hpp"
 #include "core/result.hpp"
+#include "core/support/prefetch.hpp"
 #include "core/value.hpp"
 
 namespace vg {
@@ -80,9 +81,15 @@ public:
         for (uint32_t e = 0; e < edges_.size(); ++e)
             if (edges_[e].live()) f(e, EdgeEnds{edges_[e].node[0], edges_[e].node[1]}, edges_[e].data);
     }
-    // Start loading a slot that a loop will read a few steps later.
-    void prefetch_node(uint32_t n) const { __builtin_prefetch(&nodes_[n]); }
-    void prefetch_edge(uint32_t e) const { __builtin_prefetch(&edges_[e]); }
+    // Start loading a slot that a loop will read a few steps later (both
+    // ends of a node slot: it may straddle two cache lines). Forced inline:
+    // GCC may drop a call to a function whose only effect is a prefetch.
+    [[gnu::always_inline]] void prefetch_node(uint32_t n) const {
+        const char* r = reinterpret_cast<const char*>(&nodes_[n]);
+        vg::prefetch_read(r);
+        vg::prefetch_read(r + sizeof(NodeSlot) - 1);
+    }
+    [[gnu::always_inline]] void prefetch_edge(uint32_t e) const { vg::prefetch_read(&edges_[e]); }
 
     // The edge the pair lookup of the graph kind finds from a to b: the
     // newest a -> b edge; on the undirected kind, failing that, the newest

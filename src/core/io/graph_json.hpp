@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/graph/graph.hpp"
+#include "core/io/text_buffer.hpp"
 #include "core/result.hpp"
 
 namespace vg {
@@ -17,9 +18,9 @@ inline constexpr uint64_t kNoCap = std::numeric_limits<uint64_t>::max();
 // Compact graph JSON: {"directed":..,"multi":..,"name":..,"nodes":[..],
 // "edges":[..]}, nodes and edges in slot order, properties in map order.
 // Never fails for a sound graph (a non-finite double is an internal failure).
-Result<std::string> to_json(const PropertyGraph& g);
+Result<TextBuffer> to_json(const PropertyGraph& g);
 // Appends the same text to `out`, for callers that frame it.
-void write_graph_json(const PropertyGraph& g, std::string& out);
+void write_graph_json(const PropertyGraph& g, TextBuffer& out);
 
 // Reads graph JSON under a byte cap (checked before anything is read) and
 // node and edge caps (checked after the whole text was read, before any
@@ -36,7 +37,7 @@ inline constexpr uint64_t kMaxPickleBytes = 67108864;
 // The state of a graph, or an error (for RuntimeError) when it would be
 // larger than unpickling accepts, so a pickle never holds a graph that
 // cannot be loaded back.
-Result<std::string> to_pickle_state(const PropertyGraph& g);
+Result<TextBuffer> to_pickle_state(const PropertyGraph& g);
 // The graph of a state: size limit, magic, UTF-8 of the text, then
 // from_json without caps. Errors are meant for ValueError.
 Result<PropertyGraph> from_pickle_state(std::string_view state);

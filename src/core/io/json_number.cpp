@@ -13,43 +13,52 @@ namespace vg {
 size_t format_double(double d, char* out) {
     if (!std::isfinite(d)) internal_failure("non-finite double in a property value");
     // The shortest round-trip digits come from to_chars in scientific form
-    // ("-d.ddde+XX"); they are then placed by the decimal exponent.
+    // ("-d.ddde+XX"); they are then placed by the decimal exponent. The
+    // copies below are of fixed size (the room allows) so that none of them
+    // goes through a library call.
     char sci[kDoubleTextMax];
     auto res = std::to_chars(sci, sci + sizeof sci, d, std::chars_format::scientific);
     if (res.ec != std::errc()) internal_failure("double formatting failed");
     const char* p = sci;
-    const char* end = res.ptr;
     char* o = out;
     if (*p == '-') *o++ = *p++;
-    char digits[20];
-    int n = 0;
-    for (; p < end && *p != 'e'; ++p)
-        if (*p != '.') digits[n++] = *p;
+    // The digits: the first one, then those after the point.
+    char digits[kDoubleTextMax];
+    digits[0] = *p++;
+    int n = 1;
+    if (*p == '.') {
+        ++p;
+        const char* e = static_cast<const char*>(std::memchr(p, 'e', size_t(res.ptr - p)));
+        n += int(e - p);
+        std::memcpy(digits + 1, p, 17);  // at most 16 more digits, then 'e' and the rest of sci
+        p = e;
+    }
     ++p;  // 'e'
     bool neg_exp = *p == '-';
     ++p;  // sign
     int e = 0;
-    for (; p < end; ++p) e = e * 10 + (*p - '0');
+    for (; p < res.ptr; ++p) e = e * 10 + (*p - '0');
     if (neg_exp) e = -e;
 
     if (e >= -5 && e <= 15) {
         int point = e + 1;  // digits before the decimal point
         if (point <= 0) {
-            *o++ = '0';
-            *o++ = '.';
-            for (int i = 0; i < -point; ++i) *o++ = '0';
-            std::memcpy(o, digits, size_t(n));
+            // 0.000ddd: the zeros, then the digits.
+            std::memcpy(o, "0.000000", 8);
+            o += 2 - point;
+            std::memcpy(o, digits, 17);
             o += n;
         } else if (point < n) {
-            std::memcpy(o, digits, size_t(point));
+            std::memcpy(o, digits, 16);
             o += point;
             *o++ = '.';
-            std::memcpy(o, digits + point, size_t(n - point));
+            std::memcpy(o, digits + point, 16);
             o += n - point;
         } else {
-            std::memcpy(o, digits, size_t(n));
-            o += n;
-            for (int i = n; i < point; ++i) *o++ = '0';
+            // A whole number: the digits, zeros up to the point, ".0".
+            std::memcpy(o, digits, 17);
+            std::memset(o + n, '0', size_t(point - n));
+            o += point;
             *o++ = '.';
             *o++ = '0';
         }
@@ -57,7 +66,7 @@ size_t format_double(double d, char* out) {
         *o++ = digits[0];
         if (n > 1) {
             *o++ = '.';
-            std::memcpy(o, digits + 1, size_t(n - 1));
+            std::memcpy(o, digits + 1, 16);
             o += n - 1;
         }
         *o++ = 'e';

@@ -7,9 +7,10 @@
 
 namespace vg {
 
-// Room for any double in number form ("-0.000012345678901234567" is the
-// longest shape).
-inline constexpr size_t kDoubleTextMax = 32;
+// Room that format_double asks for: its longest text is 24 bytes
+// ("-0.000012345678901234567"), and it stores some fixed-size pieces past
+// the end of shorter ones.
+inline constexpr size_t kDoubleTextMax = 48;
 
 // Writes a finite double and returns the number of bytes written: plain
 // decimals for decimal exponents -5..15 (always a digit on both sides of the

@@ -1,8 +1,11 @@
 #include "core/io/json_reader.hpp"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
+#include "core/errors.hpp"
 #include "core/io/json_number.hpp"
 #include "core/io/utf8.hpp"
 
@@ -24,46 +27,6 @@ int hex_value(unsigned char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
-}
-
-// A string as it appears inside "invalid type" messages: quoted, with
-// backslash escapes for quote, backslash and control characters.
-std::string quoted_for_message(std::string_view s) {
-    std::string out = "\"";
-    static constexpr char kHex[] = "0123456789abcdef";
-    auto hex_escape = [&](uint32_t cp) {
-        out += "\\u{";
-        char buf[8];
-        int n = 0;
-        do {
-            buf[n++] = kHex[cp & 15];
-            cp >>= 4;
-        } while (cp);
-        while (n) out.push_back(buf[--n]);
-        out.push_back('}');
-    };
-    for (size_t i = 0; i < s.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\0': out += "\\0"; break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    hex_escape(c);
-                } else if (c == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) < 0xA0) {
-                    // C1 controls U+0080..U+009F: the second byte is the code point.
-                    hex_escape(static_cast<unsigned char>(s[++i]));
-                } else {
-                    out.push_back(char(c));
-                }
-        }
-    }
-    out.push_back('"');
-    return out;
 }
 
 }  // namespace
@@ -210,12 +173,31 @@ bool JsonReader::escape() {
     return true;
 }
 
+// The bytes of w that stop a string scan (kStringStop), as their high
+// bits. The lowest bit set marks the first such byte exactly: the borrows
+// of the tests only reach bytes above a stop.
+inline uint64_t string_stops(uint64_t w) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr uint64_t kHigh = 0x8080808080808080ULL;
+    auto zero_bytes = [](uint64_t v) { return (v - kOnes) & ~v; };
+    return (zero_bytes(w ^ (kOnes * '"')) | zero_bytes(w ^ (kOnes * '\\')) | ((w - kOnes * 0x20) & ~w) | w) & kHigh;
+}
+
 // After the opening quote. The result views the text when the string has
 // no escapes, else the scratch buffer (valid until the next string).
 bool JsonReader::string(std::string_view& out) {
     const char* run = p_;
     bool copied = false;
     for (;;) {
+        // Eight bytes at a time up to the word that holds the stop; the
+        // last few bytes of the text one by one.
+        for (uint64_t w; end_ - p_ >= 8; p_ += 8) {
+            std::memcpy(&w, p_, 8);
+            if (uint64_t stops = string_stops(w)) {
+                if constexpr (std::endian::native == std::endian::little) p_ += std::countr_zero(stops) / 8;
+                break;
+            }
+        }
         while (p_ < end_ && !kStringStop[static_cast<unsigned char>(*p_)]) ++p_;
         if (p_ == end_) return fail_last("EOF while parsing a string");
         unsigned char c = static_cast<unsigned char>(*p_);
@@ -252,6 +234,82 @@ bool JsonReader::string(std::string_view& out) {
         if (n == 0) return fail_at(p_ - begin_, "invalid unicode code point");
         p_ += n;
     }
+}
+
+bool JsonReader::plain_string(std::string_view& out) {
+    const char* p = p_;
+    for (;;) {
+        if (end_ - p >= 8) {
+            uint64_t w;
+            std::memcpy(&w, p, 8);
+            uint64_t stops = string_stops(w);
+            if (!stops) {
+                p += 8;
+                continue;
+            }
+            if constexpr (std::endian::native == std::endian::little) p += std::countr_zero(stops) / 8;
+        }
+        while (p < end_ && !kStringStop[static_cast<unsigned char>(*p)]) ++p;
+        if (p == end_) return false;
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c == '"') {
+            out = std::string_view(p_, size_t(p - p_));
+            p_ = p + 1;
+            return true;
+        }
+        if (c < 0x80) return false;  // an escape or a control character
+        int bad;
+        int n = utf8_sequence(reinterpret_cast<const unsigned char*>(p), reinterpret_cast<const unsigned char*>(end_),
+                              &bad);
+        if (n <= 0) return false;
+        p += n;
+    }
+}
+
+bool JsonReader::plain_value(Value& out) {
+    if (p_ == end_) return false;
+    switch (*p_) {
+        case '"': {
+            ++p_;
+            std::string_view s;
+            if (!plain_string(s)) return false;
+            out.v.emplace<std::string>(s);
+            return true;
+        }
+        case 't':
+            if (!plain_literal("true")) return false;
+            out.v.emplace<bool>(true);
+            return true;
+        case 'f':
+            if (!plain_literal("false")) return false;
+            out.v.emplace<bool>(false);
+            return true;
+        case 'n':
+            if (!plain_literal("null")) return false;
+            out.v.emplace<std::monostate>();
+            return true;
+        case '[':
+        case '{': return value(out);
+        default: return (*p_ == '-' || is_digit(*p_)) && number(out);
+    }
+}
+
+bool JsonReader::plain_properties(Properties& out) {
+    if (!plain_char('{')) return false;
+    entries_.clear();
+    if (!plain_char('}')) {
+        for (;;) {
+            std::string_view key;
+            if (!plain_char('"') || !plain_string(key) || !plain_char(':')) return false;
+            if (!plain_value(entries_.emplace_back(std::string(key), Value()).second)) return false;
+            if (plain_char(',')) continue;
+            if (plain_char('}')) break;
+            return false;
+        }
+    }
+    out.reserve(entries_.size());
+    for (auto& [name, v] : entries_) out.insert_or_assign(std::move(name), std::move(v));
+    return true;
 }
 
 bool JsonReader::colon() {
@@ -312,7 +370,7 @@ bool JsonReader::invalid_type(const char* expected) {
             ++p_;
             std::string_view s;
             if (!string(s)) return false;
-            found = "string " + quoted_for_message(s);
+            found = "string " + errors::debug_quoted(s);
             break;
         }
         case '[': found = "sequence"; break;
@@ -397,13 +455,17 @@ bool JsonReader::read_string(std::string_view& out) {
 
 bool JsonReader::read_properties(Properties& out) {
     if (peek_ws() != '{') return invalid_type("a map");
-    return members([&](std::string_view key) {
-        std::string name(key);  // the next string read may reuse the key's scratch
-        Value v;
-        if (!colon() || !value(v)) return false;
-        out.insert_or_assign(std::move(name), std::move(v));
-        return true;
+    // The entries are gathered first, so that the map is sized once.
+    entries_.clear();
+    bool ok = members([&](std::string_view key) {
+        // The key is copied now: the next string read may reuse its scratch.
+        Value& v = entries_.emplace_back(std::string(key), Value()).second;
+        return colon() && value(v);
     });
+    if (!ok) return false;
+    out.reserve(entries_.size());
+    for (auto& [name, v] : entries_) out.insert_or_assign(std::move(name), std::move(v));
+    return true;
 }
 
 }  // namespace vg

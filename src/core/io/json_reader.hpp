@@ -7,8 +7,10 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/value.hpp"
 #include "core/io/text_input.hpp"
@@ -99,13 +101,28 @@ protected:
     template <class F>
     bool read_record(const FieldShape& shape, F&& field);
 
-    // A string just read that must survive further reading: a view into the
-    // text does; one into the escape scratch is copied into `keep`.
-    std::string_view stable(std::string_view v, std::string& keep) {
-        if (!in_scratch_) return v;
-        keep.assign(v);
-        return keep;
+    // ---- compact text -----------------------------------------------------
+    // Text as the graph JSON writer makes it (no whitespace, no escapes),
+    // read without the general machinery. Each returns false at the first
+    // byte it does not take, leaving the position anywhere; the caller then
+    // reads the same text again the general way, which accepts all that
+    // these accept, with the same result, and reports any fault.
+    bool plain_literal(std::string_view lit) {
+        if (size_t(end_ - p_) < lit.size() || std::memcmp(p_, lit.data(), lit.size()) != 0) return false;
+        p_ += lit.size();
+        return true;
     }
+    bool plain_char(char c) {
+        if (p_ == end_ || *p_ != c) return false;
+        ++p_;
+        return true;
+    }
+    // After the opening quote, through the closing one.
+    bool plain_string(std::string_view& out);
+    bool plain_value(Value& out);
+    // At the opening brace. Values that are arrays or objects are read the
+    // general way, at the nesting depth the caller has set.
+    bool plain_properties(Properties& out);
 
     TextInput in_;
     const char* begin_;
@@ -114,6 +131,7 @@ protected:
     int depth_ = 0;
     std::string scratch_;
     bool in_scratch_ = false;  // the last string read lives in scratch_
+    std::vector<Properties::Entry> entries_;  // of the properties object being read
     std::string error_;
 };
 

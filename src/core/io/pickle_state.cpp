@@ -5,8 +5,9 @@
 
 namespace vg {
 
-Result<std::string> to_pickle_state(const PropertyGraph& g) {
-    std::string state(kPickleMagic);
+Result<TextBuffer> to_pickle_state(const PropertyGraph& g) {
+    TextBuffer state;
+    state.append(kPickleMagic);
     write_graph_json(g, state);
     if (state.size() > kMaxPickleBytes)
         return Error{ErrorKind::CapRefused, "vesk-graph pickle payload is " + std::to_string(state.size()) +
@@ -34,9 +35,15 @@ Result<PropertyGraph> from_pickle_state(std::string_view state) {
                      ". Pickled state from a different vesk-graph release or format."};
     }
     std::string_view text = state.substr(kPickleMagic.size());
+    // Invalid UTF-8 is reported before anything the reading finds. Reading
+    // that succeeds proves the text valid (bytes above ASCII are taken only
+    // inside strings, and there as valid sequences), so the text is scanned
+    // for its UTF-8 only when reading fails.
+    Result<PropertyGraph> graph = from_json(text, kNoCap, kNoCap, kNoCap);
+    if (graph) return graph;
     std::string bad = utf8_error(text);
     if (!bad.empty()) return Error{ErrorKind::InvalidValue, "vesk-graph pickle payload after magic header is not UTF-8: " + bad};
-    return from_json(text, kNoCap, kNoCap, kNoCap);
+    return graph;
 }
 
 }  // namespace vg

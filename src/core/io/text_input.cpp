@@ -56,8 +56,14 @@ bool TextInput::fill(size_t need) {
         begin_ = base;
         end_ = base + kept;
         begin_offset_ = keep_offset;
+        errno = 0;
         size_t got = std::fread(base + kept, 1, buf_.size() - kept, file_.get());
         end_ += got;
+        if (std::ferror(file_.get()) && errno == EINTR) {
+            std::clearerr(file_.get());
+            if (interrupt_ && interrupt_->poll(interrupt_->context)) throw Interrupted();
+            continue;
+        }
         if (got == 0) {
             eof_ = true;
             if (std::ferror(file_.get())) error_ = Error{ErrorKind::Io, os_error_text(errno ? errno : EIO)};
@@ -76,16 +82,25 @@ void TextInput::track(TextPosition& t, uint64_t offset) const {
     if (offset <= t.offset) return;
     const char* q = begin_ + (t.offset - begin_offset_);
     const char* stop = begin_ + (offset - begin_offset_);
-    for (; q < stop; ++q) {
-        unsigned char b = static_cast<unsigned char>(*q);
-        if (b == '\n') {
-            ++t.line;
-            t.column = t.char_column = 1;
-        } else {
-            ++t.column;
-            if ((b & 0xC0) != 0x80) ++t.char_column;
-        }
+    // Whole lines are skipped at memchr's pace; only the bytes after the
+    // last line end move the columns.
+    for (const void* nl; (nl = std::memchr(q, '\n', size_t(stop - q))) != nullptr;) {
+        ++t.line;
+        t.column = t.char_column = 1;
+        q = static_cast<const char*>(nl) + 1;
     }
+    auto tail = uint64_t(stop - q);
+    // Code points are the bytes that do not continue a UTF-8 sequence
+    // (10xxxxxx), counted eight at a time.
+    uint64_t continuing = 0;
+    for (; stop - q >= 8; q += 8) {
+        uint64_t w;
+        std::memcpy(&w, q, 8);
+        continuing += uint64_t(__builtin_popcountll(w & ~(w << 1) & 0x8080808080808080ULL));
+    }
+    for (; q < stop; ++q) continuing += (static_cast<unsigned char>(*q) & 0xC0) == 0x80;
+    t.column += tail;
+    t.char_column += tail - continuing;
     t.offset = offset;
 }
 

@@ -55,6 +55,7 @@
 #include <vector>
 
 #include "core/result.hpp"
+#include "core/support/interrupt.hpp"
 
 namespace vg {
 
@@ -126,6 +127,11 @@ public:
     bool failed() const { return error_.has_value(); }
     const Error& read_error() const { return *error_; }
 
+    // A signal that interrupts a wait for input (a pipe) is no read error:
+    // the read starts again, unless this hook answers true, which throws
+    // Interrupted.
+    void set_interrupt(const Interrupt* hook) { interrupt_ = hook && hook->poll ? hook : nullptr; }
+
 private:
     TextInput() = default;
     bool fill(size_t need);
@@ -144,6 +150,7 @@ private:
     uint64_t begin_offset_ = 0;
     bool eof_ = true;
     std::optional<Error> error_;
+    const Interrupt* interrupt_ = nullptr;
     TextPosition base_;  // place of the first held byte
     TextPosition memo_;  // last place worked out, to keep repeated asks linear
 };

@@ -26,7 +26,7 @@ uint32_t IdTable::find(uint64_t h, std::string_view id) const {
     const uint32_t tag = uint32_t(h >> 32);
     const Entry* e = table_.find(h, [&](const Entry& x) {
         return x.tag == tag && x.size == id.size() &&
-               (x.data == id.data() || std::memcmp(x.data, id.data(), id.size()) == 0);
+               (id.empty() || x.data == id.data() || std::memcmp(x.data, id.data(), id.size()) == 0);
     });
     return e ? e->slot : END;
 }

@@ -5,20 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/graph/edge_rules.hpp"
 #include "core/graph/graph.hpp"
 #include "core/graph/pairs.hpp"
 
 namespace vg::kn {
-
-// The edge label rule: the String "predicate", else the String "type",
-// else `fallback`.
-inline std::string_view edge_label(const Properties& p, std::string_view fallback) {
-    if (const Value* v = p.find("predicate"))
-        if (const std::string* s = v->as_string()) return *s;
-    if (const Value* v = p.find("type"))
-        if (const std::string* s = v->as_string()) return *s;
-    return fallback;
-}
 
 // {"predicate": label, "type": label}: the properties of every edge these
 // operations create.
@@ -61,6 +52,8 @@ public:
     uint32_t find(std::string_view id) const { return find(hash(id), id); }
     // Adds an id (hashed to `h`) that the table does not hold.
     void insert(uint64_t h, std::string_view id, uint32_t slot);
+    // Starts loading the entry a lookup of hash `h` reads first.
+    [[gnu::always_inline]] void prefetch(uint64_t h) const { table_.prefetch(h); }
 
 private:
     struct Entry {

@@ -45,7 +45,7 @@ PropertyGraph transitive_densify(const PropertyGraph& g, std::string_view predic
     // in edge slot order; parallel edges stay (the searches skip seen nodes).
     const GraphInner& s = g.store();
     const FilteredRows predicate_edges = filtered_rows(
-        s, Direction::Out, [&](uint32_t e) { return kn::edge_label(s.edge(e).properties, "") == predicate; });
+        s, Direction::Out, [&](uint32_t e) { return edge_label(s.edge(e).properties, "") == predicate; });
     const Rows adj = predicate_edges.view();
     const std::vector<uint32_t> sources = sources_in_edge_order(s, adj);
     if (sources.empty()) return work;
@@ -58,6 +58,8 @@ PropertyGraph transitive_densify(const PropertyGraph& g, std::string_view predic
     std::vector<uint32_t> reach;
     uint32_t stamp = 0;
     const bool directed = work.store().is_directed();
+    // Every added edge carries the same map: copied, not built each time.
+    const Properties added = kn::predicate_properties(predicate);
     for (uint32_t a : sources) {
         ++stamp;
         // Everything reachable from a by one or more predicate edges, in
@@ -83,7 +85,7 @@ PropertyGraph transitive_densify(const PropertyGraph& g, std::string_view predic
         for (uint32_t c : reach) {
             uint32_t wc = to_work[c];
             if (joined[wc] == stamp) continue;
-            kn::add_unjoined_edge(work, wa, wc, kn::predicate_properties(predicate));
+            kn::add_unjoined_edge(work, wa, wc, Properties(added));
         }
     }
     return work;

@@ -44,13 +44,18 @@ struct Triple {
 // edge per triple whose pair no earlier triple joined.
 PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed);
 // (stored source slot, label, stored target slot) of every live edge in
-// slot order; the label defaults to "relatedTo".
+// slot order; the label defaults to "relatedTo". Labels are given once
+// each, in order of first use, and triples name them by position.
 struct SlotTriple {
     uint32_t subject;
-    std::string_view predicate;
+    uint32_t predicate;  // into ProjectedTriples::labels
     uint32_t object;
 };
-std::vector<SlotTriple> project_triples(const PropertyGraph& g);
+struct ProjectedTriples {
+    std::vector<std::string_view> labels;
+    std::vector<SlotTriple> triples;
+};
+ProjectedTriples project_triples(const PropertyGraph& g);
 
 // ---- Diff ---------------------------------------------------------------
 // Entries are node slots: "added" ones of the new graph, the others of the

@@ -1,6 +1,10 @@
 // Graphs from (subject, predicate, object) triples and triples from graphs.
+#include <algorithm>
+#include <unordered_map>
+
 #include "core/knowledge/common.hpp"
 #include "core/knowledge/knowledge.hpp"
+#include "core/support/prefetch.hpp"
 
 namespace vg {
 
@@ -13,31 +17,124 @@ PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed) {
     // Ids repeat across triples; each is looked up in a table local to the
     // call and reaches the graph's own index only when it is new.
     kn::IdTable slots;
-    auto slot = [&](std::string_view id) {
-        uint64_t h = slots.hash(id);
-        uint32_t n = slots.find(h, id);
-        if (n == END) {
-            n = kn::add_fresh_node(g, id, Properties());
-            slots.insert(h, id, n);  // the triple's own text outlives the table
+    auto slot = [&](uint64_t h, std::string_view id) {
+        uint32_t s = slots.find(h, id);
+        if (s == END) {
+            s = kn::add_fresh_node(g, id, Properties());
+            slots.insert(h, id, s);  // the triple's own text outlives the table
         }
-        return n;
+        return s;
     };
-    for (const Triple& t : triples) {
-        uint32_t s = slot(t.subject);
-        uint32_t o = slot(t.object);
-        if (joined.insert(slot_pair_key(s, o, directed)))
-            kn::add_unjoined_edge(g, s, o, kn::predicate_properties(t.predicate));
+    // What a triple needs lies scattered over memory: the ids' texts, their
+    // table entries, the pair's entry in `joined`, the two node records.
+    // Each triple goes through stages a fixed distance apart, each asking
+    // for what the next reads, so the reads of several triples overlap:
+    // texts asked for (3 steps ahead), hashed and their entries asked for
+    // (2 steps), ids resolved to slots and the rest asked for (1 step), then
+    // the edge added. Nodes are still added in order of first appearance
+    // and edges in triple order: the graph is the one a plain loop builds.
+    constexpr size_t kStep = 8, kRing = 4 * kStep;
+    const size_t n = triples.size();
+    struct Stage {
+        uint64_t subject_hash, object_hash;
+        uint32_t subject, object;
+    };
+    Stage ring[kRing];
+    auto texts = [&](size_t i) {
+        vg::prefetch_read(triples[i].subject.data());
+        vg::prefetch_read(triples[i].object.data());
+    };
+    auto hashes = [&](size_t i) {
+        Stage& st = ring[i % kRing];
+        st.subject_hash = slots.hash(triples[i].subject);
+        st.object_hash = slots.hash(triples[i].object);
+        slots.prefetch(st.subject_hash);
+        slots.prefetch(st.object_hash);
+    };
+    auto resolve = [&](size_t i) {
+        Stage& st = ring[i % kRing];
+        st.subject = slot(st.subject_hash, triples[i].subject);
+        st.object = slot(st.object_hash, triples[i].object);
+        joined.prefetch(slot_pair_key(st.subject, st.object, directed));
+        // Adding the edge links it into both nodes' lists.
+        g.store().prefetch_node(st.subject);
+        g.store().prefetch_node(st.object);
+    };
+    // The property maps of recent predicates, by the address of their text:
+    // callers pass the same few predicate objects again and again, and a
+    // copy costs less than building the map.
+    struct Recent {
+        const char* data = nullptr;
+        size_t size = 0;
+        Properties props;
+    };
+    std::vector<Recent> recent(64);
+    auto properties_of = [&](std::string_view p) {
+        Recent& r = recent[mix64(uint64_t(reinterpret_cast<uintptr_t>(p.data()))) & (recent.size() - 1)];
+        if (r.data != p.data() || r.size != p.size()) r = {p.data(), p.size(), kn::predicate_properties(p)};
+        return Properties(r.props);
+    };
+    // Fill the pipeline: triple i is resolved at step i - kStep, hashed at
+    // i - 2 kStep, its texts asked for at i - 3 kStep.
+    for (size_t i = 0; i < std::min(n, 3 * kStep); ++i) texts(i);
+    for (size_t i = 0; i < std::min(n, 2 * kStep); ++i) hashes(i);
+    for (size_t i = 0; i < std::min(n, kStep); ++i) resolve(i);
+    for (size_t i = 0; i < n; ++i) {
+        if (i + 3 * kStep < n) texts(i + 3 * kStep);
+        if (i + 2 * kStep < n) hashes(i + 2 * kStep);
+        if (i + kStep < n) resolve(i + kStep);
+        const Stage& st = ring[i % kRing];
+        if (joined.insert(slot_pair_key(st.subject, st.object, directed)))
+            kn::add_unjoined_edge(g, st.subject, st.object, properties_of(triples[i].predicate));
     }
     return g;
 }
 
-std::vector<SlotTriple> project_triples(const PropertyGraph& g) {
+ProjectedTriples project_triples(const PropertyGraph& g) {
     const GraphInner& s = g.store();
-    std::vector<SlotTriple> out;
-    out.reserve(s.edge_count());
-    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData& d) {
-        out.push_back({x.source, kn::edge_label(d.properties, "relatedTo"), x.target});
-    });
+    ProjectedTriples out;
+    out.triples.reserve(s.edge_count());
+    // Labels by text: a few distinct ones, each edge's its own copy.
+    std::unordered_map<std::string_view, uint32_t, KeyedHash> label_of;
+    std::string_view last;
+    uint32_t last_index = END;
+    auto intern = [&](std::string_view label) {
+        if (last_index == END || label != last) {
+            auto [it, fresh] = label_of.try_emplace(label, uint32_t(out.labels.size()));
+            if (fresh) out.labels.push_back(label);
+            last = label;
+            last_index = it->second;
+        }
+        return last_index;
+    };
+    // An edge's label sits three reads away (map, entries, text), each
+    // somewhere on the heap: each edge's are asked for one stage at a time,
+    // kStep edges apart, so the reads of many edges overlap.
+    constexpr uint32_t kStep = 8, kRing = 2 * kStep;
+    std::string_view ring[kRing];
+    const uint32_t n = s.edge_slots();
+    auto props = [&](uint32_t e) -> const Properties* { return s.edge_live(e) ? &s.edge(e).properties : nullptr; };
+    auto map_of = [&](uint32_t e) {
+        if (const Properties* p = props(e)) p->prefetch();
+    };
+    auto entries_of = [&](uint32_t e) {
+        if (const Properties* p = props(e); p && !p->empty()) vg::prefetch_read(&*p->begin());
+    };
+    auto label_of_edge = [&](uint32_t e) {
+        if (const Properties* p = props(e)) {
+            ring[e % kRing] = edge_label(*p, "relatedTo");
+            vg::prefetch_read(ring[e % kRing].data());
+        }
+    };
+    for (uint32_t e = 0; e < std::min(n, 3 * kStep); ++e) map_of(e);
+    for (uint32_t e = 0; e < std::min(n, 2 * kStep); ++e) entries_of(e);
+    for (uint32_t e = 0; e < std::min(n, kStep); ++e) label_of_edge(e);
+    for (uint32_t e = 0; e < n; ++e) {
+        if (e + 3 * kStep < n) map_of(e + 3 * kStep);
+        if (e + 2 * kStep < n) entries_of(e + 2 * kStep);
+        if (e + kStep < n) label_of_edge(e + kStep);
+        if (s.edge_live(e)) out.triples.push_back({s.ends(e).source, intern(ring[e % kRing]), s.ends(e).target});
+    }
     return out;
 }
 

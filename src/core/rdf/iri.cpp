@@ -341,6 +341,19 @@ void remove_dot_segments(std::string_view in, std::string& out) {
     }
 }
 
+// Whether a path holds a "." or ".." segment.
+bool has_dot_segment(std::string_view path) {
+    size_t begin = 0;
+    while (begin <= path.size()) {
+        size_t end = path.find('/', begin);
+        if (end == std::string_view::npos) end = path.size();
+        std::string_view seg = path.substr(begin, end - begin);
+        if (seg == "." || seg == "..") return true;
+        begin = end + 1;
+    }
+    return false;
+}
+
 }  // namespace
 
 struct IriBuilder {
@@ -357,7 +370,44 @@ struct IriBuilder {
     }
 };
 
+namespace {
+
+// The usual shape of an absolute IRI, accepted in one pass over plain
+// ASCII: a scheme; an optional authority of unreserved and sub-delim
+// characters with an optional numeric port; then path, query and fragment
+// characters. False only means "not this shape": the full scanner then
+// decides, and words any error.
+bool plain_absolute_iri(std::string_view s) {
+    size_t n = s.size(), i = 0;
+    if (n == 0 || !has(uint8_t(s[0]), kAlpha)) return false;
+    while (++i < n && has(uint8_t(s[i]), kSchemeRest)) {
+    }
+    if (i == n || s[i] != ':') return false;
+    ++i;
+    if (n - i >= 2 && s[i] == '/' && s[i + 1] == '/') {
+        i += 2;
+        while (i < n && has(uint8_t(s[i]), kUnreserved | kSubDelim)) ++i;
+        if (i < n && s[i] == ':')
+            while (++i < n && has(uint8_t(s[i]), kDigit)) {
+            }
+        if (i < n && s[i] != '/' && s[i] != '?' && s[i] != '#') return false;
+    }
+    // '?' may stand anywhere after the authority (it opens the query, or
+    // is part of it or of the fragment); '#' opens the fragment once.
+    bool fragment = false;
+    for (; i < n; ++i) {
+        auto c = uint8_t(s[i]);
+        if (has(c, kPathOk) || c == '?') continue;
+        if (c != '#' || fragment) return false;
+        fragment = true;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<std::string> iri_error(std::string_view text) {
+    if (plain_absolute_iri(text)) return std::nullopt;
     Parts p;
     return Scanner(text).run(true, p);
 }
@@ -369,7 +419,45 @@ Result<Iri> Iri::parse(std::string text) {
     return IriBuilder::from(std::move(text), p);
 }
 
+namespace {
+
+// One path segment of plain characters, not "." or ".." (the usual
+// rdf:about="item7"): it joins its base without any of the steps below.
+bool plain_segment(std::string_view ref) {
+    if (ref.empty() || ref == "." || ref == "..") return false;
+    for (char ch : ref)
+        if (!has(uint8_t(ch), kUnreserved | kSubDelim) && ch != '@') return false;
+    return true;
+}
+
+}  // namespace
+
 Result<Iri> Iri::resolve(std::string_view ref) const {
+    if (plain_segment(ref)) {
+        // The merge of the base path's directory and the segment, when
+        // removing dot segments leaves it as it is.
+        std::string_view t(text_);
+        std::string_view bpath = t.substr(authority_end_, path_end_ - authority_end_);
+        bool root = has_authority_ && bpath.empty();
+        size_t slash = bpath.rfind('/');
+        std::string_view dir = root || slash == std::string_view::npos ? std::string_view() : bpath.substr(0, slash + 1);
+        if (!has_dot_segment(dir)) {
+            std::string out;
+            out.reserve(authority_end_ + dir.size() + 1 + ref.size());
+            out.append(t.substr(0, authority_end_));
+            if (root) out += '/';
+            out.append(dir);
+            out.append(ref);
+            if (out.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
+            Parts p;
+            p.has_scheme = true;
+            p.has_authority = has_authority_;
+            p.scheme_end = scheme_end_;
+            p.authority_end = authority_end_;
+            p.path_end = out.size();
+            return IriBuilder::from(std::move(out), p);
+        }
+    }
     Parts r;
     if (auto err = Scanner(ref).run(false, r)) return Error{ErrorKind::InvalidValue, std::move(*err)};
     std::string_view t(text_);
@@ -430,6 +518,40 @@ Result<Iri> Iri::resolve(std::string_view ref) const {
     }
     if (out.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
     return IriBuilder::from(std::move(out), p);
+}
+
+Result<size_t> Iri::rebase(std::string_view ref) {
+    Parts r;
+    if (auto err = Scanner(ref).run(false, r)) return Error{ErrorKind::InvalidValue, std::move(*err)};
+    std::string_view rpath = ref.substr(r.path_begin, r.path_end - r.path_begin);
+    bool in_place = !r.has_scheme && !r.has_authority && !rpath.empty() && rpath[0] != '/' && !has_dot_segment(rpath);
+    if (in_place && dot_free_ == DotFree::Unknown) {
+        std::string_view path(text_.data() + authority_end_, path_end_ - authority_end_);
+        dot_free_ = has_dot_segment(path) ? DotFree::No : DotFree::Yes;
+    }
+    if (!in_place || dot_free_ != DotFree::Yes) {
+        auto full = resolve(ref);
+        if (!full) return full.failure();
+        *this = full.take();
+        return text_.size();
+    }
+    // RFC 3986 5.2.3: the reference's path replaces what follows the last
+    // '/' of this path (all of it when there is none; "/" stands for an
+    // empty path under an authority). Neither side has dot segments, so
+    // removing them would change nothing; the base's query and fragment go.
+    std::string_view path(text_.data() + authority_end_, path_end_ - authority_end_);
+    size_t slash = path.rfind('/');
+    bool add_slash = has_authority_ && path.empty();
+    size_t cut = slash == std::string_view::npos ? authority_end_ : authority_end_ + slash + 1;
+    size_t start = cut + (add_slash ? 1 : 0);
+    if (start + ref.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
+    text_.resize(cut);
+    if (add_slash) text_ += '/';
+    text_.append(ref);
+    path_end_ = uint32_t(start + r.path_end);
+    has_query_ = r.has_query;
+    query_end_ = uint32_t(has_query_ ? start + r.query_end : path_end_);
+    return ref.size() + (add_slash ? 1 : 0);
 }
 
 }  // namespace vg::rdf

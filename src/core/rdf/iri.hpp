@@ -30,6 +30,12 @@ public:
     static Result<Iri> parse(std::string text);
     // Resolves an IRI reference (absolute or relative) against this IRI.
     Result<Iri> resolve(std::string_view reference) const;
+    // Replaces this IRI by the resolution of `reference` against it, as a
+    // document's next base does; returns the bytes written. A relative path
+    // without "." or ".." segments extends the text in place (the cost of
+    // the reference, not of the whole IRI), so a chain of relative bases
+    // stays linear; anything else is resolved in full.
+    Result<size_t> rebase(std::string_view reference);
 
     const std::string& str() const { return text_; }
     std::string take() { return std::move(text_); }
@@ -46,6 +52,10 @@ private:
     uint32_t query_end_ = 0;
     bool has_authority_ = false;
     bool has_query_ = false;
+    // Whether the path is known to hold no "." or ".." segment (which the
+    // in-place rebase needs); worked out once, on the first rebase.
+    enum class DotFree : uint8_t { Unknown, Yes, No };
+    DotFree dot_free_ = DotFree::Unknown;
 };
 
 // nullopt when `text` is an absolute IRI, else the error text.

@@ -45,12 +45,6 @@ struct Term {
     TermRef ref() const { return TermRef{kind, value, language, datatype}; }
 };
 
-struct Triple {
-    Term subject;  // IRI or blank node
-    std::string predicate;
-    Term object;
-};
-
 // Source of fresh blank-node labels. Seeded once from the OS random source;
 // labels differ between loads.
 class BlankIds {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/support/prefetch.hpp"
+
 namespace vg {
 
 uint64_t siphash13(uint64_t k0, uint64_t k1, const void* data, size_t len) noexcept;
@@ -79,8 +81,8 @@ public:
         }
     }
     // Starts loading the first slot a lookup of hash h reads.
-    void prefetch(uint64_t h) const {
-        if (!slots_.empty()) __builtin_prefetch(&slots_[h & (slots_.size() - 1)]);
+    [[gnu::always_inline]] void prefetch(uint64_t h) const {
+        if (!slots_.empty()) prefetch_read(&slots_[h & (slots_.size() - 1)]);
     }
 
     template <class Eq>
@@ -171,6 +173,8 @@ public:
     }
     void reserve(size_t n) { table_.reserve(n); }
     size_t size() const { return table_.size(); }
+    // Starts loading the first slot that insert or contains of v reads.
+    [[gnu::always_inline]] void prefetch(uint64_t v) const { table_.prefetch(table_.traits().key(v)); }
 
 private:
     FlatTable<U64SetTraits> table_;

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/support/prefetch.hpp"
+
 namespace vg {
 
 // Each member records whether its colour differs from its parent's, so a
@@ -14,7 +16,7 @@ public:
     explicit ParitySets(size_t n) : at_(n) {
         for (uint32_t v = 0; v < n; ++v) at_[v].parent = v;
     }
-    void prefetch(uint32_t v) const { __builtin_prefetch(&at_[v]); }
+    [[gnu::always_inline]] void prefetch(uint32_t v) const { prefetch_read(&at_[v]); }
     // Puts a and b in one set with different colours; false when they
     // already share a set and a colour (a link between them closes an odd
     // cycle; a == b always does).

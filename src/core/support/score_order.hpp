@@ -18,8 +18,12 @@ inline bool score_before(double a, double b) {
     return b < a;
 }
 
-// Pairs each position's id with its score, then sorts stably by
-// score_before, so equal scores keep slot order.
+// Positions 0 .. n-1 ordered by score_before over their scores, equal
+// scores in ascending position (what a stable sort by score_before gives).
+std::vector<uint32_t> rank_by_score(const std::vector<double>& score);
+
+// Pairs each position's id with its score in rank_by_score order, so equal
+// scores keep slot order.
 ScoreList sorted_scores(const GraphInner& s, const Positions& at, const std::vector<double>& score);
 
 // Replaces `x` by step applied `iterations` times; `step(x, next)` writes
@@ -41,7 +45,7 @@ void iterate_with_recurrence(std::vector<double>& x, uint64_t iterations, Step&&
         if (stop) return;
         if (periodic) continue;
         ++since;
-        if (std::memcmp(x.data(), saved.data(), bytes) == 0) {
+        if (bytes == 0 || std::memcmp(x.data(), saved.data(), bytes) == 0) {
             // x now equals the vector `since` steps back; what is left of
             // the run is the same cycle again and again.
             const uint64_t remaining = iterations - (done + 1);

@@ -8,7 +8,7 @@ namespace vg::py::alg {
 namespace {
 
 PyRef pagerank_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     double damping = real(a, 1, 0.85);
     uint64_t iterations = count(a, 2, 100);
     return py_list_from_scored_nodes(vg::pagerank(g.graph(), damping, iterations));
@@ -19,7 +19,7 @@ constexpr Body in_degree_centrality_body = graph_body<vg::in_degree_centrality, 
 constexpr Body out_degree_centrality_body = graph_body<vg::out_degree_centrality, py_list_from_scored_nodes>;
 
 PyRef betweenness_centrality_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     bool normalized = flag(a, 1, true);
     return py_list_from_scored_nodes(vg::betweenness_centrality(g.graph(), normalized));
 }
@@ -27,7 +27,7 @@ PyRef betweenness_centrality_body(PyObject*, const Args& a) {
 constexpr Body closeness_centrality_body = graph_body<vg::closeness_centrality, py_list_from_scored_nodes>;
 
 PyRef eigenvector_centrality_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     uint64_t iterations = count(a, 1, 100);
     double tolerance = real(a, 2, 1e-6);
     return py_list_from_scored_nodes(vg::eigenvector_centrality(g.graph(), iterations, tolerance));

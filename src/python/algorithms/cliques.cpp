@@ -9,7 +9,7 @@ namespace vg::py::alg {
 namespace {
 
 PyRef maximal_cliques_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     uint64_t max_input_nodes = count(a, 1, 1000);
     uint64_t max_cliques = count(a, 2, 10000);
     return py_list_from_string_lists(ok_or_raise(interruptible([&](const Interrupt* hook) {
@@ -18,7 +18,7 @@ PyRef maximal_cliques_body(PyObject*, const Args& a) {
 }
 
 PyRef k_clique_communities_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     uint64_t k = count(a, 1);
     return py_list_from_string_lists(
         interruptible([&](const Interrupt* hook) { return vg::k_clique_communities(g.graph(), k, hook); }));

@@ -18,13 +18,7 @@ uint32_t edge_endpoint(PyObject* obj) {
 
 // A sequence (not a str) of 2-tuples of node numbers.
 std::vector<std::pair<uint32_t, uint32_t>> edge_pairs(PyObject* obj) {
-    if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
-    if (!PySequence_Check(obj)) {
-        // Registered virtual subclasses of Sequence count too.
-        PyRef abc = PyRef::steal(PyImport_ImportModule("collections.abc"));
-        PyRef seq = PyRef::steal(PyObject_GetAttrString(abc.get(), "Sequence"));
-        if (check(PyObject_IsInstance(obj, seq.get())) == 0) raise_not_instance(obj, "Sequence");
-    }
+    require_sequence(obj);
     std::vector<std::pair<uint32_t, uint32_t>> out;
     PyRef it = PyRef::steal(PyObject_GetIter(obj));
     while (PyObject* raw = PyIter_Next(it.get())) {
@@ -42,14 +36,14 @@ std::vector<std::pair<uint32_t, uint32_t>> edge_pairs(PyObject* obj) {
 
 
 PyRef strongly_connected_components_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     return py_list_from_slot_groups(g->store(), vg::strongly_connected_components(g.graph()));
 }
 
 constexpr Body num_connected_components_body = graph_body<vg::num_connected_components, py_u64>;
 
 PyRef weakly_connected_components_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     return py_list_from_slot_groups(g->store(), vg::weak_component_groups(g->store()));
 }
 
@@ -59,7 +53,7 @@ PyRef connected_components_from_edges_body(PyObject*, const Args& a) {
     // memory is set aside for them.
     if (n_nodes > 0xFFFFFFFFull)
         noted(a.name(0), [] { raise(PyExc_OverflowError, "out of range integral type conversion attempted"); });
-    auto edges = noted(a.name(1), [&] { return edge_pairs(a[1]); });
+    auto edges = converted(a, 1, edge_pairs);
     std::vector<uint32_t> labels = ok_or_raise(vg::connected_component_labels(uint32_t(n_nodes), edges));
     ListBuilder list(labels.size());
     for (size_t i = 0; i < labels.size(); ++i) list.set(i, py_u64(labels[i]));

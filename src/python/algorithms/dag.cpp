@@ -9,24 +9,24 @@ namespace vg::py::alg {
 namespace {
 
 PyRef topological_sort_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     return py_list_from_strings(ok_or_raise(vg::topological_order(g.graph())));
 }
 
 PyRef ancestors_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     std::string_view id = text(a, 1);
     return py_list_from_strings(vg::ancestors(g.graph(), node(g.graph(), id)));
 }
 
 PyRef descendants_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     std::string_view id = text(a, 1);
     return py_list_from_strings(vg::descendants(g.graph(), node(g.graph(), id)));
 }
 
 PyRef longest_path_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     LongestPath found = ok_or_raise(vg::longest_path(g.graph()));
     PyRef dict = PyRef::steal(PyDict_New());
     check(PyDict_SetItemString(dict.get(), "length", py_u64(found.length).get()));

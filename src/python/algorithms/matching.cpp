@@ -11,7 +11,7 @@ namespace {
 constexpr Body greedy_matching_body = graph_body<vg::greedy_matching, py_list_from_string_pairs>;
 
 PyRef maximum_matching_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     return py_list_from_string_pairs(interruptible([&](const Interrupt* hook) { return vg::maximum_matching(g.graph(), hook); }));
 }
 

@@ -1,5 +1,6 @@
 // Python-facing weighted path functions and their table.
 #include "core/algorithms/paths.hpp"
+#include "core/support/prefetch.hpp"
 #include "python/algorithms/families.hpp"
 #include "python/algorithms/frame.hpp"
 
@@ -10,7 +11,7 @@ namespace {
 PyRef cost_dict(const std::vector<NodeCost>& costs) {
     PyRef dict = PyRef::steal(PyDict_New());
     for (size_t i = 0; i < costs.size(); ++i) {
-        if (i + kTextLookahead < costs.size()) __builtin_prefetch(costs[i + kTextLookahead].id.data());
+        if (i + kTextLookahead < costs.size()) vg::prefetch_read(costs[i + kTextLookahead].id.data());
         check(PyDict_SetItem(dict.get(), py_str(costs[i].id).get(), py_f64(costs[i].cost).get()));
     }
     return dict;
@@ -59,7 +60,7 @@ PyRef astar_path_body(PyObject*, const Args& a) {
 }
 
 PyRef bellman_ford_paths_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     std::string_view source = text(a, 1);
     std::optional<std::string_view> key = opt_text(a, 2);
     // This function reports a missing source as ValueError.

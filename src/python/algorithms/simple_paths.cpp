@@ -9,7 +9,7 @@ namespace vg::py::alg {
 namespace {
 
 PyRef all_simple_paths_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     std::string_view source = text(a, 1);
     std::string_view target = text(a, 2);
     uint64_t max_depth = count(a, 3, 32);
@@ -21,12 +21,12 @@ PyRef all_simple_paths_body(PyObject*, const Args& a) {
 }
 
 PyRef find_cycles_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     return py_list_from_slot_groups(g->store(), vg::find_cycles(g->store()));
 }
 
 PyRef find_cycle_paths_body(PyObject*, const Args& a) {
-    SharedBorrow g = graph_arg(a);
+    SharedBorrow g = graph_arg(a, 0);
     return py_list_from_slot_groups(g->store(), vg::find_cycle_paths(g->store()));
 }
 

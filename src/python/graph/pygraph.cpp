@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "python/callconv.hpp"
 #include "python/convert.hpp"
-#include "python/graph/pygraph_methods.hpp"
+#include "python/functions.hpp"
+#include "python/graph/pygraph_class.hpp"
 
 namespace vg::py {
 
@@ -28,7 +28,7 @@ ExclusiveBorrow::ExclusiveBorrow(PyObject* obj) : g_(as_graph(obj)) {
 
 namespace {
 
-const char kClassDoc[] =
+constexpr char kClassDoc[] =
     "PyGraph(directed=True, name=None, multi=False)\n--\n\n"
     "A property graph backed by a stable-index graph store.\n\n"
     "Nodes have string IDs and arbitrary JSON-compatible properties.\n"
@@ -46,16 +46,18 @@ PyRef alloc_graph(PyTypeObject* type, PropertyGraph&& g) {
     return self;
 }
 
-const Signature kNewSig{"PyGraph.__new__()", {"directed", "name", "multi"}, 0};
+// The constructor takes the parameters of the class signature; its argument
+// errors name it "PyGraph.__new__()".
+constexpr ParsedSignature kNewParsed = parse_signature(kClassDoc, sizeof(kClassDoc) - 1, "", "PyGraph.__new__");
+const Signature kNewSig = to_signature(kNewParsed);
 
 PyObject* graph_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     return guarded([&] {
         Args a(kNewSig);
         a.match_tuple(args, kwargs);
-        bool directed = a.has(0) ? noted("directed", [&] { return to_bool(a[0]); }) : true;
-        std::string name;
-        if (PyObject* n = a.optional(1)) name = std::string(noted("name", [&] { return to_str(n); }));
-        bool multi = a.has(2) ? noted("multi", [&] { return to_bool(a[2]); }) : false;
+        bool directed = flag(a, 0, true);
+        std::string name(opt_text(a, 1).value_or(""));
+        bool multi = flag(a, 2, false);
         return alloc_graph(type, PropertyGraph(directed, multi, std::move(name)));
     });
 }
@@ -143,8 +145,8 @@ bool is_pygraph(PyObject* obj) {
     return PyObject_TypeCheck(obj, g_type);
 }
 
-SharedBorrow borrow_graph_arg(PyObject* obj, const char* param) {
-    return noted(param, [&] {
+SharedBorrow graph_arg(const Args& a, size_t i) {
+    return converted(a, i, [](PyObject* obj) {
         if (!is_pygraph(obj)) raise_not_instance(obj, "PyGraph");
         return SharedBorrow(obj);
     });

@@ -50,9 +50,9 @@ private:
     PyGraphObject* g_;
 };
 
-// A graph argument of a module function: type check, then shared borrow,
-// both noted with the parameter name.
-SharedBorrow borrow_graph_arg(PyObject* obj, const char* param);
+// The graph argument in slot i (a reader like those of python/args.hpp):
+// type check, then shared borrow, both noted with the parameter's name.
+SharedBorrow graph_arg(const Args& a, size_t i);
 
 // The slot of a node id, or KeyError "Node '{}' not found".
 inline uint32_t node_or_key_error(const PropertyGraph& g, std::string_view id) { return ok_or_raise(g.node_index(id)); }

@@ -2,20 +2,23 @@
 #include "core/io/graph_json.hpp"
 #include "python/convert.hpp"
 #include "python/graph/pygraph.hpp"
-#include "python/graph/pygraph_methods.hpp"
+#include "python/graph/pygraph_class.hpp"
 
 namespace vg::py {
 
+namespace {
+
 PyRef graph_to_json(PyObject* self) {
     SharedBorrow g(self);
-    return py_str(ok_or_raise(vg::to_json(g.graph())));
+    TextBuffer text = ok_or_raise(vg::to_json(g.graph()));
+    return py_str(text.view());
 }
 
 PyRef graph_from_json(PyObject*, const Args& a) {
-    std::string_view data = noted("data", [&] { return to_str(a[0]); });
-    uint64_t max_bytes = noted("max_bytes", [&] { return to_u64(a[1]); });
-    uint64_t max_nodes = noted("max_nodes", [&] { return to_u64(a[2]); });
-    uint64_t max_edges = noted("max_edges", [&] { return to_u64(a[3]); });
+    std::string_view data = text(a, 0);
+    uint64_t max_bytes = count(a, 1);
+    uint64_t max_nodes = count(a, 2);
+    uint64_t max_edges = count(a, 3);
     // Every refusal of the text (a missing edge endpoint included) is ValueError.
     return wrap_graph(ok_or_raise(vg::from_json(data, max_bytes, max_nodes, max_edges),
                                   {{ErrorKind::NotFound, PyExc_ValueError}}));
@@ -24,21 +27,12 @@ PyRef graph_from_json(PyObject*, const Args& a) {
 PyRef graph_getstate(PyObject* self) {
     SharedBorrow g(self);
     // A state too large to load back is refused while pickling: RuntimeError.
-    std::string s = ok_or_raise(to_pickle_state(g.graph()), {{ErrorKind::CapRefused, PyExc_RuntimeError}});
+    TextBuffer s = ok_or_raise(to_pickle_state(g.graph()), {{ErrorKind::CapRefused, PyExc_RuntimeError}});
     return PyRef::steal(PyBytes_FromStringAndSize(s.data(), Py_ssize_t(s.size())));
 }
 
-namespace {
-
-// The state argument as bytes: bytes, bytearray, or a sequence of ints in
-// 0..255 (a str is refused).
-std::string state_bytes(PyObject* obj) {
-    if (PyBytes_Check(obj)) {
-        char* p = nullptr;
-        Py_ssize_t n = 0;
-        check(PyBytes_AsStringAndSize(obj, &p, &n));
-        return std::string(p, size_t(n));
-    }
+// The bytes of a bytearray or of a sequence of ints.
+std::string state_copy(PyObject* obj) {
     if (PyByteArray_Check(obj)) return std::string(PyByteArray_AsString(obj), size_t(PyByteArray_Size(obj)));
     if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
     if (!PySequence_Check(obj)) raise_not_instance(obj, "Sequence");
@@ -48,6 +42,7 @@ std::string state_bytes(PyObject* obj) {
     // The length is the caller's claim: reserve no more than a state may hold.
     else out.reserve(size_t(std::min<uint64_t>(uint64_t(hint), kMaxPickleBytes + 1)));
     PyRef it = PyRef::steal(PyObject_GetIter(obj));
+    if (!it) throw_error_set();  // a sequence need not be iterable (__iter__ = None)
     while (PyObject* raw = PyIter_Next(it.get())) {
         PyRef item = PyRef::steal(raw);
         long long v = PyLong_AsLongLong(item.get());
@@ -59,13 +54,42 @@ std::string state_bytes(PyObject* obj) {
     return out;
 }
 
-}  // namespace
+// The state argument as bytes: bytes (viewed in place: the caller holds
+// the object for the whole call), bytearray, or a sequence of ints in
+// 0..255 (a str is refused). `copy` holds the bytes of the other forms.
+std::string_view state_bytes(PyObject* obj, std::string& copy) {
+    if (PyBytes_Check(obj)) {
+        char* p = nullptr;
+        Py_ssize_t n = 0;
+        check(PyBytes_AsStringAndSize(obj, &p, &n));
+        return std::string_view(p, size_t(n));
+    }
+    copy = state_copy(obj);
+    return copy;
+}
 
 PyRef graph_setstate(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
-    std::string state = noted("state", [&] { return state_bytes(a[0]); });
+    std::string copy;
+    std::string_view state = converted(a, 0, [&](PyObject* obj) { return state_bytes(obj, copy); });
     g.graph() = ok_or_raise(from_pickle_state(state), {{ErrorKind::NotFound, PyExc_ValueError}});
     return py_none();
 }
+
+PyMethodDef g_methods[] = {
+    VG_NOARGS("to_json($self)\n--\n\nSerialize to JSON string.", graph_to_json),
+    VG_STATIC_METHOD("from_json(data, max_bytes, max_nodes, max_edges)\n--\n\n"
+                     "Deserialize from JSON string with explicit caps (audit A2-#3).\n\n"
+                     "All four cap arguments are required at the FFI boundary; Python\n"
+                     "wrappers in :mod:`vesk_graph.graph` resolve them from\n"
+                     ":class:`VeskGraphSettings` before calling.",
+                     graph_from_json),
+    VG_NOARGS("__getstate__($self)\n--\n\n", graph_getstate),
+    VG_METHOD("__setstate__($self, state)\n--\n\n", graph_setstate),
+};
+
+}  // namespace
+
+ClassItems json_items() { return {g_methods, {}}; }
 
 }  // namespace vg::py

@@ -1,6 +1,7 @@
 // Python-facing merge, diff and densification.
 #include "core/knowledge/knowledge.hpp"
 #include "python/convert.hpp"
+#include "python/slot_strs.hpp"
 #include "python/knowledge/families.hpp"
 #include "python/graph/pygraph.hpp"
 
@@ -9,9 +10,9 @@ namespace vg::py::kg {
 namespace {
 
 PyRef merge_graphs_body(PyObject*, const Args& a) {
-    SharedBorrow base = borrow_graph_arg(a[0], "base");
-    SharedBorrow other = borrow_graph_arg(a[1], "other");
-    std::string_view conflict = a.has(2) ? str_param(a, 2) : std::string_view("keep_latest");
+    SharedBorrow base = graph_arg(a, 0);
+    SharedBorrow other = graph_arg(a, 1);
+    std::string_view conflict = text(a, 2, "keep_latest");
     return wrap_graph(vg::merge_graphs(base.graph(), other.graph(), merge_policy(conflict)));
 }
 
@@ -19,44 +20,12 @@ void set_item(PyObject* dict, const char* key, PyRef&& value) {
     check(PyDict_SetItemString(dict, key, value.get()));
 }
 
-// The ids of one graph's slots as str objects, each made once and shared by
-// every list entry that names it.
-class SlotIds {
-public:
-    explicit SlotIds(const GraphInner& store) : store_(store), ids_(store.node_slots()) {}
-    PyRef operator()(uint32_t slot) {
-        if (!ids_[slot]) ids_[slot] = py_str(store_.id_of(slot));
-        return PyRef::borrow(ids_[slot].get());
-    }
-    PyRef list(const std::vector<uint32_t>& slots) {
-        ListBuilder out(slots.size());
-        for (size_t i = 0; i < slots.size(); ++i) out.set(i, (*this)(slots[i]));
-        return out.take();
-    }
-    // (source, target) tuples, kept out of the cyclic collector: a tuple of
-    // str can never be part of a cycle, and millions of new tracked tuples
-    // would each be walked by the collections they set off.
-    PyRef pair_list(const std::vector<SlotPair>& pairs) {
-        ListBuilder out(pairs.size());
-        for (size_t i = 0; i < pairs.size(); ++i) {
-            PyRef t = py_tuple2((*this)(pairs[i].first), (*this)(pairs[i].second));
-            PyObject_GC_UnTrack(t.get());
-            out.set(i, std::move(t));
-        }
-        return out.take();
-    }
-
-private:
-    const GraphInner& store_;
-    std::vector<PyRef> ids_;
-};
-
 PyRef diff_graphs_body(PyObject*, const Args& a) {
-    SharedBorrow old_graph = borrow_graph_arg(a[0], "old");
-    SharedBorrow new_graph = borrow_graph_arg(a[1], "new");
+    SharedBorrow old_graph = graph_arg(a, 0);
+    SharedBorrow new_graph = graph_arg(a, 1);
     GraphDiff d = vg::diff_graphs(old_graph.graph(), new_graph.graph());
     PyRef dict = PyRef::steal(PyDict_New());
-    SlotIds old_ids(old_graph->store()), new_ids(new_graph->store());
+    SlotStrs old_ids(old_graph->store()), new_ids(new_graph->store());
     set_item(dict.get(), "added_nodes", new_ids.list(d.added_nodes));
     set_item(dict.get(), "removed_nodes", old_ids.list(d.removed_nodes));
     set_item(dict.get(), "added_edges", new_ids.pair_list(d.added_edges));
@@ -66,8 +35,8 @@ PyRef diff_graphs_body(PyObject*, const Args& a) {
 }
 
 PyRef densify_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
-    std::string_view predicate = str_param(a, 1);
+    SharedBorrow g = graph_arg(a, 0);
+    std::string_view predicate = text(a, 1);
     return wrap_graph(transitive_densify(g.graph(), predicate));
 }
 

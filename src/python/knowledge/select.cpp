@@ -59,31 +59,31 @@ PyRef subgraph_of(const PropertyGraph& g, const std::vector<std::string_view>& i
 }
 
 PyRef extract_subgraph_by_property_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
-    std::string_view key = str_param(a, 1);
+    SharedBorrow g = graph_arg(a, 0);
+    std::string_view key = text(a, 1);
     Value probe = probe_value(a[2]);
     return subgraph_of(g.graph(), nodes_matching(g.graph(), key, probe));
 }
 
 PyRef extract_subgraph_by_types_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
-    StrVec types = noted("types", [&] { return to_str_vec(a[1]); });
+    SharedBorrow g = graph_arg(a, 0);
+    StrVec types = text_list(a, 1);
     return subgraph_of(g.graph(), nodes_of_types(g.graph(), types.views));
 }
 
 PyRef find_orphan_nodes_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    SharedBorrow g = graph_arg(a, 0);
     return py_list_from_strings(orphan_nodes(g.graph()));
 }
 
 PyRef find_hub_nodes_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
-    uint64_t threshold = noted("threshold", [&] { return to_u64(a[1]); });
+    SharedBorrow g = graph_arg(a, 0);
+    uint64_t threshold = count(a, 1);
     return py_list_from_strings(hub_nodes(g.graph(), threshold));
 }
 
 PyRef degree_distribution_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    SharedBorrow g = graph_arg(a, 0);
     PyRef dict = PyRef::steal(PyDict_New());
     for (auto [degree, count] : degree_histogram(g.graph()))
         check(PyDict_SetItem(dict.get(), py_u64(degree).get(), py_u64(count).get()));

@@ -1,10 +1,10 @@
 // Python-facing triples in and out.
-#include <unordered_map>
-
 #include "core/knowledge/knowledge.hpp"
+#include "core/support/prefetch.hpp"
 #include "python/convert.hpp"
-#include "python/knowledge/families.hpp"
 #include "python/graph/pygraph.hpp"
+#include "python/knowledge/families.hpp"
+#include "python/slot_strs.hpp"
 
 namespace vg::py::kg {
 
@@ -17,74 +17,79 @@ struct TripleList {
     std::vector<Triple> triples;
 };
 
+// One triple item, checked and read; `item` is then owned by `out`.
+void add_triple(TripleList& out, PyRef&& item) {
+    if (!PyTuple_Check(item.get())) raise_not_instance(item.get(), "tuple");
+    Py_ssize_t len = PyTuple_Size(item.get());
+    if (len != 3)
+        raise(PyExc_ValueError, "expected tuple of length 3, but got tuple of length " + std::to_string(len));
+    PyObject* t = item.get();
+    out.triples.push_back({to_str(PyTuple_GetItem(t, 0)), to_str(PyTuple_GetItem(t, 1)), to_str(PyTuple_GetItem(t, 2))});
+    out.owners.push_back(std::move(item));
+}
+
 TripleList to_triples(PyObject* obj) {
-    if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
-    if (!PySequence_Check(obj)) {
-        // Registered virtual subclasses of Sequence count too.
-        PyRef abc = PyRef::steal(PyImport_ImportModule("collections.abc"));
-        PyRef seq = PyRef::steal(PyObject_GetAttrString(abc.get(), "Sequence"));
-        if (check(PyObject_IsInstance(obj, seq.get())) == 0) raise_not_instance(obj, "Sequence");
-    }
+    require_sequence(obj);
     TripleList out;
-    // Only the builtin containers' own length sizes the lists: a subclass's
+    // The builtin containers are read by position, the tuples and their
+    // items asked for a few entries ahead (they lie scattered over the
+    // heap). Nothing here runs Python code, so the container cannot change
+    // while it is read. Only their own length sizes the lists: a subclass's
     // __len__ is the caller's claim, not a fact.
-    if (PyList_CheckExact(obj) || PyTuple_CheckExact(obj)) {
-        size_t n = size_t(PyObject_Size(obj));
+    const bool list = PyList_CheckExact(obj);
+    if (list || PyTuple_CheckExact(obj)) {
+        const size_t n = size_t(PyObject_Size(obj));
         out.owners.reserve(n);
         out.triples.reserve(n);
+        auto at = [&](size_t i) { return list ? PyList_GetItem(obj, Py_ssize_t(i)) : PyTuple_GetItem(obj, Py_ssize_t(i)); };
+        constexpr size_t kAhead = 8, kHalf = kAhead / 2;
+        for (size_t i = 0; i < n; ++i) {
+            if (i + kAhead < n) vg::prefetch_read(at(i + kAhead));
+            if (i + kHalf < n) {
+                PyObject* t = at(i + kHalf);
+                if (PyTuple_CheckExact(t) && PyTuple_Size(t) == 3)
+                    for (Py_ssize_t k = 0; k < 3; ++k) vg::prefetch_read(PyTuple_GetItem(t, k));
+            }
+            add_triple(out, PyRef::borrow(at(i)));
+        }
+        return out;
     }
     PyRef it = PyRef::steal(PyObject_GetIter(obj));
-    while (PyObject* raw = PyIter_Next(it.get())) {
-        PyRef item = PyRef::steal(raw);
-        if (!PyTuple_Check(item.get())) raise_not_instance(item.get(), "tuple");
-        Py_ssize_t len = PyTuple_Size(item.get());
-        if (len != 3)
-            raise(PyExc_ValueError, "expected tuple of length 3, but got tuple of length " + std::to_string(len));
-        PyObject* t = item.get();
-        out.triples.push_back({to_str(PyTuple_GetItem(t, 0)), to_str(PyTuple_GetItem(t, 1)), to_str(PyTuple_GetItem(t, 2))});
-        out.owners.push_back(std::move(item));
-    }
+    while (PyObject* raw = PyIter_Next(it.get())) add_triple(out, PyRef::steal(raw));
     if (PyErr_Occurred()) throw_error_set();
     return out;
 }
 
 PyRef from_triples_body(PyObject*, const Args& a) {
-    TripleList triples = noted("triples", [&] { return to_triples(a[0]); });
-    bool directed = a.has(1) ? noted("directed", [&] { return to_bool(a[1]); }) : true;
+    TripleList triples = converted(a, 0, to_triples);
+    bool directed = flag(a, 1, true);
     return wrap_graph(vg::from_triples(triples.triples, directed));
 }
 
 PyRef project_triples_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
-    const GraphInner& store = g->store();
-    std::vector<SlotTriple> triples = vg::project_triples(g.graph());
-    // Ids and labels repeat across triples: each node's id and each distinct
-    // label becomes one str object, shared by every tuple that names it.
-    std::vector<PyRef> ids(store.node_slots());
-    auto id = [&](uint32_t n) {
-        if (!ids[n]) ids[n] = py_str(store.id_of(n));
-        return PyRef::borrow(ids[n].get());
-    };
-    std::unordered_map<std::string_view, PyRef, KeyedHash> labels;
-    std::string_view last_label;
-    PyObject* last = nullptr;
-    auto label = [&](std::string_view s) {
-        if (!last || s != last_label) {
-            auto [it, fresh] = labels.try_emplace(s);
-            if (fresh) it->second = py_str(s);
-            last_label = s;
-            last = it->second.get();
+    SharedBorrow g = graph_arg(a, 0);
+    ProjectedTriples projected = vg::project_triples(g.graph());
+    // Ids and labels repeat across triples: each node's id and each label
+    // becomes one str, shared by every tuple that names it.
+    SlotStrs ids(g->store());
+    std::vector<PyRef> labels;
+    labels.reserve(projected.labels.size());
+    for (std::string_view label : projected.labels) labels.push_back(py_str(label));
+    const std::vector<SlotTriple>& triples = projected.triples;
+    const size_t n = triples.size();
+    ListBuilder list(n);
+    for (size_t i = 0; i < n; ++i) {
+        if (i + 2 * kSlotLookahead < n) {
+            ids.prefetch_entry(triples[i + 2 * kSlotLookahead].subject);
+            ids.prefetch_entry(triples[i + 2 * kSlotLookahead].object);
         }
-        return PyRef::borrow(last);
-    };
-    ListBuilder list(triples.size());
-    for (size_t i = 0; i < triples.size(); ++i) {
-        PyRef t = py_tuple3(id(triples[i].subject), label(triples[i].predicate), id(triples[i].object));
-        // A tuple of str can never be part of a cycle; the collector would
-        // untrack it on its first pass anyway, after walking it once for
-        // every collection that millions of new tuples set off.
-        PyObject_GC_UnTrack(t.get());
-        list.set(i, std::move(t));
+        if (i + kSlotLookahead < n) {
+            ids.prefetch(triples[i + kSlotLookahead].subject);
+            ids.prefetch(triples[i + kSlotLookahead].object);
+        }
+        const SlotTriple& t = triples[i];
+        PyRef label = PyRef::borrow(labels[t.predicate].get());
+        list.set(i, untracked(py_tuple3(ids(t.subject), std::move(label), ids(t.object))));
     }
     return list.take();
 }

@@ -22,17 +22,17 @@ PyRef exported(Result<std::string>&& r) {
 }
 
 PyRef export_turtle_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    SharedBorrow g = graph_arg(a, 0);
     return exported(vg::rdf::serialize_graph_rdf(g.graph(), vg::rdf::RdfFormat::Turtle));
 }
 
 PyRef export_ntriples_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    SharedBorrow g = graph_arg(a, 0);
     return exported(vg::rdf::serialize_graph_rdf(g.graph(), vg::rdf::RdfFormat::NTriples));
 }
 
 PyRef export_jsonld_body(PyObject*, const Args& a) {
-    SharedBorrow g = borrow_graph_arg(a[0], "graph");
+    SharedBorrow g = graph_arg(a, 0);
     return exported(vg::rdf::serialize_graph_jsonld(g.graph()));
 }
 

@@ -3,15 +3,12 @@
 #include "python/args.hpp"
 #include "python/convert.hpp"
 #include "python/graph/pygraph.hpp"
+#include "python/interrupt_hook.hpp"
 #include "python/rdf/families.hpp"
 
 namespace vg::py::rdf {
 
 namespace {
-
-uint64_t cap_param(const Args& a, size_t i) {
-    return noted(a.name(i), [&] { return to_u64(a[i]); });
-}
 
 // Every refusal of the loaders is a ValueError with the core's text.
 PyRef loaded(Result<vg::rdf::LoadedRdf>&& r) {
@@ -30,18 +27,22 @@ PyRef loaded(Result<vg::rdf::LoadedRdf>&& r) {
 }
 
 PyRef load_rdf_file_body(PyObject*, const Args& a) {
-    std::string_view path = str_param(a, 0);
-    uint64_t max_bytes = cap_param(a, 1);
-    uint64_t triple_cap = cap_param(a, 2);
-    return loaded(vg::rdf::load_rdf_path(path, max_bytes, triple_cap));
+    std::string_view path = text(a, 0);
+    uint64_t max_bytes = count(a, 1);
+    uint64_t triple_cap = count(a, 2);
+    return loaded(interruptible([&](const Interrupt* hook) {
+        return vg::rdf::load_rdf_path(path, max_bytes, triple_cap, hook);
+    }));
 }
 
 PyRef load_rdf_string_body(PyObject*, const Args& a) {
-    std::string_view data = str_param(a, 0);
-    std::string_view format = str_param(a, 1);
-    uint64_t max_bytes = cap_param(a, 2);
-    uint64_t triple_cap = cap_param(a, 3);
-    return loaded(vg::rdf::load_rdf_text(data, format, max_bytes, triple_cap));
+    std::string_view data = text(a, 0);
+    std::string_view format = text(a, 1);
+    uint64_t max_bytes = count(a, 2);
+    uint64_t triple_cap = count(a, 3);
+    return loaded(interruptible([&](const Interrupt* hook) {
+        return vg::rdf::load_rdf_text(data, format, max_bytes, triple_cap, hook);
+    }));
 }
 
 PyMethodDef g_table[] = {

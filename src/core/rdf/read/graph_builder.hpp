@@ -6,7 +6,10 @@
 // Triples are counted and checked against the cap as they arrive, then
 // mapped in small batches so that the id lookups and node slots of a batch
 // can be fetched from memory together; node and edge slots follow the order
-// of arrival exactly as if each triple were mapped at once.
+// of arrival exactly as if each triple were mapped at once. Ids are looked
+// up in the graph's own id index, hashed once each. The edges of one
+// predicate share one property map: its three values are the same for
+// every such edge.
 //
 // Usage:
 //   GraphBuilder b(triple_cap);
@@ -19,7 +22,7 @@
 #include <vector>
 
 #include "core/graph/graph.hpp"
-#include "core/rdf/read/id_slots.hpp"
+#include "core/rdf/read/predicate_table.hpp"
 #include "core/rdf/read/reader.hpp"
 
 namespace vg::rdf {
@@ -43,9 +46,10 @@ private:
         size_t offset = 0, size = 0;
     };
     struct Pending {
-        Span subject, predicate, object;  // node ids and predicate in text_
+        Span subject, object;  // node ids in text_
         uint32_t subject_hash = 0, object_hash = 0;
         uint32_t subject_slot = 0, object_slot = 0;
+        uint32_t predicate = 0;     // in predicates_
         bool same_subject = false;  // the subject of the triple before
         bool literal = false;
         bool object_iri = false;
@@ -54,14 +58,16 @@ private:
     bool flush();
     Span keep(std::string_view prefix, std::string_view text);
     std::string_view view(Span s) const { return std::string_view(text_).substr(s.offset, s.size); }
-    uint32_t node(std::string_view id, uint32_t hash, std::string_view label);
+    // The slot of a node id, added when absent with its label: the id's
+    // local name, or the whole id.
+    uint32_t node(std::string_view id, uint32_t hash, bool label_is_id);
 
     PropertyGraph graph_;
     uint64_t cap_;
     uint64_t triples_ = 0;
     uint64_t literals_ = 0;
     Error error_{ErrorKind::Internal, {}};
-    IdSlots ids_;
+    PredicateTable predicates_;
     std::vector<Pending> batch_;
     std::string text_;
     // The subject of the last triple, and its slot once mapped.

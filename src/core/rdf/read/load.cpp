@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/errors.hpp"
 #include "core/io/text_input.hpp"
 #include "core/rdf/read/graph_builder.hpp"
 
@@ -15,31 +16,6 @@ namespace vg::rdf {
 namespace {
 
 Error invalid(std::string m) { return Error{ErrorKind::InvalidValue, std::move(m)}; }
-
-// Debug-style quoting of an extension for the refusal message.
-std::string quote_extension(std::string_view ext) {
-    std::string out = "\"";
-    for (char ch : ext) {
-        auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\0': out += "\\0"; break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    char buf[12];
-                    std::snprintf(buf, sizeof buf, "\\u{%x}", unsigned(c));
-                    out += buf;
-                } else {
-                    out += ch;
-                }
-        }
-    }
-    return out + "\"";
-}
 
 // The extension of the path's file name; nullopt when there is none.
 std::optional<std::string_view> file_extension(std::string_view path) {
@@ -73,8 +49,11 @@ uint64_t elapsed_ms(std::chrono::steady_clock::time_point start) {
 // A file read past the byte cap fails with kind CapRefused and no text; the
 // caller words it.
 Result<LoadedRdf> run_load(RdfSyntax syntax, RdfInput& in, uint64_t triple_cap,
-                           std::chrono::steady_clock::time_point start) {
+                           std::chrono::steady_clock::time_point start, const Interrupt* interrupt) {
     LoadedRdf out;
+    InterruptCheck check(interrupt);
+    in.interrupt = &check;
+    in.text.set_interrupt(interrupt);
     {
         GraphBuilder builder(triple_cap);
         ReadOutcome r = read_syntax(syntax, in, builder);
@@ -116,7 +95,7 @@ Result<RdfSyntax> rdf_syntax_from_extension(std::string_view path) {
     if (ext)
         for (auto& [e, s] : kExtensions)
             if (e == *ext) return s;
-    return invalid("Unknown RDF file extension for " + quote_extension(ext.value_or("")) +
+    return invalid("Unknown RDF file extension for " + errors::debug_quoted(ext.value_or("")) +
                    "; pass an explicit format (turtle/ntriples/rdfxml/nquads/trig) via load_rdf_string instead.");
 }
 
@@ -138,7 +117,7 @@ std::string_view iri_local_name(std::string_view iri) {
 }
 
 Result<LoadedRdf> load_rdf_text(std::string_view data, std::string_view format, uint64_t max_bytes,
-                                uint64_t triple_cap) {
+                                uint64_t triple_cap, const Interrupt* interrupt) {
     auto syntax = rdf_syntax_from_name(format);
     if (!syntax) return syntax.failure();
     if (data.size() > max_bytes)
@@ -148,10 +127,11 @@ Result<LoadedRdf> load_rdf_text(std::string_view data, std::string_view format, 
     auto start = std::chrono::steady_clock::now();
     TextInput text = TextInput::from_string(data);
     RdfInput in{text, UINT64_MAX};
-    return run_load(syntax.value(), in, triple_cap, start);
+    return run_load(syntax.value(), in, triple_cap, start, interrupt);
 }
 
-Result<LoadedRdf> load_rdf_path(std::string_view path, uint64_t max_bytes, uint64_t triple_cap) {
+Result<LoadedRdf> load_rdf_path(std::string_view path, uint64_t max_bytes, uint64_t triple_cap,
+                                const Interrupt* interrupt) {
     auto syntax = rdf_syntax_from_extension(path);
     if (!syntax) return syntax.failure();
     if (path.find('\0') != std::string_view::npos)
@@ -168,7 +148,7 @@ Result<LoadedRdf> load_rdf_path(std::string_view path, uint64_t max_bytes, uint6
     auto opened = TextInput::open_file(p);
     if (!opened) return Error{ErrorKind::Io, "Failed to open file: " + opened.error()};
     RdfInput in{opened.value(), max_bytes};
-    auto r = run_load(syntax.value(), in, triple_cap, start);
+    auto r = run_load(syntax.value(), in, triple_cap, start, interrupt);
     if (!r && r.kind() == ErrorKind::CapRefused && r.error().empty())
         return Error{ErrorKind::CapRefused, size_message(in.bytes_read())};
     return r;

@@ -47,8 +47,11 @@ struct LoadedRdf {
     LoadStats stats;
 };
 
+// With an interrupt hook the readers poll it as they go; when it answers
+// true, Interrupted is thrown and the partly built graph is dropped.
 Result<LoadedRdf> load_rdf_text(std::string_view data, std::string_view format, uint64_t max_bytes,
-                                uint64_t triple_cap);
-Result<LoadedRdf> load_rdf_path(std::string_view path, uint64_t max_bytes, uint64_t triple_cap);
+                                uint64_t triple_cap, const Interrupt* interrupt = nullptr);
+Result<LoadedRdf> load_rdf_path(std::string_view path, uint64_t max_bytes, uint64_t triple_cap,
+                                const Interrupt* interrupt = nullptr);
 
 }  // namespace vg::rdf

@@ -45,15 +45,26 @@ private:
     }
     bool expected(std::string_view what) { return lex_.fail_token("expected " + std::string(what) + ", found " + describe(t_), t_); }
 
-    // The last IRI checked in each role (subject, predicate, object,
-    // datatype): runs of one subject or one predicate are checked once.
-    std::string checked_[4];
+    // The IRIs checked last in each role (subject, predicate, object,
+    // datatype): a subject runs over several lines, and predicates and
+    // datatypes come from small sets, so each is checked once per run.
+    // Objects vary the most, and keep only the last one.
+    static constexpr size_t kRecent = 8;
+    static constexpr size_t kKept[4] = {1, kRecent, 1, kRecent};
+    struct Checked {
+        std::string iris[kRecent];
+        size_t next = 0;
+    };
+    Checked checked_[4];
 
     bool iri_into(std::string& out, int role) {
-        // A checked IRI is never empty, so the empty start holds nothing.
-        if (checked_[role].empty() || t_.text != checked_[role]) {
+        Checked& c = checked_[role];
+        bool known = false;
+        // A checked IRI is never empty, so an empty entry holds nothing.
+        for (size_t i = 0; i < kKept[role] && !known; ++i) known = !c.iris[i].empty() && c.iris[i] == t_.text;
+        if (!known) {
             if (!check_absolute(lex_, t_, t_.text)) return false;
-            checked_[role].assign(t_.text);
+            c.iris[c.next++ % kKept[role]].assign(t_.text);
         }
         out.assign(t_.text);
         return true;

@@ -54,8 +54,9 @@ const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bo
     if (qname.find('&') != std::string_view::npos || info.iri.size() > qname.size() + 4096) info.expanded = info.iri.size();
     constexpr size_t kMaxCachedNames = 4096;
     if (cache.size() >= kMaxCachedNames) {
-        scratch_info_ = std::move(info);
-        return &scratch_info_;
+        NameInfo& scratch = attribute ? scratch_attribute_ : scratch_element_;
+        scratch = std::move(info);
+        return &scratch;
     }
     return &cache.emplace(std::string(qname), std::move(info)).first->second;
 }
@@ -110,7 +111,7 @@ bool RdfXmlParser::convert(std::string_view raw, std::string& out) {
     return normalize_attribute(raw, entities_, rules(), out, err_);
 }
 
-bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string ref, std::string& out) {
+bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string_view ref, std::string& out) {
     const rdf::Iri* base = own ? &*own : nullptr;
     if (!base) {
         int32_t from = state_.back().base_from;
@@ -118,13 +119,13 @@ bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string r
     }
     if (!base) {
         if (auto e = rdf::iri_error(ref)) return fail_iri(ref, *e);
-        out = std::move(ref);
+        out.assign(ref);
         return true;
     }
     auto r = base->resolve(ref);
     if (!r) return fail_iri(ref, r.error());
     out = r.take().take();
-    return true;
+    return iri_budget_.charge(out.size(), tok_.bytes_read(), err_);
 }
 
 void RdfXmlParser::push_state(State&& s) {
@@ -191,12 +192,15 @@ bool RdfXmlParser::start_tag() {
     if (state_.empty()) return fail_msg("No state in the stack: the XML is not balanced");
     if (state_.back().kind == StateKind::Literal) return literal_start_tag();
 
+    // The element's name stays where it is while the attributes are read:
+    // their names go to the other cache.
     const NameInfo* ename = name_info(ev_.name, false);
     if (!ename) return false;
-    std::string elem = ename->iri;
-    std::optional<std::string> elem_error = ename->iri_error;
+    const std::string& elem = ename->iri;
+    const std::optional<std::string>& elem_error = ename->iri_error;
 
     std::optional<std::string> language, id_attr, node_id, about, resource, datatype, type;
+    std::optional<std::string_view> raw_about, raw_resource, raw_datatype, raw_type;  // resolved below
     std::optional<rdf::Iri> base;
     std::vector<std::pair<std::string, std::string>> props;
     ParseType parse_type = ParseType::Default;
@@ -232,13 +236,13 @@ bool RdfXmlParser::start_tag() {
             if (rl == "ID") id_attr = "#" + value;
             else if (rl == "nodeID") node_id = value;
         } else if (rl == "about") {
-            about = std::string(a.value);
+            raw_about = a.value;
         } else if (rl == "resource") {
-            resource = std::string(a.value);
+            raw_resource = a.value;
         } else if (rl == "datatype") {
-            datatype = std::string(a.value);
+            raw_datatype = a.value;
         } else if (rl == "type") {
-            type = std::string(a.value);
+            raw_type = a.value;
         } else if (rl == "parseType") {
             if (!convert(a.value, value)) return false;
             parse_type = value == "Collection" ? ParseType::Collection
@@ -262,10 +266,12 @@ bool RdfXmlParser::start_tag() {
         known_rdf_id_.insert(resolved);
         id_attr = resolved;
     }
-    for (std::optional<std::string>* attr : {&about, &resource, &datatype, &type}) {
-        if (!*attr) continue;
-        if (!convert(**attr, value) || !resolve_ref(base, value, resolved)) return false;
-        **attr = resolved;
+    const std::pair<std::optional<std::string_view>*, std::optional<std::string>*> refs[] = {
+        {&raw_about, &about}, {&raw_resource, &resource}, {&raw_datatype, &datatype}, {&raw_type, &type}};
+    for (auto [raw, attr] : refs) {
+        if (!*raw) continue;
+        if (!convert(**raw, value) || !resolve_ref(base, value, resolved)) return false;
+        *attr = resolved;
     }
 
     State& top = state_.back();
@@ -286,7 +292,7 @@ bool RdfXmlParser::start_tag() {
         case StateKind::Collection:
             if (!el.empty() && names::reserved_element(el)) return fail_msg("Invalid node element tag name: " + elem);
             if (elem_error) return fail_iri(elem, *elem_error);
-            return node_element(std::move(elem), std::move(base), std::move(language), std::move(id_attr),
+            return node_element(elem, std::move(base), std::move(language), std::move(id_attr),
                                 std::move(node_id), std::move(about), std::move(type), props);
         case StateKind::Literal:
             break;  // handled above
@@ -302,7 +308,7 @@ bool RdfXmlParser::start_tag() {
         return fail_msg("Invalid property element tag name: " + elem);
     } else {
         if (elem_error) return fail_iri(elem, *elem_error);
-        prop = std::move(elem);
+        prop = elem;
     }
     const Term& subject = top.subject;  // the parent node stays below until this element closes
     State s;
@@ -321,7 +327,7 @@ bool RdfXmlParser::start_tag() {
                 else if (node_id) object = Term::blank(std::move(*node_id));
                 else object = fresh_blank();
                 emit_property_attributes(object, props, s.language);
-                if (type) add(object, names::rdf("type"), Term::iri(std::move(*type)));
+                if (type) add(object, rdf::vocab::kRdfType, Term::iri(std::move(*type)));
                 s.object_kind = ObjectKind::Node;
                 s.object = std::move(object);
             }
@@ -354,7 +360,7 @@ bool RdfXmlParser::start_tag() {
     return true;
 }
 
-bool RdfXmlParser::node_element(std::string elem, std::optional<rdf::Iri> base, std::optional<std::string> lang,
+bool RdfXmlParser::node_element(std::string_view elem, std::optional<rdf::Iri> base, std::optional<std::string> lang,
                                 std::optional<std::string> id, std::optional<std::string> node_id,
                                 std::optional<std::string> about, std::optional<std::string> type,
                                 std::vector<std::pair<std::string, std::string>>& props) {
@@ -367,8 +373,8 @@ bool RdfXmlParser::node_element(std::string elem, std::optional<rdf::Iri> base, 
     else if (about) subject = Term::iri(std::move(*about));
     else subject = fresh_blank();
     emit_property_attributes(subject, props, lang);
-    if (type) add(subject, names::rdf("type"), Term::iri(std::move(*type)));
-    if (names::rdf_local(elem) != "Description") add(subject, names::rdf("type"), Term::iri(std::move(elem)));
+    if (type) add(subject, rdf::vocab::kRdfType, Term::iri(std::move(*type)));
+    if (names::rdf_local(elem) != "Description") add(subject.ref(), rdf::vocab::kRdfType, rdf::TermRef{rdf::TermKind::Iri, elem, {}, {}});
     State s;
     s.kind = StateKind::NodeElt;
     s.base = std::move(base);
@@ -386,7 +392,7 @@ void RdfXmlParser::emit_property_attributes(const Term& subject, std::vector<std
         int32_t from = state_.back().lang_from;
         if (from >= 0) lang = &*state_[static_cast<size_t>(from)].language;
     }
-    for (auto& [p, v] : props) add(subject, std::move(p), Term::literal(std::move(v), lang ? *lang : std::string()));
+    for (auto& [p, v] : props) add(subject, p, Term::literal(std::move(v), lang ? *lang : std::string()));
 }
 
 }  // namespace vg::rdfxml

@@ -13,7 +13,7 @@ namespace vg::rdfxml {
 using rdf::Term;
 using rdf::TermKind;
 
-RdfXmlParser::RdfXmlParser(rdf::RdfInput& in) : tok_(in.text, in.max_bytes) {
+RdfXmlParser::RdfXmlParser(rdf::RdfInput& in) : in_(in), tok_(in.text, in.max_bytes) {
     State doc;
     doc.kind = StateKind::Doc;
     state_.push_back(std::move(doc));
@@ -36,18 +36,36 @@ rdf::ReadOutcome RdfXmlParser::run(rdf::TripleSink& sink) {
     for (;;) {
         // Last in, first out: the queue is empty before the next event.
         while (!results_.empty()) {
-            const rdf::Triple& t = results_.back();
-            if (!sink.triple(t.subject.ref(), t.predicate, t.object.ref())) return rdf::ReadOutcome::stopped();
+            const Queued& t = results_.back();
+            if (!sink.triple(view(t.subject), view(t.predicate), view(t.object))) return rdf::ReadOutcome::stopped();
             results_.pop_back();
         }
+        results_text_.clear();
         if (is_end_) return rdf::ReadOutcome::done();
+        in_.tick();
         if (!tok_.next(ev_, xerr_))
             return xerr_.over_cap ? rdf::ReadOutcome::stopped() : rdf::ReadOutcome::failed(xerr_.message);
         if (!event()) return rdf::ReadOutcome::failed(err_);
     }
 }
 
-void RdfXmlParser::add(const Term& s, std::string p, Term o) { results_.push_back(rdf::Triple{s, std::move(p), std::move(o)}); }
+RdfXmlParser::Span RdfXmlParser::keep(std::string_view text) {
+    Span s{results_text_.size(), text.size()};
+    results_text_.append(text);
+    return s;
+}
+
+RdfXmlParser::QueuedTerm RdfXmlParser::keep(const rdf::TermRef& t) {
+    return QueuedTerm{t.kind, keep(t.value), keep(t.language), keep(t.datatype)};
+}
+
+void RdfXmlParser::add(const rdf::TermRef& s, std::string_view p, const rdf::TermRef& o) {
+    Queued q;
+    q.subject = keep(s);
+    q.predicate = keep(p);
+    q.object = keep(o);
+    results_.push_back(q);
+}
 
 Term RdfXmlParser::fresh_blank() { return Term::blank(blank_ids_.next()); }
 
@@ -204,10 +222,11 @@ Term RdfXmlParser::new_literal(std::string value, const std::optional<std::strin
 
 void RdfXmlParser::reify(const Term& s, const std::string& p, const Term& o, const std::optional<std::string>& stmt) {
     if (!stmt) return;
-    add(Term::iri(*stmt), names::rdf("type"), Term::iri(names::rdf("Statement")));
-    add(Term::iri(*stmt), names::rdf("subject"), s);
-    add(Term::iri(*stmt), names::rdf("predicate"), Term::iri(p));
-    add(Term::iri(*stmt), names::rdf("object"), o);
+    Term statement = Term::iri(*stmt);
+    add(statement, rdf::vocab::kRdfType, Term::iri(names::rdf("Statement")));
+    add(statement, names::rdf("subject"), s);
+    add(statement, names::rdf("predicate"), Term::iri(p));
+    add(statement, names::rdf("object"), o);
 }
 
 bool RdfXmlParser::end_tag() {
@@ -271,20 +290,20 @@ void RdfXmlParser::close_top() {
             }
             const Term& subject = state_[state_.size() - 2].subject;
             reify(subject, s.iri, object, s.id_attr);
-            add(subject, std::move(s.iri), std::move(object));
+            add(subject, s.iri, object);
             return;
         }
         case StateKind::Collection: {
             Term current = Term::iri(names::rdf("nil"));
             for (size_t k = s.objects.size(); k-- > 0;) {
                 Term b = fresh_blank();
-                add(b, names::rdf("first"), std::move(s.objects[k]));
-                add(b, names::rdf("rest"), std::move(current));
+                add(b, rdf::vocab::kRdfFirst, s.objects[k]);
+                add(b, rdf::vocab::kRdfRest, current);
                 current = std::move(b);
             }
             const Term& subject = state_[state_.size() - 2].subject;
             reify(subject, s.iri, current, s.id_attr);
-            add(subject, std::move(s.iri), std::move(current));
+            add(subject, s.iri, current);
             return;
         }
         case StateKind::Literal: {
@@ -296,7 +315,7 @@ void RdfXmlParser::close_top() {
             Term object = Term::literal(std::move(s.literal), {}, names::rdf("XMLLiteral"));
             const Term& subject = state_[state_.size() - 2].subject;
             reify(subject, s.iri, object, s.id_attr);
-            add(subject, std::move(s.iri), std::move(object));
+            add(subject, s.iri, object);
             return;
         }
     }

@@ -17,6 +17,7 @@
 
 #include "core/support/hash.hpp"
 #include "core/rdf/iri.hpp"
+#include "core/rdf/read/iri_budget.hpp"
 #include "core/rdf/read/reader.hpp"
 #include "core/rdf/terms.hpp"
 #include "core/rdf/read/xml_entities.hpp"
@@ -81,9 +82,9 @@ private:
     };
     const NameInfo* name_info(std::string_view qname, bool attribute);
     bool convert(std::string_view raw, std::string& out);
-    bool resolve_ref(const std::optional<rdf::Iri>& own, std::string ref, std::string& out);
+    bool resolve_ref(const std::optional<rdf::Iri>& own, std::string_view ref, std::string& out);
     bool literal_start_tag();
-    bool node_element(std::string elem, std::optional<rdf::Iri> base, std::optional<std::string> lang,
+    bool node_element(std::string_view elem, std::optional<rdf::Iri> base, std::optional<std::string> lang,
                       std::optional<std::string> id, std::optional<std::string> node_id,
                       std::optional<std::string> about, std::optional<std::string> type,
                       std::vector<std::pair<std::string, std::string>>& props);
@@ -94,10 +95,12 @@ private:
     rdf::Term new_literal(std::string value, const std::optional<std::string>& own_lang, int32_t lang_from,
                           const std::optional<std::string>& datatype);
     void reify(const rdf::Term& s, const std::string& p, const rdf::Term& o, const std::optional<std::string>& stmt);
-    void add(const rdf::Term& s, std::string p, rdf::Term o);
+    void add(const rdf::TermRef& s, std::string_view p, const rdf::TermRef& o);
+    void add(const rdf::Term& s, std::string_view p, const rdf::Term& o) { add(s.ref(), p, o.ref()); }
     rdf::Term fresh_blank();
     TextRules rules() const { return TextRules{xml11_, tok_.bytes_read()}; }
 
+    rdf::RdfInput& in_;
     XmlTokenizer tok_;
     XmlEvent ev_;
     XmlError xerr_;
@@ -107,15 +110,40 @@ private:
     std::vector<Binding> bindings_;
     std::vector<uint32_t> binding_marks_;  // bindings_ size before each open element
     std::unordered_map<std::string, NameInfo, KeyedHash, std::equal_to<>> element_names_, attribute_names_;
-    NameInfo scratch_info_;  // a name resolved once the caches are full
+    // Names resolved once the caches are full; one for elements and one
+    // for attributes, so that an element's name outlives its attributes'.
+    NameInfo scratch_element_, scratch_attribute_;
     std::string pending_text_;
     bool has_pending_ = false;
     Entities entities_;
+    rdf::IriBudget iri_budget_;
     uint64_t in_literal_depth_ = 0;
     std::unordered_set<std::string, KeyedHash, std::equal_to<>> known_rdf_id_;
     bool is_end_ = false;
     bool xml11_ = false;
-    std::vector<rdf::Triple> results_;
+    // The triples completed by the current event, handed out last in,
+    // first out. Their texts sit back to back in one buffer that is reused
+    // from event to event, so a triple costs no allocation of its own.
+    struct Span {
+        size_t offset = 0, size = 0;
+    };
+    struct QueuedTerm {
+        rdf::TermKind kind = rdf::TermKind::Iri;
+        Span value, language, datatype;
+    };
+    struct Queued {
+        QueuedTerm subject;
+        Span predicate;
+        QueuedTerm object;
+    };
+    std::vector<Queued> results_;
+    std::string results_text_;
+    Span keep(std::string_view text);
+    QueuedTerm keep(const rdf::TermRef& t);
+    std::string_view view(Span s) const { return std::string_view(results_text_).substr(s.offset, s.size); }
+    rdf::TermRef view(const QueuedTerm& t) const {
+        return rdf::TermRef{t.kind, view(t.value), view(t.language), view(t.datatype)};
+    }
     rdf::BlankIds blank_ids_;
     std::string scratch_;
 };

@@ -26,6 +26,7 @@
 
 #include "core/io/text_input.hpp"
 #include "core/rdf/terms.hpp"
+#include "core/support/interrupt.hpp"
 
 namespace vg::rdf {
 
@@ -42,12 +43,20 @@ public:
 // over_cap() whenever the cursor has read more (after each statement or
 // event, and inside any token that keeps growing) and on true returns
 // ReadOutcome::stopped(); the loader reports the size.
+//
+// A reader calls tick() once per token or event, so that a long load can be
+// abandoned from outside (Ctrl-C): the check then throws Interrupted out of
+// the reader, and everything read so far is dropped on the way out.
 struct RdfInput {
     TextInput& text;
     uint64_t max_bytes = UINT64_MAX;
+    InterruptCheck* interrupt = nullptr;
 
     uint64_t bytes_read() const { return text.offset() + uint64_t(text.limit() - text.cur()); }
     bool over_cap() const { return bytes_read() > max_bytes; }
+    void tick() {
+        if (interrupt) interrupt->tick();
+    }
 };
 
 struct ReadOutcome {

@@ -1,5 +1,7 @@
 #include "core/rdf/read/turtle_lexer.hpp"
 
+#include <array>
+
 #include "core/io/utf8.hpp"
 
 namespace vg::rdf {
@@ -8,10 +10,40 @@ namespace {
 
 constexpr int kEof = TextInput::kEof;
 
-inline bool is_digit(int c) { return c >= '0' && c <= '9'; }
+constexpr bool is_digit(int c) { return c >= '0' && c <= '9'; }
 inline bool is_hex(int c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-inline bool is_alpha(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool is_alpha(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline int hex_value(int c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
+
+// Bytes that end a plain run inside '<...>': the closing '>', characters
+// an IRI reference may not hold, the escape '\\', and non-ASCII bytes
+// (checked as UTF-8 one sequence at a time).
+constexpr std::array<bool, 256> make_iri_stops() {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c) t[c] = c <= 0x20 || c >= 0x80;
+    for (char c : std::string_view("<>\"{}|^`\\")) t[static_cast<unsigned char>(c)] = true;
+    return t;
+}
+constexpr std::array<bool, 256> kIriStop = make_iri_stops();
+
+// ASCII characters that continue a prefix or blank-node label (PN_CHARS),
+// and those that continue a local name (PN_CHARS and ':'); other bytes,
+// '.' and non-ASCII ones included, take the careful path.
+enum : uint8_t { kPnChar = 1, kLocalChar = 2 };
+constexpr std::array<uint8_t, 256> make_name_chars() {
+    std::array<uint8_t, 256> t{};
+    for (int c = 0; c < 128; ++c)
+        if (is_alpha(c) || is_digit(c) || c == '_' || c == '-') t[c] = kPnChar | kLocalChar;
+    t[':'] = kLocalChar;
+    return t;
+}
+constexpr std::array<uint8_t, 256> kNameChar = make_name_chars();
+
+// The end of the run of plain name characters (those with `bits`) from p.
+inline const char* name_run(const char* p, const char* e, uint8_t bits) {
+    while (p < e && (kNameChar[static_cast<unsigned char>(*p)] & bits)) ++p;
+    return p;
+}
 
 // How a byte shows in a message: printable ASCII as itself, others in hex.
 std::string shown(int c) {
@@ -133,6 +165,7 @@ bool TurtleLexer::next(Token& t) {
         if (text_.peek() == 0xEF && text_.peek_at(1) == 0xBB && text_.peek_at(2) == 0xBF)
             text_.advance_to(text_.cur() + 3);
     }
+    in_.tick();
     bool newline = false;
     if (!skip_space(newline)) return false;
     t = Token{};
@@ -229,13 +262,7 @@ bool TurtleLexer::lex_iri(Token& t) {
         const char* run = text_.cur();
         const char* p = run;
         const char* e = text_.limit();
-        while (p < e) {
-            auto c = static_cast<unsigned char>(*p);
-            if (c <= 0x20 || c >= 0x80 || c == '>' || c == '<' || c == '"' || c == '{' || c == '}' || c == '|' ||
-                c == '^' || c == '`' || c == '\\')
-                break;
-            ++p;
-        }
+        while (p < e && !kIriStop[static_cast<unsigned char>(*p)]) ++p;
         if (escaped) buf_.append(run, size_t(p - run));
         text_.advance_to(p);
         if (p == e) {
@@ -379,6 +406,7 @@ bool TurtleLexer::lex_string(Token& t, char q) {
 bool TurtleLexer::skip_name_rest() {
     int len = 0;
     for (;;) {
+        text_.advance_to(name_run(text_.cur(), text_.limit(), kPnChar));
         int32_t c = cp_at(0, &len);
         if (c == -2) return bad_utf8(text_.offset());
         if (c >= 0 && is_pn_chars(c)) {
@@ -416,16 +444,36 @@ bool TurtleLexer::lex_name(Token& t) {
     return true;
 }
 
-bool TurtleLexer::lex_local(Token&) {
+bool TurtleLexer::lex_local(Token& t) {
     local_.clear();
+    t.plain_local = true;
     bool first = true;
     for (;;) {
+        // A run of plain characters at once (a name does not start with
+        // '-'), and the usual end: an ASCII byte that neither continues the
+        // name nor starts an escape or a dot.
+        const char* p = text_.cur();
+        const char* e = text_.limit();
+        if (p < e && !(first && *p == '-')) {
+            const char* q = name_run(p, e, kLocalChar);
+            if (q != p) {
+                local_.append(p, size_t(q - p));
+                text_.advance_to(q);
+                first = false;
+            }
+            if (q < e) {
+                auto b = static_cast<unsigned char>(*q);
+                if (b < 0x80 && b != '.' && b != '%' && b != '\\') return true;
+            }
+        }
+        // One character the careful way (reading more input as needed).
         int len = 0;
         int32_t c = cp_at(0, &len);
         if (c == -2) return bad_utf8(text_.offset());
         if (c < 0) return true;
         bool take = first ? (is_pn_chars_u(c) || c == ':' || is_digit(c)) : (is_pn_chars(c) || c == ':');
         if (take) {
+            if (len > 1) t.plain_local = false;
             local_.append(text_.cur(), size_t(len));
             text_.advance_to(text_.cur() + len);
         } else if (c == '%') {
@@ -434,6 +482,7 @@ bool TurtleLexer::lex_local(Token&) {
             if (!is_hex(h1) || !is_hex(h2)) return fail("invalid percent escape in a local name", at, at + 3);
             local_.append(text_.cur(), 3);
             text_.advance_to(text_.cur() + 3);
+            t.plain_local = false;
         } else if (c == '\\') {
             uint64_t at = text_.offset();
             int x = text_.peek_at(1);
@@ -442,6 +491,7 @@ bool TurtleLexer::lex_local(Token&) {
                 return fail("invalid escape sequence in a local name", at, at + 2);
             local_ += char(x);
             text_.advance_to(text_.cur() + 2);
+            t.plain_local = false;
         } else if (c == '.' && !first) {
             size_t k = 1;
             while (text_.peek_at(k) == '.') ++k;

@@ -33,6 +33,7 @@ struct Token {
     char quote = 0;
     bool long_string = false;
     bool newline_before = false;  // a line end between the previous token and this one
+    bool plain_local = false;     // PName: the local name is letters, digits and "_-.:", unescaped
     std::string_view text;
     std::string_view local;
     uint64_t begin = 0;  // offsets of the token's first byte and of the byte after it

@@ -11,6 +11,7 @@
 
 #include "core/support/hash.hpp"
 #include "core/rdf/iri.hpp"
+#include "core/rdf/read/iri_budget.hpp"
 #include "core/rdf/read/reader.hpp"
 #include "core/rdf/read/turtle_lexer.hpp"
 #include "core/rdf/vocab.hpp"
@@ -56,7 +57,7 @@ struct Frame {
 
 class TurtleParser {
 public:
-    TurtleParser(RdfInput& in, TripleSink& sink, bool trig) : lex_(in), sink_(sink), trig_(trig) {}
+    TurtleParser(RdfInput& in, TripleSink& sink, bool trig) : in_(in), lex_(in), sink_(sink), trig_(trig) {}
 
     ReadOutcome run() {
         bool have = false;
@@ -74,6 +75,7 @@ public:
 private:
     enum class Step : uint8_t { Consumed, Keep, Fail, Stop, Done };
 
+    RdfInput& in_;
     TurtleLexer lex_;
     TripleSink& sink_;
     bool trig_;
@@ -81,8 +83,32 @@ private:
     Token t_;
     std::vector<Frame> frames_;  // frames_[0, depth_) are live; the rest keep their buffers
     size_t depth_ = 0;
-    std::unordered_map<std::string, std::string, KeyedHash, std::equal_to<>> prefixes_;
+    struct Prefix {
+        std::string iri;
+        // The IRI ends past any authority, so that appending a plain local
+        // name (Token::plain_local) gives an absolute IRI again.
+        bool open = false;
+    };
+    std::unordered_map<std::string, Prefix, KeyedHash, std::equal_to<>> prefixes_;
+    // The prefixes used last, tried before the map (whose elements stay
+    // where they are); documents use a few prefixes over and over.
+    struct RecentPrefix {
+        const std::string* name = nullptr;
+        const Prefix* prefix = nullptr;
+    };
+    RecentPrefix recent_prefixes_[4];
+    unsigned next_recent_prefix_ = 0;
+
+    const Prefix* find_prefix(std::string_view name) {
+        for (const RecentPrefix& r : recent_prefixes_)
+            if (r.name && *r.name == name) return r.prefix;
+        auto it = prefixes_.find(name);
+        if (it == prefixes_.end()) return nullptr;
+        recent_prefixes_[next_recent_prefix_++ % 4] = {&it->first, &it->second};
+        return &it->second;
+    }
     std::optional<Iri> base_;
+    IriBudget budget_;
     BlankIds fresh_;
     std::string iri_;     // the last IRI read, resolved
     std::string value_;   // literal value kept across a lookahead
@@ -123,20 +149,41 @@ private:
         if (t_.kind == Tok::IriRef) {
             if (base_) {
                 auto r = base_->resolve(t_.text);
-                if (!r)
-                    return lex_.fail_token("error while parsing IRI '" + std::string(t_.text) + "': " + r.error(), t_);
+                if (!r) return bad_iri(r.error());
                 iri_ = r.take().take();
-                return true;
+                return charge(iri_.size());
             }
             iri_.assign(t_.text);
             return checked(iri_);
         }
-        auto it = prefixes_.find(t_.text);
-        if (it == prefixes_.end())
-            return lex_.fail_token("the prefix '" + std::string(t_.text) + ":' has not been declared", t_);
-        iri_.assign(it->second);
+        const Prefix* prefix = find_prefix(t_.text);
+        if (!prefix) return lex_.fail_token("the prefix '" + std::string(t_.text) + ":' has not been declared", t_);
+        iri_.assign(prefix->iri);
         iri_.append(t_.local);
+        if (!charge(iri_.size())) return false;
+        // Letters, digits and "_-.:" are allowed in every part of an IRI after
+        // its authority.
+        if (prefix->open && t_.plain_local) return true;
         return checked(iri_);
+    }
+
+    bool bad_iri(const std::string& why) {
+        return lex_.fail_token("error while parsing IRI '" + std::string(t_.text) + "': " + why, t_);
+    }
+
+    // IRI bytes made from a base or a prefix rather than read.
+    bool charge(size_t n) {
+        std::string err;
+        return budget_.charge(n, in_.bytes_read(), err) || lex_.fail_token(err, t_);
+    }
+
+    // Whether an absolute IRI ends past its authority (or has none).
+    static bool ends_past_authority(std::string_view iri) {
+        size_t colon = iri.find(':');  // the end of the scheme
+        if (colon == std::string_view::npos) return false;
+        std::string_view rest = iri.substr(colon + 1);
+        if (rest.substr(0, 2) != "//") return true;
+        return rest.find_first_of("/?#", 2) != std::string_view::npos;
     }
 
     // The last few IRIs found absolute: predicates and subjects recur, and
@@ -217,13 +264,24 @@ private:
         }
         if (!lex_.next(t_)) return Step::Fail;
         if (t_.kind != Tok::IriRef) return expected("an IRI");
-        if (!read_iri()) return Step::Fail;
-        if (prefix) {
-            prefixes_[name] = iri_;
+        if (!prefix && base_) {
+            // The new base grows from the old one in place where it can, so
+            // a chain of relative bases costs what it reads.
+            auto r = base_->rebase(t_.text);
+            if (!r) {
+                bad_iri(r.error());
+                return Step::Fail;
+            }
+            if (!charge(r.value())) return Step::Fail;
         } else {
-            auto b = Iri::parse(iri_);
-            if (!b) return fail("error while parsing IRI '" + iri_ + "': " + b.error());
-            base_ = b.take();
+            if (!read_iri()) return Step::Fail;
+            if (prefix) {
+                prefixes_[name] = Prefix{iri_, ends_past_authority(iri_)};
+            } else {
+                auto b = Iri::parse(iri_);
+                if (!b) return fail("error while parsing IRI '" + iri_ + "': " + b.error());
+                base_ = b.take();
+            }
         }
         if (sparql) return Step::Consumed;
         if (!lex_.next(t_)) return Step::Fail;

@@ -118,6 +118,7 @@ void append_normalized_lines(std::string& out, std::string_view s, bool xml11) {
     size_t i = 0, n = s.size();
     size_t run = 0;  // start of the stretch copied unchanged
     auto flush = [&](size_t upto) { out.append(s.data() + run, upto - run); };
+    if (n == 0) return;  // an empty view may hold a null pointer, which memchr must not see
     if (!xml11) {
         const void* cr = std::memchr(s.data(), '\r', n);
         if (!cr) {

@@ -522,8 +522,10 @@ bool XmlTokenizer::declaration(XmlEvent& ev, size_t close) {
     if (!has_v) return fail(i, "the XML declaration must start with a version");
     if (version != "1.0" && version != "1.1") return fail(pos_, "unsupported XML version '" + std::string(version) + "'");
     if (!pseudo("encoding", encoding, has_e)) return false;
-    if (has_e) {
-        bool good = !encoding.empty() && std::isalpha(static_cast<unsigned char>(encoding[0]));
+    // An empty name is well-formed enough to be refused by the reader as
+    // an encoding other than UTF-8.
+    if (has_e && !encoding.empty()) {
+        bool good = std::isalpha(static_cast<unsigned char>(encoding[0]));
         for (char c : encoding)
             good = good && (std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-');
         if (!good) return fail(pos_, "malformed encoding name '" + std::string(encoding) + "'");

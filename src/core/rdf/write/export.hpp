@@ -17,9 +17,8 @@ inline constexpr std::string_view DEFAULT_PREDICATE_IRI = "https://vesk-graph.or
 // Output format codes of serialize_graph_rdf.
 enum class RdfFormat : int { NTriples = 2, RdfXml = 3, TriG = 4, Turtle = 5 };
 
-// The edge label rule of the exports: "predicate" if it is a string, else
-// "type" if it is a string, else DEFAULT_PREDICATE_IRI. Borrowed from the
-// edge.
+// The edge label of the exports (graph/edge_rules.hpp), defaulting to
+// DEFAULT_PREDICATE_IRI. Borrowed from the edge.
 std::string_view export_predicate(const EdgeData& edge);
 
 // The edges as N-Triples, RDF/XML, TriG or Turtle text, or the first

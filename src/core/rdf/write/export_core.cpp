@@ -7,6 +7,7 @@
 #include "core/rdf/write/rdfxml_writer.hpp"
 #include "core/io/utf8.hpp"
 #include "core/rdf/write/export.hpp"
+#include "core/graph/edge_rules.hpp"
 #include "core/rdf/write/export_nodes.hpp"
 #include "core/rdf/write/export_terms.hpp"
 #include "core/rdf/write/export_writers.hpp"
@@ -14,13 +15,7 @@
 
 namespace vg::rdf {
 
-std::string_view export_predicate(const EdgeData& edge) {
-    if (const Value* v = edge.properties.find("predicate"))
-        if (const std::string* s = v->as_string()) return *s;
-    if (const Value* v = edge.properties.find("type"))
-        if (const std::string* s = v->as_string()) return *s;
-    return DEFAULT_PREDICATE_IRI;
-}
+std::string_view export_predicate(const EdgeData& edge) { return edge_label(edge.properties, DEFAULT_PREDICATE_IRI); }
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/graph/graph.hpp"
+#include "core/support/prefetch.hpp"
 
 namespace vg::rdf {
 
@@ -26,7 +27,9 @@ public:
         store.for_each_node([&](uint32_t n, const NodeData& d) {
             const std::string& id = d.id;
             if (id.size() > UINT32_MAX) internal_failure("node id longer than 4 GiB");
-            std::memcpy(text_.data() + at, id.data(), id.size());
+            // Empty ids copy nothing; with no bytes at all the block has no
+            // storage, and memcpy must not see its null pointer.
+            if (!id.empty()) std::memcpy(text_.data() + at, id.data(), id.size());
             entries_[n] = {text_.data() + at, uint32_t(id.size()), kLive};
             at += id.size();
         });
@@ -46,10 +49,10 @@ public:
     // Hints to the caches for a node that an edge further on will need: its
     // entry here, then its text.
     void prefetch_entry(uint32_t n) const {
-        if (n < entries_.size()) __builtin_prefetch(&entries_[n]);
+        if (n < entries_.size()) vg::prefetch_read(&entries_[n]);
     }
     void prefetch_text(uint32_t n) const {
-        if (n < entries_.size()) __builtin_prefetch(entries_[n].text);
+        if (n < entries_.size()) vg::prefetch_read(entries_[n].text);
     }
 
 private:

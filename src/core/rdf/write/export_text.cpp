@@ -33,7 +33,7 @@ namespace {
 // Appends a term to a line being assembled at `at`.
 char* put_term(char* at, const ExportTerm& t) {
     if (!t.blank) *at++ = '<';
-    std::memcpy(at, t.id.data(), t.id.size());
+    if (!t.id.empty()) std::memcpy(at, t.id.data(), t.id.size());  // an empty view may hold a null pointer
     at += t.id.size();
     if (!t.blank) *at++ = '>';
     return at;

@@ -1,0 +1,47 @@
+// The edge properties of each predicate an RDF load meets: one map per
+// predicate, {"predicate": its IRI, "label" and "type": its local name},
+// shared by every edge of that predicate (a copy of it holds the same
+// body). Predicates come in small sets and recur, so the last few found
+// are tried before the keyed index.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/support/hash.hpp"
+#include "core/value.hpp"
+
+namespace vg::rdf {
+
+class PredicateTable {
+public:
+    // The number of a predicate IRI, added on first sight.
+    uint32_t find_or_add(std::string_view iri);
+    const Properties& properties(uint32_t i) const { return known_[i].properties; }
+
+private:
+    struct Known {
+        std::string iri;
+        Properties properties;
+    };
+    struct Slot {
+        uint32_t hash;
+        uint32_t index;  // in known_; all ones when free
+    };
+    struct Traits {
+        using Entry = Slot;
+        static Entry empty() { return {0, 0xFFFFFFFFu}; }
+        static bool is_empty(const Entry& e) { return e.index == 0xFFFFFFFFu; }
+        uint64_t hash(const Entry& e) const { return e.hash; }
+        KeyedHash key;
+    };
+    static constexpr size_t kRecent = 8;
+
+    std::vector<Known> known_;
+    FlatTable<Traits> index_;
+    uint32_t recent_[kRecent] = {};
+    unsigned next_recent_ = 0;
+};
+
+}  // namespace vg::rdf
