@@ -54,19 +54,10 @@ std::vector<uint32_t> greedy_mates(const GraphInner& s) {
     return mate;
 }
 
-NodePairs pairs_of(const GraphInner& s, const std::vector<uint32_t>& mate) {
-    std::vector<std::pair<uint32_t, uint32_t>> pairs;
-    for (uint32_t i = 0; i < mate.size(); ++i)
-        if (mate[i] != END && mate[i] > i) pairs.emplace_back(i, mate[i]);
-    // Partners lie anywhere in the node vector: their records are asked for
-    // a few pairs ahead.
-    constexpr size_t kAhead = 8;
+NodePairs pairs_of(const std::vector<uint32_t>& mate) {
     NodePairs out;
-    out.reserve(pairs.size());
-    for (size_t k = 0; k < pairs.size(); ++k) {
-        if (k + kAhead < pairs.size()) s.prefetch_node(pairs[k + kAhead].second);
-        out.emplace_back(s.id_of(pairs[k].first), s.id_of(pairs[k].second));
-    }
+    for (uint32_t i = 0; i < mate.size(); ++i)
+        if (mate[i] != END && mate[i] > i) out.emplace_back(i, mate[i]);
     return out;
 }
 
@@ -271,13 +262,13 @@ private:
 
 }  // namespace
 
-NodePairs greedy_matching(const PropertyGraph& g) { return pairs_of(g.store(), greedy_mates(g.store())); }
+NodePairs greedy_matching(const PropertyGraph& g) { return pairs_of(greedy_mates(g.store())); }
 
 NodePairs maximum_matching(const PropertyGraph& g, const Interrupt* interrupt) {
     const GraphInner& s = g.store();
     if (s.node_slots() >= END) internal_failure("matching: no room for the search's dummy vertex");
     Gabow gabow(s, greedy_mates(s), interrupt);
-    return pairs_of(s, gabow.run());
+    return pairs_of(gabow.run());
 }
 
 }  // namespace vg
