@@ -1,13 +1,18 @@
 """Bridges, articulation points and both matchings on a random undirected
-graph of 1,000,000 nodes and 1,500,000 edges; maximal cliques and k-clique
-communities (k = 3) on a random graph of 2,000 nodes with average degree 20.
-Beside networkx, rustworkx, igraph and networkit where they offer the
-operation. Every (library, operation) pair runs in its own process with a
-time budget; graph building is not timed.
+graph of 1,000,000 nodes and 1,500,000 edges; is_bipartite on a random
+two-sided graph of the same size (every edge joins an even to an odd node,
+so the whole graph is searched); maximal cliques and k-clique communities
+(k = 3) on a random graph of 2,000 nodes with average degree 20. Beside
+networkx, rustworkx, igraph and networkit where they offer the operation.
+Every (library, operation) pair runs in its own process with a time budget;
+graph building is not timed. vesk_graph's first call on the fresh graph
+pays for its adjacency snapshot; its second call (unchanged graph) is shown
+beside it. Ratios are peer time / vesk_graph's first call.
 
     python bench/bench_structure.py
     (BENCH_NODES, BENCH_EDGES, BENCH_CLIQUE_NODES, BENCH_CLIQUE_DEGREE,
-     BENCH_BUDGET seconds per case)
+     BENCH_BUDGET seconds per case, BENCH_SKIP=networkx,... to leave peers out,
+     BENCH_ONLY=greedy_matching,... for some operations)
 """
 
 import json
@@ -26,19 +31,24 @@ M = int(os.environ.get("BENCH_EDGES", 1_500_000))
 CN = int(os.environ.get("BENCH_CLIQUE_NODES", 2_000))
 CM = CN * int(os.environ.get("BENCH_CLIQUE_DEGREE", 20)) // 2
 BUDGET = float(os.environ.get("BENCH_BUDGET", 60))
+SKIP = set(filter(None, os.environ.get("BENCH_SKIP", "").split(",")))
+ONLY = set(filter(None, os.environ.get("BENCH_ONLY", "").split(",")))
 
-SPARSE_OPS = ["bridges", "articulation_points", "greedy_matching", "maximum_matching"]
+SPARSE_OPS = ["bridges", "articulation_points", "is_bipartite", "greedy_matching", "maximum_matching"]
 CLIQUE_OPS = ["maximal_cliques", "k_clique_communities"]
 LIBS = ["vesk_graph", "networkx", "rustworkx", "igraph", "networkit"]
 
 
 def edges_for(op):
-    """Simple random edges (no loops, no repeats) over 0..n-1."""
+    """Simple random edges (no loops, no repeats) over 0..n-1; for
+    is_bipartite each joins an even to an odd node."""
     n, m, seed = (CN, CM, 5) if op in CLIQUE_OPS else (N, M, 3)
     rng = random.Random(seed)
     seen = set()
     while len(seen) < m:
         a, b = rng.randrange(n), rng.randrange(n)
+        if op == "is_bipartite":
+            a, b = a - a % 2, min(b | 1, n - 1 - n % 2)
         if a != b:
             seen.add((min(a, b), max(a, b)))
     return n, sorted(seen, key=lambda e: rng.random())
@@ -51,6 +61,7 @@ def vesk(op, n, edges):
     return {
         "bridges": lambda: len(A.bridges(g)),
         "articulation_points": lambda: len(A.articulation_points(g)),
+        "is_bipartite": lambda: A.is_bipartite(g),
         "greedy_matching": lambda: len(A.greedy_matching(g)),
         "maximum_matching": lambda: len(A.maximum_matching(g)),
         "maximal_cliques": lambda: len(A.maximal_cliques(g, n, 2**63)),
@@ -67,6 +78,7 @@ def networkx(op, n, edges):
     return {
         "bridges": lambda: sum(1 for _ in nx.bridges(g)),
         "articulation_points": lambda: sum(1 for _ in nx.articulation_points(g)),
+        "is_bipartite": lambda: nx.is_bipartite(g),
         "greedy_matching": lambda: len(nx.maximal_matching(g)),
         "maximum_matching": lambda: len(nx.max_weight_matching(g, maxcardinality=True)),
         "maximal_cliques": lambda: sum(1 for _ in nx.find_cliques(g)),
@@ -83,6 +95,7 @@ def rustworkx(op, n, edges):
     return {
         "bridges": lambda: len(rx.bridges(g)),
         "articulation_points": lambda: len(rx.articulation_points(g)),
+        "is_bipartite": lambda: rx.is_bipartite(g),
         "maximum_matching": lambda: len(rx.max_weight_matching(g, max_cardinality=True)),
     }[op]
 
@@ -94,6 +107,7 @@ def igraph(op, n, edges):
     return {
         "bridges": lambda: len(g.bridges()),
         "articulation_points": lambda: len(g.articulation_points()),
+        "is_bipartite": lambda: g.is_bipartite(),
         "maximal_cliques": lambda: len(g.maximal_cliques()),
     }[op]
 
@@ -115,7 +129,7 @@ def networkit(op, n, edges):
         c.run()
         return len(c.getCliques())
 
-    return {"greedy_matching": suitor, "maximal_cliques": cliques}[op]
+    return {"greedy_matching": suitor, "maximal_cliques": cliques, "is_bipartite": lambda: nk.graphtools.isBipartite(g)}[op]
 
 
 RUNNERS = {"vesk_graph": vesk, "networkx": networkx, "rustworkx": rustworkx, "igraph": igraph,
@@ -132,7 +146,12 @@ def child(lib, op):
     signal.alarm(max(1, int(BUDGET)))  # the default action ends the process, native code included
     t = time.perf_counter()
     size = run()
-    print(json.dumps({"seconds": time.perf_counter() - t, "size": size}))
+    out = {"seconds": time.perf_counter() - t, "size": size}
+    if lib == "vesk_graph":
+        t = time.perf_counter()
+        run()
+        out["second"] = time.perf_counter() - t
+    print(json.dumps(out))
 
 
 def case(lib, op):
@@ -145,7 +164,7 @@ def case(lib, op):
 
 
 def cell(r, base):
-    if "absent" in r:
+    if r is None or "absent" in r:
         return f"{'-':>16}"
     if "timeout" in r:
         return f"{'>' + format(BUDGET, 'g') + ' s':>16}"
@@ -160,10 +179,16 @@ if __name__ == "__main__":
         child(sys.argv[2], sys.argv[3])
         sys.exit(0)
     print(f"structure and matchings: {N:,} nodes, {M:,} edges; cliques: {CN:,} nodes, {CM:,} edges; undirected")
-    print(f"  {'operation':<22}" + "".join(f"{n:>16}" for n in LIBS) + "   (seconds; ratio = peer / vesk_graph)")
+    print(f"  {'operation':<22}{'vesk_graph':>16}{'2nd call':>10}" + "".join(f"{n:>16}" for n in LIBS[1:])
+          + "   (seconds; ratio = peer / vesk_graph's first call)")
     for op in SPARSE_OPS + CLIQUE_OPS:
-        results = {lib: case(lib, op) for lib in LIBS}
-        base = results["vesk_graph"].get("seconds")
-        sizes = {r["size"] for r in results.values() if "size" in r and "matching" not in op}
+        if ONLY and op not in ONLY:
+            continue
+        results = {lib: None if lib in SKIP else case(lib, op) for lib in LIBS}
+        vesk = results["vesk_graph"] or {}
+        base = vesk.get("seconds")
+        sizes = {r["size"] for r in results.values() if r and "size" in r and "matching" not in op}
         note = "" if len(sizes) <= 1 else f"   sizes differ: {sizes}"
-        print(f"  {op:<22}" + "".join(cell(results[lib], base) for lib in LIBS) + note, flush=True)
+        second = f"{vesk['second']:>10.3f}" if "second" in vesk else f"{'-':>10}"
+        print(f"  {op:<22}{cell(vesk, None)}{second}" + "".join(cell(results[lib], base) for lib in LIBS[1:]) + note,
+              flush=True)

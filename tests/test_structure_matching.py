@@ -160,6 +160,40 @@ def test_agrees_with_networkx(n, m, seed):
         assert nx.is_matching(ng, set(pairs)) and (want is None or len(pairs) == want)
 
 
+@pytest.mark.parametrize("directed", [True, False])
+@pytest.mark.parametrize("n, odd, first", [
+    (7, "far", True), (40, None, None), (40, "loop", False), (3000, None, None),
+    (3000, "near", False), (3000, "far", True), (3000, "loop", True),
+])
+def test_bipartite_agrees_with_networkx_on_multigraphs(directed, n, odd, first):
+    # A random two-sided multigraph (parallel edges, edges stored either way
+    # round), maybe with one odd link (near the first node slots, near the
+    # last, or a self-loop) in the first or the last edge slot; then vacant
+    # and reused slots.
+    rng = random.Random(n * 4 + directed)
+    g = PyGraph(directed=directed, multi=True)
+    for i in range(n):
+        g.add_node(str(i))
+    links = [(2 * rng.randrange(n // 2), 2 * rng.randrange(n // 2) + 1) for _ in range(2 * n)]
+    if odd:
+        # a, b even and both joined to the odd a + 1: the link a - b closes a triangle
+        a = {"near": 0, "far": n - 2 - n % 2, "loop": 1}[odd]
+        b = a if odd == "loop" else a - 2 if a else 2
+        links += [(a, a + 1), (b, a + 1)]
+        rng.shuffle(links)
+        links.insert(0 if first else len(links), (a, b))
+    for a, b in links:
+        g.add_edge(str(a), str(b)) if rng.random() < 0.5 else g.add_edge(str(b), str(a))
+    for v in rng.sample(range(4, n - 4), n // 10):
+        g.remove_node(str(v))
+    g.add_node("late")
+    g.add_edge("late", "3")
+    ng = nx.MultiGraph()
+    ng.add_nodes_from(g.node_ids())
+    ng.add_edges_from((a, b) for a, b, _ in g.edges())
+    assert A.is_bipartite(g) is nx.is_bipartite(ng) is (odd is None)
+
+
 def test_cliques_of_large_neighbourhoods_agree_with_networkx():
     # Degrees near 70: the search over neighbourhoods too large for one machine word.
     rng = random.Random(7)

@@ -5,6 +5,8 @@
 //   ./a.out
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <random>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -220,6 +222,84 @@ static void test_louvain() {
     CHECK_EQ(members, size_t(3));
 }
 
+// Label propagation as its rules read: neighbour lists from the edge slots,
+// sorted without repeats; every iteration copies the labels and counts
+// each node's neighbour labels in a map; at most 100 iterations.
+static Communities reference_label_propagation(const PropertyGraph& g) {
+    const GraphInner& s = g.store();
+    std::vector<uint32_t> slot, pos(s.node_slots(), END);
+    s.for_each_node([&](uint32_t n, const NodeData&) {
+        pos[n] = uint32_t(slot.size());
+        slot.push_back(n);
+    });
+    std::vector<std::vector<uint32_t>> nb(slot.size());
+    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData&) {
+        nb[pos[x.source]].push_back(pos[x.target]);
+        nb[pos[x.target]].push_back(pos[x.source]);
+    });
+    for (auto& row : nb) {
+        std::sort(row.begin(), row.end());
+        row.erase(std::unique(row.begin(), row.end()), row.end());
+    }
+    std::vector<uint32_t> label(slot.size());
+    for (uint32_t p = 0; p < label.size(); ++p) label[p] = p;
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        std::vector<uint32_t> next = label;
+        bool changed = false;
+        for (uint32_t p = 0; p < label.size(); ++p) {
+            if (nb[p].empty()) continue;
+            std::map<uint32_t, uint32_t> count;
+            for (uint32_t q : nb[p]) ++count[label[q]];
+            uint32_t most = 0, best = 0;
+            for (auto [l, c] : count)
+                if (c > most) most = c, best = l;
+            if ((count.count(label[p]) ? count[label[p]] : 0) != most) next[p] = best, changed = true;
+        }
+        label = next;
+        if (!changed) break;
+    }
+    std::map<uint32_t, std::vector<std::string_view>> groups;
+    for (uint32_t p = 0; p < label.size(); ++p) groups[label[p]].push_back(s.id_of(slot[p]));
+    Communities out;
+    for (auto& [l, members] : groups) {
+        std::sort(members.begin(), members.end());
+        out.push_back(members);
+    }
+    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.front() < b.front(); });
+    return out;
+}
+
+// Random graphs of shapes that settle and shapes that swing (trees, two-
+// sided graphs, stars), with self-loops, repeated links, vacant and reused
+// slots, on both kinds.
+static void label_propagation_against_reference() {
+    std::mt19937 rng(17);
+    for (int round = 0; round < 600; ++round) {
+        const uint32_t n = 1 + rng() % 40;
+        PropertyGraph g(round % 2 == 0, true, "");
+        for (uint32_t i = 0; i < n; ++i) CHECK(g.add_node("n" + std::to_string(i), {}).ok());
+        auto link = [&](uint32_t a, uint32_t b) {
+            (void)g.add_edge("n" + std::to_string(a), "n" + std::to_string(b), {});
+        };
+        const int shape = round % 4;
+        const uint32_t m = rng() % (2 * n + 1);
+        for (uint32_t i = 1; i < n; ++i) {
+            if (shape == 0) link(rng() % i, i);  // a tree
+            if (shape == 1) link(0, i);          // a star
+        }
+        for (uint32_t i = 0; i < m; ++i) {
+            const uint32_t a = rng() % n, b = rng() % n;
+            if (shape == 2) link(a - a % 2, (b | 1) % n);  // two-sided
+            if (shape == 3) link(a, b);
+        }
+        if (rng() % 3 == 0) link(rng() % n, rng() % n);  // maybe an odd link or a self-loop
+        for (uint32_t i = 0; i < n / 6; ++i) (void)g.remove_node("n" + std::to_string(rng() % n));
+        for (uint32_t i = 0; i < n / 6; ++i) (void)g.add_node("r" + std::to_string(i), {});
+        for (uint32_t i = 0; i < n / 4; ++i) link(rng() % n, rng() % n);
+        CHECK_EQ(str(label_propagation(g)), str(reference_label_propagation(g)));
+    }
+}
+
 static void test_label_propagation() {
     CHECK(label_propagation(make(false, "", "")).empty());
     CHECK_EQ(str(label_propagation(make(false, "b a", ""))), "[a][b]");
@@ -241,5 +321,6 @@ int main() {
     test_rank_by_score();
     test_louvain();
     test_label_propagation();
+    label_propagation_against_reference();
     return check_summary("test_centrality_community");
 }

@@ -232,6 +232,23 @@ static void random_against_references() {
     }
 }
 
+// Dense multigraphs: runs of parallel edges into the target at every depth,
+// and caps that stop inside such a run.
+static void paths_in_dense_multigraphs() {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 400; ++round) {
+        const int n = 2 + int(rng() % 5);
+        PropertyGraph g = random_graph(rng, round % 2 == 0, n, 4 * n + int(rng() % (4 * n)));
+        const GraphInner& s = g.store();
+        std::vector<uint32_t> live;
+        for (uint32_t v = 0; v < s.node_slots(); ++v)
+            if (s.node_live(v)) live.push_back(v);
+        const uint32_t a = live[rng() % live.size()], b = live[rng() % live.size()];
+        const uint64_t depth = rng() % 8, cap = std::vector<uint64_t>{1, 2, 3, 5, 1000000}[rng() % 5];
+        CHECK_EQ(show(lists(all_simple_paths(s, a, b, depth, cap))), show(reference_paths(s, a, b, depth, cap)));
+    }
+}
+
 static void million_node_chain_and_cycle() {
     const uint32_t n = 1000000;
     PropertyGraph g(true, false, "");
@@ -257,6 +274,7 @@ static void million_node_chain_and_cycle() {
 
 int main() {
     random_against_references();
+    paths_in_dense_multigraphs();
     million_node_chain_and_cycle();
     return check_summary("test_components_dag");
 }

@@ -3,10 +3,14 @@
 #include <utility>
 
 #include "core/graph/adjacency.hpp"
+#include "core/support/prefetch.hpp"
 
 namespace vg {
 
 namespace {
+
+// Candidates of a walk step whose rows are asked for ahead.
+constexpr uint32_t kCandidatesAhead = 4;
 
 // mate[v] is v's partner or END.
 std::vector<uint32_t> greedy_mates(const GraphInner& s) {
@@ -14,15 +18,25 @@ std::vector<uint32_t> greedy_mates(const GraphInner& s) {
     const size_t n = s.node_slots();
     std::vector<uint32_t> mate(n, END);
     std::vector<uint8_t> visited(n, 0);
+    const uint32_t* first = adj.first.data();
+    const uint32_t* targets = adj.targets.data();
+    // A vacant slot has an empty row: its walk ends at once, unmatched, and
+    // no row lists it, so its records need not be read.
     for (uint32_t start = 0; start < n; ++start) {
-        if (!s.node_live(start) || visited[start]) continue;
+        if (visited[start]) continue;
         visited[start] = 1;
         uint32_t pending = start, current = start;
         for (;;) {
+            // Each step waits on the row of the node just reached; where the
+            // rows of the next candidates begin is asked for while their
+            // marks are read, so one of the two waits overlaps.
+            const uint32_t begin = first[current], end = first[current + 1];
+            for (uint32_t i = begin; i < end && i < begin + kCandidatesAhead; ++i)
+                prefetch_read(&first[targets[i]]);
             uint32_t w = END;
-            for (uint32_t t : adj.row(current))
-                if (!visited[t]) {
-                    w = t;
+            for (uint32_t i = begin; i < end; ++i)
+                if (!visited[targets[i]]) {
+                    w = targets[i];
                     break;
                 }
             if (w == END) break;
@@ -40,10 +54,10 @@ std::vector<uint32_t> greedy_mates(const GraphInner& s) {
     return mate;
 }
 
-NodePairs pairs_of(const GraphInner& s, const std::vector<uint32_t>& mate) {
+NodePairs pairs_of(const std::vector<uint32_t>& mate) {
     NodePairs out;
     for (uint32_t i = 0; i < mate.size(); ++i)
-        if (mate[i] != END && mate[i] > i) out.emplace_back(s.id_of(i), s.id_of(mate[i]));
+        if (mate[i] != END && mate[i] > i) out.emplace_back(i, mate[i]);
     return out;
 }
 
@@ -248,13 +262,13 @@ private:
 
 }  // namespace
 
-NodePairs greedy_matching(const PropertyGraph& g) { return pairs_of(g.store(), greedy_mates(g.store())); }
+NodePairs greedy_matching(const PropertyGraph& g) { return pairs_of(greedy_mates(g.store())); }
 
 NodePairs maximum_matching(const PropertyGraph& g, const Interrupt* interrupt) {
     const GraphInner& s = g.store();
     if (s.node_slots() >= END) internal_failure("matching: no room for the search's dummy vertex");
     Gabow gabow(s, greedy_mates(s), interrupt);
-    return pairs_of(s, gabow.run());
+    return pairs_of(gabow.run());
 }
 
 }  // namespace vg

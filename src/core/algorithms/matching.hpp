@@ -1,9 +1,9 @@
 // Matchings: sets of edges no two of which share a node. Neighbours come
 // from the outgoing walk on the directed kind (an edge is usable only from
 // its source) and from every incident edge on the undirected kind. Pairs
-// are (id of the lower slot, id of the higher slot), ordered by the first.
+// are (lower slot, higher slot), ordered by the first.
 #pragma once
-#include <string_view>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -12,7 +12,7 @@
 
 namespace vg {
 
-using NodePairs = std::vector<std::pair<std::string_view, std::string_view>>;
+using NodePairs = std::vector<std::pair<uint32_t, uint32_t>>;
 
 // One walk per unvisited node in slot order, each following the first
 // unvisited neighbour until it is stuck and matching its nodes in pairs.

@@ -2,6 +2,7 @@
 #include "core/algorithms/simple_paths.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/graph/adjacency.hpp"
 
@@ -9,25 +10,35 @@ namespace vg {
 
 namespace {
 
-// Hops from each node to `target` against the walk direction, not passing
-// through `avoid` (the source, always on the path), up to `limit` hops;
-// farther or unreachable nodes get the maximum value.
-std::vector<uint32_t> hops_to(const GraphInner& s, uint32_t target, uint32_t avoid, uint64_t limit) {
-    std::vector<uint32_t> dist(s.node_slots(), END);
+// Toward `target` against the walk direction: each node's hops to it, not
+// passing through `avoid` (the source, always on the path), up to `limit`
+// hops (farther or unreachable nodes get the maximum value); and each
+// node's number of walk entries that are `target`, one per edge to it.
+struct TowardTarget {
+    std::vector<uint32_t> hops, edges_to;
+};
+
+TowardTarget toward(const GraphInner& s, uint32_t target, uint32_t avoid, uint64_t limit) {
+    const Direction back = s.is_directed() ? Direction::In : Direction::Undirected;
+    TowardTarget t{std::vector<uint32_t>(s.node_slots(), END), std::vector<uint32_t>(s.node_slots(), 0)};
+    // target's backward walk meets each node once per edge from it to the
+    // target in walk direction (a self-loop counts for the target itself,
+    // which is never asked).
+    for_each_neighbor(s, target, back, [&](uint32_t, uint32_t w) { ++t.edges_to[w]; });
     std::vector<uint32_t> queue{target};
-    dist[target] = 0;
+    t.hops[target] = 0;
     // The search may stop after a few hops, too soon to pay for rows.
-    NeighborSource back(s, s.is_directed() ? Direction::In : Direction::Undirected);
+    NeighborSource adj(s, back);
     for (size_t head = 0; head < queue.size(); ++head) {
         uint32_t x = queue[head];
-        if (dist[x] >= limit) break;
-        back.for_each(x, [&](uint32_t, uint32_t w) {
-            if (dist[w] != END || w == avoid) return;
-            dist[w] = dist[x] + 1;
+        if (t.hops[x] >= limit) break;
+        adj.for_each(x, [&](uint32_t, uint32_t w) {
+            if (t.hops[w] != END || w == avoid) return;
+            t.hops[w] = t.hops[x] + 1;
             queue.push_back(w);
         });
     }
-    return dist;
+    return t;
 }
 
 }  // namespace
@@ -41,56 +52,63 @@ SlotGroups all_simple_paths(const GraphInner& s, uint32_t source, uint32_t targe
     const uint64_t limit = std::max<uint64_t>(max_depth, 2) - 1;
     // A node appended as the k-th path node can still lead to an output only
     // if it lies within limit + 1 - k hops of the target.
-    const std::vector<uint32_t> dist = hops_to(s, target, source, limit);
+    const TowardTarget toward_target = toward(s, target, source, limit);
+    const std::vector<uint32_t>& dist = toward_target.hops;
 
     std::vector<uint32_t> path{source};
+    uint64_t left = max_paths;
+    // Paths `path` + `last` (when not END) + target, one per edge from the
+    // path's end to the target: a walker on a full-length path yields
+    // exactly those, as the target is never on the path. True when the
+    // allowance is used up.
+    auto emit = [&](uint32_t last, uint32_t copies) {
+        for (; copies; --copies) {
+            out.members.insert(out.members.end(), path.begin(), path.end());
+            if (last != END) out.members.push_back(last);
+            out.members.push_back(target);
+            out.close();
+            if (--left == 0) return true;
+        }
+        return false;
+    };
+    if (limit == 1) {
+        emit(END, toward_target.edges_to[source]);
+        return out;
+    }
+
     std::vector<uint8_t> on_path(s.node_slots(), 0);
     on_path[source] = 1;
+    // Walkers made once the search has paid for the rows read them; the
+    // ones made before go on over the lists (both yield the same entries).
     NeighborSource nb(s, Direction::Neighbors);
-    std::vector<NeighborCursor> walkers{nb.cursor(source)};
-    // The next neighbour of the deepest path node, or END when exhausted.
-    auto next = [&]() {
-        uint32_t e, w;
-        return walkers.back().next(e, w) ? w : END;
+    uint64_t steps = 0;
+    auto walker = [&](uint32_t n) {
+        nb.took(std::exchange(steps, 0));
+        return nb.cursor(n);
     };
-    uint64_t left = max_paths;
-    auto emit = [&] {
-        out.members.insert(out.members.end(), path.begin(), path.end());
-        out.members.push_back(target);
-        out.close();
-        return --left == 0;
-    };
-    auto retreat = [&] {
-        walkers.pop_back();
-        on_path[path.back()] = 0;
-        path.pop_back();
-    };
+    std::vector<NeighborCursor> walkers{walker(source)};
     while (!walkers.empty()) {
-        const uint32_t c = next();
-        if (c == END) {
-            retreat();
+        uint32_t e, c;
+        ++steps;
+        if (!walkers.back().next(e, c)) {
+            walkers.pop_back();
+            on_path[path.back()] = 0;
+            path.pop_back();
             continue;
         }
         if (on_path[c]) continue;
-        if (path.size() < limit) {
-            if (c == target) {
-                if (emit()) break;
-                continue;
-            }
-            if (dist[c] == END || dist[c] > limit - path.size()) continue;  // never yields a path
-            path.push_back(c);
-            on_path[c] = 1;
-            walkers.push_back(nb.cursor(c));
+        if (c == target) {
+            if (emit(END, 1)) break;
             continue;
         }
-        // Full length: only a direct edge to the target can still finish.
-        uint32_t w = c;
-        while (w != END && w != target) w = next();
-        if (w == target) {
-            if (emit()) break;
-        } else {
-            retreat();
+        if (dist[c] == END || dist[c] > limit - path.size()) continue;  // never yields a path
+        if (path.size() + 1 == limit) {
+            if (emit(c, toward_target.edges_to[c])) break;
+            continue;
         }
+        path.push_back(c);
+        on_path[c] = 1;
+        walkers.push_back(walker(c));
     }
     return out;
 }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "core/graph/adjacency.hpp"
+#include "core/support/parity_sets.hpp"
 
 namespace vg {
 
@@ -131,22 +133,27 @@ std::vector<std::string_view> articulation_points(const PropertyGraph& g) {
     return out;
 }
 
-bool is_bipartite(const PropertyGraph& g) {
-    const GraphInner& s = g.store();
-    // Direction ignored; the answer does not depend on edge order. An odd
-    // cycle is often met within a few steps: no snapshot is built for those.
-    NeighborSource adj(s, Direction::Undirected, RowOrder::Slot);
+namespace {
+
+// Breadth-first two-colouring from the lowest slots over the lists in
+// place, for at most `budget` neighbour steps: the answer, or nothing when
+// the budget ran out first. Finds an odd cycle near those slots without a
+// pass over every edge.
+std::optional<bool> colour_near_low_slots(const GraphInner& s, uint64_t budget) {
     std::vector<uint8_t> colour(s.node_slots(), 0);
     std::vector<uint32_t> queue;
+    uint64_t steps = 0;
     bool two_colours = true;
     for (uint32_t start = 0; start < s.node_slots() && two_colours; ++start) {
         if (!s.node_live(start) || colour[start]) continue;
         colour[start] = 1;
         queue.assign(1, start);
         for (size_t head = 0; head < queue.size() && two_colours; ++head) {
+            if (steps > budget) return std::nullopt;
             const uint32_t u = queue[head];
             const uint8_t c = colour[u], other = c == 1 ? 2 : 1;
-            adj.for_each(u, [&](uint32_t, uint32_t w) {
+            for_each_neighbor(s, u, Direction::Undirected, [&](uint32_t, uint32_t w) {
+                ++steps;
                 if (colour[w] == 0) {
                     colour[w] = other;
                     queue.push_back(w);
@@ -157,6 +164,34 @@ bool is_bipartite(const PropertyGraph& g) {
         }
     }
     return two_colours;
+}
+
+}  // namespace
+
+bool is_bipartite(const PropertyGraph& g) {
+    const GraphInner& s = g.store();
+    // Direction and edge order do not matter: the graph is two-colourable
+    // exactly when no cycle (a self-loop included) is odd. A short search
+    // first, since an odd cycle is often met within a few steps; else one
+    // pass over the edge slots, which streams where a search over every
+    // node would jump around memory, and needs no snapshot.
+    if (std::optional<bool> early = colour_near_low_slots(s, s.edge_count() / 32)) return *early;
+    ParitySets sets(s.node_slots());
+    // Set entries are asked for a few edges ahead: the lookups are random.
+    constexpr uint32_t kAhead = 16;
+    const uint32_t slots = s.edge_slots();
+    for (uint32_t e = 0; e < slots; ++e) {
+        if (e + kAhead < slots) {
+            const EdgeEnds ahead = s.ends(e + kAhead);
+            if (ahead.source != END) {
+                sets.prefetch(ahead.source);
+                sets.prefetch(ahead.target);
+            }
+        }
+        const EdgeEnds x = s.ends(e);
+        if (x.source != END && !sets.join_apart(x.source, x.target)) return false;
+    }
+    return true;
 }
 
 double density(const PropertyGraph& g) {

@@ -22,8 +22,8 @@ std::vector<std::pair<std::string_view, std::string_view>> bridges(const Propert
 // Cut vertices of the underlying undirected graph, ids sorted byte-wise.
 std::vector<std::string_view> articulation_points(const PropertyGraph& g);
 
-// Breadth-first two-colouring with direction ignored; a self-loop makes a
-// graph non-bipartite.
+// Whether the graph, direction ignored, can be coloured with two colours:
+// true exactly when it has no odd cycle (a self-loop is one).
 bool is_bipartite(const PropertyGraph& g);
 
 // E / (N(N-1)) directed, 2E / (N(N-1)) undirected, 0.0 below two nodes;

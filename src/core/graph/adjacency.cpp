@@ -17,13 +17,7 @@ NeighborCursor::NeighborCursor(const GraphInner& s, uint32_t n, Direction d) : s
 NeighborCursor::NeighborCursor(const Rows& rows, uint32_t n)
     : targets_(rows.targets.data()), edges_(rows.edges.data()), node_(n), at_(rows.begin(n)), end_(rows.end(n)) {}
 
-bool NeighborCursor::next(uint32_t& edge, uint32_t& other) {
-    if (!store_) {
-        if (at_ == end_) return false;
-        edge = edges_[at_];
-        other = targets_[at_++];
-        return true;
-    }
+bool NeighborCursor::next_in_lists(uint32_t& edge, uint32_t& other) {
     for (;;) {
         if (at_ == END) {
             if (list_ == 1 || dir_ == Direction::Out) return false;

@@ -92,9 +92,17 @@ public:
 
     uint32_t node() const { return node_; }
     // Steps to the next entry; false at the end of the walk.
-    bool next(uint32_t& edge, uint32_t& other);
+    bool next(uint32_t& edge, uint32_t& other) {
+        if (store_) return next_in_lists(edge, other);
+        if (at_ == end_) return false;
+        edge = edges_[at_];
+        other = targets_[at_++];
+        return true;
+    }
 
 private:
+    bool next_in_lists(uint32_t& edge, uint32_t& other);
+
     const GraphInner* store_ = nullptr;
     const uint32_t* targets_ = nullptr;  // snapshot mode
     const uint32_t* edges_ = nullptr;
@@ -192,7 +200,13 @@ public:
             f(e, other);
         });
     }
-    NeighborCursor cursor(uint32_t n) const { return rows_ ? NeighborCursor(*rows_, n) : NeighborCursor(s_, n, d_); }
+    // A resumable walk of n. Steps the caller took on earlier cursors count
+    // toward the budget once reported with took().
+    NeighborCursor cursor(uint32_t n) {
+        if (!rows_ && steps_ > budget_) rows_ = &rows(s_, d_, order_);
+        return rows_ ? NeighborCursor(*rows_, n) : NeighborCursor(s_, n, d_);
+    }
+    void took(uint64_t steps) { steps_ += steps; }
 
 private:
     const GraphInner& s_;

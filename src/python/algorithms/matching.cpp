@@ -3,16 +3,21 @@
 #include "python/algorithms/families.hpp"
 #include "python/algorithms/frame.hpp"
 #include "python/interrupt_hook.hpp"
+#include "python/slot_strs.hpp"
 
 namespace vg::py::alg {
 
 namespace {
 
-constexpr Body greedy_matching_body = graph_body<vg::greedy_matching, py_list_from_string_pairs>;
+PyRef greedy_matching_body(PyObject*, const Args& a) {
+    SharedBorrow g = graph_arg(a, 0);
+    return SlotStrs(g->store()).pair_list(vg::greedy_matching(g.graph()));
+}
 
 PyRef maximum_matching_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a, 0);
-    return py_list_from_string_pairs(interruptible([&](const Interrupt* hook) { return vg::maximum_matching(g.graph(), hook); }));
+    vg::NodePairs pairs = interruptible([&](const Interrupt* hook) { return vg::maximum_matching(g.graph(), hook); });
+    return SlotStrs(g->store()).pair_list(pairs);
 }
 
 PyMethodDef g_table[] = {
