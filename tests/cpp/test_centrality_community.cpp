@@ -12,7 +12,9 @@
 #include <string>
 
 #include "core/algorithms/centrality.hpp"
-#include "core/algorithms/community.hpp"
+#include "core/algorithms/path_centrality.hpp"
+#include "core/algorithms/label_propagation.hpp"
+#include "core/algorithms/louvain.hpp"
 #include "core/support/score_order.hpp"
 
 #include "check.hpp"

@@ -2,22 +2,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/algorithms/centrality.hpp"
+#include "core/algorithms/results.hpp"
 #include "core/support/score_order.hpp"
 
 namespace vg {
-
-ScoreList sorted_scores(const GraphInner& s, const Positions& at, const std::vector<double>& score) {
-    const std::vector<uint32_t> order = rank_by_score(score);
-    ScoreList out;
-    out.reserve(order.size());
-    // Node records are read in score order, scattered over the store.
-    constexpr size_t kAhead = 8;
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (i + kAhead < order.size()) s.prefetch_node(at.slot[order[i + kAhead]]);
-        out.emplace_back(s.id_of(at.slot[order[i]]), score[order[i]]);
-    }
-    return out;
-}
 
 ScoreList pagerank(const PropertyGraph& g, double d, uint64_t iterations) {
     const GraphInner& s = g.store();

@@ -1,5 +1,5 @@
-// Node scores: PageRank, degree, betweenness, closeness and eigenvector
-// centrality.
+// Node scores: PageRank, degree and eigenvector centrality (betweenness
+// and closeness are in path_centrality.hpp).
 //
 // Every function reads the graph without changing it and returns one
 // (id, score) pair per live node, sorted by score descending with equal
@@ -9,15 +9,10 @@
 // so results are the same to the last bit in every run.
 #pragma once
 #include <cstdint>
-#include <string_view>
-#include <utility>
-#include <vector>
 
-#include "core/graph/graph.hpp"
+#include "core/algorithms/results.hpp"
 
 namespace vg {
-
-using ScoreList = std::vector<std::pair<std::string_view, double>>;
 
 // PageRank after exactly `iterations` iterations, each edge passing rank
 // from its stored source to its stored target on both graph kinds. Rank of
@@ -33,16 +28,6 @@ ScoreList degree_centrality_scores(const PropertyGraph& g);
 // scores on the undirected kind.
 ScoreList in_degree_centrality(const PropertyGraph& g);
 ScoreList out_degree_centrality(const PropertyGraph& g);
-
-// Brandes betweenness over unweighted shortest paths; parallel edges count
-// as distinct paths. Undirected scores are halved; `normalized` divides by
-// the number of ordered (directed) or unordered (undirected) pairs of other
-// nodes. All zero below three nodes.
-ScoreList betweenness_centrality(const PropertyGraph& g, bool normalized);
-
-// Nodes reached / sum of their hop distances, searching along outgoing
-// edges on the directed kind; 0.0 for a node that reaches nothing.
-ScoreList closeness_centrality(const PropertyGraph& g);
 
 // Power iteration from the uniform unit vector, summing over incoming
 // neighbours (all neighbours on the undirected kind), normalised to unit

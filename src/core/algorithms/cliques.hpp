@@ -12,12 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/graph/graph.hpp"
+#include "core/algorithms/results.hpp"
 #include "core/support/interrupt.hpp"
 
 namespace vg {
-
-using IdGroups = std::vector<std::vector<std::string_view>>;
 
 // The maximal cliques, at most `max_cliques` of them (the first ones
 // found); the order of the cliques and of their members carries no

@@ -10,23 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/graph/graph.hpp"
+#include "core/algorithms/results.hpp"
 
 namespace vg {
-
-// Lists of node slots stored back to back: group i is
-// members[starts[i] .. starts[i + 1]).
-struct SlotGroups {
-    std::vector<uint32_t> members;
-    std::vector<size_t> starts{0};
-
-    size_t size() const { return starts.size() - 1; }
-    std::span<const uint32_t> operator[](size_t i) const {
-        return {members.data() + starts[i], starts[i + 1] - starts[i]};
-    }
-    // Ends the group made of the members appended since the last call.
-    void close() { starts.push_back(members.size()); }
-};
 
 // Strongly connected components of the directed walk, in the order they
 // complete: a component comes after every component it has an edge into

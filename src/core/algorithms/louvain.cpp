@@ -9,7 +9,10 @@
 // the partition is the same in every run.
 #include <utility>
 
-#include "core/algorithms/community.hpp"
+#include "core/algorithms/louvain.hpp"
+
+#include "core/graph/adjacency.hpp"
+#include "core/graph/edge_rules.hpp"
 
 namespace vg {
 
@@ -214,6 +217,8 @@ private:
 };
 
 }  // namespace
+
+double louvain_edge_weight(const Properties& properties) { return edge_weight(properties, "weight"); }
 
 Communities louvain_core(const PropertyGraph& g) {
     const GraphInner& s = g.store();

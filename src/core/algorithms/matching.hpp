@@ -7,12 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "core/graph/graph.hpp"
+#include "core/algorithms/results.hpp"
 #include "core/support/interrupt.hpp"
 
 namespace vg {
-
-using NodePairs = std::vector<std::pair<uint32_t, uint32_t>>;
 
 // One walk per unvisited node in slot order, each following the first
 // unvisited neighbour until it is stuck and matching its nodes in pairs.

@@ -1,6 +1,8 @@
 // Betweenness and closeness centrality: one breadth-first search per
 // source over a flat snapshot of the forward neighbours. The per-node
 // arrays are allocated once and only the nodes a search reached are reset.
+#include "core/algorithms/path_centrality.hpp"
+
 #include "core/support/score_order.hpp"
 
 namespace vg {

@@ -1,6 +1,6 @@
 // Degree queries: hubs, orphans and the degree histogram.
 #include "core/knowledge/common.hpp"
-#include "core/knowledge/knowledge.hpp"
+#include "core/knowledge/degree.hpp"
 
 namespace vg {
 

@@ -5,7 +5,7 @@
 // than a cubic fixpoint over hash sets; the pairs found are the same.
 #include "core/graph/adjacency.hpp"
 #include "core/knowledge/common.hpp"
-#include "core/knowledge/knowledge.hpp"
+#include "core/knowledge/densify.hpp"
 
 namespace vg {
 

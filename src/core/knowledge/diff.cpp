@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "core/knowledge/common.hpp"
-#include "core/knowledge/knowledge.hpp"
+#include "core/knowledge/diff.hpp"
 #include "core/support/prefetch.hpp"
 
 namespace vg {

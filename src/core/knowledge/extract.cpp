@@ -2,7 +2,7 @@
 #include <unordered_set>
 
 #include "core/knowledge/common.hpp"
-#include "core/knowledge/knowledge.hpp"
+#include "core/knowledge/extract.hpp"
 
 namespace vg {
 

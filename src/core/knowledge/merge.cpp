@@ -4,7 +4,7 @@
 // ids only `other` has in its slot order (fixed, rather than the iteration
 // order of a hash set, so that a merge comes out the same in every run).
 #include "core/knowledge/common.hpp"
-#include "core/knowledge/knowledge.hpp"
+#include "core/knowledge/merge.hpp"
 
 namespace vg {
 

@@ -3,7 +3,7 @@
 #include <unordered_map>
 
 #include "core/knowledge/common.hpp"
-#include "core/knowledge/knowledge.hpp"
+#include "core/knowledge/triples.hpp"
 #include "core/support/prefetch.hpp"
 
 namespace vg {

@@ -1,13 +1,11 @@
-// Shared pieces of the centrality functions: the score list order and the
-// fixed-point shortcut of the iterated scores.
+// The order of ranked scores and the fixed-point shortcut of iterated
+// scores.
 #pragma once
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-#include "core/algorithms/centrality.hpp"
-#include "core/graph/adjacency.hpp"
 
 namespace vg {
 
@@ -21,10 +19,6 @@ inline bool score_before(double a, double b) {
 // Positions 0 .. n-1 ordered by score_before over their scores, equal
 // scores in ascending position (what a stable sort by score_before gives).
 std::vector<uint32_t> rank_by_score(const std::vector<double>& score);
-
-// Pairs each position's id with its score in rank_by_score order, so equal
-// scores keep slot order.
-ScoreList sorted_scores(const GraphInner& s, const Positions& at, const std::vector<double>& score);
 
 // Replaces `x` by step applied `iterations` times; `step(x, next)` writes
 // the next vector and returns true to end the loop after taking it. The

@@ -1,5 +1,6 @@
 // Python-facing centrality functions and their table.
 #include "core/algorithms/centrality.hpp"
+#include "core/algorithms/path_centrality.hpp"
 #include "python/algorithms/families.hpp"
 #include "python/algorithms/frame.hpp"
 

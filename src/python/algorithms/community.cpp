@@ -1,5 +1,6 @@
 // Python-facing community detection functions and their table.
-#include "core/algorithms/community.hpp"
+#include "core/algorithms/label_propagation.hpp"
+#include "core/algorithms/louvain.hpp"
 #include "python/algorithms/families.hpp"
 #include "python/algorithms/frame.hpp"
 

@@ -1,5 +1,7 @@
 // Python-facing merge, diff and densification.
-#include "core/knowledge/knowledge.hpp"
+#include "core/knowledge/densify.hpp"
+#include "core/knowledge/diff.hpp"
+#include "core/knowledge/merge.hpp"
 #include "python/convert.hpp"
 #include "python/slot_strs.hpp"
 #include "python/knowledge/families.hpp"

@@ -1,5 +1,6 @@
 // Python-facing selections: subgraphs by node property, and degree queries.
-#include "core/knowledge/knowledge.hpp"
+#include "core/knowledge/degree.hpp"
+#include "core/knowledge/extract.hpp"
 #include "python/convert.hpp"
 #include "python/knowledge/families.hpp"
 #include "python/graph/pygraph.hpp"

@@ -1,5 +1,5 @@
 // Python-facing triples in and out.
-#include "core/knowledge/knowledge.hpp"
+#include "core/knowledge/triples.hpp"
 #include "core/support/prefetch.hpp"
 #include "python/convert.hpp"
 #include "python/graph/pygraph.hpp"

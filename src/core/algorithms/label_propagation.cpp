@@ -1,30 +1,11 @@
-// Label propagation and the grouping shared by the community functions.
+// Label propagation.
 #include <algorithm>
 
-#include "core/algorithms/community.hpp"
+#include "core/algorithms/label_propagation.hpp"
 
 #include "core/graph/adjacency.hpp"
 
 namespace vg {
-
-double louvain_edge_weight(const Properties& properties) { return edge_weight(properties, "weight"); }
-
-Communities sorted_communities(const GraphInner& s, const Positions& at, const std::vector<uint32_t>& label) {
-    std::vector<uint32_t> group_of(label.size(), END);
-    Communities groups;
-    for (uint32_t p = 0; p < label.size(); ++p) {
-        uint32_t& gi = group_of[label[p]];
-        if (gi == END) {
-            gi = uint32_t(groups.size());
-            groups.emplace_back();
-        }
-        groups[gi].push_back(s.id_of(at.slot[p]));
-    }
-    // string_view compares bytes as unsigned values, a prefix first.
-    for (auto& group : groups) std::sort(group.begin(), group.end());
-    std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) { return a.front() < b.front(); });
-    return groups;
-}
 
 namespace {
 
