@@ -74,19 +74,13 @@ PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed) {
         if (r.data != p.data() || r.size != p.size()) r = {p.data(), p.size(), kn::predicate_properties(p)};
         return Properties(r.props);
     };
-    // Fill the pipeline: triple i is resolved at step i - kStep, hashed at
-    // i - 2 kStep, its texts asked for at i - 3 kStep.
-    for (size_t i = 0; i < std::min(n, 3 * kStep); ++i) texts(i);
-    for (size_t i = 0; i < std::min(n, 2 * kStep); ++i) hashes(i);
-    for (size_t i = 0; i < std::min(n, kStep); ++i) resolve(i);
-    for (size_t i = 0; i < n; ++i) {
-        if (i + 3 * kStep < n) texts(i + 3 * kStep);
-        if (i + 2 * kStep < n) hashes(i + 2 * kStep);
-        if (i + kStep < n) resolve(i + kStep);
+    // Triple i's texts are asked for three steps ahead, hashed two steps
+    // ahead, its slots resolved one step ahead.
+    staged_reads(n, kStep, texts, hashes, resolve, [&](size_t i) {
         const Stage& st = ring[i % kRing];
         if (joined.insert(slot_pair_key(st.subject, st.object, directed)))
             kn::add_unjoined_edge(g, st.subject, st.object, properties_of(triples[i].predicate));
-    }
+    });
     return g;
 }
 
@@ -126,15 +120,9 @@ ProjectedTriples project_triples(const PropertyGraph& g) {
             vg::prefetch_read(ring[e % kRing].data());
         }
     };
-    for (uint32_t e = 0; e < std::min(n, 3 * kStep); ++e) map_of(e);
-    for (uint32_t e = 0; e < std::min(n, 2 * kStep); ++e) entries_of(e);
-    for (uint32_t e = 0; e < std::min(n, kStep); ++e) label_of_edge(e);
-    for (uint32_t e = 0; e < n; ++e) {
-        if (e + 3 * kStep < n) map_of(e + 3 * kStep);
-        if (e + 2 * kStep < n) entries_of(e + 2 * kStep);
-        if (e + kStep < n) label_of_edge(e + kStep);
+    staged_reads(n, kStep, map_of, entries_of, label_of_edge, [&](uint32_t e) {
         if (s.edge_live(e)) out.triples.push_back({s.ends(e).source, intern(ring[e % kRing]), s.ends(e).target});
-    }
+    });
     return out;
 }
 

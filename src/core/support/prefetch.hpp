@@ -20,3 +20,26 @@ namespace vg {
 }
 
 }  // namespace vg
+
+namespace vg {
+
+// Runs body(i) for every i below n while item i's chain of three dependent
+// reads is asked for ahead, one link per stage: first(i) three steps
+// before body(i), second(i) two steps before, third(i) one step before (a
+// step is `step` items). Each stage reads what the stage before brought
+// in, so the reads of many items overlap instead of waiting one by one.
+template <class Index, class First, class Second, class Third, class Body>
+[[gnu::always_inline]] inline void staged_reads(Index n, Index step, First&& first, Second&& second, Third&& third,
+                                                Body&& body) {
+    for (Index i = 0; i < n && i < 3 * step; ++i) first(i);
+    for (Index i = 0; i < n && i < 2 * step; ++i) second(i);
+    for (Index i = 0; i < n && i < step; ++i) third(i);
+    for (Index i = 0; i < n; ++i) {
+        if (i + 3 * step < n) first(i + 3 * step);
+        if (i + 2 * step < n) second(i + 2 * step);
+        if (i + step < n) third(i + step);
+        body(i);
+    }
+}
+
+}  // namespace vg
