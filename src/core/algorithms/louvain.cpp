@@ -7,6 +7,7 @@
 // communities in order of first appearance among its row entries. Of
 // several candidates with exactly the same gain the first examined wins, so
 // the partition is the same in every run.
+#include <cmath>
 #include <utility>
 
 #include "core/algorithms/louvain.hpp"
@@ -71,11 +72,12 @@ struct Level {
 
 class Louvain {
 public:
-    Louvain(double m, Level level, bool opposing_loops)
+    Louvain(double m, Level level, bool opposing_loops, bool skip_unchanged)
         : m_(m),
           d_(m * (m + m)),
           level_(std::move(level)),
-          first_level_passes_(opposing_loops ? kSwingingPasses : kMaxPasses) {}
+          first_level_passes_(opposing_loops ? kSwingingPasses : kMaxPasses),
+          skip_unchanged_(skip_unchanged) {}
 
     // Runs levels until one moves no node or merges no community; returns
     // for each first-level node the label of its community in the end.
@@ -101,19 +103,95 @@ public:
 private:
     // Local moving: passes in node order until one moves nothing. A move
     // takes effect at once.
+    //
+    // A node's decision depends only on its own label, its neighbours'
+    // labels and the totals of those labels. Late passes move a handful of
+    // nodes each, so when the arithmetic is exact (see exact_level) only
+    // nodes whose inputs a move has touched are visited again: the members
+    // of the two communities and their neighbours. A visit that does not
+    // move leaves every value as it was, so the skipped visits change
+    // nothing and the passes are those of visiting every node.
     bool move_nodes() {
         const uint32_t n = level_.rows.size();
         com_.assign(n, Community());
         for (uint32_t i = 0; i < n; ++i) com_[label_[i]].total += level_.strength[i];
-        bool moved_any = false;
+        const bool track = skip_unchanged_ && exact_level();
+        if (track) start_tracking();
+        bool moved_any = false, full = true;
         const uint64_t limit = std::exchange(first_level_passes_, kMaxPasses);
         for (uint64_t pass = 0; pass < limit; ++pass) {
             bool moved = false;
-            for (uint32_t i = 0; i < n; ++i) moved |= visit(i);
+            // Marking costs the volume of the communities a move touches; a
+            // pass that would spend more than a full pass on it visits every
+            // remaining node, and so does the pass after it.
+            mark_budget_ = level_.rows.node.size() + n;
+            bool full_next = !track;
+            for (uint32_t i = 0; i < n; ++i) {
+                if (!full && !dirty_[i]) continue;
+                if (track) dirty_[i] = 0;
+                const uint32_t from = label_[i];
+                if (!visit(i)) continue;
+                moved = true;
+                if (!track) continue;
+                relink(i, from);
+                if (!full_next && !mark(from, label_[i])) full = full_next = true;
+            }
+            full = full_next;
             moved_any |= moved;
             if (!moved) break;
         }
         return moved_any;
+    }
+
+    // Integer weights whose magnitudes sum below 2^53: every total and link
+    // sum is then an exact integer, so a node's visit computes the same
+    // gains from the same labels and totals, and taking its strength out
+    // of its community and back restores the total bit for bit.
+    bool exact_level() const {
+        double volume = 0.0;
+        for (double w : level_.rows.weight) {
+            if (!(w == std::trunc(w))) return false;
+            volume += std::fabs(w);
+        }
+        return volume < 0x1p53;
+    }
+
+    void start_tracking() {
+        const uint32_t n = level_.rows.size();
+        dirty_.assign(n, 1);
+        // Every node starts alone in its community.
+        next_.assign(n, END);
+        prev_.assign(n, END);
+        head_.resize(n);
+        for (uint32_t i = 0; i < n; ++i) head_[i] = i;
+    }
+
+    // Moves i from community `from` to its new label in the member lists.
+    void relink(uint32_t i, uint32_t from) {
+        if (prev_[i] != END) next_[prev_[i]] = next_[i];
+        else head_[from] = next_[i];
+        if (next_[i] != END) prev_[next_[i]] = prev_[i];
+        const uint32_t to = label_[i];
+        prev_[i] = END;
+        next_[i] = head_[to];
+        if (head_[to] != END) prev_[head_[to]] = i;
+        head_[to] = i;
+    }
+
+    // Marks what reads the totals of communities a and b: their members
+    // and the members' neighbours. False when that would exceed the pass's
+    // budget (the marks made so far stay; the caller visits every node).
+    bool mark(uint32_t a, uint32_t b) {
+        const WeightedRows& rows = level_.rows;
+        for (uint32_t c : {a, b})
+            for (uint32_t u = head_[c]; u != END; u = next_[u]) {
+                const uint64_t cost = 1 + rows.offset[u + 1] - rows.offset[u];
+                if (cost > mark_budget_) return false;
+                mark_budget_ -= cost;
+                dirty_[u] = 1;
+                for (uint64_t e = rows.offset[u]; e < rows.offset[u + 1]; ++e) dirty_[rows.node[e]] = 1;
+            }
+        return true;
     }
 
     bool visit(uint32_t i) {
@@ -213,6 +291,12 @@ private:
     };
     std::vector<Community> com_;
     std::vector<uint32_t> candidates_;
+    // Change tracking: nodes to visit again, and each community's members
+    // as a linked list (head per label, links per node).
+    std::vector<uint8_t> dirty_;
+    std::vector<uint32_t> head_, next_, prev_;
+    uint64_t mark_budget_ = 0;
+    const bool skip_unchanged_;
     uint64_t first_level_passes_;
 };
 
@@ -220,7 +304,9 @@ private:
 
 double louvain_edge_weight(const Properties& properties) { return edge_weight(properties, "weight"); }
 
-Communities louvain_core(const PropertyGraph& g) {
+namespace {
+
+Communities run_louvain(const PropertyGraph& g, bool skip_unchanged) {
     const GraphInner& s = g.store();
     const Positions& at = positions(s);
     const uint32_t n = at.size();
@@ -256,8 +342,14 @@ Communities louvain_core(const PropertyGraph& g) {
         s.for_each_edge([&](uint32_t e, EdgeEnds x, const EdgeData&) {
             if (x.source == x.target && edge_w[e] != 0.0 && (edge_w[e] < 0.0) != (m < 0.0)) opposing_loops = true;
         });
-    Louvain louvain(m, std::move(first), opposing_loops);
+    Louvain louvain(m, std::move(first), opposing_loops, skip_unchanged);
     return sorted_communities(s, at, louvain.run(n));
 }
+
+}  // namespace
+
+Communities louvain_core(const PropertyGraph& g) { return run_louvain(g, true); }
+
+Communities louvain_visiting_every_node(const PropertyGraph& g) { return run_louvain(g, false); }
 
 }  // namespace vg

@@ -16,4 +16,8 @@ double louvain_edge_weight(const Properties& properties);
 // exactly zero, every node is its own community, in slot order.
 Communities louvain_core(const PropertyGraph& g);
 
+// The same partition, each pass visiting every node instead of only those
+// a move has touched since their last visit (slower; kept for checking).
+Communities louvain_visiting_every_node(const PropertyGraph& g);
+
 }  // namespace vg
