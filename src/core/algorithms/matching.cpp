@@ -27,12 +27,13 @@ std::vector<uint32_t> greedy_mates(const GraphInner& s) {
         visited[start] = 1;
         uint32_t pending = start, current = start;
         for (;;) {
-            // Each step waits on the row of the node just reached; where the
-            // rows of the next candidates begin is asked for while their
-            // marks are read, so one of the two waits overlaps.
+            // Each step waits on the row of the node just reached. The rows
+            // of the next candidates are asked for while their marks are
+            // read: their starts are near (the start array is small and
+            // mostly cached), their rows far, so the far wait overlaps.
             const uint32_t begin = first[current], end = first[current + 1];
             for (uint32_t i = begin; i < end && i < begin + kCandidatesAhead; ++i)
-                prefetch_read(&first[targets[i]]);
+                prefetch_read(&targets[first[targets[i]]]);
             uint32_t w = END;
             for (uint32_t i = begin; i < end; ++i)
                 if (!visited[targets[i]]) {
