@@ -121,3 +121,25 @@ def test_truncated_file_fails(tmp_path):
     path.write_bytes(ONTOLOGY.encode()[:-200])
     with pytest.raises(ValueError, match=r"^Parse error: XML error at line \d+ column \d+: "):
         rdf.load_rdf_file(str(path), CAP, CAP)
+
+
+LATE_FAULT = "<!--" + "x" * 20000 + "\x01-->"  # past the first read of a file
+
+
+@pytest.mark.parametrize("body,cap,message", [
+    # Of two faults, the one met first in the document is reported.
+    ("<rdf:li/>" + LATE_FAULT, CAP, f"Parse error: Invalid node element tag name: {RDF}li"),
+    ("<!-- a -- b -->\x01", CAP, "Parse error: XML error at line 1 column {}: '--' is not allowed inside a comment"),
+    # Triples read before a fault reach the mapping, whose cap stops first.
+    ('<rdf:Description rdf:about="http://a/b"><ex:p>1</ex:p></rdf:Description>' + LATE_FAULT, 0,
+     "RDF parse exceeded triple_cap=0 (raise VeskGraphSettings.max_triples if intended)."),
+])
+def test_string_and_file_reads_meet_the_same_fault(tmp_path, body, cap, message):
+    doc = f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="http://ex.org/">{body}</rdf:RDF>'
+    message = message.format(doc.find("--", doc.find("<!--") + 4) + 1)
+    path = tmp_path / "doc.rdf"
+    path.write_bytes(doc.encode())
+    for load in (lambda: rdf.load_rdf_string(doc, "rdfxml", CAP, cap), lambda: rdf.load_rdf_file(str(path), CAP, cap)):
+        with pytest.raises(ValueError) as e:
+            load()
+        assert str(e.value) == message

@@ -45,7 +45,7 @@ const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bo
     auto it = cache.find(qname);
     if (it != cache.end()) {
         // A name built through entity references costs its size every use.
-        if (it->second.expanded && !entities_.charge(it->second.expanded, tok_.bytes_read(), err_)) return nullptr;
+        if (it->second.expanded && !entities_.charge(it->second.expanded, in_.bytes_read(), err_)) return nullptr;
         return &it->second;
     }
     NameInfo info;
@@ -125,7 +125,7 @@ bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string_v
     auto r = base->resolve(ref);
     if (!r) return fail_iri(ref, r.error());
     out = r.take().take();
-    return iri_budget_.charge(out.size(), tok_.bytes_read(), err_);
+    return iri_budget_.charge(out.size(), in_.bytes_read(), err_);
 }
 
 void RdfXmlParser::push_state(State&& s) {

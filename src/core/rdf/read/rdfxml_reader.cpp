@@ -13,7 +13,7 @@ namespace vg::rdfxml {
 using rdf::Term;
 using rdf::TermKind;
 
-RdfXmlParser::RdfXmlParser(rdf::RdfInput& in) : in_(in), tok_(in.text, in.max_bytes) {
+RdfXmlParser::RdfXmlParser(rdf::RdfInput& in) : in_(in), tok_(in) {
     State doc;
     doc.kind = StateKind::Doc;
     state_.push_back(std::move(doc));
@@ -101,7 +101,7 @@ bool RdfXmlParser::event() {
             }
             const std::string* r = entities_.resolve(name);
             if (!r) return fail_xml("unrecognized entity `" + std::string(name) + "`");
-            if (!entities_.charge(r->size(), tok_.bytes_read(), err_)) return false;
+            if (!entities_.charge(r->size(), in_.bytes_read(), err_)) return false;
             has_pending_ = true;
             pending_text_.append(*r);
             return true;
@@ -171,7 +171,7 @@ bool RdfXmlParser::doctype(std::string_view raw) {
         if (s.empty() || s[0] != '>') return fail_msg("<!ENTITY declarations values should end with >");
         std::string value;
         if (!expand_references(raw_value, entities_, rules(), value, err_)) return false;
-        if (!entities_.charge(value.size(), tok_.bytes_read(), err_)) return false;
+        if (!entities_.charge(value.size(), in_.bytes_read(), err_)) return false;
         entities_.declare(std::move(name), std::move(value));
     }
     return true;

@@ -98,7 +98,7 @@ private:
     void add(const rdf::TermRef& s, std::string_view p, const rdf::TermRef& o);
     void add(const rdf::Term& s, std::string_view p, const rdf::Term& o) { add(s.ref(), p, o.ref()); }
     rdf::Term fresh_blank();
-    TextRules rules() const { return TextRules{xml11_, tok_.bytes_read()}; }
+    TextRules rules() const { return TextRules{xml11_, in_.bytes_read()}; }
 
     rdf::RdfInput& in_;
     XmlTokenizer tok_;
