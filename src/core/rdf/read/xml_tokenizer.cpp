@@ -1,6 +1,6 @@
 #include "core/rdf/read/xml_tokenizer.hpp"
 
-#include <array>
+#include <bit>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -15,21 +15,32 @@ namespace {
 
 constexpr int kEof = TextInput::kEof;
 
-// Bytes that a scan stops at: the ends of text, and the quotes and angle
-// brackets of a tag.
-enum : uint8_t { kTextStop = 1, kTagStop = 2 };
-constexpr std::array<uint8_t, 256> kStop = [] {
-    std::array<uint8_t, 256> t{};
-    t['<'] = kTextStop | kTagStop;
-    t['&'] = kTextStop;
-    t['>'] = t['"'] = t['\''] = kTagStop;
-    return t;
-}();
+// The bytes that end a run of text, and those a scan for the end of a tag
+// stops at (quotes and angle brackets).
+constexpr char kTextStops[] = {'<', '&'};
+constexpr char kTagStops[] = {'<', '>', '"', '\''};
 
-// The first byte in [p, e) with one of `bits`, or e.
-inline const char* find_stop(const char* p, const char* e, uint8_t bits) {
-    while (p < e && !(kStop[static_cast<unsigned char>(*p)] & bits)) ++p;
-    return p;
+// The first byte in [p, e) that is one of `stops`, or e: eight bytes at a
+// time where words load little-endian (a byte equal to c leaves a high bit
+// in (y - 0x01..) & ~y with y = x ^ c.., the lowest one exact).
+template <size_t N>
+inline const char* find_stop(const char* p, const char* e, const char (&stops)[N]) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+        for (; e - p >= 8; p += 8) {
+            uint64_t x, hits = 0;
+            std::memcpy(&x, p, 8);
+            for (char c : stops) {
+                uint64_t y = x ^ (kOnes * static_cast<unsigned char>(c));
+                hits |= (y - kOnes) & ~y & kHigh;
+            }
+            if (hits) return p + std::countr_zero(hits) / 8;
+        }
+    }
+    for (; p < e; ++p)
+        for (char c : stops)
+            if (*p == c) return p;
+    return e;
 }
 
 inline const char* find_byte(const char* p, const char* e, char c) {
@@ -246,33 +257,39 @@ bool XmlTokenizer::markup(XmlEvent& ev) {
 }
 
 bool XmlTokenizer::start_tag(XmlEvent& ev) {
-    // The closing '>' outside quoted values; a '<' before it is refused.
-    text_.skip();
-    char quote = 0;
-    bool found = seek([&quote](const char* p, const char* e) {
-        for (;; ++p) {
-            p = find_stop(p, e, kTagStop);
-            if (p == e) return e;
-            char c = *p;
-            if (quote) {
-                if (c == quote) quote = 0;
-                else if (c == '<') return p;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else {
-                return p;
-            }
-        }
-    });
-    if (!found) return unterminated("start tag");
-    if (*text_.cur() == '<')
-        return fail(text_.offset(), quote ? "'<' is not allowed in attribute values" : "'<' inside a tag");
-    std::string_view tag = text_.marked();
-    size_t nl = name_length(tag, 1);
-    if (nl == 0) return fail(token_offset(1), "expected an element name, found " + show_char(tag, 1));
-    std::string_view name = tag.substr(1, nl);
+    text_.skip();  // '<'
+    // Most tags lie whole in the bytes already checked, and one pass reads
+    // them. Any other is first scanned for its closing '>' (outside quoted
+    // values, no '<' before it), so that its faults are met in their order.
+    const char* mark = text_.marked().data();
+    size_t seen = checked_ > text_.offset() ? size_t(text_.cur() - mark) + size_t(checked_ - text_.offset()) : 1;
+    size_t gt = 0;
     bool empty = false;
-    if (!attributes(tag, 1 + nl, ev, empty)) return false;
+    TagRead r = read_tag(std::string_view(mark, seen), false, ev, gt, empty);
+    if (r == TagRead::Retry) {
+        char quote = 0;
+        bool found = seek([&quote](const char* p, const char* e) {
+            for (;; ++p) {
+                p = find_stop(p, e, kTagStops);
+                if (p == e) return e;
+                char c = *p;
+                if (quote) {
+                    if (c == quote) quote = 0;
+                    else if (c == '<') return p;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else {
+                    return p;
+                }
+            }
+        });
+        if (!found) return unterminated("start tag");
+        if (*text_.cur() == '<')
+            return fail(text_.offset(), quote ? "'<' is not allowed in attribute values" : "'<' inside a tag");
+        r = read_tag(text_.marked(), true, ev, gt, empty);
+    }
+    if (r != TagRead::Done) return false;
+    std::string_view name = ev.name;
     if (phase_ == Phase::Epilog) return fail(text_.mark_offset(), "a second root element <" + std::string(name) + ">");
     if (open_.size() >= kMaxDepth)
         return fail(text_.mark_offset(), "elements nested deeper than " + std::to_string(kMaxDepth) + " levels");
@@ -280,54 +297,74 @@ bool XmlTokenizer::start_tag(XmlEvent& ev) {
     open_.push_back(static_cast<uint32_t>(names_.size()));
     names_.append(name);
     ev.kind = XmlEventKind::StartTag;
-    ev.name = name;
     pending_end_ = empty;
-    text_.skip();  // '>'
+    text_.advance_to(text_.marked().data() + gt + 1);
     return true;
 }
 
-// The attributes of a start tag (its bytes from '<' up to the closing '>'),
-// from `i`, each checked once.
-bool XmlTokenizer::attributes(std::string_view tag, size_t i, XmlEvent& ev, bool& empty) {
+// Reads a start tag's name and attributes from `tag`, its bytes from '<'
+// on. Checked, `tag` ends just before the closing '>' and every fault is
+// reported; otherwise `tag` may run on past the '>' or stop short of it,
+// and anything but a whole, well-formed tag gives Retry. `gt` is where the
+// '>' stands.
+XmlTokenizer::TagRead XmlTokenizer::read_tag(std::string_view tag, bool checked, XmlEvent& ev, size_t& gt, bool& empty) {
+    size_t n = tag.size();
+    auto fault = [&](size_t i, auto&& message) {
+        if (!checked) return TagRead::Retry;
+        fail(token_offset(i), message());
+        return TagRead::Failed;
+    };
+    // Where the '>' may stand: the end of `tag` when checked.
+    auto closes = [&](size_t i) { return checked ? i == n : tag[i] == '>'; };
+    size_t nl = name_length(tag, 1);
+    if (nl == 0) return fault(1, [&] { return "expected an element name, found " + show_char(tag, 1); });
+    ev.name = tag.substr(1, nl);
     ev.attrs.clear();
-    size_t gt = tag.size();
+    empty = false;
+    size_t i = 1 + nl;
     for (;;) {
         size_t ws = i;
         i = skip_space(tag, i);
-        if (i == gt) break;
+        if (!checked && i == n) return TagRead::Retry;
+        if (closes(i)) break;
         if (tag[i] == '/') {
-            if (i + 1 != gt) return fail(token_offset(i), "expected '>' after '/' in a tag");
+            if (!checked && i + 1 == n) return TagRead::Retry;
+            if (!closes(i + 1)) return fault(i, [] { return "expected '>' after '/' in a tag"; });
             empty = true;
+            ++i;
             break;
         }
-        if (i == ws) return fail(token_offset(i), "expected white space before an attribute, found " + show_char(tag, i));
+        if (i == ws) return fault(i, [&] { return "expected white space before an attribute, found " + show_char(tag, i); });
         size_t al = name_length(tag, i);
-        if (al == 0) return fail(token_offset(i), "expected an attribute name, found " + show_char(tag, i));
+        if (al == 0) return fault(i, [&] { return "expected an attribute name, found " + show_char(tag, i); });
         std::string_view an = tag.substr(i, al);
         i = skip_space(tag, i + al);
-        if (i == gt || tag[i] != '=') return fail(token_offset(i), "expected '=' after attribute " + std::string(an));
+        if (i == n || tag[i] != '=') return fault(i, [&] { return "expected '=' after attribute " + std::string(an); });
         i = skip_space(tag, i + 1);
-        if (i == gt || (tag[i] != '"' && tag[i] != '\''))
-            return fail(token_offset(i), "expected a quoted value for attribute " + std::string(an));
+        if (i == n || (tag[i] != '"' && tag[i] != '\''))
+            return fault(i, [&] { return "expected a quoted value for attribute " + std::string(an); });
         size_t close = tag.find(tag[i], i + 1);
-        if (close == std::string_view::npos) return fail(token_offset(i + 1), "unterminated attribute value");
-        ev.attrs.push_back({an, tag.substr(i + 1, close - i - 1)});
+        if (close == std::string_view::npos) return fault(i + 1, [] { return "unterminated attribute value"; });
+        std::string_view value = tag.substr(i + 1, close - i - 1);
+        if (!checked && value.find('<') != std::string_view::npos) return TagRead::Retry;
+        ev.attrs.push_back({an, value});
         i = close + 1;
     }
+    gt = i;
     // Duplicates: pairwise for ordinary tags, a set for long ones.
     size_t na = ev.attrs.size();
-    if (na <= 1) return true;
+    if (na <= 1) return TagRead::Done;
     if (na <= 32) {
         for (size_t a = 1; a < na; ++a)
             for (size_t b = 0; b < a; ++b)
                 if (ev.attrs[a].name == ev.attrs[b].name)
-                    return fail(text_.mark_offset(), "duplicate attribute " + std::string(ev.attrs[a].name));
+                    return fault(0, [&] { return "duplicate attribute " + std::string(ev.attrs[a].name); });
     } else {
         std::unordered_set<std::string_view> seen;
         for (auto& a : ev.attrs)
-            if (!seen.insert(a.name).second) return fail(text_.mark_offset(), "duplicate attribute " + std::string(a.name));
+            if (!seen.insert(a.name).second) return fault(0, [&] { return "duplicate attribute " + std::string(a.name); });
     }
-    return true;
+    return TagRead::Done;
 }
 
 bool XmlTokenizer::end_tag(XmlEvent& ev) {
@@ -352,7 +389,7 @@ bool XmlTokenizer::end_tag(XmlEvent& ev) {
 
 bool XmlTokenizer::text(XmlEvent& ev) {
     // Text runs to the next markup or reference, or to the end of the input.
-    if (!seek([](const char* p, const char* e) { return find_stop(p, e, kTextStop); }) && !err_->message.empty())
+    if (!seek([](const char* p, const char* e) { return find_stop(p, e, kTextStops); }) && !err_->message.empty())
         return false;
     std::string_view t = text_.marked();
     if (phase_ != Phase::Root) {

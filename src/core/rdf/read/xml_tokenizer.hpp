@@ -79,8 +79,9 @@ private:
     bool unterminated(const char* what);
 
     bool markup(XmlEvent& ev);
+    enum class TagRead : uint8_t { Done, Failed, Retry };
     bool start_tag(XmlEvent& ev);
-    bool attributes(std::string_view tag, size_t i, XmlEvent& ev, bool& empty);
+    TagRead read_tag(std::string_view tag, bool checked, XmlEvent& ev, size_t& gt, bool& empty);
     bool end_tag(XmlEvent& ev);
     bool text(XmlEvent& ev);
     bool reference(XmlEvent& ev);
