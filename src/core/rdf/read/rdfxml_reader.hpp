@@ -27,6 +27,7 @@ namespace vg::rdfxml {
 
 enum class StateKind : uint8_t { Doc, Rdf, NodeElt, PropertyElt, Collection, Literal };
 enum class ObjectKind : uint8_t { None, Node, Text };
+enum class ParseType : uint8_t { Default, Collection, Literal, Resource, Other };  // rdf:parseType
 
 // One entry of the parser's stack: where in the grammar an open element
 // stands. Only the fields of its kind are used.
@@ -84,13 +85,16 @@ private:
     bool convert(std::string_view raw, std::string& out);
     bool resolve_ref(const std::optional<rdf::Iri>& own, std::string_view ref, std::string& out);
     bool literal_start_tag();
-    bool node_element(std::string_view elem, std::optional<rdf::Iri> base, std::optional<std::string> lang,
-                      std::optional<std::string> id, std::optional<std::string> node_id,
-                      std::optional<std::string> about, std::optional<std::string> type,
-                      std::vector<std::pair<std::string, std::string>>& props);
+    struct ElementAttributes;  // what a start tag's attributes say (rdfxml_element.cpp)
+    bool read_attributes(ElementAttributes& at);
+    bool resolve_attributes(ElementAttributes& at);
+    bool node_element(std::string_view elem, ElementAttributes& at);
+    bool property_element(const NameInfo& ename, ElementAttributes& at);
+    // Pushes the state of the element just opened, with its own xml:base
+    // and xml:lang taken from `at`.
+    State& open_state(StateKind kind, ElementAttributes& at);
     void emit_property_attributes(const rdf::Term& subject, std::vector<std::pair<std::string, std::string>>& props,
                                   const std::optional<std::string>& own_lang);
-    void push_state(State&& s);
     void close_top();
     rdf::Term new_literal(std::string value, const std::optional<std::string>& own_lang, int32_t lang_from,
                           const std::optional<std::string>& datatype);
