@@ -44,19 +44,37 @@ bool RdfXmlParser::push_bindings() {
         bindings_.push_back(Binding{std::string(prefix), std::string(ns)});
     }
     if (bindings_.size() != binding_marks_.back()) {
-        element_names_.clear();
-        attribute_names_.clear();
+        forget_names();
     }
     return true;
 }
 
+void RdfXmlParser::forget_names() {
+    element_names_.clear();
+    attribute_names_.clear();
+    element_memo_.fill(NameMemo{});
+    attribute_memo_.fill(NameMemo{});
+}
+
 const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bool attribute) {
+    NameMemo* memo = nullptr;
+    if (!qname.empty()) {
+        size_t slot = (qname.size() * 7 + uint8_t(qname.back()) * 3 + uint8_t(qname[qname.size() / 2])) % kNameMemoSize;
+        memo = &(attribute ? attribute_memo_ : element_memo_)[slot];
+    }
     auto& cache = attribute ? attribute_names_ : element_names_;
-    auto it = cache.find(qname);
-    if (it != cache.end()) {
+    const NameInfo* known = memo && memo->info && memo->name == qname ? memo->info : nullptr;
+    if (!known) {
+        auto it = cache.find(qname);
+        if (it != cache.end()) {
+            known = &it->second;
+            if (memo) *memo = NameMemo{it->first, known};
+        }
+    }
+    if (known) {
         // A name built through entity references costs its size every use.
-        if (it->second.expanded && !entities_.charge(it->second.expanded, in_.bytes_read(), err_)) return nullptr;
-        return &it->second;
+        if (known->expanded && !entities_.charge(known->expanded, in_.bytes_read(), err_)) return nullptr;
+        return known;
     }
     NameInfo info;
     if (!resolve_qname(qname, attribute, info.iri)) return nullptr;
@@ -68,7 +86,9 @@ const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bo
         scratch = std::move(info);
         return &scratch;
     }
-    return &cache.emplace(std::string(qname), std::move(info)).first->second;
+    auto added = cache.emplace(std::string(qname), std::move(info)).first;
+    if (memo) *memo = NameMemo{added->first, &added->second};
+    return &added->second;
 }
 
 bool RdfXmlParser::resolve_qname(std::string_view qname, bool attribute, std::string& out) {
@@ -121,6 +141,19 @@ bool RdfXmlParser::convert(std::string_view raw, std::string& out) {
     return normalize_attribute(raw, entities_, rules(), out, err_);
 }
 
+namespace {
+// Whether a reference starts with a scheme and its ':'.
+bool has_scheme(std::string_view ref) {
+    auto alpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (ref.empty() || !alpha(ref[0])) return false;
+    for (char c : ref.substr(1)) {
+        if (c == ':') return true;
+        if (!alpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return false;
+    }
+    return false;
+}
+}  // namespace
+
 bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string_view ref, std::string& out) {
     const rdf::Iri* base = own ? &*own : nullptr;
     if (!base) {
@@ -132,9 +165,20 @@ bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string_v
         out.assign(ref);
         return true;
     }
-    auto r = base->resolve(ref);
-    if (!r) return fail_iri(ref, r.error());
-    out = r.take().take();
+    // A reference with a scheme resolves alike against every base, and
+    // documents repeat a few (datatypes, classes): the last one is kept.
+    bool absolute = has_scheme(ref);
+    if (absolute && ref == last_absolute_ref_) {
+        out = last_absolute_iri_;
+    } else {
+        auto r = base->resolve(ref);
+        if (!r) return fail_iri(ref, r.error());
+        out = r.take().take();
+        if (absolute) {
+            last_absolute_ref_.assign(ref);
+            last_absolute_iri_ = out;
+        }
+    }
     return iri_budget_.charge(out.size(), in_.bytes_read(), err_);
 }
 

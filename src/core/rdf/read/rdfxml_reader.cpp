@@ -248,8 +248,7 @@ bool RdfXmlParser::end_tag() {
     if (!binding_marks_.empty()) {
         if (bindings_.size() != binding_marks_.back()) {
             bindings_.resize(binding_marks_.back());
-            element_names_.clear();
-            attribute_names_.clear();
+            forget_names();
         }
         binding_marks_.pop_back();
     }

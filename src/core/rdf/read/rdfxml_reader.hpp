@@ -7,6 +7,7 @@
 // property triple comes before its four reification triples, a collection's
 // property triple before its rdf:first / rdf:rest chain.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -114,6 +115,17 @@ private:
     std::vector<Binding> bindings_;
     std::vector<uint32_t> binding_marks_;  // bindings_ size before each open element
     std::unordered_map<std::string, NameInfo, KeyedHash, std::equal_to<>> element_names_, attribute_names_;
+    // Before each map, a small memo indexed by a cheap hash: documents use
+    // a few names over and over, and the keyed hash costs more than the
+    // rest of a look-up. A clash in it costs only a miss, so crafted names
+    // gain nothing. Its keys are the maps' own, cleared with them.
+    struct NameMemo {
+        std::string_view name;
+        const NameInfo* info = nullptr;
+    };
+    static constexpr size_t kNameMemoSize = 64;
+    std::array<NameMemo, kNameMemoSize> element_memo_{}, attribute_memo_{};
+    void forget_names();
     // Names resolved once the caches are full; one for elements and one
     // for attributes, so that an element's name outlives its attributes'.
     NameInfo scratch_element_, scratch_attribute_;
@@ -121,6 +133,7 @@ private:
     bool has_pending_ = false;
     Entities entities_;
     rdf::IriBudget iri_budget_;
+    std::string last_absolute_ref_, last_absolute_iri_;  // see resolve_ref
     uint64_t in_literal_depth_ = 0;
     std::unordered_set<std::string, KeyedHash, std::equal_to<>> known_rdf_id_;
     bool is_end_ = false;
