@@ -42,6 +42,7 @@ public:
 
 private:
     friend struct IriBuilder;
+    friend struct IriResolution;
     std::string text_;
     // Offsets into text_: end of the scheme (the ':'), of the authority (equal
     // to scheme_end_ + 1 when there is none), of the path and of the query
