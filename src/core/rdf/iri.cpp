@@ -83,14 +83,10 @@ public:
     // is refused when `absolute` is set.
     std::optional<std::string> run(bool absolute, Parts& p) {
         size_t i = 0;
-        if (!s_.empty() && has(uint8_t(s_[0]), kAlpha)) {
-            size_t j = 1;
-            while (j < s_.size() && has(uint8_t(s_[j]), kSchemeRest)) ++j;
-            if (j < s_.size() && s_[j] == ':') {
-                p.has_scheme = true;
-                p.scheme_end = j;
-                i = j + 1;
-            }
+        if (size_t j = scheme_length(s_)) {
+            p.has_scheme = true;
+            p.scheme_end = j;
+            i = j + 1;
         }
         if (!p.has_scheme && absolute) return std::string("No scheme found in an absolute IRI");
         if (s_.size() - i >= 2 && s_[i] == '/' && s_[i + 1] == '/') {
@@ -405,6 +401,13 @@ bool plain_absolute_iri(std::string_view s) {
 }
 
 }  // namespace
+
+size_t scheme_length(std::string_view ref) {
+    if (ref.empty() || !has(uint8_t(ref[0]), kAlpha)) return 0;
+    size_t j = 1;
+    while (j < ref.size() && has(uint8_t(ref[j]), kSchemeRest)) ++j;
+    return j < ref.size() && ref[j] == ':' ? j : 0;
+}
 
 std::optional<std::string> iri_error(std::string_view text) {
     if (plain_absolute_iri(text)) return std::nullopt;

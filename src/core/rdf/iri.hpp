@@ -59,6 +59,11 @@ private:
     DotFree dot_free_ = DotFree::Unknown;
 };
 
+// The length of the scheme that `ref` starts with (the offset of its ':'),
+// 0 when it has none. A reference with a scheme resolves alike against
+// every base.
+size_t scheme_length(std::string_view ref);
+
 // nullopt when `text` is an absolute IRI, else the error text.
 std::optional<std::string> iri_error(std::string_view text);
 

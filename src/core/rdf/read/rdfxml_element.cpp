@@ -141,19 +141,6 @@ bool RdfXmlParser::convert(std::string_view raw, std::string& out) {
     return normalize_attribute(raw, entities_, rules(), out, err_);
 }
 
-namespace {
-// Whether a reference starts with a scheme and its ':'.
-bool has_scheme(std::string_view ref) {
-    auto alpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    if (ref.empty() || !alpha(ref[0])) return false;
-    for (char c : ref.substr(1)) {
-        if (c == ':') return true;
-        if (!alpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return false;
-    }
-    return false;
-}
-}  // namespace
-
 bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string_view ref, std::string& out) {
     const rdf::Iri* base = own ? &*own : nullptr;
     if (!base) {
@@ -167,7 +154,7 @@ bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string_v
     }
     // A reference with a scheme resolves alike against every base, and
     // documents repeat a few (datatypes, classes): the last one is kept.
-    bool absolute = has_scheme(ref);
+    bool absolute = rdf::scheme_length(ref) != 0;
     if (absolute && ref == last_absolute_ref_) {
         out = last_absolute_iri_;
     } else {
