@@ -71,19 +71,12 @@ Term RdfXmlParser::fresh_blank() { return Term::blank(blank_ids_.next()); }
 
 bool RdfXmlParser::event() {
     switch (ev_.kind) {
-        case XmlEventKind::StartTag: {
-            bool flushed = flush_text();
-            std::string flush_err = err_;
-            bool ok = start_tag();
-            if (!flushed) err_ = flush_err;
-            return flushed && ok;
-        }
+        case XmlEventKind::StartTag:
         case XmlEventKind::EndTag: {
-            bool flushed = flush_text();
-            std::string flush_err = err_;
-            bool ok = end_tag();
-            if (!flushed) err_ = flush_err;
-            return flushed && ok;
+            // The text before a tag is handled first: its fault is the one
+            // reported (a failed read goes no further).
+            if (!flush_text()) return false;
+            return ev_.kind == XmlEventKind::StartTag ? start_tag() : end_tag();
         }
         case XmlEventKind::Text:
         case XmlEventKind::CData:
