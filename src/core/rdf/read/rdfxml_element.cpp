@@ -57,18 +57,21 @@ void RdfXmlParser::forget_names() {
 }
 
 const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bool attribute) {
-    NameMemo* memo = nullptr;
-    if (!qname.empty()) {
-        size_t slot = (qname.size() * 7 + uint8_t(qname.back()) * 3 + uint8_t(qname[qname.size() / 2])) % kNameMemoSize;
-        memo = &(attribute ? attribute_memo_ : element_memo_)[slot];
-    }
+    // The memo's index: the name's first and last eight bytes, multiplied
+    // (the prefix alone would say little), and its length.
+    uint64_t head = 0, tail = 0;
+    size_t n = qname.size();
+    std::memcpy(&head, qname.data(), n < 8 ? n : 8);
+    if (n > 8) std::memcpy(&tail, qname.data() + n - 8, 8);
+    uint64_t h = head * 0x9E3779B97F4A7C15ull + tail * 0xC2B2AE3D27D4EB4Full + n * 0x165667B19E3779F9ull;
+    NameMemo* memo = &(attribute ? attribute_memo_ : element_memo_)[(h >> 58) % kNameMemoSize];
     auto& cache = attribute ? attribute_names_ : element_names_;
-    const NameInfo* known = memo && memo->info && memo->name == qname ? memo->info : nullptr;
+    const NameInfo* known = memo->info && memo->name == qname ? memo->info : nullptr;
     if (!known) {
         auto it = cache.find(qname);
         if (it != cache.end()) {
             known = &it->second;
-            if (memo) *memo = NameMemo{it->first, known};
+            *memo = NameMemo{it->first, known};
         }
     }
     if (known) {
@@ -87,7 +90,7 @@ const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bo
         return &scratch;
     }
     auto added = cache.emplace(std::string(qname), std::move(info)).first;
-    if (memo) *memo = NameMemo{added->first, &added->second};
+    *memo = NameMemo{added->first, &added->second};
     return &added->second;
 }
 
