@@ -121,3 +121,54 @@ def test_truncated_file_fails(tmp_path):
     path.write_bytes(ONTOLOGY.encode()[:-200])
     with pytest.raises(ValueError, match=r"^Parse error: XML error at line \d+ column \d+: "):
         rdf.load_rdf_file(str(path), CAP, CAP)
+
+
+LATE_FAULT = "<!--" + "x" * 20000 + "\x01-->"  # past the first read of a file
+
+
+@pytest.mark.parametrize("body,cap,message", [
+    # Of two faults, the one met first in the document is reported.
+    ("<rdf:li/>" + LATE_FAULT, CAP, f"Parse error: Invalid node element tag name: {RDF}li"),
+    ("<!-- a -- b -->\x01", CAP, "Parse error: XML error at line 1 column {}: '--' is not allowed inside a comment"),
+    # Triples read before a fault reach the mapping, whose cap stops first.
+    ('<rdf:Description rdf:about="http://a/b"><ex:p>1</ex:p></rdf:Description>' + LATE_FAULT, 0,
+     "RDF parse exceeded triple_cap=0 (raise VeskGraphSettings.max_triples if intended)."),
+])
+def test_string_and_file_reads_meet_the_same_fault(tmp_path, body, cap, message):
+    doc = f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="http://ex.org/">{body}</rdf:RDF>'
+    message = message.format(doc.find("--", doc.find("<!--") + 4) + 1)
+    path = tmp_path / "doc.rdf"
+    path.write_bytes(doc.encode())
+    for load in (lambda: rdf.load_rdf_string(doc, "rdfxml", CAP, cap), lambda: rdf.load_rdf_file(str(path), CAP, cap)):
+        with pytest.raises(ValueError) as e:
+            load()
+        assert str(e.value) == message
+
+
+def test_names_and_references_follow_their_scope_as_rdflib_reads_them():
+    # Names read again under other bindings, more names than the reader
+    # keeps at hand, and the same references (absolute and relative) under
+    # changing bases must resolve afresh each time.
+    rdflib = pytest.importorskip("rdflib")
+    import random
+    rng = random.Random(7)
+    spaces = ["http://a.org/", "http://b.org/ns#", "http://c.org/x/"]
+    bases = ["http://base.org/d/e", "http://other.org/", "http://base.org/d/f/g?q"]
+    refs = ["y", "../z", "#f", "http://abs.org/r", "http://abs.org/r2", "?k", ""]
+    names = [f"{p}:n{k}" for p in ("ex", "q") for k in range(60)]
+    for _ in range(25):
+        body = []
+        for i in range(rng.randrange(1, 30)):
+            scope = ""
+            if rng.random() < 0.5:
+                scope += f' xmlns:ex="{rng.choice(spaces)}"'
+            if rng.random() < 0.5:
+                scope += f' xml:base="{rng.choice(bases)}"'
+            props = "".join(f'<{n} rdf:resource="{rng.choice(refs)}" xml:base="{rng.choice(bases)}"/>'
+                            for n in rng.sample(names, rng.randrange(1, 6)))
+            body.append(f'<ex:T rdf:about="s{i}" rdf:type="{rng.choice(refs)}"{scope}>{props}</ex:T>')
+        doc = (f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="{spaces[0]}" xmlns:q="{spaces[1]}" '
+               f'xml:base="{bases[0]}">{"".join(body)}</rdf:RDF>')
+        g, _ = rdf.load_rdf_string(doc, "rdfxml", CAP, CAP)
+        expected = rdflib.Graph().parse(data=doc, format="xml")
+        assert set(edge_list(g)) == {(str(s), str(p), str(o)) for s, p, o in expected}, doc

@@ -83,14 +83,10 @@ public:
     // is refused when `absolute` is set.
     std::optional<std::string> run(bool absolute, Parts& p) {
         size_t i = 0;
-        if (!s_.empty() && has(uint8_t(s_[0]), kAlpha)) {
-            size_t j = 1;
-            while (j < s_.size() && has(uint8_t(s_[j]), kSchemeRest)) ++j;
-            if (j < s_.size() && s_[j] == ':') {
-                p.has_scheme = true;
-                p.scheme_end = j;
-                i = j + 1;
-            }
+        if (size_t j = scheme_length(s_)) {
+            p.has_scheme = true;
+            p.scheme_end = j;
+            i = j + 1;
         }
         if (!p.has_scheme && absolute) return std::string("No scheme found in an absolute IRI");
         if (s_.size() - i >= 2 && s_[i] == '/' && s_[i + 1] == '/') {
@@ -406,6 +402,13 @@ bool plain_absolute_iri(std::string_view s) {
 
 }  // namespace
 
+size_t scheme_length(std::string_view ref) {
+    if (ref.empty() || !has(uint8_t(ref[0]), kAlpha)) return 0;
+    size_t j = 1;
+    while (j < ref.size() && has(uint8_t(ref[j]), kSchemeRest)) ++j;
+    return j < ref.size() && ref[j] == ':' ? j : 0;
+}
+
 std::optional<std::string> iri_error(std::string_view text) {
     if (plain_absolute_iri(text)) return std::nullopt;
     Parts p;
@@ -432,89 +435,100 @@ bool plain_segment(std::string_view ref) {
 
 }  // namespace
 
-Result<Iri> Iri::resolve(std::string_view ref) const {
-    if (plain_segment(ref)) {
-        // The merge of the base path's directory and the segment, when
-        // removing dot segments leaves it as it is.
-        std::string_view t(text_);
-        std::string_view bpath = t.substr(authority_end_, path_end_ - authority_end_);
-        bool root = has_authority_ && bpath.empty();
+// The two ways of resolving a reference against a base, writing the
+// target's text into `out` and its offsets into `p`.
+struct IriResolution {
+    // One plain segment (see plain_segment) joined to the base path's
+    // directory, when removing dot segments would leave the merge as it
+    // is; false (nothing written) otherwise.
+    static bool join_segment(const Iri& base, std::string_view ref, std::string& out, Parts& p) {
+        std::string_view t(base.text_);
+        std::string_view bpath = t.substr(base.authority_end_, base.path_end_ - base.authority_end_);
+        bool root = base.has_authority_ && bpath.empty();
         size_t slash = bpath.rfind('/');
         std::string_view dir = root || slash == std::string_view::npos ? std::string_view() : bpath.substr(0, slash + 1);
-        if (!has_dot_segment(dir)) {
-            std::string out;
-            out.reserve(authority_end_ + dir.size() + 1 + ref.size());
-            out.append(t.substr(0, authority_end_));
-            if (root) out += '/';
-            out.append(dir);
-            out.append(ref);
-            if (out.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
-            Parts p;
-            p.has_scheme = true;
-            p.has_authority = has_authority_;
-            p.scheme_end = scheme_end_;
-            p.authority_end = authority_end_;
-            p.path_end = out.size();
-            return IriBuilder::from(std::move(out), p);
-        }
+        if (has_dot_segment(dir)) return false;
+        out.reserve(base.authority_end_ + dir.size() + 1 + ref.size());
+        out.append(t.substr(0, base.authority_end_));
+        if (root) out += '/';
+        out.append(dir);
+        out.append(ref);
+        p.has_scheme = true;
+        p.has_authority = base.has_authority_;
+        p.scheme_end = base.scheme_end_;
+        p.authority_end = base.authority_end_;
+        p.path_end = out.size();
+        return true;
     }
-    Parts r;
-    if (auto err = Scanner(ref).run(false, r)) return Error{ErrorKind::InvalidValue, std::move(*err)};
-    std::string_view t(text_);
-    std::string_view rpath = ref.substr(r.path_begin, r.path_end - r.path_begin);
-    std::string_view rquery = ref.substr(r.query_begin, r.query_end - r.query_begin);
-    std::string out;
-    out.reserve(t.size() + ref.size());
-    Parts p;
-    p.has_scheme = true;
-    p.has_query = r.has_query;
-    std::string_view query = rquery;
-    if (r.has_scheme || r.has_authority) {
-        // The reference brings its own authority (and maybe scheme).
-        if (!r.has_scheme) out.append(t.substr(0, scheme_end_ + 1));
-        out.append(ref.substr(0, r.path_begin));
-        p.has_authority = r.has_authority;
-        p.scheme_end = r.has_scheme ? r.scheme_end : scheme_end_;
-        p.authority_end = out.size();
-        remove_dot_segments(rpath, out);
-    } else {
-        out.append(t.substr(0, authority_end_));
-        p.has_authority = has_authority_;
-        p.scheme_end = scheme_end_;
-        p.authority_end = out.size();
-        std::string_view bpath = t.substr(authority_end_, path_end_ - authority_end_);
-        if (rpath.empty()) {
-            out.append(bpath);
-            if (!r.has_query && has_query_) {
-                p.has_query = true;
-                query = t.substr(path_end_ + 1, query_end_ - path_end_ - 1);
-            }
-        } else if (rpath[0] == '/') {
+
+    // Any reference, parsed into `r`, in full; false when the target's path
+    // would start with "//" without an authority.
+    static bool merge(const Iri& base, std::string_view ref, const Parts& r, std::string& out, Parts& p) {
+        std::string_view t(base.text_);
+        std::string_view rpath = ref.substr(r.path_begin, r.path_end - r.path_begin);
+        std::string_view query = ref.substr(r.query_begin, r.query_end - r.query_begin);
+        out.reserve(t.size() + ref.size());
+        p.has_scheme = true;
+        p.has_query = r.has_query;
+        if (r.has_scheme || r.has_authority) {
+            // The reference brings its own authority (and maybe scheme).
+            if (!r.has_scheme) out.append(t.substr(0, base.scheme_end_ + 1));
+            out.append(ref.substr(0, r.path_begin));
+            p.has_authority = r.has_authority;
+            p.scheme_end = r.has_scheme ? r.scheme_end : base.scheme_end_;
+            p.authority_end = out.size();
             remove_dot_segments(rpath, out);
         } else {
-            std::string merged;
-            if (has_authority_ && bpath.empty()) {
-                merged = "/";
+            out.append(t.substr(0, base.authority_end_));
+            p.has_authority = base.has_authority_;
+            p.scheme_end = base.scheme_end_;
+            p.authority_end = out.size();
+            std::string_view bpath = t.substr(base.authority_end_, base.path_end_ - base.authority_end_);
+            if (rpath.empty()) {
+                out.append(bpath);
+                if (!r.has_query && base.has_query_) {
+                    p.has_query = true;
+                    query = t.substr(base.path_end_ + 1, base.query_end_ - base.path_end_ - 1);
+                }
+            } else if (rpath[0] == '/') {
+                remove_dot_segments(rpath, out);
             } else {
-                size_t slash = bpath.rfind('/');
-                if (slash != std::string_view::npos) merged.assign(bpath.substr(0, slash + 1));
+                std::string merged;
+                if (base.has_authority_ && bpath.empty()) {
+                    merged = "/";
+                } else {
+                    size_t slash = bpath.rfind('/');
+                    if (slash != std::string_view::npos) merged.assign(bpath.substr(0, slash + 1));
+                }
+                merged.append(rpath);
+                remove_dot_segments(merged, out);
             }
-            merged.append(rpath);
-            remove_dot_segments(merged, out);
         }
+        p.path_end = out.size();
+        if (!p.has_authority && p.path_end - p.authority_end >= 2 && out[p.authority_end] == '/' &&
+            out[p.authority_end + 1] == '/')
+            return false;
+        if (p.has_query) {
+            out += '?';
+            out.append(query);
+            p.query_end = out.size();
+        }
+        if (r.has_fragment) {
+            out += '#';
+            out.append(ref.substr(r.fragment_begin));
+        }
+        return true;
     }
-    p.path_end = out.size();
-    if (!p.has_authority && p.path_end - p.authority_end >= 2 && out[p.authority_end] == '/' &&
-        out[p.authority_end + 1] == '/')
-        return Error{ErrorKind::InvalidValue, "An IRI path is not allowed to start with //"};
-    if (p.has_query) {
-        out += '?';
-        out.append(query);
-        p.query_end = out.size();
-    }
-    if (r.has_fragment) {
-        out += '#';
-        out.append(ref.substr(r.fragment_begin));
+};
+
+Result<Iri> Iri::resolve(std::string_view ref) const {
+    std::string out;
+    Parts p;
+    if (!plain_segment(ref) || !IriResolution::join_segment(*this, ref, out, p)) {
+        Parts r;
+        if (auto err = Scanner(ref).run(false, r)) return Error{ErrorKind::InvalidValue, std::move(*err)};
+        if (!IriResolution::merge(*this, ref, r, out, p))
+            return Error{ErrorKind::InvalidValue, "An IRI path is not allowed to start with //"};
     }
     if (out.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
     return IriBuilder::from(std::move(out), p);

@@ -42,6 +42,7 @@ public:
 
 private:
     friend struct IriBuilder;
+    friend struct IriResolution;
     std::string text_;
     // Offsets into text_: end of the scheme (the ':'), of the authority (equal
     // to scheme_end_ + 1 when there is none), of the path and of the query
@@ -57,6 +58,11 @@ private:
     enum class DotFree : uint8_t { Unknown, Yes, No };
     DotFree dot_free_ = DotFree::Unknown;
 };
+
+// The length of the scheme that `ref` starts with (the offset of its ':'),
+// 0 when it has none. A reference with a scheme resolves alike against
+// every base.
+size_t scheme_length(std::string_view ref);
 
 // nullopt when `text` is an absolute IRI, else the error text.
 std::optional<std::string> iri_error(std::string_view text);

@@ -1,5 +1,6 @@
 #include "core/rdf/terms.hpp"
 
+#include <bit>
 #include <random>
 
 namespace vg::rdf {
@@ -28,17 +29,19 @@ void BlankIds::next(std::string& out) {
     static constexpr char kHex[] = "0123456789abcdef";
     for (;;) {
         uint64_t hi = draw(), lo = draw();
+        // The first digit shown (the leading nonzero one) must be a letter;
+        // a draw that fails is dropped before it is written out.
+        uint64_t lead = hi ? hi : lo;
+        int skip = lead ? std::countl_zero(lead) / 4 : 15;
+        if (((lead >> (60 - 4 * skip)) & 15) < 10) continue;
         char buf[32];
         for (int k = 0; k < 16; ++k) {
             buf[k] = kHex[(hi >> (60 - 4 * k)) & 15];
             buf[16 + k] = kHex[(lo >> (60 - 4 * k)) & 15];
         }
-        int start = 0;
-        while (start < 31 && buf[start] == '0') ++start;
-        if (buf[start] >= 'a') {
-            out.assign(buf + start, 32 - start);
-            return;
-        }
+        int start = hi ? skip : 16 + skip;
+        out.assign(buf + start, size_t(32 - start));
+        return;
     }
 }
 

@@ -12,9 +12,19 @@ namespace vg::rdfxml {
 using rdf::Term;
 using rdf::TermKind;
 
-namespace {
-enum class ParseType { Default, Collection, Literal, Resource, Other };
-}
+// What a start tag's attributes say: read_attributes fills it in document
+// order, resolve_attributes then resolves its references against the base
+// in force, in a fixed order (so that the first faulty one is reported).
+struct RdfXmlParser::ElementAttributes {
+    std::optional<rdf::Iri> base;         // xml:base
+    std::optional<std::string> language;  // xml:lang, lowercased
+    std::optional<std::string> id;        // rdf:ID, as "#name" until resolved
+    std::optional<std::string> node_id;
+    std::optional<std::string> about, resource, datatype, type;  // resolved
+    std::optional<std::string_view> raw_about, raw_resource, raw_datatype, raw_type;
+    std::vector<std::pair<std::string, std::string>> props;  // property attributes: IRI, value
+    ParseType parse_type = ParseType::Default;
+};
 
 bool RdfXmlParser::push_bindings() {
     binding_marks_.push_back(static_cast<uint32_t>(bindings_.size()));
@@ -34,19 +44,40 @@ bool RdfXmlParser::push_bindings() {
         bindings_.push_back(Binding{std::string(prefix), std::string(ns)});
     }
     if (bindings_.size() != binding_marks_.back()) {
-        element_names_.clear();
-        attribute_names_.clear();
+        forget_names();
     }
     return true;
 }
 
+void RdfXmlParser::forget_names() {
+    element_names_.clear();
+    attribute_names_.clear();
+    element_memo_.fill(NameMemo{});
+    attribute_memo_.fill(NameMemo{});
+}
+
 const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bool attribute) {
+    // The memo's index: the name's first and last eight bytes, multiplied
+    // (the prefix alone would say little), and its length.
+    uint64_t head = 0, tail = 0;
+    size_t n = qname.size();
+    std::memcpy(&head, qname.data(), n < 8 ? n : 8);
+    if (n > 8) std::memcpy(&tail, qname.data() + n - 8, 8);
+    uint64_t h = head * 0x9E3779B97F4A7C15ull + tail * 0xC2B2AE3D27D4EB4Full + n * 0x165667B19E3779F9ull;
+    NameMemo* memo = &(attribute ? attribute_memo_ : element_memo_)[(h >> 58) % kNameMemoSize];
     auto& cache = attribute ? attribute_names_ : element_names_;
-    auto it = cache.find(qname);
-    if (it != cache.end()) {
+    const NameInfo* known = memo->info && memo->name == qname ? memo->info : nullptr;
+    if (!known) {
+        auto it = cache.find(qname);
+        if (it != cache.end()) {
+            known = &it->second;
+            *memo = NameMemo{it->first, known};
+        }
+    }
+    if (known) {
         // A name built through entity references costs its size every use.
-        if (it->second.expanded && !entities_.charge(it->second.expanded, tok_.bytes_read(), err_)) return nullptr;
-        return &it->second;
+        if (known->expanded && !entities_.charge(known->expanded, in_.bytes_read(), err_)) return nullptr;
+        return known;
     }
     NameInfo info;
     if (!resolve_qname(qname, attribute, info.iri)) return nullptr;
@@ -58,7 +89,9 @@ const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bo
         scratch = std::move(info);
         return &scratch;
     }
-    return &cache.emplace(std::string(qname), std::move(info)).first->second;
+    auto added = cache.emplace(std::string(qname), std::move(info)).first;
+    *memo = NameMemo{added->first, &added->second};
+    return &added->second;
 }
 
 bool RdfXmlParser::resolve_qname(std::string_view qname, bool attribute, std::string& out) {
@@ -122,18 +155,21 @@ bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string_v
         out.assign(ref);
         return true;
     }
-    auto r = base->resolve(ref);
-    if (!r) return fail_iri(ref, r.error());
-    out = r.take().take();
-    return iri_budget_.charge(out.size(), tok_.bytes_read(), err_);
-}
-
-void RdfXmlParser::push_state(State&& s) {
-    int32_t self = static_cast<int32_t>(state_.size());
-    const State& parent = state_.back();
-    s.base_from = s.base ? self : parent.base_from;
-    s.lang_from = s.language ? self : parent.lang_from;
-    state_.push_back(std::move(s));
+    // A reference with a scheme resolves alike against every base, and
+    // documents repeat a few (datatypes, classes): the last one is kept.
+    bool absolute = rdf::scheme_length(ref) != 0;
+    if (absolute && ref == last_absolute_ref_) {
+        out = last_absolute_iri_;
+    } else {
+        auto r = base->resolve(ref);
+        if (!r) return fail_iri(ref, r.error());
+        out = r.take().take();
+        if (absolute) {
+            last_absolute_ref_.assign(ref);
+            last_absolute_iri_ = out;
+        }
+    }
+    return iri_budget_.charge(out.size(), in_.bytes_read(), err_);
 }
 
 // A start tag inside an XML literal is copied into the literal's markup.
@@ -187,24 +223,8 @@ bool RdfXmlParser::literal_start_tag() {
     return true;
 }
 
-bool RdfXmlParser::start_tag() {
-    if (!push_bindings()) return false;
-    if (state_.empty()) return fail_msg("No state in the stack: the XML is not balanced");
-    if (state_.back().kind == StateKind::Literal) return literal_start_tag();
-
-    // The element's name stays where it is while the attributes are read:
-    // their names go to the other cache.
-    const NameInfo* ename = name_info(ev_.name, false);
-    if (!ename) return false;
-    const std::string& elem = ename->iri;
-    const std::optional<std::string>& elem_error = ename->iri_error;
-
-    std::optional<std::string> language, id_attr, node_id, about, resource, datatype, type;
-    std::optional<std::string_view> raw_about, raw_resource, raw_datatype, raw_type;  // resolved below
-    std::optional<rdf::Iri> base;
-    std::vector<std::pair<std::string, std::string>> props;
-    ParseType parse_type = ParseType::Default;
-    std::string resolved, value;
+bool RdfXmlParser::read_attributes(ElementAttributes& at) {
+    std::string value;
     for (const XmlAttribute& a : ev_.attrs) {
         std::string_view n = a.name;
         if (n.size() > 4 && n.substr(0, 4) == "xml:") {
@@ -216,12 +236,12 @@ bool RdfXmlParser::start_tag() {
                     err_ = "error while parsing language tag '" + value + "': " + *e;
                     return false;
                 }
-                language = value;
+                at.language = value;
             } else if (local == "base") {
                 if (!convert(a.value, value)) return false;
                 auto r = rdf::Iri::parse(value);
                 if (!r) return fail_iri(value, r.error());
-                base = r.take();
+                at.base = r.take();
             }
             continue;
         }
@@ -233,57 +253,68 @@ bool RdfXmlParser::start_tag() {
         if (!rl.empty() && (rl == "ID" || rl == "bagID" || rl == "nodeID")) {
             if (!convert(a.value, value)) return false;
             if (!is_ncname(value)) return fail_msg(value + " is not a valid rdf:" + std::string(rl) + " value");
-            if (rl == "ID") id_attr = "#" + value;
-            else if (rl == "nodeID") node_id = value;
+            if (rl == "ID") at.id = "#" + value;
+            else if (rl == "nodeID") at.node_id = value;
         } else if (rl == "about") {
-            raw_about = a.value;
+            at.raw_about = a.value;
         } else if (rl == "resource") {
-            raw_resource = a.value;
+            at.raw_resource = a.value;
         } else if (rl == "datatype") {
-            raw_datatype = a.value;
+            at.raw_datatype = a.value;
         } else if (rl == "type") {
-            raw_type = a.value;
+            at.raw_type = a.value;
         } else if (rl == "parseType") {
             if (!convert(a.value, value)) return false;
-            parse_type = value == "Collection" ? ParseType::Collection
-                         : value == "Literal"  ? ParseType::Literal
-                         : value == "Resource" ? ParseType::Resource
-                                               : ParseType::Other;
+            at.parse_type = value == "Collection" ? ParseType::Collection
+                            : value == "Literal"  ? ParseType::Literal
+                            : value == "Resource" ? ParseType::Resource
+                                                  : ParseType::Other;
         } else if (!rl.empty() && names::reserved_attribute(rl)) {
             return fail_msg(iri + " is not a valid attribute");
         } else {
             if (aname->iri_error) return fail_iri(iri, *aname->iri_error);
             if (!convert(a.value, value)) return false;
-            props.emplace_back(iri, value);
+            at.props.emplace_back(iri, value);
         }
     }
+    return true;
+}
 
-    // Resolution against the base in force, in a fixed order.
-    if (id_attr) {
-        if (!resolve_ref(base, *id_attr, resolved)) return false;
-        if (known_rdf_id_.find(resolved) != known_rdf_id_.end())
-            return fail_msg(resolved + " has already been used as rdf:ID value");
-        known_rdf_id_.insert(resolved);
-        id_attr = resolved;
+bool RdfXmlParser::resolve_attributes(ElementAttributes& at) {
+    std::string value;
+    if (at.id) {
+        if (!resolve_ref(at.base, *at.id, value)) return false;
+        if (known_rdf_id_.find(value) != known_rdf_id_.end()) return fail_msg(value + " has already been used as rdf:ID value");
+        known_rdf_id_.insert(value);
+        at.id = std::move(value);
     }
     const std::pair<std::optional<std::string_view>*, std::optional<std::string>*> refs[] = {
-        {&raw_about, &about}, {&raw_resource, &resource}, {&raw_datatype, &datatype}, {&raw_type, &type}};
-    for (auto [raw, attr] : refs) {
+        {&at.raw_about, &at.about}, {&at.raw_resource, &at.resource}, {&at.raw_datatype, &at.datatype}, {&at.raw_type, &at.type}};
+    for (auto [raw, resolved] : refs) {
         if (!*raw) continue;
-        if (!convert(**raw, value) || !resolve_ref(base, value, resolved)) return false;
-        *attr = resolved;
+        if (!convert(**raw, value) || !resolve_ref(at.base, value, resolved->emplace())) return false;
     }
+    return true;
+}
 
-    State& top = state_.back();
+bool RdfXmlParser::start_tag() {
+    if (!push_bindings()) return false;
+    if (state_.empty()) return fail_msg("No state in the stack: the XML is not balanced");
+    if (state_.back().kind == StateKind::Literal) return literal_start_tag();
+
+    // The element's name stays where it is while the attributes are read:
+    // their names go to the other cache.
+    const NameInfo* ename = name_info(ev_.name, false);
+    if (!ename) return false;
+    ElementAttributes at;
+    if (!read_attributes(at) || !resolve_attributes(at)) return false;
+
+    const std::string& elem = ename->iri;
     std::string_view el = names::rdf_local(elem);
-    switch (top.kind) {
+    switch (state_.back().kind) {
         case StateKind::Doc:
             if (el == "RDF") {
-                State s;
-                s.kind = StateKind::Rdf;
-                s.base = std::move(base);
-                s.language = std::move(language);
-                push_state(std::move(s));
+                open_state(StateKind::Rdf, at);
                 return true;
             }
             [[fallthrough]];
@@ -291,96 +322,99 @@ bool RdfXmlParser::start_tag() {
         case StateKind::PropertyElt:
         case StateKind::Collection:
             if (!el.empty() && names::reserved_element(el)) return fail_msg("Invalid node element tag name: " + elem);
-            if (elem_error) return fail_iri(elem, *elem_error);
-            return node_element(elem, std::move(base), std::move(language), std::move(id_attr),
-                                std::move(node_id), std::move(about), std::move(type), props);
-        case StateKind::Literal:
-            break;  // handled above
+            if (ename->iri_error) return fail_iri(elem, *ename->iri_error);
+            return node_element(elem, at);
         case StateKind::NodeElt:
+        case StateKind::Literal:  // handled above
             break;
     }
+    return property_element(*ename, at);
+}
 
-    // A property element of the node on top.
-    std::string prop;
-    if (el == "li") {
-        prop = names::rdf("_" + std::to_string(++top.li_counter));
-    } else if (!el.empty() && (names::reserved_element(el) || el == "Description")) {
-        return fail_msg("Invalid property element tag name: " + elem);
-    } else {
-        if (elem_error) return fail_iri(elem, *elem_error);
-        prop = elem;
-    }
-    const Term& subject = top.subject;  // the parent node stays below until this element closes
-    State s;
-    s.base = std::move(base);
-    s.language = std::move(language);
-    s.iri = std::move(prop);
-    s.id_attr = std::move(id_attr);
-    switch (parse_type) {
-        case ParseType::Default: {
-            s.kind = StateKind::PropertyElt;
-            s.datatype = std::move(datatype);
-            if (resource || node_id || !props.empty()) {
-                Term object;
-                if (resource && node_id) return fail_msg("Not both rdf:resource and rdf:nodeID could be set at the same time");
-                if (resource) object = Term::iri(std::move(*resource));
-                else if (node_id) object = Term::blank(std::move(*node_id));
-                else object = fresh_blank();
-                emit_property_attributes(object, props, s.language);
-                if (type) add(object, rdf::vocab::kRdfType, Term::iri(std::move(*type)));
-                s.object_kind = ObjectKind::Node;
-                s.object = std::move(object);
-            }
-            push_state(std::move(s));
-            return true;
-        }
-        case ParseType::Collection:
-            s.kind = StateKind::Collection;
-            push_state(std::move(s));
-            return true;
-        case ParseType::Literal:
-        case ParseType::Other:
-            s.kind = StateKind::Literal;
-            s.emit = parse_type == ParseType::Literal;
-            push_state(std::move(s));
-            return true;
-        case ParseType::Resource: {
-            Term b = fresh_blank();
-            reify(subject, s.iri, b, s.id_attr);
-            add(subject, s.iri, b);
-            State n;
-            n.kind = StateKind::NodeElt;
-            n.base = std::move(s.base);
-            n.language = std::move(s.language);
-            n.subject = std::move(b);
-            push_state(std::move(n));
-            return true;
-        }
-    }
+State& RdfXmlParser::open_state(StateKind kind, ElementAttributes& at) {
+    int32_t self = static_cast<int32_t>(state_.size());
+    int32_t base_from = at.base ? self : state_.back().base_from;
+    int32_t lang_from = at.language ? self : state_.back().lang_from;
+    // Built in place: a State is large, and moving one costs.
+    State& s = state_.emplace_back();
+    s.kind = kind;
+    s.base = std::move(at.base);
+    s.language = std::move(at.language);
+    s.base_from = base_from;
+    s.lang_from = lang_from;
+    return s;
+}
+
+bool RdfXmlParser::node_element(std::string_view elem, ElementAttributes& at) {
+    if (at.id && at.node_id) return fail_msg("Not both rdf:ID and rdf:nodeID could be set at the same time");
+    if (at.id && at.about) return fail_msg("Not both rdf:ID and rdf:about could be set at the same time");
+    if (at.node_id && at.about) return fail_msg("Not both rdf:nodeID and rdf:about could be set at the same time");
+    Term subject;
+    if (at.id) subject = Term::iri(std::move(*at.id));
+    else if (at.node_id) subject = Term::blank(std::move(*at.node_id));
+    else if (at.about) subject = Term::iri(std::move(*at.about));
+    else subject = fresh_blank();
+    emit_property_attributes(subject, at.props, at.language);
+    if (at.type) add(subject.ref(), rdf::vocab::kRdfType, rdf::TermRef{TermKind::Iri, *at.type, {}, {}});
+    if (names::rdf_local(elem) != "Description") add(subject.ref(), rdf::vocab::kRdfType, rdf::TermRef{TermKind::Iri, elem, {}, {}});
+    open_state(StateKind::NodeElt, at).subject = std::move(subject);
     return true;
 }
 
-bool RdfXmlParser::node_element(std::string_view elem, std::optional<rdf::Iri> base, std::optional<std::string> lang,
-                                std::optional<std::string> id, std::optional<std::string> node_id,
-                                std::optional<std::string> about, std::optional<std::string> type,
-                                std::vector<std::pair<std::string, std::string>>& props) {
-    Term subject;
-    if (id && node_id) return fail_msg("Not both rdf:ID and rdf:nodeID could be set at the same time");
-    if (id && about) return fail_msg("Not both rdf:ID and rdf:about could be set at the same time");
-    if (node_id && about) return fail_msg("Not both rdf:nodeID and rdf:about could be set at the same time");
-    if (id) subject = Term::iri(std::move(*id));
-    else if (node_id) subject = Term::blank(std::move(*node_id));
-    else if (about) subject = Term::iri(std::move(*about));
-    else subject = fresh_blank();
-    emit_property_attributes(subject, props, lang);
-    if (type) add(subject, rdf::vocab::kRdfType, Term::iri(std::move(*type)));
-    if (names::rdf_local(elem) != "Description") add(subject.ref(), rdf::vocab::kRdfType, rdf::TermRef{rdf::TermKind::Iri, elem, {}, {}});
-    State s;
-    s.kind = StateKind::NodeElt;
-    s.base = std::move(base);
-    s.language = std::move(lang);
-    s.subject = std::move(subject);
-    push_state(std::move(s));
+// A property element of the node on top of the stack.
+bool RdfXmlParser::property_element(const NameInfo& ename, ElementAttributes& at) {
+    const std::string& elem = ename.iri;
+    std::string_view el = names::rdf_local(elem);
+    std::string prop;
+    if (el == "li") {
+        prop = names::rdf("_" + std::to_string(++state_.back().li_counter));
+    } else if (!el.empty() && (names::reserved_element(el) || el == "Description")) {
+        return fail_msg("Invalid property element tag name: " + elem);
+    } else {
+        if (ename.iri_error) return fail_iri(elem, *ename.iri_error);
+        prop = elem;
+    }
+    State* s = nullptr;
+    switch (at.parse_type) {
+        case ParseType::Default: {
+            Term object;
+            bool has_object = at.resource || at.node_id || !at.props.empty();
+            if (has_object) {
+                if (at.resource && at.node_id) return fail_msg("Not both rdf:resource and rdf:nodeID could be set at the same time");
+                if (at.resource) object = Term::iri(std::move(*at.resource));
+                else if (at.node_id) object = Term::blank(std::move(*at.node_id));
+                else object = fresh_blank();
+                emit_property_attributes(object, at.props, at.language);
+                if (at.type) add(object.ref(), rdf::vocab::kRdfType, rdf::TermRef{TermKind::Iri, *at.type, {}, {}});
+            }
+            s = &open_state(StateKind::PropertyElt, at);
+            s->datatype = std::move(at.datatype);
+            if (has_object) {
+                s->object_kind = ObjectKind::Node;
+                s->object = std::move(object);
+            }
+            break;
+        }
+        case ParseType::Collection:
+            s = &open_state(StateKind::Collection, at);
+            break;
+        case ParseType::Literal:
+        case ParseType::Other:
+            s = &open_state(StateKind::Literal, at);
+            s->emit = at.parse_type == ParseType::Literal;
+            break;
+        case ParseType::Resource: {
+            // The parent node stays below until this element closes.
+            const Term& subject = state_.back().subject;
+            Term b = fresh_blank();
+            reify(subject, prop, b, at.id);
+            add(subject, prop, b);
+            open_state(StateKind::NodeElt, at).subject = std::move(b);
+            return true;
+        }
+    }
+    s->iri = std::move(prop);
+    s->id_attr = std::move(at.id);
     return true;
 }
 

@@ -13,7 +13,7 @@ namespace vg::rdfxml {
 using rdf::Term;
 using rdf::TermKind;
 
-RdfXmlParser::RdfXmlParser(rdf::RdfInput& in) : in_(in), tok_(in.text, in.max_bytes) {
+RdfXmlParser::RdfXmlParser(rdf::RdfInput& in) : in_(in), tok_(in) {
     State doc;
     doc.kind = StateKind::Doc;
     state_.push_back(std::move(doc));
@@ -71,19 +71,12 @@ Term RdfXmlParser::fresh_blank() { return Term::blank(blank_ids_.next()); }
 
 bool RdfXmlParser::event() {
     switch (ev_.kind) {
-        case XmlEventKind::StartTag: {
-            bool flushed = flush_text();
-            std::string flush_err = err_;
-            bool ok = start_tag();
-            if (!flushed) err_ = flush_err;
-            return flushed && ok;
-        }
+        case XmlEventKind::StartTag:
         case XmlEventKind::EndTag: {
-            bool flushed = flush_text();
-            std::string flush_err = err_;
-            bool ok = end_tag();
-            if (!flushed) err_ = flush_err;
-            return flushed && ok;
+            // The text before a tag is handled first: its fault is the one
+            // reported (a failed read goes no further).
+            if (!flush_text()) return false;
+            return ev_.kind == XmlEventKind::StartTag ? start_tag() : end_tag();
         }
         case XmlEventKind::Text:
         case XmlEventKind::CData:
@@ -101,7 +94,7 @@ bool RdfXmlParser::event() {
             }
             const std::string* r = entities_.resolve(name);
             if (!r) return fail_xml("unrecognized entity `" + std::string(name) + "`");
-            if (!entities_.charge(r->size(), tok_.bytes_read(), err_)) return false;
+            if (!entities_.charge(r->size(), in_.bytes_read(), err_)) return false;
             has_pending_ = true;
             pending_text_.append(*r);
             return true;
@@ -171,7 +164,7 @@ bool RdfXmlParser::doctype(std::string_view raw) {
         if (s.empty() || s[0] != '>') return fail_msg("<!ENTITY declarations values should end with >");
         std::string value;
         if (!expand_references(raw_value, entities_, rules(), value, err_)) return false;
-        if (!entities_.charge(value.size(), tok_.bytes_read(), err_)) return false;
+        if (!entities_.charge(value.size(), in_.bytes_read(), err_)) return false;
         entities_.declare(std::move(name), std::move(value));
     }
     return true;
@@ -248,8 +241,7 @@ bool RdfXmlParser::end_tag() {
     if (!binding_marks_.empty()) {
         if (bindings_.size() != binding_marks_.back()) {
             bindings_.resize(binding_marks_.back());
-            element_names_.clear();
-            attribute_names_.clear();
+            forget_names();
         }
         binding_marks_.pop_back();
     }

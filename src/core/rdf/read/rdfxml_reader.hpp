@@ -7,6 +7,7 @@
 // property triple comes before its four reification triples, a collection's
 // property triple before its rdf:first / rdf:rest chain.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +28,7 @@ namespace vg::rdfxml {
 
 enum class StateKind : uint8_t { Doc, Rdf, NodeElt, PropertyElt, Collection, Literal };
 enum class ObjectKind : uint8_t { None, Node, Text };
+enum class ParseType : uint8_t { Default, Collection, Literal, Resource, Other };  // rdf:parseType
 
 // One entry of the parser's stack: where in the grammar an open element
 // stands. Only the fields of its kind are used.
@@ -84,13 +86,16 @@ private:
     bool convert(std::string_view raw, std::string& out);
     bool resolve_ref(const std::optional<rdf::Iri>& own, std::string_view ref, std::string& out);
     bool literal_start_tag();
-    bool node_element(std::string_view elem, std::optional<rdf::Iri> base, std::optional<std::string> lang,
-                      std::optional<std::string> id, std::optional<std::string> node_id,
-                      std::optional<std::string> about, std::optional<std::string> type,
-                      std::vector<std::pair<std::string, std::string>>& props);
+    struct ElementAttributes;  // what a start tag's attributes say (rdfxml_element.cpp)
+    bool read_attributes(ElementAttributes& at);
+    bool resolve_attributes(ElementAttributes& at);
+    bool node_element(std::string_view elem, ElementAttributes& at);
+    bool property_element(const NameInfo& ename, ElementAttributes& at);
+    // Pushes the state of the element just opened, with its own xml:base
+    // and xml:lang taken from `at`.
+    State& open_state(StateKind kind, ElementAttributes& at);
     void emit_property_attributes(const rdf::Term& subject, std::vector<std::pair<std::string, std::string>>& props,
                                   const std::optional<std::string>& own_lang);
-    void push_state(State&& s);
     void close_top();
     rdf::Term new_literal(std::string value, const std::optional<std::string>& own_lang, int32_t lang_from,
                           const std::optional<std::string>& datatype);
@@ -98,7 +103,7 @@ private:
     void add(const rdf::TermRef& s, std::string_view p, const rdf::TermRef& o);
     void add(const rdf::Term& s, std::string_view p, const rdf::Term& o) { add(s.ref(), p, o.ref()); }
     rdf::Term fresh_blank();
-    TextRules rules() const { return TextRules{xml11_, tok_.bytes_read()}; }
+    TextRules rules() const { return TextRules{xml11_, in_.bytes_read()}; }
 
     rdf::RdfInput& in_;
     XmlTokenizer tok_;
@@ -110,6 +115,17 @@ private:
     std::vector<Binding> bindings_;
     std::vector<uint32_t> binding_marks_;  // bindings_ size before each open element
     std::unordered_map<std::string, NameInfo, KeyedHash, std::equal_to<>> element_names_, attribute_names_;
+    // Before each map, a small memo indexed by a cheap hash: documents use
+    // a few names over and over, and the keyed hash costs more than the
+    // rest of a look-up. A clash in it costs only a miss, so crafted names
+    // gain nothing. Its keys are the maps' own, cleared with them.
+    struct NameMemo {
+        std::string_view name;
+        const NameInfo* info = nullptr;
+    };
+    static constexpr size_t kNameMemoSize = 64;
+    std::array<NameMemo, kNameMemoSize> element_memo_{}, attribute_memo_{};
+    void forget_names();
     // Names resolved once the caches are full; one for elements and one
     // for attributes, so that an element's name outlives its attributes'.
     NameInfo scratch_element_, scratch_attribute_;
@@ -117,6 +133,7 @@ private:
     bool has_pending_ = false;
     Entities entities_;
     rdf::IriBudget iri_budget_;
+    std::string last_absolute_ref_, last_absolute_iri_;  // see resolve_ref
     uint64_t in_literal_depth_ = 0;
     std::unordered_set<std::string, KeyedHash, std::equal_to<>> known_rdf_id_;
     bool is_end_ = false;

@@ -26,6 +26,17 @@ constexpr std::array<bool, 256> make_iri_stops() {
 }
 constexpr std::array<bool, 256> kIriStop = make_iri_stops();
 
+// Bytes that end a plain run inside a string quoted with q: the quote, the
+// escape '\\', line ends, and non-ASCII bytes.
+constexpr std::array<bool, 256> make_string_stops(char q) {
+    std::array<bool, 256> t{};
+    for (int c = 0x80; c < 256; ++c) t[c] = true;
+    for (char c : {q, '\\', '\n', '\r'}) t[static_cast<unsigned char>(c)] = true;
+    return t;
+}
+constexpr std::array<bool, 256> kDoubleQuotedStop = make_string_stops('"');
+constexpr std::array<bool, 256> kSingleQuotedStop = make_string_stops('\'');
+
 // ASCII characters that continue a prefix or blank-node label (PN_CHARS),
 // and those that continue a local name (PN_CHARS and ':'); other bytes,
 // '.' and non-ASCII ones included, take the careful path.
@@ -255,22 +266,43 @@ bool TurtleLexer::uchar() {
     return true;
 }
 
-bool TurtleLexer::lex_iri(Token& t) {
-    text_.skip();  // '<'
-    bool escaped = false;
+// Inlined: the scan of IRIs and strings is the lexer's hottest loop.
+[[gnu::always_inline]] inline bool TurtleLexer::scan_to(const StopTable& stop, bool copy, int& c) {
     for (;;) {
         const char* run = text_.cur();
         const char* p = run;
         const char* e = text_.limit();
-        while (p < e && !kIriStop[static_cast<unsigned char>(*p)]) ++p;
-        if (escaped) buf_.append(run, size_t(p - run));
+        while (p < e && !stop[static_cast<unsigned char>(*p)]) ++p;
+        if (copy) buf_.append(run, size_t(p - run));
         text_.advance_to(p);
-        if (p == e) {
-            if (!check_cap()) return false;
-            if (text_.peek() == kEof) return eof_in("IRI");
-            continue;
+        if (p < e) {
+            c = static_cast<unsigned char>(*p);
+            return true;
         }
-        auto c = static_cast<unsigned char>(*p);
+        if (!check_cap()) return false;
+        if (text_.peek() == kEof) {
+            c = kEof;
+            return true;
+        }
+    }
+}
+
+bool TurtleLexer::take_utf8(bool copy) {
+    int bad = 0;
+    int n = text_.utf8_length(&bad);
+    if (n <= 0) return bad_utf8(text_.offset());
+    if (copy) buf_.append(text_.cur(), size_t(n));
+    text_.advance_to(text_.cur() + n);
+    return true;
+}
+
+bool TurtleLexer::lex_iri(Token& t) {
+    text_.skip();  // '<'
+    bool escaped = false;
+    for (;;) {
+        int c = 0;
+        if (!scan_to(kIriStop, escaped, c)) return false;
+        if (c == kEof) return eof_in("IRI");
         if (c == '>') {
             text_.skip();
             t.kind = Tok::IriRef;
@@ -283,11 +315,7 @@ bool TurtleLexer::lex_iri(Token& t) {
             return true;
         }
         if (c >= 0x80) {
-            int bad = 0;
-            int n = text_.utf8_length(&bad);
-            if (n <= 0) return bad_utf8(text_.offset());
-            if (escaped) buf_.append(text_.cur(), size_t(n));
-            text_.advance_to(text_.cur() + n);
+            if (!take_utf8(escaped)) return false;
             continue;
         }
         uint64_t at = text_.offset();
@@ -316,24 +344,12 @@ bool TurtleLexer::lex_string(Token& t, char q) {
     t.kind = Tok::String;
     t.quote = q;
     t.long_string = is_long;
+    const StopTable& stop = q == '"' ? kDoubleQuotedStop : kSingleQuotedStop;
     bool escaped = false;
     for (;;) {
-        const char* run = text_.cur();
-        const char* p = run;
-        const char* e = text_.limit();
-        while (p < e) {
-            auto c = static_cast<unsigned char>(*p);
-            if (c == uint8_t(q) || c == '\\' || c >= 0x80 || c == '\n' || c == '\r') break;
-            ++p;
-        }
-        if (escaped) buf_.append(run, size_t(p - run));
-        text_.advance_to(p);
-        if (p == e) {
-            if (!check_cap()) return false;
-            if (text_.peek() == kEof) return eof_in("string");
-            continue;
-        }
-        auto c = static_cast<unsigned char>(*p);
+        int c = 0;
+        if (!scan_to(stop, escaped, c)) return false;
+        if (c == kEof) return eof_in("string");
         uint64_t at = text_.offset();
         if (c == uint8_t(q)) {
             if (!is_long) {
@@ -349,48 +365,19 @@ bool TurtleLexer::lex_string(Token& t, char q) {
             // One or two quotes inside a long string.
             if (escaped) buf_ += q;
             text_.skip();
-            continue;
-        }
-        if (c == '\n' || c == '\r') {
+        } else if (c == '\n' || c == '\r') {
             if (!is_long) return fail("line break in a single-line string", start_, at);
             if (escaped) buf_ += char(c);
             text_.skip();
-            continue;
+        } else if (c >= 0x80) {
+            if (!take_utf8(escaped)) return false;
+        } else {
+            if (!escaped) {
+                escaped = true;
+                buf_.assign(text_.marked().substr(open));
+            }
+            if (!string_escape(at)) return false;
         }
-        if (c >= 0x80) {
-            int bad = 0;
-            int n = text_.utf8_length(&bad);
-            if (n <= 0) return bad_utf8(at);
-            if (escaped) buf_.append(text_.cur(), size_t(n));
-            text_.advance_to(text_.cur() + n);
-            continue;
-        }
-        // Backslash.
-        if (!escaped) {
-            escaped = true;
-            buf_.assign(text_.marked().substr(open));
-        }
-        text_.skip();
-        int x = text_.peek();
-        char plain = 0;
-        switch (x) {
-            case 't': plain = '\t'; break;
-            case 'b': plain = '\b'; break;
-            case 'n': plain = '\n'; break;
-            case 'r': plain = '\r'; break;
-            case 'f': plain = '\f'; break;
-            case '"': plain = '"'; break;
-            case '\'': plain = '\''; break;
-            case '\\': plain = '\\'; break;
-            case 'u':
-            case 'U':
-                if (!uchar()) return false;
-                continue;
-            case kEof: return eof_in("string");
-            default: return fail("invalid escape sequence '\\" + shown(x) + "'", at, at + 2);
-        }
-        buf_ += plain;
-        text_.skip();
     }
     if (escaped) {
         t.text = buf_;
@@ -398,6 +385,29 @@ bool TurtleLexer::lex_string(Token& t, char q) {
         std::string_view m = text_.marked();
         t.text = m.substr(open, m.size() - 2 * open);
     }
+    return true;
+}
+
+bool TurtleLexer::string_escape(uint64_t at) {
+    text_.skip();  // '\\'
+    int x = text_.peek();
+    char plain = 0;
+    switch (x) {
+        case 't': plain = '\t'; break;
+        case 'b': plain = '\b'; break;
+        case 'n': plain = '\n'; break;
+        case 'r': plain = '\r'; break;
+        case 'f': plain = '\f'; break;
+        case '"': plain = '"'; break;
+        case '\'': plain = '\''; break;
+        case '\\': plain = '\\'; break;
+        case 'u':
+        case 'U': return uchar();
+        case kEof: return eof_in("string");
+        default: return fail("invalid escape sequence '\\" + shown(x) + "'", at, at + 2);
+    }
+    buf_ += plain;
+    text_.skip();
     return true;
 }
 

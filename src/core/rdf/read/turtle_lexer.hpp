@@ -4,6 +4,7 @@
 // the next call to next(); escapes are decoded, IRIs are neither resolved
 // nor validated here.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -69,6 +70,16 @@ private:
     bool skip_space(bool& newline);
     bool lex_iri(Token& t);
     bool lex_string(Token& t, char quote);
+    bool string_escape(uint64_t at);  // the escape at the cursor's '\\' (offset at), decoded into buf_
+
+    // Moves the cursor to the next byte that `stop` marks, copying the bytes
+    // passed into buf_ when `copy`, reading more input as needed. That byte
+    // (not consumed) goes to c, or kEof where the input ends; false when the
+    // byte cap is passed.
+    using StopTable = std::array<bool, 256>;
+    bool scan_to(const StopTable& stop, bool copy, int& c);
+    // One UTF-8 sequence at the cursor, copied into buf_ when `copy`.
+    bool take_utf8(bool copy);
     bool skip_name_rest();
     bool lex_name(Token& t);
     bool lex_local(Token& t);

@@ -17,15 +17,6 @@ bool is_xml_name_char(uint32_t c) {
     return c == 0xB7 || (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040) || is_xml_name_start_char(c);
 }
 
-bool is_xml_name(std::string_view s) {
-    if (s.empty()) return false;
-    size_t i = 0;
-    if (!is_xml_name_start_char(decode_utf8(s, i))) return false;
-    while (i < s.size())
-        if (!is_xml_name_char(decode_utf8(s, i))) return false;
-    return true;
-}
-
 bool is_ncname(std::string_view s) { return is_xml_name(s) && s.find(':') == std::string_view::npos; }
 
 bool is_xml_whitespace(std::string_view s) {

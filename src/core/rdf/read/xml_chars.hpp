@@ -1,6 +1,7 @@
 // Character classes of XML 1.0 (fifth edition) and UTF-8 decoding of
 // already validated text.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -32,8 +33,39 @@ inline uint32_t decode_utf8(std::string_view s, size_t& i) {
     return c;
 }
 
+// ASCII name characters by table: bit 1 NameStartChar, bit 2 NameChar.
+inline constexpr std::array<uint8_t, 128> kAsciiNameChar = [] {
+    std::array<uint8_t, 128> t{};
+    for (int c = 0; c < 128; ++c) {
+        bool start = c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        bool rest = start || c == '-' || c == '.' || (c >= '0' && c <= '9');
+        t[c] = uint8_t((start ? 1 : 0) | (rest ? 2 : 0));
+    }
+    return t;
+}();
+
+// Bytes of the Name that starts at s[i] (0 when none does), in valid UTF-8.
+inline size_t name_length(std::string_view s, size_t i) {
+    size_t begin = i;
+    uint8_t want = 1;  // NameStartChar first, then NameChar
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            if (!(kAsciiNameChar[c] & want)) break;
+            ++i;
+        } else {
+            size_t j = i;
+            uint32_t cp = decode_utf8(s, j);
+            if (!(want == 1 ? is_xml_name_start_char(cp) : is_xml_name_char(cp))) break;
+            i = j;
+        }
+        want = 2;
+    }
+    return i - begin;
+}
+
 // Name (namespaces not considered): a NameStartChar then NameChars.
-bool is_xml_name(std::string_view s);
+inline bool is_xml_name(std::string_view s) { return !s.empty() && name_length(s, 0) == s.size(); }
 // NCName: a Name without ':'.
 bool is_ncname(std::string_view s);
 // All of space, TAB, LF, CR (the empty text too).

@@ -7,13 +7,19 @@
 // as their own events, attribute values come out raw, and the DOCTYPE comes
 // out as one raw event. Empty-element tags come out as a start and an end
 // event. Views in an event stay valid until the next call of next().
+//
+// It reads through the input's shared cursor: each token is marked from its
+// first byte, so a refill keeps it whole, and the input's byte cap is the
+// one the loader set. Characters are checked as the scan for a token's end
+// passes over them, so of two faults the one met first in the document is
+// the one reported, whether the text comes from a string or a file.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/io/text_input.hpp"
+#include "core/rdf/read/reader.hpp"
 
 namespace vg::rdfxml {
 
@@ -45,9 +51,8 @@ public:
     // Open elements allowed at once; deeper documents are refused.
     static constexpr size_t kMaxDepth = 10000;
 
-    // Reads through the shared cursor; stops with over_cap once more than
-    // max_bytes have been read.
-    XmlTokenizer(TextInput& in, uint64_t max_bytes);
+    // Stops with over_cap once the input has passed its byte cap.
+    explicit XmlTokenizer(rdf::RdfInput& in) : in_(in), text_(in.text) {}
     XmlTokenizer(const XmlTokenizer&) = delete;
     XmlTokenizer& operator=(const XmlTokenizer&) = delete;
 
@@ -55,44 +60,51 @@ public:
     // tokenizer must not be used again.
     bool next(XmlEvent& ev, XmlError& err);
 
-    // Bytes of input taken in so far.
-    uint64_t bytes_read() const { return in_.offset() + n_; }
     size_t depth() const { return open_.size(); }
 
 private:
-    enum class Phase { Prolog, Root, Epilog };
+    enum class Phase : uint8_t { Prolog, Root, Epilog };
 
-    size_t avail() const { return valid_; }
-    bool more(size_t want);
-    bool fail(size_t off, const std::string& msg);
-    bool validate_new(bool final);
-    bool at(size_t off, std::string_view lit);
+    // The cursor moves through the token; offsets below are from its mark.
+    uint64_t token_offset(size_t k) const { return text_.mark_offset() + k; }
+    size_t token_length() const { return text_.marked().size(); }
+    template <class Find>
+    bool seek(Find&& find);
+    bool seek_literal(std::string_view lit);
+    void check_new();
+    bool refill();
+    bool input_failed();
+    bool ahead(size_t k, std::string_view lit);
+    bool fail(uint64_t offset, const std::string& msg);
+    bool unterminated(const char* what);
 
+    bool markup(XmlEvent& ev);
+    enum class TagRead : uint8_t { Done, Failed, Retry };
     bool start_tag(XmlEvent& ev);
+    TagRead read_tag(std::string_view tag, bool checked, XmlEvent& ev, size_t& gt, bool& empty);
     bool end_tag(XmlEvent& ev);
     bool text(XmlEvent& ev);
     bool reference(XmlEvent& ev);
     bool comment(XmlEvent& ev);
     bool cdata(XmlEvent& ev);
     bool pi(XmlEvent& ev);
-    bool declaration(XmlEvent& ev, size_t close);
+    bool declaration(XmlEvent& ev, std::string_view token);
     bool doctype(XmlEvent& ev);
     bool finish(XmlEvent& ev);
-    size_t scan_name(size_t i, size_t end);
     std::string_view top_name() const;
 
-    TextInput& in_;
-    uint64_t max_bytes_;
-    const char* d_ = nullptr;  // always in_.cur()
-    size_t n_ = 0;      // bytes in the buffer
-    size_t valid_ = 0;  // bytes checked as XML characters
-    size_t pos_ = 0;
-    bool eof_ = false;
+    rdf::RdfInput& in_;
+    TextInput& text_;
     XmlError* err_ = nullptr;
+    // Bytes before the offset checked_ are checked as characters; a fault
+    // found there waits at fault_ until the scan reaches it.
+    uint64_t checked_ = 0;
+    uint64_t fault_ = UINT64_MAX;
+    std::string fault_msg_;
 
     Phase phase_ = Phase::Prolog;
     bool started_ = false;
-    size_t bom_ = 0;
+    uint64_t bom_ = 0;
     bool any_event_ = false;
     bool seen_doctype_ = false;
     bool pending_end_ = false;
