@@ -237,7 +237,7 @@ static void test_louvain() {
         for (int k = 0; k < m; ++k) {
             edges += std::to_string(rng() % n) + ">" + std::to_string(rng() % n);
             if (round % 4 == 1) edges += ":" + std::to_string(int(rng() % 7) - 2);
-            if (round % 4 == 2) edges += ":" + std::to_string(1 + int(rng() % 3)) + ".5";
+            if (round % 4 == 2) edges += ":" + std::to_string(int(rng() % 3)) + (round % 8 == 2 ? ".5" : ".1");
             edges += " ";
         }
         PropertyGraph g = make(round % 5 == 0, ids.c_str(), edges.c_str());

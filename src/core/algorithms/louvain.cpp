@@ -143,17 +143,22 @@ private:
         return moved_any;
     }
 
-    // Integer weights whose magnitudes sum below 2^53: every total and link
-    // sum is then an exact integer, so a node's visit computes the same
-    // gains from the same labels and totals, and taking its strength out
-    // of its community and back restores the total bit for bit.
+    // Integer row weights and strengths, each kind's magnitudes summing
+    // below 2^53: every link sum and total is then an exact integer, so a
+    // node's visit computes the same gains from the same labels and totals,
+    // and taking its strength out of its community and back restores the
+    // total bit for bit. (A later level's strengths keep weight its rows
+    // dropped, so both are checked.)
     bool exact_level() const {
-        double volume = 0.0;
-        for (double w : level_.rows.weight) {
-            if (!(w == std::trunc(w))) return false;
-            volume += std::fabs(w);
-        }
-        return volume < 0x1p53;
+        auto exact = [](const std::vector<double>& values) {
+            double volume = 0.0;
+            for (double w : values) {
+                if (!(w == std::trunc(w))) return false;
+                volume += std::fabs(w);
+            }
+            return volume < 0x1p53;
+        };
+        return exact(level_.rows.weight) && exact(level_.strength);
     }
 
     void start_tracking() {
