@@ -1,6 +1,8 @@
 #include "core/rdf/iri.hpp"
 
 #include <array>
+#include <string.h>  // memrchr
+
 #include <cstring>
 
 #include "core/io/utf8.hpp"
@@ -309,9 +311,16 @@ private:
     }
 };
 
-// RFC 3986 section 5.2.4, appending the result to `out`.
-void remove_dot_segments(std::string_view in, std::string& out) {
-    size_t base = out.size();
+// The offset of the last '/' in out[floor, end), or floor when there is none.
+size_t last_slash(std::string_view out, size_t floor) {
+    const void* p = ::memrchr(out.data() + floor, '/', out.size() - floor);
+    return p ? size_t(static_cast<const char*>(p) - out.data()) : floor;
+}
+
+// RFC 3986 section 5.2.4, appending the result to `out`. A ".." removes the
+// last segment written, never anything before `floor`, and looks no
+// further back than that segment: its cost is what it removes.
+void remove_dot_segments(std::string_view in, std::string& out, size_t floor) {
     while (!in.empty()) {
         if (in.substr(0, 3) == "../") {
             in.remove_prefix(3);
@@ -324,8 +333,7 @@ void remove_dot_segments(std::string_view in, std::string& out) {
         } else if (in.substr(0, 4) == "/../" || in == "/..") {
             if (in.size() == 3) in = "/";
             else in.remove_prefix(3);
-            size_t cut = out.rfind('/');
-            out.resize(cut == std::string::npos || cut < base ? base : cut);
+            out.resize(last_slash(out, floor));
         } else if (in == "." || in == "..") {
             in = {};
         } else {
@@ -337,15 +345,14 @@ void remove_dot_segments(std::string_view in, std::string& out) {
     }
 }
 
-// Whether a path holds a "." or ".." segment.
+// Whether a path holds a "." or ".." segment. Only dots are looked at, so
+// a path without any costs one memchr.
 bool has_dot_segment(std::string_view path) {
-    size_t begin = 0;
-    while (begin <= path.size()) {
-        size_t end = path.find('/', begin);
-        if (end == std::string_view::npos) end = path.size();
-        std::string_view seg = path.substr(begin, end - begin);
-        if (seg == "." || seg == "..") return true;
-        begin = end + 1;
+    for (size_t i = path.find('.'); i != std::string_view::npos; i = path.find('.', i + 1)) {
+        if (i > 0 && path[i - 1] != '/') continue;
+        size_t j = i + 1;
+        if (j < path.size() && path[j] == '.') ++j;
+        if (j == path.size() || path[j] == '/') return true;
     }
     return false;
 }
@@ -353,7 +360,9 @@ bool has_dot_segment(std::string_view path) {
 }  // namespace
 
 struct IriBuilder {
-    static Result<Iri> from(std::string text, const Parts& p) {
+    // `clean`: the path is known to hold no dot segment, so its directory
+    // needs no second look.
+    static Result<Iri> from(std::string text, const Parts& p, bool clean = false) {
         Iri iri;
         iri.scheme_end_ = uint32_t(p.scheme_end);
         iri.has_authority_ = p.has_authority;
@@ -362,6 +371,7 @@ struct IriBuilder {
         iri.has_query_ = p.has_query;
         iri.query_end_ = uint32_t(p.has_query ? p.query_end : p.path_end);
         iri.text_ = std::move(text);
+        if (clean) iri.set_clean_directory();
         return iri;
     }
 };
@@ -435,79 +445,115 @@ bool plain_segment(std::string_view ref) {
 
 }  // namespace
 
+void Iri::set_clean_directory() const {
+    size_t n = path_end_ - authority_end_;
+    const void* slash = n ? ::memrchr(text_.data() + authority_end_, '/', n) : nullptr;
+    dir_end_ = slash ? uint32_t(static_cast<const char*>(slash) - text_.data() + 1) : authority_end_;
+    dir_ = Dir::Clean;
+}
+
+std::string_view Iri::directory() const {
+    if (dir_ == Dir::Unknown) {
+        set_clean_directory();
+        std::string_view dir(text_.data() + authority_end_, dir_end_ - authority_end_);
+        if (has_dot_segment(dir)) {
+            clean_dir_.clear();
+            remove_dot_segments(dir, clean_dir_, 0);
+            dir_ = Dir::Cleaned;
+        }
+    }
+    if (dir_ == Dir::Cleaned) return clean_dir_;
+    if (has_authority_ && path_end_ == authority_end_) return "/";
+    return std::string_view(text_).substr(authority_end_, dir_end_ - authority_end_);
+}
+
 // The two ways of resolving a reference against a base, writing the
-// target's text into `out` and its offsets into `p`.
+// target's text into `out` and its offsets into `p`, and counting the bytes
+// taken from the base in `taken`.
 struct IriResolution {
-    // One plain segment (see plain_segment) joined to the base path's
-    // directory, when removing dot segments would leave the merge as it
-    // is; false (nothing written) otherwise.
-    static bool join_segment(const Iri& base, std::string_view ref, std::string& out, Parts& p) {
-        std::string_view t(base.text_);
-        std::string_view bpath = t.substr(base.authority_end_, base.path_end_ - base.authority_end_);
-        bool root = base.has_authority_ && bpath.empty();
-        size_t slash = bpath.rfind('/');
-        std::string_view dir = root || slash == std::string_view::npos ? std::string_view() : bpath.substr(0, slash + 1);
-        if (has_dot_segment(dir)) return false;
-        out.reserve(base.authority_end_ + dir.size() + 1 + ref.size());
-        out.append(t.substr(0, base.authority_end_));
-        if (root) out += '/';
+    // One plain segment (see plain_segment) joined to the base's directory:
+    // removing dot segments from the merge would leave it as it is.
+    static void join_segment(const Iri& base, std::string_view ref, std::string& out, Parts& p, size_t& taken) {
+        std::string_view dir = base.directory();
+        out.reserve(base.authority_end_ + dir.size() + ref.size());
+        out.append(base.text_, 0, base.authority_end_);
         out.append(dir);
         out.append(ref);
+        taken += base.authority_end_ + dir.size();
         p.has_scheme = true;
         p.has_authority = base.has_authority_;
         p.scheme_end = base.scheme_end_;
         p.authority_end = base.authority_end_;
         p.path_end = out.size();
-        return true;
+    }
+
+    // Whether the target's path starts with "//" without an authority,
+    // which no IRI may.
+    static bool bad_path(const std::string& out, const Parts& p) {
+        return !p.has_authority && p.path_end - p.authority_end >= 2 && out[p.authority_end] == '/' &&
+               out[p.authority_end + 1] == '/';
     }
 
     // Any reference, parsed into `r`, in full; false when the target's path
-    // would start with "//" without an authority.
-    static bool merge(const Iri& base, std::string_view ref, const Parts& r, std::string& out, Parts& p) {
+    // is a bad_path. `clean` tells whether the target's path is free of dot
+    // segments (all but a copied base path).
+    static bool merge(const Iri& base, std::string_view ref, const Parts& r, std::string& out, Parts& p, size_t& taken,
+                      bool& clean) {
         std::string_view t(base.text_);
         std::string_view rpath = ref.substr(r.path_begin, r.path_end - r.path_begin);
         std::string_view query = ref.substr(r.query_begin, r.query_end - r.query_begin);
-        out.reserve(t.size() + ref.size());
         p.has_scheme = true;
         p.has_query = r.has_query;
+        clean = true;
         if (r.has_scheme || r.has_authority) {
             // The reference brings its own authority (and maybe scheme).
-            if (!r.has_scheme) out.append(t.substr(0, base.scheme_end_ + 1));
+            if (!r.has_scheme) {
+                out.append(t.substr(0, base.scheme_end_ + 1));
+                taken += base.scheme_end_ + 1;
+            }
             out.append(ref.substr(0, r.path_begin));
             p.has_authority = r.has_authority;
             p.scheme_end = r.has_scheme ? r.scheme_end : base.scheme_end_;
             p.authority_end = out.size();
-            remove_dot_segments(rpath, out);
+            remove_dot_segments(rpath, out, out.size());
         } else {
             out.append(t.substr(0, base.authority_end_));
+            taken += base.authority_end_;
             p.has_authority = base.has_authority_;
             p.scheme_end = base.scheme_end_;
             p.authority_end = out.size();
-            std::string_view bpath = t.substr(base.authority_end_, base.path_end_ - base.authority_end_);
             if (rpath.empty()) {
+                std::string_view bpath = t.substr(base.authority_end_, base.path_end_ - base.authority_end_);
                 out.append(bpath);
+                taken += bpath.size();
                 if (!r.has_query && base.has_query_) {
                     p.has_query = true;
                     query = t.substr(base.path_end_ + 1, base.query_end_ - base.path_end_ - 1);
+                    taken += query.size() + 1;  // and its '?'
                 }
+                clean = false;
             } else if (rpath[0] == '/') {
-                remove_dot_segments(rpath, out);
+                remove_dot_segments(rpath, out, out.size());
             } else {
-                std::string merged;
-                if (base.has_authority_ && bpath.empty()) {
-                    merged = "/";
+                // The directory has no dot segment left, so it is written as
+                // it is, but for its last '/', which the merge's dot
+                // segments start from.
+                std::string_view dir = base.directory();
+                taken += dir.size();
+                if (dir.empty()) {
+                    remove_dot_segments(rpath, out, out.size());
                 } else {
-                    size_t slash = bpath.rfind('/');
-                    if (slash != std::string_view::npos) merged.assign(bpath.substr(0, slash + 1));
+                    out.append(dir.substr(0, dir.size() - 1));
+                    std::string rest;
+                    rest.reserve(rpath.size() + 1);
+                    rest += '/';
+                    rest.append(rpath);
+                    remove_dot_segments(rest, out, p.authority_end);
                 }
-                merged.append(rpath);
-                remove_dot_segments(merged, out);
             }
         }
         p.path_end = out.size();
-        if (!p.has_authority && p.path_end - p.authority_end >= 2 && out[p.authority_end] == '/' &&
-            out[p.authority_end + 1] == '/')
-            return false;
+        if (bad_path(out, p)) return false;
         if (p.has_query) {
             out += '?';
             out.append(query);
@@ -521,51 +567,82 @@ struct IriResolution {
     }
 };
 
-Result<Iri> Iri::resolve(std::string_view ref) const {
+Result<Iri> Iri::resolve(std::string_view ref, size_t* cost) const {
     std::string out;
     Parts p;
-    if (!plain_segment(ref) || !IriResolution::join_segment(*this, ref, out, p)) {
+    size_t taken = 0;
+    bool clean = true;
+    if (plain_segment(ref)) {
+        // A directory without dot segments may still start with "//" once
+        // they are gone ("tag:/..//d/").
+        IriResolution::join_segment(*this, ref, out, p, taken);
+        if (IriResolution::bad_path(out, p)) return Error{ErrorKind::InvalidValue, "An IRI path is not allowed to start with //"};
+    } else {
         Parts r;
         if (auto err = Scanner(ref).run(false, r)) return Error{ErrorKind::InvalidValue, std::move(*err)};
-        if (!IriResolution::merge(*this, ref, r, out, p))
+        if (!IriResolution::merge(*this, ref, r, out, p, taken, clean))
             return Error{ErrorKind::InvalidValue, "An IRI path is not allowed to start with //"};
     }
     if (out.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
-    return IriBuilder::from(std::move(out), p);
+    if (cost) *cost = taken + ref.size();
+    auto iri = IriBuilder::from(std::move(out), p, clean);
+    if (!clean && dir_ != Dir::Unknown) {
+        // The base's own path, copied: so is what is known of it.
+        iri.value().dir_ = dir_;
+        iri.value().dir_end_ = dir_end_;
+        iri.value().clean_dir_ = clean_dir_;
+    }
+    return iri;
 }
 
 Result<size_t> Iri::rebase(std::string_view ref) {
     Parts r;
     if (auto err = Scanner(ref).run(false, r)) return Error{ErrorKind::InvalidValue, std::move(*err)};
     std::string_view rpath = ref.substr(r.path_begin, r.path_end - r.path_begin);
-    bool in_place = !r.has_scheme && !r.has_authority && !rpath.empty() && rpath[0] != '/' && !has_dot_segment(rpath);
-    if (in_place && dot_free_ == DotFree::Unknown) {
-        std::string_view path(text_.data() + authority_end_, path_end_ - authority_end_);
-        dot_free_ = has_dot_segment(path) ? DotFree::No : DotFree::Yes;
-    }
-    if (!in_place || dot_free_ != DotFree::Yes) {
-        auto full = resolve(ref);
+    // In place: a relative path after a directory without dot segments. Its
+    // own dot segments may take the path back to nothing, which only an
+    // authority keeps from starting with "//"; without one, a reference
+    // with dot segments is resolved in full.
+    bool in_place = !r.has_scheme && !r.has_authority && !rpath.empty() && rpath[0] != '/' &&
+                    (has_authority_ || !has_dot_segment(rpath));
+    if (in_place) directory();
+    if (!in_place || dir_ != Dir::Clean) {
+        size_t cost = 0;
+        auto full = resolve(ref, &cost);
         if (!full) return full.failure();
         *this = full.take();
-        return text_.size();
+        return cost;
     }
-    // RFC 3986 5.2.3: the reference's path replaces what follows the last
-    // '/' of this path (all of it when there is none; "/" stands for an
-    // empty path under an authority). Neither side has dot segments, so
-    // removing them would change nothing; the base's query and fragment go.
-    std::string_view path(text_.data() + authority_end_, path_end_ - authority_end_);
-    size_t slash = path.rfind('/');
-    bool add_slash = has_authority_ && path.empty();
-    size_t cut = slash == std::string_view::npos ? authority_end_ : authority_end_ + slash + 1;
-    size_t start = cut + (add_slash ? 1 : 0);
-    if (start + ref.size() > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
-    text_.resize(cut);
-    if (add_slash) text_ += '/';
-    text_.append(ref);
-    path_end_ = uint32_t(start + r.path_end);
+    // The directory stays where it is, but for its last '/', which the
+    // reference's path is merged from (RFC 3986 5.2.3-4); the base's query
+    // and fragment go.
+    bool root = has_authority_ && path_end_ == authority_end_;
+    bool slashed = root || dir_end_ != authority_end_;
+    size_t keep = root || !slashed ? authority_end_ : dir_end_ - 1;
+    if (keep + ref.size() + 1 > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
+    text_.resize(keep);
+    if (slashed) {
+        std::string rest;
+        rest.reserve(rpath.size() + 1);
+        rest += '/';
+        rest.append(rpath);
+        remove_dot_segments(rest, text_, authority_end_);
+    } else {
+        remove_dot_segments(rpath, text_, authority_end_);
+    }
+    path_end_ = uint32_t(text_.size());
     has_query_ = r.has_query;
-    query_end_ = uint32_t(has_query_ ? start + r.query_end : path_end_);
-    return ref.size() + (add_slash ? 1 : 0);
+    if (has_query_) {
+        text_ += '?';
+        text_.append(ref.substr(r.query_begin, r.query_end - r.query_begin));
+    }
+    query_end_ = uint32_t(text_.size());
+    if (r.has_fragment) {
+        text_ += '#';
+        text_.append(ref.substr(r.fragment_begin));
+    }
+    set_clean_directory();
+    return ref.size() + (root ? 1 : 0);
 }
 
 }  // namespace vg::rdf

@@ -29,12 +29,17 @@ public:
     // `text` must be an absolute IRI.
     static Result<Iri> parse(std::string text);
     // Resolves an IRI reference (absolute or relative) against this IRI.
-    Result<Iri> resolve(std::string_view reference) const;
+    // `cost`, when given, gets the work it took: the bytes taken from this
+    // IRI and those of the reference. Readers charge it to their budget, as
+    // it can be far more than the result's size (a long base, a short
+    // result).
+    Result<Iri> resolve(std::string_view reference, size_t* cost = nullptr) const;
     // Replaces this IRI by the resolution of `reference` against it, as a
-    // document's next base does; returns the bytes written. A relative path
-    // without "." or ".." segments extends the text in place (the cost of
-    // the reference, not of the whole IRI), so a chain of relative bases
-    // stays linear; anything else is resolved in full.
+    // document's next base does; returns the work it took, as resolve's
+    // cost. A relative path is merged in place, after the base's directory,
+    // at the cost of the reference alone (its ".." take back what earlier
+    // references added), so a chain of relative bases stays linear; anything
+    // else is resolved in full.
     Result<size_t> rebase(std::string_view reference);
 
     const std::string& str() const { return text_; }
@@ -43,6 +48,14 @@ public:
 private:
     friend struct IriBuilder;
     friend struct IriResolution;
+    // The directory relative paths are merged with (RFC 3986 5.2.3): the
+    // path up to its last '/', "/" for an empty path under an authority,
+    // with its dot segments removed (removing them first gives the same
+    // results, and is then done once per base, not per reference).
+    std::string_view directory() const;
+    // Notes that the path holds no dot segment (finding its last '/').
+    void set_clean_directory() const;
+
     std::string text_;
     // Offsets into text_: end of the scheme (the ':'), of the authority (equal
     // to scheme_end_ + 1 when there is none), of the path and of the query
@@ -53,10 +66,14 @@ private:
     uint32_t query_end_ = 0;
     bool has_authority_ = false;
     bool has_query_ = false;
-    // Whether the path is known to hold no "." or ".." segment (which the
-    // in-place rebase needs); worked out once, on the first rebase.
-    enum class DotFree : uint8_t { Unknown, Yes, No };
-    DotFree dot_free_ = DotFree::Unknown;
+    // The directory, worked out on first use (or known from how the IRI was
+    // made): Clean, it is text_ from authority_end_ to dir_end_ (just past
+    // the path's last '/'); Cleaned, it had dot segments and clean_dir_ is
+    // the directory without them.
+    enum class Dir : uint8_t { Unknown, Clean, Cleaned };
+    mutable Dir dir_ = Dir::Unknown;
+    mutable uint32_t dir_end_ = 0;
+    mutable std::string clean_dir_;
 };
 
 // The length of the scheme that `ref` starts with (the offset of its ':'),

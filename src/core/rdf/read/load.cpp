@@ -126,7 +126,7 @@ Result<LoadedRdf> load_rdf_text(std::string_view data, std::string_view format, 
                                                 " bytes (raise VeskGraphSettings.max_bytes if intended)."};
     auto start = std::chrono::steady_clock::now();
     TextInput text = TextInput::from_string(data);
-    RdfInput in{text, UINT64_MAX};
+    RdfInput in{text, UINT64_MAX, nullptr, data.size()};
     return run_load(syntax.value(), in, triple_cap, start, interrupt);
 }
 
@@ -147,7 +147,9 @@ Result<LoadedRdf> load_rdf_path(std::string_view path, uint64_t max_bytes, uint6
     auto start = std::chrono::steady_clock::now();
     auto opened = TextInput::open_file(p);
     if (!opened) return Error{ErrorKind::Io, "Failed to open file: " + opened.error()};
-    RdfInput in{opened.value(), max_bytes};
+    // A regular file's size is known before reading; a pipe's or a
+    // device's is not (their budgets grow as they are read).
+    RdfInput in{opened.value(), max_bytes, nullptr, S_ISREG(st.st_mode) ? uint64_t(st.st_size) : 0};
     auto r = run_load(syntax.value(), in, triple_cap, start, interrupt);
     if (!r && r.kind() == ErrorKind::CapRefused && r.error().empty())
         return Error{ErrorKind::CapRefused, size_message(in.bytes_read())};

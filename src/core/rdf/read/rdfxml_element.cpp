@@ -76,7 +76,7 @@ const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bo
     }
     if (known) {
         // A name built through entity references costs its size every use.
-        if (known->expanded && !entities_.charge(known->expanded, in_.bytes_read(), err_)) return nullptr;
+        if (known->expanded && !entities_.charge(known->expanded, in_.budget_bytes(), err_)) return nullptr;
         return known;
     }
     NameInfo info;
@@ -158,10 +158,12 @@ bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string_v
     // A reference with a scheme resolves alike against every base, and
     // documents repeat a few (datatypes, classes): the last one is kept.
     bool absolute = rdf::scheme_length(ref) != 0;
+    size_t cost = 0;
     if (absolute && ref == last_absolute_ref_) {
         out = last_absolute_iri_;
+        cost = out.size();
     } else {
-        auto r = base->resolve(ref);
+        auto r = base->resolve(ref, &cost);
         if (!r) return fail_iri(ref, r.error());
         out = r.take().take();
         if (absolute) {
@@ -169,7 +171,7 @@ bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string_v
             last_absolute_iri_ = out;
         }
     }
-    return iri_budget_.charge(out.size(), in_.bytes_read(), err_);
+    return iri_budget_.charge(cost, in_.budget_bytes(), err_);
 }
 
 // A start tag inside an XML literal is copied into the literal's markup.

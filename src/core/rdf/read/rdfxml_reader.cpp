@@ -94,7 +94,7 @@ bool RdfXmlParser::event() {
             }
             const std::string* r = entities_.resolve(name);
             if (!r) return fail_xml("unrecognized entity `" + std::string(name) + "`");
-            if (!entities_.charge(r->size(), in_.bytes_read(), err_)) return false;
+            if (!entities_.charge(r->size(), in_.budget_bytes(), err_)) return false;
             has_pending_ = true;
             pending_text_.append(*r);
             return true;
@@ -164,7 +164,7 @@ bool RdfXmlParser::doctype(std::string_view raw) {
         if (s.empty() || s[0] != '>') return fail_msg("<!ENTITY declarations values should end with >");
         std::string value;
         if (!expand_references(raw_value, entities_, rules(), value, err_)) return false;
-        if (!entities_.charge(value.size(), in_.bytes_read(), err_)) return false;
+        if (!entities_.charge(value.size(), in_.budget_bytes(), err_)) return false;
         entities_.declare(std::move(name), std::move(value));
     }
     return true;

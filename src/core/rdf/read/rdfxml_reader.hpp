@@ -18,7 +18,7 @@
 
 #include "core/support/hash.hpp"
 #include "core/rdf/iri.hpp"
-#include "core/rdf/read/iri_budget.hpp"
+#include "core/rdf/read/byte_budget.hpp"
 #include "core/rdf/read/reader.hpp"
 #include "core/rdf/terms.hpp"
 #include "core/rdf/read/xml_entities.hpp"
@@ -103,7 +103,7 @@ private:
     void add(const rdf::TermRef& s, std::string_view p, const rdf::TermRef& o);
     void add(const rdf::Term& s, std::string_view p, const rdf::Term& o) { add(s.ref(), p, o.ref()); }
     rdf::Term fresh_blank();
-    TextRules rules() const { return TextRules{xml11_, in_.bytes_read()}; }
+    TextRules rules() const { return TextRules{xml11_, in_.budget_bytes()}; }
 
     rdf::RdfInput& in_;
     XmlTokenizer tok_;
@@ -132,7 +132,7 @@ private:
     std::string pending_text_;
     bool has_pending_ = false;
     Entities entities_;
-    rdf::IriBudget iri_budget_;
+    rdf::ByteBudget iri_budget_ = rdf::iri_budget();
     std::string last_absolute_ref_, last_absolute_iri_;  // see resolve_ref
     uint64_t in_literal_depth_ = 0;
     std::unordered_set<std::string, KeyedHash, std::equal_to<>> known_rdf_id_;

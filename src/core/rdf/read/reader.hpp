@@ -19,6 +19,7 @@
 //   return ReadOutcome::done();
 // Nothing a reader hands over may outlive the call to `triple`.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,6 +45,11 @@ public:
 // event, and inside any token that keeps growing) and on true returns
 // ReadOutcome::stopped(); the loader reports the size.
 //
+// The budgets on bytes a document makes (resolved IRIs, expanded entities)
+// grow with budget_bytes(): the input's whole size where it is known before
+// reading (a string, a regular file), so that the same bytes get the same
+// budget from either; for a pipe or a device, the bytes read so far.
+//
 // A reader calls tick() once per token or event, so that a long load can be
 // abandoned from outside (Ctrl-C): the check then throws Interrupted out of
 // the reader, and everything read so far is dropped on the way out.
@@ -52,7 +58,10 @@ struct RdfInput {
     uint64_t max_bytes = UINT64_MAX;
     InterruptCheck* interrupt = nullptr;
 
+    uint64_t known_size = 0;  // the whole input's size, 0 when not known beforehand
+
     uint64_t bytes_read() const { return text.offset() + uint64_t(text.limit() - text.cur()); }
+    uint64_t budget_bytes() const { return std::max(known_size, bytes_read()); }
     bool over_cap() const { return bytes_read() > max_bytes; }
     void tick() {
         if (interrupt) interrupt->tick();

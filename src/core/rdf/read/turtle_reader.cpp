@@ -11,7 +11,7 @@
 
 #include "core/support/hash.hpp"
 #include "core/rdf/iri.hpp"
-#include "core/rdf/read/iri_budget.hpp"
+#include "core/rdf/read/byte_budget.hpp"
 #include "core/rdf/read/reader.hpp"
 #include "core/rdf/read/turtle_lexer.hpp"
 #include "core/rdf/vocab.hpp"
@@ -108,7 +108,7 @@ private:
         return &it->second;
     }
     std::optional<Iri> base_;
-    IriBudget budget_;
+    ByteBudget budget_ = iri_budget();
     BlankIds fresh_;
     std::string iri_;     // the last IRI read, resolved
     std::string value_;   // literal value kept across a lookahead
@@ -148,10 +148,11 @@ private:
     bool read_iri() {
         if (t_.kind == Tok::IriRef) {
             if (base_) {
-                auto r = base_->resolve(t_.text);
+                size_t cost = 0;
+                auto r = base_->resolve(t_.text, &cost);
                 if (!r) return bad_iri(r.error());
                 iri_ = r.take().take();
-                return charge(iri_.size());
+                return charge(cost);
             }
             iri_.assign(t_.text);
             return checked(iri_);
@@ -171,10 +172,11 @@ private:
         return lex_.fail_token("error while parsing IRI '" + std::string(t_.text) + "': " + why, t_);
     }
 
-    // IRI bytes made from a base or a prefix rather than read.
+    // IRI bytes made from a base or a prefix rather than read, and the
+    // bytes of the base a resolution went through.
     bool charge(size_t n) {
         std::string err;
-        return budget_.charge(n, in_.bytes_read(), err) || lex_.fail_token(err, t_);
+        return budget_.charge(n, in_.budget_bytes(), err) || lex_.fail_token(err, t_);
     }
 
     // Whether an absolute IRI ends past its authority (or has none).

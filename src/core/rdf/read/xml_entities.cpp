@@ -10,7 +10,6 @@
 namespace vg::rdfxml {
 
 namespace {
-constexpr uint64_t kMinBudget = 8u << 20;
 constexpr size_t kMaxReplacementNesting = 1024;
 
 std::string unterminated() { return "entity or character reference not closed: `;` not found before end of input"; }
@@ -84,14 +83,6 @@ const std::string* Entities::resolve(std::string_view name) const {
     if (name == "gt") return &predefined_[4];
     auto it = declared_.find(name);
     return it == declared_.end() ? nullptr : &it->second;
-}
-
-bool Entities::charge(size_t n, uint64_t input_bytes, std::string& err) {
-    uint64_t limit = input_bytes * 100 > kMinBudget ? input_bytes * 100 : kMinBudget;
-    spent_ += n;
-    if (spent_ <= limit) return true;
-    err = "entity expansion exceeds its limit of " + std::to_string(limit) + " bytes";
-    return false;
 }
 
 bool char_ref_value(std::string_view name, bool xml11, uint32_t& cp) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/rdf/read/byte_budget.hpp"
 #include "core/support/hash.hpp"
 
 namespace vg::rdfxml {
@@ -19,12 +20,12 @@ public:
     void declare(std::string name, std::string value) { declared_[std::move(name)] = std::move(value); }
 
     // Expansion budget: bytes produced by entity replacement so far, against
-    // max(8 MiB, 100 x the input read so far).
-    bool charge(size_t n, uint64_t input_bytes, std::string& err);
+    // budget_limit(input_bytes) (byte_budget.hpp).
+    bool charge(size_t n, uint64_t input_bytes, std::string& err) { return spent_.charge(n, input_bytes, err); }
 
 private:
     std::unordered_map<std::string, std::string, KeyedHash, std::equal_to<>> declared_;
-    uint64_t spent_ = 0;
+    rdf::ByteBudget spent_{"entity expansion exceeds its limit of "};
     std::string predefined_[5] = {"\"", "'", "&", "<", ">"};
 };
 
