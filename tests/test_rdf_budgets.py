@@ -112,3 +112,35 @@ def test_a_chain_of_bases_with_dot_segments():
     long = f"@base <{EX}> .\n" + "@base <./a/../b/./c/> .\n" * 40000 + "<s> <p> <o> ."
     g, stats = rdf.load_rdf_string(long, "turtle", BIG, BIG)
     assert g.node_ids()[0] == EX + "b/c/" * 40000 + "s"
+
+
+def test_names_under_many_bindings():
+    # Thousands of bindings in scope, names under the first and the last
+    # declared, rebinding on inner elements, and more names than the
+    # reader keeps at hand: each name resolves under the binding in force.
+    n = 5000
+    spaces = " ".join(f'xmlns:p{i}="{EX}{i}/"' for i in range(n))
+    names = [f"<p0:a{i} rdf:resource='{EX}o'/><p{n - 1}:b{i} rdf:resource='{EX}o'/>" for i in range(n)]
+    rebound = "".join(f'<rdf:Description rdf:about="{EX}t{i}" xmlns:p0="{EX}re{i % 3}/">'
+                      f"<p0:a{i} rdf:resource='{EX}o'/></rdf:Description>" for i in range(0, n, 7))
+    doc = (f'<rdf:RDF xmlns:rdf="{RDF}" {spaces}><rdf:Description rdf:about="{EX}s">{"".join(names)}</rdf:Description>'
+           f"{rebound}<rdf:Description rdf:about='{EX}u'>{"".join(names[:300])}</rdf:Description></rdf:RDF>")
+    g, stats = rdf.load_rdf_string(doc, "rdfxml", BIG, BIG)
+    assert edges(g) == rdflib_edges(doc, "xml")
+
+
+def test_xml_literals_under_many_bindings_are_bounded():
+    # Every XML literal repeats the bindings in force: many literals under
+    # many bindings would write their product, and are refused instead.
+    def doc(bindings, literals):
+        spaces = " ".join(f'xmlns:p{i}="{EX}x{i}"' for i in range(bindings))
+        body = '<ex:p rdf:parseType="Literal"><a/></ex:p>' * literals
+        return (f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="{EX}" {spaces}>'
+                f'<rdf:Description rdf:about="{EX}s">{body}</rdf:Description></rdf:RDF>')
+
+    few = doc(300, 300)
+    assert rdf.load_rdf_string(few, "rdfxml", BIG, BIG)[1]["literal_properties"] == 300
+    many = doc(3000, 3000)
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(many, "rdfxml", BIG, BIG)
+    assert str(e.value) == "Parse error: " + LITERAL_LIMIT.format(max(8 << 20, 100 * len(many.encode())))

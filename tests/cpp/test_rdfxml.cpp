@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <random>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "core/io/text_input.hpp"
 #include "core/rdf/read/load.hpp"
 #include "core/rdf/read/reader.hpp"
+#include "core/rdf/read/xml_namespaces.hpp"
 
 namespace {
 
@@ -398,12 +400,88 @@ void loaders() {
     rmdir(dir);
 }
 
+
+// The bindings in scope against a plain stack searched from its top: every
+// prefix finds the same namespace, and exactly the bindings no later one
+// of their prefix hides are in force, through random opens, binds and
+// closes (prefixes rebound at many depths, the default one too).
+void namespace_scope() {
+    static constexpr const char* kPrefixes[] = {"", "a", "b", "c", "rdf"};
+    std::mt19937 rng(3);
+    for (int round = 0; round < 200; ++round) {
+        vg::rdfxml::NamespaceScope scope;
+        std::vector<std::pair<std::string, std::string>> stack;
+        std::vector<size_t> marks;
+        int made = 0;
+        for (int step = 0; step < 300; ++step) {
+            unsigned op = rng() % 8;
+            if (op < 3 && !marks.empty()) {
+                bool declared = stack.size() != marks.back();
+                CHECK_EQ(scope.close(), declared);
+                stack.resize(marks.back());
+                marks.pop_back();
+            } else if (op < 5 || marks.empty()) {
+                scope.open();
+                marks.push_back(stack.size());
+            } else {
+                std::string prefix = kPrefixes[rng() % std::size(kPrefixes)];
+                std::string ns = "n" + std::to_string(++made);
+                scope.bind(prefix, ns);
+                stack.emplace_back(prefix, ns);
+            }
+            CHECK_EQ(scope.declared_here(), !marks.empty() && stack.size() != marks.back());
+            for (const char* prefix : kPrefixes) {
+                std::string want = "<none>";
+                for (size_t k = stack.size(); k-- > 0;)
+                    if (stack[k].first == prefix) {
+                        want = stack[k].second;
+                        break;
+                    }
+                const std::string* got = scope.find(prefix);
+                CHECK_EQ(got ? *got : std::string("<none>"), want);
+            }
+            const auto& bindings = scope.bindings();
+            CHECK_EQ(bindings.size(), stack.size());
+            for (size_t k = 0; k < bindings.size() && k < stack.size(); ++k) {
+                bool hidden = false;
+                for (size_t j = k + 1; j < stack.size(); ++j) hidden = hidden || stack[j].first == stack[k].first;
+                CHECK_EQ(bindings[k].hidden, hidden);
+                CHECK_EQ(bindings[k].ns, stack[k].second);
+            }
+        }
+    }
+
+    // In a document: an XML literal carries the bindings in force where it
+    // starts, each prefix once, and names outside it resolve the same way,
+    // before, under and after a rebinding.
+    std::string nested =
+        "<rdf:RDF xmlns:rdf=\"" + RDF + "\" xmlns=\"http://d.org/\" xmlns:ex=\"http://ex.org/\" xmlns:a=\"http://a1/\">"
+        "<rdf:Description rdf:about=\"http://ex.org/s\"><a:p rdf:parseType=\"Literal\"><x/></a:p></rdf:Description>"
+        "<rdf:Description rdf:about=\"http://ex.org/t\" xmlns:a=\"http://a2/\" xmlns=\"http://d2.org/\">"
+        "<a:p rdf:parseType=\"Literal\"><y/></a:p><q rdf:resource=\"http://ex.org/o\"/></rdf:Description>"
+        "<rdf:Description rdf:about=\"http://ex.org/u\"><a:p rdf:parseType=\"Literal\"><z/></a:p><q>v</q>"
+        "</rdf:Description></rdf:RDF>";
+    Parsed p = parse(nested);
+    CHECK_EQ(p.error, std::string());
+    std::string lit = "\"^^<" + RDF + "XMLLiteral>\n";
+    CHECK_EQ(join(p.lines),
+             "<http://ex.org/s> <http://a1/p> \"<x xmlns:rdf=\"" + RDF +
+                 "\" xmlns=\"http://d.org/\" xmlns:ex=\"http://ex.org/\" xmlns:a=\"http://a1/\"></x>" + lit +
+                 "<http://ex.org/t> <http://a2/p> \"<y xmlns:rdf=\"" + RDF +
+                 "\" xmlns:ex=\"http://ex.org/\" xmlns:a=\"http://a2/\" xmlns=\"http://d2.org/\"></y>" + lit +
+                 "<http://ex.org/t> <http://d2.org/q> <http://ex.org/o>\n"
+                 "<http://ex.org/u> <http://a1/p> \"<z xmlns:rdf=\"" + RDF +
+                 "\" xmlns=\"http://d.org/\" xmlns:ex=\"http://ex.org/\" xmlns:a=\"http://a1/\"></z>" + lit +
+                 "<http://ex.org/u> <http://d.org/q> \"v\"\n");
+}
+
 }  // namespace
 
 int main() {
     loaders();
     hand_out_order();
     literals_base_and_language();
+    namespace_scope();
     entities_and_text();
     error_texts();
     depth_limit();

@@ -27,7 +27,7 @@ struct RdfXmlParser::ElementAttributes {
 };
 
 bool RdfXmlParser::push_bindings() {
-    binding_marks_.push_back(static_cast<uint32_t>(bindings_.size()));
+    scope_.open();
     for (const XmlAttribute& a : ev_.attrs) {
         std::string_view n = a.name;
         if (n.size() < 5 || n.substr(0, 5) != "xmlns" || (n.size() > 5 && n[5] != ':')) continue;
@@ -41,19 +41,10 @@ bool RdfXmlParser::push_bindings() {
         if (ns == names::kXmlNs || ns == names::kXmlnsNs)
             return fail_xml("the namespace '" + std::string(ns) + "' cannot be bound to " +
                             (prefix.empty() ? std::string("the default namespace") : "the prefix " + std::string(prefix)));
-        bindings_.push_back(Binding{std::string(prefix), std::string(ns)});
+        scope_.bind(prefix, ns);
     }
-    if (bindings_.size() != binding_marks_.back()) {
-        forget_names();
-    }
+    if (scope_.declared_here()) forget_names();
     return true;
-}
-
-void RdfXmlParser::forget_names() {
-    element_names_.clear();
-    attribute_names_.clear();
-    element_memo_.fill(NameMemo{});
-    attribute_memo_.fill(NameMemo{});
 }
 
 const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bool attribute) {
@@ -64,9 +55,11 @@ const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bo
     std::memcpy(&head, qname.data(), n < 8 ? n : 8);
     if (n > 8) std::memcpy(&tail, qname.data() + n - 8, 8);
     uint64_t h = head * 0x9E3779B97F4A7C15ull + tail * 0xC2B2AE3D27D4EB4Full + n * 0x165667B19E3779F9ull;
-    NameMemo* memo = &(attribute ? attribute_memo_ : element_memo_)[(h >> 58) % kNameMemoSize];
-    auto& cache = attribute ? attribute_names_ : element_names_;
-    const NameInfo* known = memo->info && memo->name == qname ? memo->info : nullptr;
+    auto& memos = attribute ? attribute_memo_ : element_memo_;
+    NameMemo* memo = &memos[(h >> 58) % kNameMemoSize];
+    NameCache& cache = attribute ? attribute_names_ : element_names_;
+    NameInfo* known = memo->info && memo->name == qname ? memo->info : nullptr;
+    NameInfo* stale = nullptr;
     if (!known) {
         auto it = cache.find(qname);
         if (it != cache.end()) {
@@ -74,6 +67,7 @@ const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bo
             *memo = NameMemo{it->first, known};
         }
     }
+    if (known && known->generation != names_generation_) std::swap(stale, known);
     if (known) {
         // A name built through entity references costs its size every use.
         if (known->expanded && !entities_.charge(known->expanded, in_.budget_bytes(), err_)) return nullptr;
@@ -83,11 +77,24 @@ const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bo
     if (!resolve_qname(qname, attribute, info.iri)) return nullptr;
     info.iri_error = rdf::iri_error(info.iri);
     if (qname.find('&') != std::string_view::npos || info.iri.size() > qname.size() + 4096) info.expanded = info.iri.size();
+    info.generation = names_generation_;
+    if (stale) {  // resolved again in place: its memo entries stay good
+        *stale = std::move(info);
+        return stale;
+    }
     constexpr size_t kMaxCachedNames = 4096;
     if (cache.size() >= kMaxCachedNames) {
-        NameInfo& scratch = attribute ? scratch_attribute_ : scratch_element_;
-        scratch = std::move(info);
-        return &scratch;
+        uint64_t& emptied = attribute ? attribute_names_emptied_ : element_names_emptied_;
+        if (emptied == names_generation_) {
+            NameInfo& scratch = attribute ? scratch_attribute_ : scratch_element_;
+            scratch = std::move(info);
+            return &scratch;
+        }
+        // Some names may be stale: start again (at most once per cache
+        // filled, so its cost is spread over the names it took).
+        cache.clear();
+        memos.fill(NameMemo{});
+        emptied = names_generation_;
     }
     auto added = cache.emplace(std::string(qname), std::move(info)).first;
     *memo = NameMemo{added->first, &added->second};
@@ -100,14 +107,7 @@ bool RdfXmlParser::resolve_qname(std::string_view qname, bool attribute, std::st
     const std::string* ns = nullptr;
     std::string_view fixed;
     if (colon == std::string_view::npos) {
-        if (!attribute) {
-            for (size_t k = bindings_.size(); k-- > 0;) {
-                if (bindings_[k].prefix.empty()) {
-                    ns = &bindings_[k].ns;
-                    break;
-                }
-            }
-        }
+        if (!attribute) ns = scope_.find({});
         if (!ns || ns->empty()) return fail_msg("XML namespaces are required in RDF/XML");
     } else {
         prefix = qname.substr(0, colon);
@@ -117,12 +117,7 @@ bool RdfXmlParser::resolve_qname(std::string_view qname, bool attribute, std::st
         } else if (prefix == "xmlns") {
             fixed = names::kXmlnsNs;
         } else {
-            for (size_t k = bindings_.size(); k-- > 0;) {
-                if (bindings_[k].prefix == prefix) {
-                    ns = &bindings_[k].ns;
-                    break;
-                }
-            }
+            ns = scope_.find(prefix);
             if (!ns || ns->empty()) return fail_msg("Unknown prefix " + std::string(prefix) + ":");
         }
     }
@@ -174,6 +169,35 @@ bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string_v
     return iri_budget_.charge(cost, in_.budget_bytes(), err_);
 }
 
+// The declaration of binding k as an XML literal writes it, namespace
+// expanded (so the literal stands alone) and checked; null (err_ set) when
+// it cannot be written.
+const std::string* RdfXmlParser::literal_declaration(size_t k) {
+    if (literal_decls_.size() <= k) literal_decls_.resize(k + 1);
+    LiteralDeclaration& d = literal_decls_[k];
+    if (!d.known) {
+        const NamespaceScope::Binding& b = scope_.bindings()[k];
+        std::string ns;
+        d.known = true;
+        d.ok = expand_references(b.ns, entities_, rules(), ns, err_);
+        if (d.ok) {
+            if (auto e = rdf::iri_error(ns)) d.ok = fail_iri(ns, *e);
+        }
+        if (!d.ok) {
+            d.text = err_;
+        } else {
+            d.text = b.prefix.empty() ? " xmlns" : " xmlns:";
+            d.text.append(b.prefix);
+            d.text.append("=\"");
+            append_escaped_attr(d.text, ns);
+            d.text.push_back('"');
+        }
+    }
+    if (d.ok) return &d.text;
+    err_ = d.text;
+    return nullptr;
+}
+
 // A start tag inside an XML literal is copied into the literal's markup.
 bool RdfXmlParser::literal_start_tag() {
     State& top = state_.back();
@@ -205,20 +229,20 @@ bool RdfXmlParser::literal_start_tag() {
         w.push_back('"');
     }
     if (outermost) {
-        for (size_t k = 0; k < bindings_.size(); ++k) {
-            const Binding& b = bindings_[k];
-            bool shadowed = false;
-            for (size_t j = k + 1; j < bindings_.size() && !shadowed; ++j) shadowed = bindings_[j].prefix == b.prefix;
-            if (shadowed || b.ns.empty()) continue;
-            std::string ns;
-            if (!expand_references(b.ns, entities_, rules(), ns, err_)) return false;
-            if (auto e = rdf::iri_error(ns)) return fail_iri(ns, *e);
-            w.append(b.prefix.empty() ? " xmlns" : " xmlns:");
-            w.append(b.prefix);
-            w.append("=\"");
-            append_escaped_attr(w, ns);
-            w.push_back('"');
+        // Every literal repeats the bindings in force, which a document can
+        // make many: each binding's declaration is worked out once, and the
+        // bytes written (and the bindings passed over) are charged, so that
+        // many literals under many bindings are refused rather than written
+        // out in time and memory of the product.
+        size_t before = w.size();
+        const auto& bindings = scope_.bindings();
+        for (size_t k = 0; k < bindings.size(); ++k) {
+            if (bindings[k].hidden || bindings[k].ns.empty()) continue;
+            const std::string* decl = literal_declaration(k);
+            if (!decl) return false;
+            w.append(*decl);
         }
+        if (!literal_budget_.charge(w.size() - before + bindings.size(), in_.budget_bytes(), err_)) return false;
     }
     w.push_back('>');
     ++in_literal_depth_;

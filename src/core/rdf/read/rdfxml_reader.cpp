@@ -238,12 +238,9 @@ bool RdfXmlParser::end_tag() {
     } else if (!state_.empty()) {
         state_.pop_back();
     }
-    if (!binding_marks_.empty()) {
-        if (bindings_.size() != binding_marks_.back()) {
-            bindings_.resize(binding_marks_.back());
-            forget_names();
-        }
-        binding_marks_.pop_back();
+    if (scope_.close()) {
+        forget_names();
+        if (literal_decls_.size() > scope_.bindings().size()) literal_decls_.resize(scope_.bindings().size());
     }
     return ok;
 }

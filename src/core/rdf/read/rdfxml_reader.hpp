@@ -22,6 +22,7 @@
 #include "core/rdf/read/reader.hpp"
 #include "core/rdf/terms.hpp"
 #include "core/rdf/read/xml_entities.hpp"
+#include "core/rdf/read/xml_namespaces.hpp"
 #include "core/rdf/read/xml_tokenizer.hpp"
 
 namespace vg::rdfxml {
@@ -56,11 +57,6 @@ public:
     rdf::ReadOutcome run(rdf::TripleSink& sink);
 
 private:
-    struct Binding {
-        std::string prefix;  // empty: the default namespace
-        std::string ns;      // as written, references not yet expanded
-    };
-
     bool fail_msg(std::string m);
     bool fail_xml(std::string m);
     bool fail_iri(std::string_view text, const std::string& why);
@@ -76,16 +72,20 @@ private:
     bool push_bindings();
     bool resolve_qname(std::string_view qname, bool attribute, std::string& out);
     // Resolved names stay valid while the bindings do: documents declare
-    // their namespaces once, so each name is resolved and checked once.
+    // their namespaces once, so each name is resolved and checked once. A
+    // change of bindings makes every name resolved before it stale (by its
+    // generation), at no cost until the name is met again.
     struct NameInfo {
         std::string iri;
         std::optional<std::string> iri_error;  // why iri is not an absolute IRI
         size_t expanded = 0;                   // bytes produced by references
+        uint64_t generation = 0;               // names_generation_ when resolved
     };
     const NameInfo* name_info(std::string_view qname, bool attribute);
     bool convert(std::string_view raw, std::string& out);
     bool resolve_ref(const std::optional<rdf::Iri>& own, std::string_view ref, std::string& out);
     bool literal_start_tag();
+    const std::string* literal_declaration(size_t k);
     struct ElementAttributes;  // what a start tag's attributes say (rdfxml_element.cpp)
     bool read_attributes(ElementAttributes& at);
     bool resolve_attributes(ElementAttributes& at);
@@ -112,20 +112,31 @@ private:
     std::string err_;
 
     std::vector<State> state_;
-    std::vector<Binding> bindings_;
-    std::vector<uint32_t> binding_marks_;  // bindings_ size before each open element
-    std::unordered_map<std::string, NameInfo, KeyedHash, std::equal_to<>> element_names_, attribute_names_;
+    NamespaceScope scope_;
+    // What each binding of scope_ writes into XML literals (or why it
+    // cannot), by its place in scope_.bindings(); cut back as they close.
+    struct LiteralDeclaration {
+        bool known = false, ok = false;
+        std::string text;  // the declaration, or the error
+    };
+    std::vector<LiteralDeclaration> literal_decls_;
+    using NameCache = std::unordered_map<std::string, NameInfo, KeyedHash, std::equal_to<>>;
+    NameCache element_names_, attribute_names_;
+    uint64_t names_generation_ = 0;
+    // The generation each cache was last emptied at: a full cache is emptied
+    // again only once some of its names may be stale.
+    uint64_t element_names_emptied_ = 0, attribute_names_emptied_ = 0;
     // Before each map, a small memo indexed by a cheap hash: documents use
     // a few names over and over, and the keyed hash costs more than the
     // rest of a look-up. A clash in it costs only a miss, so crafted names
     // gain nothing. Its keys are the maps' own, cleared with them.
     struct NameMemo {
         std::string_view name;
-        const NameInfo* info = nullptr;
+        NameInfo* info = nullptr;
     };
     static constexpr size_t kNameMemoSize = 64;
     std::array<NameMemo, kNameMemoSize> element_memo_{}, attribute_memo_{};
-    void forget_names();
+    void forget_names() { ++names_generation_; }
     // Names resolved once the caches are full; one for elements and one
     // for attributes, so that an element's name outlives its attributes'.
     NameInfo scratch_element_, scratch_attribute_;
@@ -133,6 +144,7 @@ private:
     bool has_pending_ = false;
     Entities entities_;
     rdf::ByteBudget iri_budget_ = rdf::iri_budget();
+    rdf::ByteBudget literal_budget_{"namespace declarations copied into XML literals exceed their limit of "};
     std::string last_absolute_ref_, last_absolute_iri_;  // see resolve_ref
     uint64_t in_literal_depth_ = 0;
     std::unordered_set<std::string, KeyedHash, std::equal_to<>> known_rdf_id_;
