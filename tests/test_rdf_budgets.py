@@ -144,3 +144,37 @@ def test_xml_literals_under_many_bindings_are_bounded():
     with pytest.raises(ValueError) as e:
         rdf.load_rdf_string(many, "rdfxml", BIG, BIG)
     assert str(e.value) == "Parse error: " + LITERAL_LIMIT.format(max(8 << 20, 100 * len(many.encode())))
+
+
+def test_references_against_long_dotted_and_deep_bases():
+    # What resolution keeps of a base between references (its directory,
+    # without dot segments) must not change what each reference gives.
+    bases = [EX + "a" * 5000, EX + "a/./b/../c/./" * 300 + "d", EX + "s/" * 2000 + "?q#f", "http://h:8/" + "y/" * 500]
+    refs = ["x", "../x", "../../x/./y", "./", "", "?k", "#g", "/r", "a/../../b", "../" * 700 + "z"]
+    for base in bases:
+        # (urljoin keeps the base's fragment for an empty reference: each
+        # reference here ends in a segment.)
+        doc = f"@base <{base}> .\n" + "".join(f"<{r}o> <{EX}p> <{r}o/p> .\n" for r in refs)
+        g, _ = rdf.load_rdf_string(doc, "turtle", BIG, BIG)
+        want = {(urljoin(base, r + "o"), EX + "p", urljoin(base, r + "o/p")) for r in refs}
+        assert edges(g) == want, base[:40]
+
+
+@pytest.mark.parametrize("body", [
+    # A binding on every element, rebinding the prefixes its names use.
+    "".join(f'<rdf:Description rdf:about="{EX}s{i}" xmlns:q="{EX}q{i % 3}/"><q:p{i % 5} rdf:resource="{EX}o"/>'
+            f'<ex:p xmlns:ex="{EX}e{i % 2}/" rdf:resource="{EX}o{i}"/></rdf:Description>' for i in range(300)),
+    # Thousands of attributes on one element.
+    f'<rdf:Description rdf:about="{EX}s" ' + " ".join(f'ex:a{i}="v{i}"' for i in range(5000)) + "/>",
+    # Nesting with a base and a language on every level.
+    f'<rdf:Description rdf:about="{EX}s">' + "".join(f'<ex:p xml:base="{EX}b{i}/" xml:lang="en"><rdf:Description rdf:about="x{i}">'
+                                                      for i in range(400)) + "</rdf:Description></ex:p>" * 400
+    + "</rdf:Description>",
+    # References after a long base.
+    f'<rdf:Description xml:base="{EX}{"a" * 5000}" rdf:about="x">'
+    + "".join(f'<ex:p rdf:resource="{r}"/>' for r in ("y", "../y", "#f", "", "../../z/./w")) + "</rdf:Description>",
+])
+def test_rdfxml_shapes_read_as_rdflib_reads_them(body):
+    doc = f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="{EX}">{body}</rdf:RDF>'
+    g, stats = rdf.load_rdf_string(doc, "rdfxml", BIG, BIG)
+    assert edges(g) == rdflib_edges(doc, "xml")
