@@ -39,7 +39,7 @@ PyRef extract_subgraph_by_property_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a, 0);
     std::string_view key = text(a, 1);
     Value probe = probe_value(a[2]);
-    return subgraph_of(g.graph(), nodes_matching(g.graph(), key, probe));
+    return subgraph_of(g.graph(), nodes_with_property(g.graph(), key, probe));
 }
 
 PyRef extract_subgraph_by_types_body(PyObject*, const Args& a) {
