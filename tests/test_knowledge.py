@@ -310,6 +310,49 @@ def test_extract_by_property_probe(probe, want):
     assert s.node_ids() == want and (s.is_directed, s.is_multi, s.name) == (False, True, "people")
 
 
+class _IndexStr(str):
+    def __index__(self):
+        return 7
+
+
+class _FloatStr(str):
+    def __float__(self):
+        return 2.5
+
+
+class _ShownStr(str):
+    def __str__(self):
+        return "abc"
+
+
+class _List(list):
+    pass
+
+
+# Objects whose type calls itself numpy's boolean without being it.
+_FakeNumpyBool = type("bool_", (), {"__module__": "numpy"})
+_EmptyFakeNumpyBool = type("bool_", (), {"__module__": "numpy", "__len__": lambda self: 0})
+
+
+# Where the probe of extract_subgraph_by_property is read otherwise than a
+# property value (nodes_filtered): a str is only its own text, a list or
+# dict the text of its str(), and a type named numpy's boolean counts by its
+# truth. Each row: probe, extracted nodes, filtered nodes.
+@pytest.mark.parametrize("probe,extracted,filtered", [
+    ({"k": 1}, ["os"], ["o"]), (_List([1]), ["ls"], ["l"]), ([1], ["ls"], ["l"]),
+    (_IndexStr("abc"), ["s"], ["i"]), (_FloatStr("abc"), ["s"], ["f"]), (_ShownStr("\udc80"), ["sur"], ["s"]),
+    (_FakeNumpyBool(), ["t"], []), (_EmptyFakeNumpyBool(), ["fa"], []),
+    ("\udc80", ["sur"], ["sur"]), (7, ["i"], ["i"]), (True, ["t"], ["t"]), (2**64, ["big"], ["big"]),
+])
+def test_extract_probe_against_property_values(probe, extracted, filtered):
+    g = PyGraph()
+    for n, v in {"s": "abc", "o": {"k": 1}, "os": "{'k': 1}", "l": [1], "ls": "[1]", "i": 7, "f": 2.5, "t": True,
+                 "fa": False, "sur": "\udc80", "big": 2.0**64}.items():
+        g.add_node(n, {"v": v})
+    assert kn.extract_subgraph_by_property(g, "v", probe).node_ids() == extracted
+    assert g.nodes_filtered("v", probe) == filtered
+
+
 def test_extract_by_types_keeps_induced_edges():
     g = probe_graph()
     with unchanged(g):

@@ -35,26 +35,6 @@ private:
     Walk& w_;
 };
 
-// The fallback conversions of from_py may only drop ordinary exceptions;
-// KeyboardInterrupt, SystemExit and MemoryError go through.
-void discard_error() {
-    if (!clear_ordinary_error()) throw_error_set();
-}
-
-// Text of a str that may hold lone surrogates: each becomes U+FFFD per byte
-// of its three-byte form.
-std::string lossy_text(PyObject* s) {
-    Py_ssize_t n = 0;
-    if (const char* p = PyUnicode_AsUTF8AndSize(s, &n)) return std::string(p, size_t(n));
-    discard_error();
-    PyRef bytes = PyRef::steal(PyUnicode_AsEncodedString(s, "utf-8", "surrogatepass"));
-    char* data = nullptr;
-    Py_ssize_t len = 0;
-    check(PyBytes_AsStringAndSize(bytes.get(), &data, &len));
-    PyRef text = PyRef::steal(PyUnicode_DecodeUTF8(data, len, "replace"));
-    return std::string(utf8_view(text.get()));
-}
-
 Value from_py(PyObject* obj, Walk& w);
 
 Value array_from_list(PyObject* list, Walk& w) {
@@ -110,11 +90,11 @@ Value from_py(PyObject* obj, Walk& w) {
         int overflow = 0;
         long long v = PyLong_AsLongLongAndOverflow(obj, &overflow);
         if (!overflow && !(v == -1 && PyErr_Occurred())) return Value::number(Number::from_i64(v));
-        if (PyErr_Occurred()) discard_error();
+        if (PyErr_Occurred()) discard_ordinary_error();
         double d = PyFloat_AsDouble(obj);
         if (!(d == -1.0 && PyErr_Occurred())) return Value::from_double(d);
-        discard_error();
-        return Value::string(lossy_text(PyRef::steal(PyObject_Str(obj)).get()));
+        discard_ordinary_error();
+        return Value::string(lossy_str(obj));
     }
     if (PyFloat_CheckExact(obj)) return Value::from_double(PyFloat_AsDouble(obj));
     if (PyUnicode_CheckExact(obj)) return Value::string(lossy_text(obj));
@@ -126,34 +106,48 @@ Value from_py(PyObject* obj, Walk& w) {
     switch (numpy_bool(obj)) {
         case NumpyBool::True: return Value::boolean(true);
         case NumpyBool::False: return Value::boolean(false);
-        case NumpyBool::Failed: discard_error(); break;
+        case NumpyBool::Failed: discard_ordinary_error(); break;
         default: break;
     }
-    // Integers and objects with __index__.
-    {
-        long long v = PyLong_AsLongLong(obj);
-        if (!(v == -1 && PyErr_Occurred())) return Value::number(Number::from_i64(v));
-        discard_error();
-    }
-    // Floats and objects with __float__ (and ints past 64 bits).
-    {
-        double d = PyFloat_AsDouble(obj);
-        if (!(d == -1.0 && PyErr_Occurred())) return Value::from_double(d);
-        discard_error();
-    }
+    // Integers, floats and what stands for them.
+    if (std::optional<Value> n = number_from_py(obj)) return std::move(*n);
     // str subclasses with a UTF-8 form, then list and dict subclasses;
     // anything else becomes the text of its str().
     if (PyUnicode_Check(obj)) {
         Py_ssize_t n = 0;
         if (const char* p = PyUnicode_AsUTF8AndSize(obj, &n)) return Value::string(std::string(p, size_t(n)));
-        discard_error();
+        discard_ordinary_error();
     }
     if (PyList_Check(obj)) return array_from_list(obj, w);
-    if (!PyDict_Check(obj)) return Value::string(lossy_text(PyRef::steal(PyObject_Str(obj)).get()));
+    if (!PyDict_Check(obj)) return Value::string(lossy_str(obj));
     return object_from_dict(obj, w);
 }
 
 }  // namespace
+
+std::string lossy_text(PyObject* s) {
+    Py_ssize_t n = 0;
+    if (const char* p = PyUnicode_AsUTF8AndSize(s, &n)) return std::string(p, size_t(n));
+    discard_ordinary_error();
+    PyRef bytes = PyRef::steal(PyUnicode_AsEncodedString(s, "utf-8", "surrogatepass"));
+    char* data = nullptr;
+    Py_ssize_t len = 0;
+    check(PyBytes_AsStringAndSize(bytes.get(), &data, &len));
+    PyRef text = PyRef::steal(PyUnicode_DecodeUTF8(data, len, "replace"));
+    return std::string(utf8_view(text.get()));
+}
+
+std::string lossy_str(PyObject* obj) { return lossy_text(PyRef::steal(PyObject_Str(obj)).get()); }
+
+std::optional<Value> number_from_py(PyObject* obj) {
+    long long v = PyLong_AsLongLong(obj);
+    if (!(v == -1 && PyErr_Occurred())) return Value::number(Number::from_i64(v));
+    discard_ordinary_error();
+    double d = PyFloat_AsDouble(obj);
+    if (!(d == -1.0 && PyErr_Occurred())) return Value::from_double(d);
+    discard_ordinary_error();
+    return std::nullopt;
+}
 
 Value value_from_py(PyObject* obj) {
     Walk w;

@@ -1,6 +1,7 @@
 // Conversion between Python objects and property values, and the builders
 // of the result shapes handed back to Python.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,16 @@ Value value_from_py(PyObject* obj);
 Properties properties_from_py_dict(PyObject* dict);  // NULL or None: empty
 PyRef value_to_py(const Value& v);
 PyRef properties_to_py_dict(const Properties& p);
+
+// Pieces of value_from_py that other readings of an object share.
+// Text of a str (subclasses too); each lone surrogate becomes U+FFFD per
+// byte of its three-byte form.
+std::string lossy_text(PyObject* s);
+// The text of str(obj), surrogates replaced the same way.
+std::string lossy_str(PyObject* obj);
+// An integer (or an object with __index__), else a float (or an object
+// with __float__, and ints past 64 bits); nothing when neither applies.
+std::optional<Value> number_from_py(PyObject* obj);
 
 PyRef py_str(std::string_view s);
 PyRef py_bool(bool b);

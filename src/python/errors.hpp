@@ -62,6 +62,11 @@ void set_panic(std::string_view message);
 // KeyboardInterrupt, SystemExit or MemoryError); returns false otherwise,
 // leaving it set.
 bool clear_ordinary_error();
+// For a conversion rule that turned out not to apply: drops an ordinary
+// exception and lets any other go on.
+inline void discard_ordinary_error() {
+    if (!clear_ordinary_error()) throw_error_set();
+}
 
 // Boundary: every C++ exception becomes a Python one; returns NULL then.
 template <class F>

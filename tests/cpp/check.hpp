@@ -1,8 +1,12 @@
 // Minimal checks for the C++ unit programs: count failures, report each
 // with its place, and let main() turn the count into the exit status.
 #pragma once
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <string>
 
 inline int failures = 0;
 
@@ -24,6 +28,31 @@ inline int failures = 0;
                       << "\n";                                                                           \
         }                                                                                                \
     } while (0)
+
+// A folder of one's own for a unit program's files: under the system's
+// temporary directory, named with the pid (so programs running side by side
+// never share one), and removed with its contents at the end of the scope.
+class TempDir {
+public:
+    TempDir()
+        : path_(std::filesystem::temp_directory_path() /
+                ("vg_unit_" + std::to_string(::getpid()) + "_" + std::to_string(made_++))) {
+        std::filesystem::remove_all(path_);  // a leftover of a killed process with the same pid
+        std::filesystem::create_directory(path_);
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    static inline int made_ = 0;
+    std::filesystem::path path_;
+};
 
 // Exit status of a unit program: reports the count, or that all passed.
 inline int check_summary(const char* program) {

@@ -2,9 +2,8 @@
 // (literal values, tags, datatypes, escapes), the same terms from a file
 // whose tokens straddle buffer refills, and stopping when the sink says so.
 // The loader drops literal values, so only this program checks them.
-#include <cstdio>
+#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "core/rdf/read/load.hpp"
@@ -49,16 +48,11 @@ std::string from_string(RdfSyntax syntax, std::string_view doc) {
 }
 
 std::string from_file(RdfSyntax syntax, const std::string& doc) {
-    char path[] = "/tmp/vg_rdf_readersXXXXXX";
-    int fd = mkstemp(path);
-    if (fd < 0) return "no temporary file";
-    FILE* f = fdopen(fd, "wb");
-    std::fwrite(doc.data(), 1, doc.size(), f);
-    std::fclose(f);
+    TempDir dir;
+    std::string path = dir.file("doc");
+    std::ofstream(path, std::ios::binary) << doc;
     auto opened = TextInput::open_file(path);
-    std::string out = opened ? [&] { Recorder rec; return read(syntax, std::move(opened.value()), rec); }() : opened.error();
-    unlink(path);
-    return out;
+    return opened ? [&] { Recorder rec; return read(syntax, std::move(opened.value()), rec); }() : opened.error();
 }
 
 const std::string X = "http://ex.org/";

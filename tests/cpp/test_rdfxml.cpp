@@ -2,8 +2,6 @@
 // contract of the RDF loaders: hand-out order, error texts, entities,
 // encodings, line ends, base and language, XML literals, and reading a file
 // in buffered steps.
-#include <unistd.h>
-
 #include <cstdlib>
 #include <random>
 #include <fstream>
@@ -326,10 +324,8 @@ void file_reads_match_string_reads() {
         CHECK_EQ(p.error, std::string());
         want = join(p.lines);
     }
-    char path[] = "/tmp/vg_rdfxml_XXXXXX";
-    int fd = mkstemp(path);
-    CHECK(fd >= 0);
-    close(fd);
+    TempDir dir;
+    std::string path = dir.file("doc.rdf");
     size_t head = HEAD.size();
     for (size_t shift = 0; shift <= body.size() + 8; ++shift) {
         // Short comments before the body put the buffer edge `shift` bytes
@@ -359,7 +355,6 @@ void file_reads_match_string_reads() {
         if (!opened) break;
         CHECK(glob(parse_input(opened.value()).error, "XML error at line * column *: *"));
     }
-    unlink(path);
 }
 
 // Through the loaders: format names and extensions reach the reader, the
@@ -387,17 +382,14 @@ void loaders() {
     auto bad = vg::rdf::load_rdf_text(doc("<rdf:Description rdf:about=\"#x\" xml:base=\"b\"/>"), "xml", 1000, 10);
     CHECK_EQ(bad.error(), "Parse error: error while parsing IRI 'b': No scheme found in an absolute IRI");
 
-    char dir[] = "/tmp/vg_rdfxml_dXXXXXX";
-    CHECK(mkdtemp(dir) != nullptr);
+    TempDir dir;
     for (const char* ext : {"rdf", "owl"}) {
-        std::string path = std::string(dir) + "/data." + ext;
+        std::string path = dir.file(std::string("data.") + ext);
         std::ofstream(path, std::ios::binary) << d;
         auto r = vg::rdf::load_rdf_path(path, d.size(), 100);
         CHECK(r.ok());
         if (r) CHECK_EQ(r.value().stats.total_triples, 6u);
-        unlink(path.c_str());
     }
-    rmdir(dir);
 }
 
 

@@ -2,10 +2,9 @@
 // the same tokens, UTF-8 verdicts and positions as the same text read in
 // place, whatever the token lengths and where refills fall; and the
 // positions must be those a plain count of lines and code points gives.
-#include <cstdio>
+#include <fstream>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "core/io/text_input.hpp"
@@ -89,17 +88,16 @@ std::vector<Token> plain_positions(const std::string& s) {
     return out;
 }
 
-std::string write_temp(const std::string& content) {
-    std::string path = "/tmp/vg_text_input_" + std::to_string(::getpid()) + ".txt";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(content.data(), 1, content.size(), f);
-    std::fclose(f);
+std::string write_file(const TempDir& dir, const std::string& content) {
+    std::string path = dir.file("input.txt");
+    std::ofstream(path, std::ios::binary) << content;
     return path;
 }
 
 }  // namespace
 
 int main() {
+    TempDir dir;
     for (unsigned seed : {1u, 2u, 3u}) {
         std::string text = sample(seed);
         TextInput mem = TextInput::from_string(text);
@@ -111,7 +109,7 @@ int main() {
             CHECK_EQ(want[i].column, plain[i].column);
             CHECK_EQ(want[i].char_column, plain[i].char_column);
         }
-        std::string path = write_temp(text);
+        std::string path = write_file(dir, text);
         auto file = TextInput::open_file(path);
         CHECK(file.ok());
         if (!file) continue;
@@ -119,7 +117,6 @@ int main() {
         CHECK_EQ(got.size(), want.size());
         for (size_t i = 0; i < got.size() && i < want.size(); ++i) CHECK_EQ(got[i], want[i]);
         CHECK(!file.value().failed());
-        std::remove(path.c_str());
     }
 
     // In place: views point into the string itself; positions count bytes
@@ -141,26 +138,25 @@ int main() {
 
     // A sequence cut off by the end, and lookahead across a refill.
     std::string cut = std::string(8191, 'a') + "\xE2\x82";
-    std::string path = write_temp(cut);
+    std::string path = write_file(dir, cut);
     auto f = TextInput::open_file(path);
     for (int i = 0; i < 8191; ++i) f.value().next();
     CHECK_EQ(f.value().peek_at(1), 0x82);
     int bad = 0;
     CHECK_EQ(f.value().utf8_length(&bad), -1);
-    std::remove(path.c_str());
 
-    auto missing = TextInput::open_file("/nonexistent/vg/file.ttl");
+    auto missing = TextInput::open_file(dir.file("missing/file.ttl"));
     CHECK(!missing.ok());
     if (!missing) {
         CHECK(missing.kind() == ErrorKind::Io);
         CHECK_EQ(missing.error(), std::string("No such file or directory (os error 2)"));
     }
-    auto dir = TextInput::open_file("/tmp");
-    if (dir) {
+    auto folder = TextInput::open_file(dir.path().string());
+    if (folder) {
         // Opening a directory may succeed; reading it then fails as an error, not as EOF.
-        CHECK_EQ(dir.value().peek(), TextInput::kEof);
-        CHECK(dir.value().failed());
-        CHECK(dir.value().read_error().kind == ErrorKind::Io);
+        CHECK_EQ(folder.value().peek(), TextInput::kEof);
+        CHECK(folder.value().failed());
+        CHECK(folder.value().read_error().kind == ErrorKind::Io);
     }
     return check_summary("test_text_input");
 }

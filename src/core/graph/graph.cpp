@@ -166,8 +166,8 @@ Result<PropertyGraph> PropertyGraph::subgraph(const std::vector<std::string_view
     return out;
 }
 
-std::vector<std::string> nodes_with_property(const PropertyGraph& g, std::string_view key, const Value& value) {
-    std::vector<std::string> out;
+std::vector<std::string_view> nodes_with_property(const PropertyGraph& g, std::string_view key, const Value& value) {
+    std::vector<std::string_view> out;
     g.store().for_each_node([&](uint32_t, const NodeData& d) {
         const Value* v = d.properties.find(key);
         if (v && *v == value) out.push_back(d.id);

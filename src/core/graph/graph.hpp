@@ -101,8 +101,10 @@ private:
     bool multi_ = false;
 };
 
+// The property filters. Their ids are views into the graph's records,
+// valid until it next changes.
 // Ids of live nodes whose property `key` equals `value`, slot order.
-std::vector<std::string> nodes_with_property(const PropertyGraph& g, std::string_view key, const Value& value);
+std::vector<std::string_view> nodes_with_property(const PropertyGraph& g, std::string_view key, const Value& value);
 // (source id, target id, data) of live edges whose property matches, slot order.
 std::vector<PropertyGraph::EdgeView> edges_with_property(const PropertyGraph& g, std::string_view key,
                                                          const Value& value);

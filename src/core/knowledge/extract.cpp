@@ -18,15 +18,6 @@ std::vector<std::string_view> nodes_of_types(const PropertyGraph& g, const std::
     return out;
 }
 
-std::vector<std::string_view> nodes_matching(const PropertyGraph& g, std::string_view key, const Value& probe) {
-    std::vector<std::string_view> out;
-    g.store().for_each_node([&](uint32_t, const NodeData& n) {
-        const Value* v = n.properties.find(key);
-        if (v && *v == probe) out.push_back(n.id);
-    });
-    return out;
-}
-
 PropertyGraph induced_subgraph(const PropertyGraph& g, const std::vector<std::string_view>& ids) {
     auto r = g.subgraph(ids);
     if (!r) internal_failure("knowledge: subgraph of selected nodes refused: " + r.error());

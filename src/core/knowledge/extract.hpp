@@ -12,8 +12,6 @@ namespace vg {
 
 // Live nodes (slot order) whose "type" is a String among `types`.
 std::vector<std::string_view> nodes_of_types(const PropertyGraph& g, const std::vector<std::string_view>& types);
-// Live nodes (slot order) whose value under `key` equals `probe`.
-std::vector<std::string_view> nodes_matching(const PropertyGraph& g, std::string_view key, const Value& probe);
 // The subgraph the selected ids induce; they are live and distinct.
 PropertyGraph induced_subgraph(const PropertyGraph& g, const std::vector<std::string_view>& ids);
 

@@ -39,9 +39,9 @@ PyRef bfs_at_depth_body(PyObject*, const Args& a) {
 }
 
 PyRef has_path_body(PyObject*, const Args& a) {
-    SourceArgs s(a);
-    std::string_view target = text(a, 2);
-    uint32_t from = s.source();
+    SourceArgs s(a);                       // graph borrowed, `source` read
+    std::string_view target = text(a, 2);  // convert everything first...
+    uint32_t from = s.source();            // ...then look the ids up
     return py_bool(vg::has_path(s.graph(), from, node(s.graph(), target)));
 }
 

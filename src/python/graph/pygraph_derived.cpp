@@ -17,8 +17,7 @@ PyRef graph_nodes_filtered(PyObject* self, const Args& a) {
     SharedBorrow g(self);
     std::string_view key = text(a, 0);
     Value value = value_from_py(a[1]);
-    std::vector<std::string> ids = nodes_with_property(g.graph(), key, value);
-    return py_list_from_strings(std::vector<std::string_view>(ids.begin(), ids.end()));
+    return py_list_from_strings(nodes_with_property(g.graph(), key, value));
 }
 
 PyRef graph_edges_filtered(PyObject* self, const Args& a) {

@@ -1,6 +1,7 @@
 // Python-facing selections: subgraphs by node property, and degree queries.
 #include "core/knowledge/degree.hpp"
 #include "core/knowledge/extract.hpp"
+#include "python/args.hpp"
 #include "python/convert.hpp"
 #include "python/knowledge/families.hpp"
 #include "python/graph/pygraph.hpp"
@@ -9,50 +10,25 @@ namespace vg::py::kg {
 
 namespace {
 
-// A conversion rule that does not apply leaves no error behind; only
-// ordinary exceptions are dropped.
-void drop_error() {
-    if (!clear_ordinary_error()) throw_error_set();
-}
-
-// Text of a str, lone surrogates replaced.
-std::string lossy_text(PyObject* s) {
-    Py_ssize_t n = 0;
-    if (const char* p = PyUnicode_AsUTF8AndSize(s, &n)) return std::string(p, size_t(n));
-    drop_error();
-    PyRef bytes = PyRef::steal(PyUnicode_AsEncodedString(s, "utf-8", "surrogatepass"));
-    PyRef text = PyRef::steal(PyUnicode_DecodeUTF8(PyBytes_AsString(bytes.get()), PyBytes_Size(bytes.get()), "replace"));
-    return std::string(to_str(text.get()));
-}
-
 // The value a node's property is compared with. Scalars convert as
-// property values do; anything else (lists and dicts included) is compared
-// as the text str() gives for it.
+// property values do, but a str (subclasses too) is only its own text and
+// anything else (lists and dicts included) is the text of its str(); an
+// object of numpy's boolean type counts by its truth.
 Value probe_value(PyObject* obj) {
     if (obj == Py_None) return Value::null();
     if (obj == Py_True || obj == Py_False) return Value::boolean(obj == Py_True);
-    bool numpy_bool = false;
-    try {
-        numpy_bool = is_numpy_bool(obj);
-    } catch (const PyErrorSet&) {
-        drop_error();
+    switch (numpy_bool(obj)) {
+        case NumpyBool::True: return Value::boolean(true);
+        case NumpyBool::False: return Value::boolean(false);
+        case NumpyBool::NoSlot:  // a truth all the same: its length, else true
+            if (int truth = PyObject_IsTrue(obj); truth >= 0) return Value::boolean(truth != 0);
+            [[fallthrough]];
+        case NumpyBool::Failed: discard_ordinary_error(); break;
+        case NumpyBool::NotOne: break;
     }
-    if (numpy_bool) {
-        int truth = PyObject_IsTrue(obj);
-        if (truth >= 0) return Value::boolean(truth != 0);
-        drop_error();
-    }
-    if (!PyUnicode_Check(obj)) {
-        long long v = PyLong_AsLongLong(obj);
-        if (!(v == -1 && PyErr_Occurred())) return Value::number(Number::from_i64(v));
-        drop_error();
-        double d = PyFloat_AsDouble(obj);
-        if (!(d == -1.0 && PyErr_Occurred())) return Value::from_double(d);
-        drop_error();
-        PyRef text = PyRef::steal(PyObject_Str(obj));
-        return Value::string(lossy_text(text.get()));
-    }
-    return Value::string(lossy_text(obj));
+    if (PyUnicode_Check(obj)) return Value::string(lossy_text(obj));
+    if (std::optional<Value> n = number_from_py(obj)) return std::move(*n);
+    return Value::string(lossy_str(obj));
 }
 
 PyRef subgraph_of(const PropertyGraph& g, const std::vector<std::string_view>& ids) {
@@ -63,7 +39,7 @@ PyRef extract_subgraph_by_property_body(PyObject*, const Args& a) {
     SharedBorrow g = graph_arg(a, 0);
     std::string_view key = text(a, 1);
     Value probe = probe_value(a[2]);
-    return subgraph_of(g.graph(), nodes_matching(g.graph(), key, probe));
+    return subgraph_of(g.graph(), nodes_with_property(g.graph(), key, probe));
 }
 
 PyRef extract_subgraph_by_types_body(PyObject*, const Args& a) {
