@@ -247,6 +247,28 @@ def test_error_spanning_lines():
     assert msg == "Parse error: Parser error between line 1 column 37 and line 2 column 2: unexpected end of file in string"
 
 
+# A statement of each syntax around an object written as given.
+STATEMENT = {"turtle": "{} .", "trig": "{{ {} }}", "ntriples": "{} .", "nquads": f"{{}} <{EX}g> ."}
+
+
+@pytest.mark.parametrize("fmt", ["turtle", "trig", "ntriples", "nquads"])
+@pytest.mark.parametrize("brk", ["\r", "\n", "\r\n"])
+def test_raw_line_breaks_end_no_single_line_string(fmt, brk):
+    # Refused from the opening quote to the break, after plain text or an
+    # escape, in either quote...
+    for q in ('"', "'"):
+        for text in (f"a{brk}b", f"\\t{brk}"):
+            doc = STATEMENT[fmt].format(f"{S} {P} {q}{text}{q}")
+            col = doc.index(q) + 1
+            assert fails(load, doc, fmt) == (
+                f"Parse error: Parser error at line 1 between columns {col} and {col + 1 + text.index(brk)}: "
+                "line break in a single-line string"), repr(doc)
+    # ...and held by a long string, where the syntax has them.
+    if fmt in ("turtle", "trig"):
+        for q in ('"""', "'''"):
+            assert load(STATEMENT[fmt].format(f"{S} {P} {q}a{brk}b{q}"), fmt)[1]["literal_properties"] == 1
+
+
 def test_strict_reading():
     # No base unless the document sets one; no predefined prefixes.
     assert "No scheme found" in fails(load, f"<s> <{EX}p> <{EX}o> .")
