@@ -8,6 +8,7 @@
 
 #include "core/io/utf8.hpp"
 #include "core/rdf/read/xml_chars.hpp"
+#include "core/support/hash.hpp"
 
 namespace vg::rdfxml {
 
@@ -351,7 +352,8 @@ XmlTokenizer::TagRead XmlTokenizer::read_tag(std::string_view tag, bool checked,
         i = close + 1;
     }
     gt = i;
-    // Duplicates: pairwise for ordinary tags, a set for long ones.
+    // Duplicates: pairwise for ordinary tags, a set for long ones (keyed, as
+    // the names are the document's: colliding ones cannot be made up front).
     size_t na = ev.attrs.size();
     if (na <= 1) return TagRead::Done;
     if (na <= 32) {
@@ -360,7 +362,7 @@ XmlTokenizer::TagRead XmlTokenizer::read_tag(std::string_view tag, bool checked,
                 if (ev.attrs[a].name == ev.attrs[b].name)
                     return fault(0, [&] { return "duplicate attribute " + std::string(ev.attrs[a].name); });
     } else {
-        std::unordered_set<std::string_view> seen;
+        std::unordered_set<std::string_view, KeyedHash> seen;
         for (auto& a : ev.attrs)
             if (!seen.insert(a.name).second) return fault(0, [&] { return "duplicate attribute " + std::string(a.name); });
     }

@@ -12,6 +12,7 @@
 #include "core/rdf/write/export_terms.hpp"
 #include "core/rdf/write/export_writers.hpp"
 #include "core/rdf/iri.hpp"
+#include "core/support/hash.hpp"
 
 namespace vg::rdf {
 
@@ -66,7 +67,7 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
     out.reserve(store.edge_count() * (2 * ids.mean_length() + kPredicateRoom));
     // Graphs hold few distinct predicates, each checked once; consecutive
     // edges mostly share theirs.
-    std::unordered_set<std::string_view> checked_predicates;
+    std::unordered_set<std::string_view, KeyedHash> checked_predicates;  // keyed: predicates are the data's
     std::string_view last_predicate;
     bool predicate_checked = false;
     // Endpoints are scattered in memory: ask for them a few edges ahead.

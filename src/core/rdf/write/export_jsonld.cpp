@@ -9,6 +9,7 @@
 #include "core/rdf/write/export.hpp"
 #include "core/rdf/write/export_nodes.hpp"
 #include "core/io/json_escape.hpp"
+#include "core/support/hash.hpp"
 
 namespace vg::rdf {
 
@@ -93,7 +94,7 @@ public:
 
 private:
     std::vector<std::string_view> texts_;
-    std::unordered_map<std::string_view, uint32_t> index_;
+    std::unordered_map<std::string_view, uint32_t, KeyedHash> index_;  // keyed: ids are the data's
     uint32_t last_ = 0;
 };
 
