@@ -1,4 +1,5 @@
 import copy
+import json
 import pickle
 
 import pytest
@@ -191,3 +192,52 @@ def test_from_json_argument_errors():
         PyGraph().__setstate__()
     with pytest.raises(TypeError):
         PyGraph().to_json(1)
+
+
+def test_json_escape_forms():
+    # The exact text of each byte that is escaped, and of its neighbours that are not.
+    named = {0x08: "\\b", 0x09: "\\t", 0x0A: "\\n", 0x0C: "\\f", 0x0D: "\\r", 0x22: '\\"', 0x5C: "\\\\"}
+    cases = [(chr(b), named.get(b, f"\\u{b:04x}")) for b in range(0x20)]
+    cases += [(chr(b), named.get(b, chr(b))) for b in (0x20, 0x22, 0x2F, 0x5C, 0x7F)]
+    g = PyGraph()
+    for s, _ in cases:
+        g.add_node(s)
+    nodes = ",".join('{"id":"' + text + '","properties":{}}' for _, text in cases)
+    assert g.to_json() == '{"directed":true,"multi":false,"name":"","nodes":[' + nodes + '],"edges":[]}'
+
+
+def test_every_byte_at_every_position_survives_json_and_pickle():
+    # Strings are scanned several bytes at a time for bytes to escape: each
+    # ASCII byte and a 2-, 3- and 4-byte character (and U+2028, which JSON
+    # allows raw) at every position of strings up to 40 characters, so that
+    # it falls in every part of a word, in short and long strings and in the
+    # tail of a long one.
+    chars = [chr(b) for b in range(0x80)] + ["\u00e9", "\u20ac", "\U0001f600", "\u2028"]
+    strings = list(dict.fromkeys(
+        ["", *chars]
+        + ["a" * i + c + "a" * (n - 1 - i) for n in range(2, 41) for i in range(n) for c in chars]))
+    g = PyGraph(directed=True, name="".join(chars))
+    # As ids (and so as edge endpoints), property names and values.
+    for s in strings:
+        g.add_node(s, {s: s})
+    for s, t in zip(strings, strings[1:]):
+        g.add_edge(s, t)
+    # Inside arrays and objects.
+    nested = {"list": strings, "map": {s: [s] for s in strings}}
+    g.add_node("\x00nested", nested)
+
+    text = g.to_json()
+    doc = json.loads(text)
+    assert doc["name"] == g.name
+    assert [n["id"] for n in doc["nodes"]] == [*strings, "\x00nested"]
+    assert [n["properties"] for n in doc["nodes"]] == [{s: s} for s in strings] + [nested]
+    assert [(e["source"], e["target"]) for e in doc["edges"]] == list(zip(strings, strings[1:]))
+    # Every escape in its one form, wherever it falls.
+    assert json.dumps(doc, ensure_ascii=False, separators=(",", ":")) == text
+
+    for h in (PyGraph.from_json(text, len(text.encode()), g.n_nodes, g.n_edges), pickle.loads(pickle.dumps(g))):
+        assert h.name == g.name
+        assert h.node_ids() == [*strings, "\x00nested"]
+        assert [h.node(s) for s in strings] == [{s: s} for s in strings]
+        assert h.node("\x00nested") == nested
+        assert h.edges() == [(s, t, {}) for s, t in zip(strings, strings[1:])]
