@@ -76,8 +76,8 @@ public:
         : m_(m),
           d_(m * (m + m)),
           level_(std::move(level)),
-          first_level_passes_(opposing_loops ? kSwingingPasses : kMaxPasses),
-          skip_unchanged_(skip_unchanged) {}
+          skip_unchanged_(skip_unchanged),
+          first_level_passes_(opposing_loops ? kSwingingPasses : kMaxPasses) {}
 
     // Runs levels until one moves no node or merges no community; returns
     // for each first-level node the label of its community in the end.
