@@ -361,8 +361,8 @@ bool has_dot_segment(std::string_view path) {
 
 struct IriBuilder {
     // `clean`: the path is known to hold no dot segment, so its directory
-    // needs no second look.
-    static Result<Iri> from(std::string text, const Parts& p, bool clean = false) {
+    // needs no second look (it is found only if the IRI serves as a base).
+    [[gnu::always_inline]] static Result<Iri> from(std::string text, const Parts& p, bool clean = false) {
         Iri iri;
         iri.scheme_end_ = uint32_t(p.scheme_end);
         iri.has_authority_ = p.has_authority;
@@ -371,7 +371,7 @@ struct IriBuilder {
         iri.has_query_ = p.has_query;
         iri.query_end_ = uint32_t(p.has_query ? p.query_end : p.path_end);
         iri.text_ = std::move(text);
-        if (clean) iri.set_clean_directory();
+        if (clean) iri.dir_ = Iri::Dir::DotFree;
         return iri;
     }
 };
@@ -453,10 +453,11 @@ void Iri::set_clean_directory() const {
 }
 
 std::string_view Iri::directory() const {
-    if (dir_ == Dir::Unknown) {
+    if (dir_ == Dir::Unknown || dir_ == Dir::DotFree) {
+        bool look = dir_ == Dir::Unknown;
         set_clean_directory();
         std::string_view dir(text_.data() + authority_end_, dir_end_ - authority_end_);
-        if (has_dot_segment(dir)) {
+        if (look && has_dot_segment(dir)) {
             clean_dir_.clear();
             remove_dot_segments(dir, clean_dir_, 0);
             dir_ = Dir::Cleaned;

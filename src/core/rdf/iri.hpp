@@ -66,11 +66,12 @@ private:
     uint32_t query_end_ = 0;
     bool has_authority_ = false;
     bool has_query_ = false;
-    // The directory, worked out on first use (or known from how the IRI was
-    // made): Clean, it is text_ from authority_end_ to dir_end_ (just past
-    // the path's last '/'); Cleaned, it had dot segments and clean_dir_ is
-    // the directory without them.
-    enum class Dir : uint8_t { Unknown, Clean, Cleaned };
+    // The directory, worked out on first use: Clean, it is text_ from
+    // authority_end_ to dir_end_ (just past the path's last '/'); Cleaned,
+    // it had dot segments and clean_dir_ is the directory without them.
+    // DotFree: not worked out yet, but the path is known to hold no dot
+    // segment (from how the IRI was made), so it will be Clean.
+    enum class Dir : uint8_t { Unknown, DotFree, Clean, Cleaned };
     mutable Dir dir_ = Dir::Unknown;
     mutable uint32_t dir_end_ = 0;
     mutable std::string clean_dir_;

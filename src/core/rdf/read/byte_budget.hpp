@@ -31,14 +31,16 @@ public:
     // Charges n bytes; false, with "{refusal}{limit} bytes" in `err`, once
     // past the limit.
     bool charge(uint64_t n, uint64_t input_bytes, std::string& err) {
-        uint64_t limit = budget_limit(input_bytes);
         spent_ += n;
-        if (spent_ <= limit) return true;
-        err = refusal_ + std::to_string(limit) + " bytes";
-        return false;
+        return spent_ <= budget_limit(input_bytes) || refuse(input_bytes, err);
     }
 
 private:
+    [[gnu::cold, gnu::noinline]] bool refuse(uint64_t input_bytes, std::string& err) const {
+        err = refusal_ + std::to_string(budget_limit(input_bytes)) + " bytes";
+        return false;
+    }
+
     const char* refusal_;
     uint64_t spent_ = 0;
 };

@@ -13,11 +13,7 @@ void NamespaceScope::bind(std::string_view prefix, std::string_view ns) {
     }
 }
 
-bool NamespaceScope::close() {
-    if (marks_.empty()) return false;
-    uint32_t mark = marks_.back();
-    marks_.pop_back();
-    if (bindings_.size() == mark) return false;
+bool NamespaceScope::unwind(uint32_t mark) {
     while (bindings_.size() > mark) {
         const Binding& b = bindings_.back();
         if (b.hides >= 0) {

@@ -33,7 +33,12 @@ public:
     // Whether the innermost open element declared any binding.
     bool declared_here() const { return !marks_.empty() && bindings_.size() != marks_.back(); }
     // Closes the innermost element; true when it had declared bindings.
-    bool close();
+    bool close() {
+        if (marks_.empty()) return false;
+        uint32_t mark = marks_.back();
+        marks_.pop_back();
+        return bindings_.size() != mark && unwind(mark);
+    }
 
     // The namespace in force for a prefix, null when there is none.
     const std::string* find(std::string_view prefix) const;
@@ -41,6 +46,9 @@ public:
     const std::vector<Binding>& bindings() const { return bindings_; }
 
 private:
+    // Takes back the bindings from `mark` on; true.
+    bool unwind(uint32_t mark);
+
     std::vector<Binding> bindings_;
     std::vector<uint32_t> marks_;  // bindings_ size before each open element
     std::unordered_map<std::string, uint32_t, KeyedHash, std::equal_to<>> in_force_;  // prefix -> binding
