@@ -345,6 +345,20 @@ void remove_dot_segments(std::string_view in, std::string& out, size_t floor) {
     }
 }
 
+// Appends to `out` the merge of a relative path with a directory free of
+// dot segments (RFC 3986 5.2.3-4) whose text is already in `out` but for
+// its last '/' (`slashed`; without one the directory is empty): removing
+// dot segments from the merge leaves the directory as it is, so only the
+// path is read.
+void merge_after_directory(std::string_view rpath, bool slashed, std::string& out, size_t floor) {
+    if (!slashed) return remove_dot_segments(rpath, out, floor);
+    std::string rest;
+    rest.reserve(rpath.size() + 1);
+    rest += '/';
+    rest.append(rpath);
+    remove_dot_segments(rest, out, floor);
+}
+
 // Whether a path holds a "." or ".." segment. Only dots are looked at, so
 // a path without any costs one memchr.
 bool has_dot_segment(std::string_view path) {
@@ -536,21 +550,10 @@ struct IriResolution {
             } else if (rpath[0] == '/') {
                 remove_dot_segments(rpath, out, out.size());
             } else {
-                // The directory has no dot segment left, so it is written as
-                // it is, but for its last '/', which the merge's dot
-                // segments start from.
                 std::string_view dir = base.directory();
                 taken += dir.size();
-                if (dir.empty()) {
-                    remove_dot_segments(rpath, out, out.size());
-                } else {
-                    out.append(dir.substr(0, dir.size() - 1));
-                    std::string rest;
-                    rest.reserve(rpath.size() + 1);
-                    rest += '/';
-                    rest.append(rpath);
-                    remove_dot_segments(rest, out, p.authority_end);
-                }
+                if (!dir.empty()) out.append(dir.substr(0, dir.size() - 1));
+                merge_after_directory(rpath, !dir.empty(), out, p.authority_end);
             }
         }
         p.path_end = out.size();
@@ -622,15 +625,7 @@ Result<size_t> Iri::rebase(std::string_view ref) {
     size_t keep = root || !slashed ? authority_end_ : dir_end_ - 1;
     if (keep + ref.size() + 1 > 0xFFFFFFF0u) return Error{ErrorKind::InvalidValue, "IRI too long"};
     text_.resize(keep);
-    if (slashed) {
-        std::string rest;
-        rest.reserve(rpath.size() + 1);
-        rest += '/';
-        rest.append(rpath);
-        remove_dot_segments(rest, text_, authority_end_);
-    } else {
-        remove_dot_segments(rpath, text_, authority_end_);
-    }
+    merge_after_directory(rpath, slashed, text_, authority_end_);
     path_end_ = uint32_t(text_.size());
     has_query_ = r.has_query;
     if (has_query_) {

@@ -169,14 +169,12 @@ bool RdfXmlParser::resolve_ref(const std::optional<rdf::Iri>& own, std::string_v
     return iri_budget_.charge(cost, in_.budget_bytes(), err_);
 }
 
-// The declaration of binding k as an XML literal writes it, namespace
+// The declaration of a binding as an XML literal writes it, namespace
 // expanded (so the literal stands alone) and checked; null (err_ set) when
 // it cannot be written.
-const std::string* RdfXmlParser::literal_declaration(size_t k) {
-    if (literal_decls_.size() <= k) literal_decls_.resize(k + 1);
-    LiteralDeclaration& d = literal_decls_[k];
+const std::string* RdfXmlParser::literal_declaration(const NamespaceScope::Binding& b) {
+    NamespaceScope::Binding::LiteralForm& d = b.literal;
     if (!d.known) {
-        const NamespaceScope::Binding& b = scope_.bindings()[k];
         std::string ns;
         d.known = true;
         d.ok = expand_references(b.ns, entities_, rules(), ns, err_);
@@ -236,9 +234,9 @@ bool RdfXmlParser::literal_start_tag() {
         // out in time and memory of the product.
         size_t before = w.size();
         const auto& bindings = scope_.bindings();
-        for (size_t k = 0; k < bindings.size(); ++k) {
-            if (bindings[k].hidden || bindings[k].ns.empty()) continue;
-            const std::string* decl = literal_declaration(k);
+        for (const NamespaceScope::Binding& b : bindings) {
+            if (b.hidden || b.ns.empty()) continue;
+            const std::string* decl = literal_declaration(b);
             if (!decl) return false;
             w.append(*decl);
         }

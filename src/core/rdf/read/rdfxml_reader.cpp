@@ -238,10 +238,7 @@ bool RdfXmlParser::end_tag() {
     } else if (!state_.empty()) {
         state_.pop_back();
     }
-    if (scope_.close()) {
-        forget_names();
-        if (literal_decls_.size() > scope_.bindings().size()) literal_decls_.resize(scope_.bindings().size());
-    }
+    if (scope_.close()) forget_names();
     return ok;
 }
 

@@ -85,7 +85,7 @@ private:
     bool convert(std::string_view raw, std::string& out);
     bool resolve_ref(const std::optional<rdf::Iri>& own, std::string_view ref, std::string& out);
     bool literal_start_tag();
-    const std::string* literal_declaration(size_t k);
+    const std::string* literal_declaration(const NamespaceScope::Binding& b);
     struct ElementAttributes;  // what a start tag's attributes say (rdfxml_element.cpp)
     bool read_attributes(ElementAttributes& at);
     bool resolve_attributes(ElementAttributes& at);
@@ -113,13 +113,6 @@ private:
 
     std::vector<State> state_;
     NamespaceScope scope_;
-    // What each binding of scope_ writes into XML literals (or why it
-    // cannot), by its place in scope_.bindings(); cut back as they close.
-    struct LiteralDeclaration {
-        bool known = false, ok = false;
-        std::string text;  // the declaration, or the error
-    };
-    std::vector<LiteralDeclaration> literal_decls_;
     using NameCache = std::unordered_map<std::string, NameInfo, KeyedHash, std::equal_to<>>;
     NameCache element_names_, attribute_names_;
     uint64_t names_generation_ = 0;

@@ -26,6 +26,14 @@ public:
         std::string ns;      // as written, references not yet expanded
         int32_t hides = -1;  // the binding of the same prefix it hides, -1 none
         bool hidden = false;
+        // What an XML literal writes for it, worked out by the reader on
+        // first use and gone with the binding: the declaration, or why it
+        // cannot be written.
+        struct LiteralForm {
+            bool known = false, ok = false;
+            std::string text;
+        };
+        mutable LiteralForm literal;
     };
 
     void open() { marks_.push_back(static_cast<uint32_t>(bindings_.size())); }
