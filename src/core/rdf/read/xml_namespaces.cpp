@@ -4,7 +4,9 @@ namespace vg::rdfxml {
 
 void NamespaceScope::bind(std::string_view prefix, std::string_view ns) {
     auto index = static_cast<uint32_t>(bindings_.size());
-    Binding& b = bindings_.emplace_back(Binding{std::string(prefix), std::string(ns)});
+    Binding& b = bindings_.emplace_back();
+    b.prefix.assign(prefix);
+    b.ns.assign(ns);
     auto [it, fresh] = in_force_.try_emplace(b.prefix, index);
     if (!fresh) {
         b.hides = static_cast<int32_t>(it->second);
