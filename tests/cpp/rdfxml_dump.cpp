@@ -54,7 +54,8 @@ void write_term(std::string& out, const vg::rdf::TermRef& t) {
 class Printer final : public vg::rdf::TripleSink {
 public:
     std::string out;
-    bool triple(const vg::rdf::TermRef& s, std::string_view p, const vg::rdf::TermRef& o) override {
+    bool triple(const vg::rdf::TermRef& s, const vg::rdf::TermRef& predicate, const vg::rdf::TermRef& o) override {
+        std::string_view p = predicate.value;
         write_term(out, s);
         out += " <";
         out += p;

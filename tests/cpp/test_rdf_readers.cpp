@@ -3,6 +3,7 @@
 // whose tokens straddle buffer refills, and stopping when the sink says so.
 // The loader drops literal values, so only this program checks them.
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ namespace {
 struct Recorder : TripleSink {
     std::vector<std::string> lines;
     size_t stop_after = SIZE_MAX;
+    // A key names one term for the whole read.
+    std::map<uint64_t, std::string> keyed;
+    void same_term(const TermRef& t) {
+        if (!t.key) return;
+        auto [it, added] = keyed.try_emplace(t.key, term(t));
+        CHECK_EQ(it->second, term(t));
+    }
     static std::string term(const TermRef& t) {
         if (t.kind == TermKind::Iri) return "<" + std::string(t.value) + ">";
         if (t.kind == TermKind::BlankNode) return "_:" + std::string(t.value);
@@ -26,7 +34,11 @@ struct Recorder : TripleSink {
         if (!t.datatype.empty()) s += "^^<" + std::string(t.datatype) + ">";
         return s;
     }
-    bool triple(const TermRef& s, std::string_view p, const TermRef& o) override {
+    bool triple(const TermRef& s, const TermRef& predicate, const TermRef& o) override {
+        std::string_view p = predicate.value;
+        same_term(s);
+        same_term(predicate);
+        same_term(o);
         lines.push_back(term(s) + " <" + std::string(p) + "> " + term(o));
         return lines.size() < stop_after;
     }
@@ -89,6 +101,24 @@ void turtle_terms() {
     // A comment or a literal holding bytes that are not UTF-8 is refused.
     CHECK(from_string(RdfSyntax::Turtle, "# \xC3\x28\n").starts_with("error: "));
     CHECK(from_string(RdfSyntax::NTriples, "<" + X + "s> <" + X + "p> \"\xFF\" .").starts_with("error: "));
+}
+
+// A key names one term for the whole read (the Recorder checks every one):
+// subjects that come back after nested lists and collections or take a
+// list's place, frames reused from statement to statement, predicates over
+// object lists, in Turtle and TriG.
+void keyed_terms() {
+    const std::string l = "<" + X + std::string(100, 'l') + ">", p = "<" + X + "p>", o = "<" + X + "o>";
+    std::string doc = l + " " + p + " [ " + p + " 1 ] , ( " + l + " " + o + " ) ; " + l + " [] , " + o + " .\n" +
+                      "[] " + p + " " + o + " .\n" + l + " " + p + " " + o + " .\n( " + o + " ) " + p + " " + o +
+                      " .\n" + l + " " + l + " " + l + " .\n[ " + p + " [ " + l + " " + o + " ] ] " + l + " " + o +
+                      " .\n() " + l + " _:b , _:b .\n";
+    for (RdfSyntax syntax : {RdfSyntax::Turtle, RdfSyntax::TriG}) {
+        Recorder rec;
+        std::string text = syntax == RdfSyntax::TriG ? "{ " + doc + " }" : doc;
+        CHECK(!read(syntax, TextInput::from_string(text), rec).starts_with("error"));
+        CHECK(!rec.keyed.empty());
+    }
 }
 
 void refills() {
@@ -162,6 +192,7 @@ void interrupts() {
 
 int main() {
     turtle_terms();
+    keyed_terms();
     refills();
     stopping();
     interrupts();

@@ -35,7 +35,8 @@ namespace {
 
 struct Collect final : vg::rdf::TripleSink {
     std::vector<std::string> out;
-    bool triple(const vg::rdf::TermRef& s, std::string_view p, const vg::rdf::TermRef& o) override {
+    bool triple(const vg::rdf::TermRef& s, const vg::rdf::TermRef& predicate, const vg::rdf::TermRef& o) override {
+        std::string_view p = predicate.value;
         // Fresh blank labels differ between runs: keep only their kind.
         auto t = [](const vg::rdf::TermRef& x) {
             if (x.kind == vg::rdf::TermKind::BlankNode) return std::string("_:");

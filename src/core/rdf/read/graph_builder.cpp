@@ -12,38 +12,74 @@ GraphBuilder::Span GraphBuilder::keep(std::string_view prefix, std::string_view 
     return s;
 }
 
-bool GraphBuilder::triple(const TermRef& s, std::string_view p, const TermRef& o) {
+bool GraphBuilder::triple(const TermRef& s, const TermRef& p, const TermRef& o) {
     if (++triples_ > cap_) {
         error_ = Error{ErrorKind::CapRefused, "RDF parse exceeded triple_cap=" + std::to_string(cap_) +
                                                   " (raise VeskGraphSettings.max_triples if intended)."};
         return false;
     }
-    // Ids are hashed while their text is at hand, and the first reads of
-    // their lookups start now.
-    const IdIndex& ids = graph_.id_index();
-    Pending t;
-    if (have_last_subject_ && s.kind == last_subject_kind_ && s.value == last_subject_) {
-        t.same_subject = true;
+    const auto at = uint32_t(batch_.size());
+    Pending& t = batch_.emplace_back();
+    bool same = s.key ? s.key == last_subject_key_
+                      : have_last_subject_text_ && s.kind == last_subject_kind_ && s.value == last_subject_;
+    if (same) {
+        t.subject.from = From::Last;
     } else {
-        t.subject = keep(s.kind == TermKind::BlankNode ? "_:" : "", s.value);
-        t.subject_hash = ids.hash(view(t.subject));
-        ids.prefetch(t.subject_hash);
-        last_subject_.assign(s.value);
-        last_subject_kind_ = s.kind;
-        have_last_subject_ = true;
+        place(s, t.subject, 2 * at);
+        last_subject_key_ = s.key;
+        // A subject without a key is compared by its text, which the
+        // reader read again for this triple.
+        have_last_subject_text_ = !s.key;
+        if (!s.key) {
+            last_subject_.assign(s.value);
+            last_subject_kind_ = s.kind;
+        }
     }
     if (o.is_literal()) {
         ++literals_;
         t.literal = true;
     } else {
         t.predicate = predicates_.find_or_add(p);
-        t.object = keep(o.kind == TermKind::BlankNode ? "_:" : "", o.value);
-        t.object_hash = ids.hash(view(t.object));
-        ids.prefetch(t.object_hash);
+        place(o, t.object, 2 * at + 1);
         t.object_iri = o.kind == TermKind::Iri;
     }
-    batch_.push_back(t);
     return batch_.size() < kBatch || flush();
+}
+
+void GraphBuilder::place(const TermRef& t, End& e, uint32_t at) {
+    if (t.key && t.value.size() >= kLongTermBytes) {
+        auto [it, added] = long_by_key_.try_emplace(t.key, kPending | at);
+        if (!added) {
+            if (it->second & kPending) {
+                e.from = From::Earlier;
+                e.earlier = uint32_t(it->second);
+            } else {
+                e.from = From::Slot;
+                e.slot = uint32_t(it->second);
+            }
+            return;
+        }
+        keyed_in_batch_.push_back(t.key);
+    }
+    // Ids are hashed while their text is at hand, and the first reads of
+    // their lookups start now.
+    const IdIndex& ids = graph_.id_index();
+    e.text = keep(t.kind == TermKind::BlankNode ? "_:" : "", t.value);
+    e.hash = ids.hash(view(e.text));
+    ids.prefetch(e.hash);
+}
+
+uint32_t GraphBuilder::slot_of(const End& e, bool label_is_id) {
+    switch (e.from) {
+        case From::Text: return node(view(e.text), e.hash, label_is_id);
+        case From::Last: return last_subject_slot_;
+        case From::Slot: return e.slot;
+        case From::Earlier: {
+            const Pending& t = batch_[e.earlier >> 1];
+            return (e.earlier & 1) ? t.object.slot : t.subject.slot;
+        }
+    }
+    return 0;
 }
 
 uint32_t GraphBuilder::node(std::string_view id, uint32_t hash, bool label_is_id) {
@@ -62,34 +98,36 @@ bool GraphBuilder::flush() {
     const IdIndex& ids = graph_.id_index();
     const GraphInner& store = graph_.store();
     for (const Pending& t : batch_) {
-        if (!t.same_subject) ids.prefetch_records(t.subject_hash, store);
-        if (!t.literal) ids.prefetch_records(t.object_hash, store);
+        if (t.subject.from == From::Text) ids.prefetch_records(t.subject.hash, store);
+        if (!t.literal && t.object.from == From::Text) ids.prefetch_records(t.object.hash, store);
     }
     for (const Pending& t : batch_) {
-        if (!t.same_subject) ids.prefetch_ids(t.subject_hash, store);
-        if (!t.literal) ids.prefetch_ids(t.object_hash, store);
+        if (t.subject.from == From::Text) ids.prefetch_ids(t.subject.hash, store);
+        if (!t.literal && t.object.from == From::Text) ids.prefetch_ids(t.object.hash, store);
     }
     for (Pending& t : batch_) {
-        if (t.same_subject) {
-            t.subject_slot = last_subject_slot_;
-        } else {
-            t.subject_slot = last_subject_slot_ = node(view(t.subject), t.subject_hash, false);
-        }
+        t.subject.slot = last_subject_slot_ = slot_of(t.subject, false);
         if (t.literal) continue;
         // A blank-node object is labelled with its whole id.
-        t.object_slot = node(view(t.object), t.object_hash, !t.object_iri);
+        t.object.slot = slot_of(t.object, !t.object_iri);
     }
+    for (uint64_t key : keyed_in_batch_) {
+        uint64_t& known = long_by_key_[key];
+        const Pending& t = batch_[uint32_t(known) >> 1];
+        known = (known & 1) ? t.object.slot : t.subject.slot;
+    }
+    keyed_in_batch_.clear();
     for (const Pending& t : batch_) {
         if (t.literal) continue;
-        graph_.store().prefetch_node(t.subject_slot);
-        graph_.store().prefetch_node(t.object_slot);
+        graph_.store().prefetch_node(t.subject.slot);
+        graph_.store().prefetch_node(t.object.slot);
     }
     bool ok = true;
     for (const Pending& t : batch_) {
         if (t.literal) continue;
         // Both ends exist and parallel edges are allowed: only running out
         // of slot numbers can refuse the edge.
-        auto r = graph_.add_edge_between(t.subject_slot, t.object_slot, predicates_.properties(t.predicate));
+        auto r = graph_.add_edge_between(t.subject.slot, t.object.slot, predicates_.properties(t.predicate));
         if (!r) {
             error_ = Error{r.kind(), "Failed to add RDF edge: " + r.error()};
             ok = false;

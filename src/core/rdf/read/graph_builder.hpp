@@ -9,7 +9,9 @@
 // of arrival exactly as if each triple were mapped at once. Ids are looked
 // up in the graph's own id index, hashed once each. The edges of one
 // predicate share one property map: its three values are the same for
-// every such edge.
+// every such edge. A long term that the reader hands over by key again
+// (terms.hpp) is found by its key: a subject over many triples costs its
+// length once.
 //
 // Usage:
 //   GraphBuilder b(triple_cap);
@@ -19,6 +21,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/graph/graph.hpp"
@@ -31,7 +34,7 @@ class GraphBuilder final : public TripleSink {
 public:
     explicit GraphBuilder(uint64_t triple_cap) : graph_(true, true, std::string()), cap_(triple_cap) {}
 
-    bool triple(const TermRef& s, std::string_view p, const TermRef& o) override;
+    bool triple(const TermRef& s, const TermRef& p, const TermRef& o) override;
     // Maps what is still batched; false (error() set) when the graph refuses.
     bool finish() { return flush(); }
 
@@ -45,12 +48,23 @@ private:
     struct Span {
         size_t offset = 0, size = 0;
     };
+    // Where the slot of a triple's end comes from.
+    enum class From : uint8_t {
+        Text,     // its id, looked up (or added) when the batch is mapped
+        Last,     // the subject of the triple before
+        Slot,     // known already
+        Earlier,  // an earlier end of this batch with the same key
+    };
+    struct End {
+        Span text;             // Text: the node id in text_
+        uint32_t hash = 0;     // Text: the id's hash
+        uint32_t slot = 0;     // the node's slot (Slot: set up front)
+        uint32_t earlier = 0;  // Earlier: 2 x its triple's place in the batch, + 1 for an object
+        From from = From::Text;
+    };
     struct Pending {
-        Span subject, object;  // node ids in text_
-        uint32_t subject_hash = 0, object_hash = 0;
-        uint32_t subject_slot = 0, object_slot = 0;
-        uint32_t predicate = 0;     // in predicates_
-        bool same_subject = false;  // the subject of the triple before
+        End subject, object;
+        uint32_t predicate = 0;  // in predicates_
         bool literal = false;
         bool object_iri = false;
     };
@@ -58,6 +72,10 @@ private:
     bool flush();
     Span keep(std::string_view prefix, std::string_view text);
     std::string_view view(Span s) const { return std::string_view(text_).substr(s.offset, s.size); }
+    // Sets up end number `at` of the batch (2 x place, + 1 for an object)
+    // for term t: by its key when it is long and known, else by its text.
+    void place(const TermRef& t, End& e, uint32_t at);
+    uint32_t slot_of(const End& e, bool label_is_id);
     // The slot of a node id, added when absent with its label: the id's
     // local name, or the whole id.
     uint32_t node(std::string_view id, uint32_t hash, bool label_is_id);
@@ -70,10 +88,18 @@ private:
     PredicateTable predicates_;
     std::vector<Pending> batch_;
     std::string text_;
-    // The subject of the last triple, and its slot once mapped.
+    // Long terms by the reader's key: their slot, or kPending and their
+    // end in this batch until it is mapped (those keys are listed in
+    // keyed_in_batch_).
+    static constexpr uint64_t kPending = uint64_t(1) << 32;
+    std::unordered_map<uint64_t, uint64_t> long_by_key_;
+    std::vector<uint64_t> keyed_in_batch_;
+    // The subject of the last triple: its key, or its text when it came
+    // without one; its slot once mapped.
+    uint64_t last_subject_key_ = 0;
     std::string last_subject_;
     TermKind last_subject_kind_ = TermKind::Iri;
-    bool have_last_subject_ = false;
+    bool have_last_subject_text_ = false;
     uint32_t last_subject_slot_ = 0;
 };
 

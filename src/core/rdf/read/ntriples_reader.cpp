@@ -22,7 +22,7 @@ public:
                 return fail_here("expected a line break before the next statement");
             first = false;
             if (!statement()) return failure();
-            if (!sink_.triple(subject_.ref(), predicate_, object_.ref())) return ReadOutcome::stopped();
+            if (!sink_.triple(subject_.ref(), TermRef::iri(predicate_), object_.ref())) return ReadOutcome::stopped();
         }
     }
 

@@ -4,6 +4,23 @@
 
 namespace vg::rdf {
 
+uint32_t PredicateTable::find_or_add(const TermRef& iri) {
+    if (!iri.key) return find_or_add(iri.value);
+    if (iri.key == last_key_) return last_index_;
+    uint32_t i;
+    if (iri.value.size() < kLongTermBytes) {
+        i = find_or_add(iri.value);
+    } else if (auto it = long_by_key_.find(iri.key); it != long_by_key_.end()) {
+        i = it->second;
+    } else {
+        i = find_or_add(iri.value);
+        long_by_key_.emplace(iri.key, i);
+    }
+    last_key_ = iri.key;
+    last_index_ = i;
+    return i;
+}
+
 uint32_t PredicateTable::find_or_add(std::string_view iri) {
     for (uint32_t i : recent_)
         if (i < known_.size() && known_[i].iri == iri) return i;

@@ -22,7 +22,7 @@ struct RdfXmlParser::ElementAttributes {
     std::optional<std::string> node_id;
     std::optional<std::string> about, resource, datatype, type;  // resolved
     std::optional<std::string_view> raw_about, raw_resource, raw_datatype, raw_type;
-    std::vector<std::pair<std::string, std::string>> props;  // property attributes: IRI, value
+    std::vector<std::pair<SharedIri, std::string>> props;  // property attributes: IRI, value
     ParseType parse_type = ParseType::Default;
 };
 
@@ -68,15 +68,17 @@ const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bo
         }
     }
     if (known && known->generation != names_generation_) std::swap(stale, known);
-    if (known) {
-        // A name built through entity references costs its size every use.
-        if (known->expanded && !entities_.charge(known->expanded, in_.budget_bytes(), err_)) return nullptr;
-        return known;
-    }
+    // A name found again was made before, and its uses share it: only
+    // making one costs.
+    if (known) return known;
     NameInfo info;
-    if (!resolve_qname(qname, attribute, info.iri)) return nullptr;
-    info.iri_error = rdf::iri_error(info.iri);
-    if (qname.find('&') != std::string_view::npos || info.iri.size() > qname.size() + 4096) info.expanded = info.iri.size();
+    std::string made;
+    if (!resolve_qname(qname, attribute, made)) return nullptr;
+    // A long namespace makes a long name from a short one; entity
+    // references in it were charged as they were replaced.
+    if (made.size() > qname.size() + 4096 && !iri_budget_.charge(made.size(), in_.budget_bytes(), err_)) return nullptr;
+    info.iri_error = rdf::iri_error(made);
+    info.iri = SharedIri{std::make_shared<const std::string>(std::move(made)), new_key()};
     info.generation = names_generation_;
     if (stale) {  // resolved again in place: its memo entries stay good
         *stale = std::move(info);
@@ -272,7 +274,7 @@ bool RdfXmlParser::read_attributes(ElementAttributes& at) {
         if (n.size() > 2 && n.substr(0, 3) == "xml") continue;  // xmlns declarations and other reserved names
         const NameInfo* aname = name_info(n, true);
         if (!aname) return false;
-        const std::string& iri = aname->iri;
+        const std::string& iri = aname->iri.str();
         std::string_view rl = names::rdf_local(iri);
         if (!rl.empty() && (rl == "ID" || rl == "bagID" || rl == "nodeID")) {
             if (!convert(a.value, value)) return false;
@@ -298,7 +300,7 @@ bool RdfXmlParser::read_attributes(ElementAttributes& at) {
         } else {
             if (aname->iri_error) return fail_iri(iri, *aname->iri_error);
             if (!convert(a.value, value)) return false;
-            at.props.emplace_back(iri, value);
+            at.props.emplace_back(aname->iri, value);
         }
     }
     return true;
@@ -333,7 +335,7 @@ bool RdfXmlParser::start_tag() {
     ElementAttributes at;
     if (!read_attributes(at) || !resolve_attributes(at)) return false;
 
-    const std::string& elem = ename->iri;
+    const std::string& elem = ename->iri.str();
     std::string_view el = names::rdf_local(elem);
     switch (state_.back().kind) {
         case StateKind::Doc:
@@ -347,7 +349,7 @@ bool RdfXmlParser::start_tag() {
         case StateKind::Collection:
             if (!el.empty() && names::reserved_element(el)) return fail_msg("Invalid node element tag name: " + elem);
             if (ename->iri_error) return fail_iri(elem, *ename->iri_error);
-            return node_element(elem, at);
+            return node_element(*ename, at);
         case StateKind::NodeElt:
         case StateKind::Literal:  // handled above
             break;
@@ -360,6 +362,7 @@ State& RdfXmlParser::open_state(StateKind kind, ElementAttributes& at) {
     int32_t base_from = at.base ? self : state_.back().base_from;
     int32_t lang_from = at.language ? self : state_.back().lang_from;
     // Built in place: a State is large, and moving one costs.
+    if (state_.size() == state_.capacity()) internal_failure("RDF/XML states outgrew their reserved room");
     State& s = state_.emplace_back();
     s.kind = kind;
     s.base = std::move(at.base);
@@ -369,53 +372,57 @@ State& RdfXmlParser::open_state(StateKind kind, ElementAttributes& at) {
     return s;
 }
 
-bool RdfXmlParser::node_element(std::string_view elem, ElementAttributes& at) {
+bool RdfXmlParser::node_element(const NameInfo& ename, ElementAttributes& at) {
     if (at.id && at.node_id) return fail_msg("Not both rdf:ID and rdf:nodeID could be set at the same time");
     if (at.id && at.about) return fail_msg("Not both rdf:ID and rdf:about could be set at the same time");
     if (at.node_id && at.about) return fail_msg("Not both rdf:nodeID and rdf:about could be set at the same time");
-    Term subject;
-    if (at.id) subject = Term::iri(std::move(*at.id));
-    else if (at.node_id) subject = Term::blank(std::move(*at.node_id));
-    else if (at.about) subject = Term::iri(std::move(*at.about));
-    else subject = fresh_blank();
-    emit_property_attributes(subject, at.props, at.language);
-    if (at.type) add(subject.ref(), rdf::vocab::kRdfType, rdf::TermRef{TermKind::Iri, *at.type, {}, {}});
-    if (names::rdf_local(elem) != "Description") add(subject.ref(), rdf::vocab::kRdfType, rdf::TermRef{TermKind::Iri, elem, {}, {}});
-    open_state(StateKind::NodeElt, at).subject = std::move(subject);
+    // The state first: its triples show the subject and name where they
+    // stay until handed out.
+    State& node = open_state(StateKind::NodeElt, at);
+    if (at.id) node.subject = Term::iri(std::move(*at.id));
+    else if (at.node_id) node.subject = Term::blank(std::move(*at.node_id));
+    else if (at.about) node.subject = Term::iri(std::move(*at.about));
+    else node.subject = fresh_blank();
+    node.subject.key = new_key();
+    emit_property_attributes(node.subject, at.props);
+    QueuedTerm subject = in_place(node.subject);
+    if (at.type) add(subject, constant(rdf::vocab::kRdfType), copied(rdf::TermRef::iri(*at.type)));
+    if (names::rdf_local(ename.iri.str()) != "Description") {
+        node.iri = ename.iri;
+        add(subject, constant(rdf::vocab::kRdfType), shared(node.iri));
+    }
     return true;
 }
 
 // A property element of the node on top of the stack.
 bool RdfXmlParser::property_element(const NameInfo& ename, ElementAttributes& at) {
-    const std::string& elem = ename.iri;
+    const std::string& elem = ename.iri.str();
     std::string_view el = names::rdf_local(elem);
-    std::string prop;
+    SharedIri prop;
     if (el == "li") {
-        prop = names::rdf("_" + std::to_string(++state_.back().li_counter));
+        prop.text = std::make_shared<const std::string>(names::rdf("_" + std::to_string(++state_.back().li_counter)));
     } else if (!el.empty() && (names::reserved_element(el) || el == "Description")) {
         return fail_msg("Invalid property element tag name: " + elem);
     } else {
         if (ename.iri_error) return fail_iri(elem, *ename.iri_error);
-        prop = elem;
+        prop = ename.iri;
     }
     State* s = nullptr;
     switch (at.parse_type) {
         case ParseType::Default: {
-            Term object;
             bool has_object = at.resource || at.node_id || !at.props.empty();
-            if (has_object) {
-                if (at.resource && at.node_id) return fail_msg("Not both rdf:resource and rdf:nodeID could be set at the same time");
-                if (at.resource) object = Term::iri(std::move(*at.resource));
-                else if (at.node_id) object = Term::blank(std::move(*at.node_id));
-                else object = fresh_blank();
-                emit_property_attributes(object, at.props, at.language);
-                if (at.type) add(object.ref(), rdf::vocab::kRdfType, rdf::TermRef{TermKind::Iri, *at.type, {}, {}});
-            }
+            if (has_object && at.resource && at.node_id)
+                return fail_msg("Not both rdf:resource and rdf:nodeID could be set at the same time");
             s = &open_state(StateKind::PropertyElt, at);
             s->datatype = std::move(at.datatype);
             if (has_object) {
                 s->object_kind = ObjectKind::Node;
-                s->object = std::move(object);
+                if (at.resource) s->object = Term::iri(std::move(*at.resource));
+                else if (at.node_id) s->object = Term::blank(std::move(*at.node_id));
+                else s->object = fresh_blank();
+                s->object.key = new_key();
+                emit_property_attributes(s->object, at.props);
+                if (at.type) add(in_place(s->object), constant(rdf::vocab::kRdfType), copied(rdf::TermRef::iri(*at.type)));
             }
             break;
         }
@@ -429,11 +436,14 @@ bool RdfXmlParser::property_element(const NameInfo& ename, ElementAttributes& at
             break;
         case ParseType::Resource: {
             // The parent node stays below until this element closes.
-            const Term& subject = state_.back().subject;
-            Term b = fresh_blank();
-            reify(subject, prop, b, at.id);
-            add(subject, prop, b);
-            open_state(StateKind::NodeElt, at).subject = std::move(b);
+            State& node = open_state(StateKind::NodeElt, at);
+            node.subject = fresh_blank();
+            node.subject.key = new_key();
+            QueuedTerm subject = in_place(state_[state_.size() - 2].subject);
+            QueuedTerm predicate = shared(prop);
+            QueuedTerm object = in_place(node.subject);
+            reify(subject, predicate, object, at.id);
+            add(subject, predicate, object);
             return true;
         }
     }
@@ -442,15 +452,14 @@ bool RdfXmlParser::property_element(const NameInfo& ename, ElementAttributes& at
     return true;
 }
 
-void RdfXmlParser::emit_property_attributes(const Term& subject, std::vector<std::pair<std::string, std::string>>& props,
-                                            const std::optional<std::string>& own_lang) {
+void RdfXmlParser::emit_property_attributes(const Term& subject, std::vector<std::pair<SharedIri, std::string>>& props) {
     if (props.empty()) return;
-    const std::string* lang = own_lang ? &*own_lang : nullptr;
-    if (!lang) {
-        int32_t from = state_.back().lang_from;
-        if (from >= 0) lang = &*state_[static_cast<size_t>(from)].language;
-    }
-    for (auto& [p, v] : props) add(subject, p, Term::literal(std::move(v), lang ? *lang : std::string()));
+    // The element is open: its language is its own or an ancestor's, read
+    // where it was given.
+    int32_t from = state_.back().lang_from;
+    Text lang = from >= 0 ? in_place(*state_[static_cast<size_t>(from)].language) : Text{};
+    QueuedTerm s = in_place(subject);
+    for (auto& [p, v] : props) add(s, shared(p), QueuedTerm{TermKind::Literal, copied(v), lang, {}, 0});
 }
 
 }  // namespace vg::rdfxml

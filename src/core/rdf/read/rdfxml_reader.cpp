@@ -14,6 +14,9 @@ using rdf::Term;
 using rdf::TermKind;
 
 RdfXmlParser::RdfXmlParser(rdf::RdfInput& in) : in_(in), tok_(in) {
+    // The document state, one per open element, and one that closed and
+    // waits for its triples to be handed out.
+    state_.reserve(XmlTokenizer::kMaxDepth + 2);
     State doc;
     doc.kind = StateKind::Doc;
     state_.push_back(std::move(doc));
@@ -41,6 +44,11 @@ rdf::ReadOutcome RdfXmlParser::run(rdf::TripleSink& sink) {
             results_.pop_back();
         }
         results_text_.clear();
+        shared_shown_.clear();
+        if (pop_after_drain_) {
+            state_.pop_back();
+            pop_after_drain_ = false;
+        }
         if (is_end_) return rdf::ReadOutcome::done();
         in_.tick();
         if (!tok_.next(ev_, xerr_))
@@ -49,22 +57,27 @@ rdf::ReadOutcome RdfXmlParser::run(rdf::TripleSink& sink) {
     }
 }
 
-RdfXmlParser::Span RdfXmlParser::keep(std::string_view text) {
-    Span s{results_text_.size(), text.size()};
+RdfXmlParser::Text RdfXmlParser::copied(std::string_view text) {
+    Text t{nullptr, results_text_.size(), text.size()};
     results_text_.append(text);
-    return s;
+    return t;
 }
 
-RdfXmlParser::QueuedTerm RdfXmlParser::keep(const rdf::TermRef& t) {
-    return QueuedTerm{t.kind, keep(t.value), keep(t.language), keep(t.datatype)};
+RdfXmlParser::QueuedTerm RdfXmlParser::copied(const rdf::TermRef& t) {
+    return QueuedTerm{t.kind, copied(t.value), copied(t.language), copied(t.datatype), t.key};
 }
 
-void RdfXmlParser::add(const rdf::TermRef& s, std::string_view p, const rdf::TermRef& o) {
-    Queued q;
-    q.subject = keep(s);
-    q.predicate = keep(p);
-    q.object = keep(o);
-    results_.push_back(q);
+RdfXmlParser::QueuedTerm RdfXmlParser::in_place(const Term& t) {
+    return QueuedTerm{t.kind, in_place(t.value), in_place(t.language), in_place(t.datatype), t.key};
+}
+
+RdfXmlParser::QueuedTerm RdfXmlParser::constant(std::string_view iri) {
+    return QueuedTerm{TermKind::Iri, in_place(iri), {}, {}, 0};
+}
+
+RdfXmlParser::QueuedTerm RdfXmlParser::shared(const SharedIri& iri) {
+    shared_shown_.push_back(iri.text);
+    return QueuedTerm{TermKind::Iri, in_place(*iri.text), {}, {}, iri.key};
 }
 
 Term RdfXmlParser::fresh_blank() { return Term::blank(blank_ids_.next()); }
@@ -201,25 +214,28 @@ bool RdfXmlParser::text_event(std::string text) {
     return fail_msg("Unexpected text event: '" + text + "'");
 }
 
-Term RdfXmlParser::new_literal(std::string value, const std::optional<std::string>& own_lang, int32_t lang_from,
-                               const std::optional<std::string>& datatype) {
-    if (datatype) {
-        if (*datatype == names::kXsdString) return Term::literal(std::move(value));
-        return Term::literal(std::move(value), {}, *datatype);
+RdfXmlParser::QueuedTerm RdfXmlParser::text_literal(const State& s) const {
+    // The language is the element's own or an ancestor's, read where it
+    // was given: a long one costs nothing per literal.
+    QueuedTerm o{TermKind::Literal, in_place(s.object.value), {}, {}, 0};
+    if (s.datatype) {
+        if (*s.datatype != names::kXsdString) o.datatype = in_place(*s.datatype);
+    } else if (s.language) {
+        o.language = in_place(*s.language);
+    } else if (s.lang_from >= 0 && static_cast<size_t>(s.lang_from) < state_.size()) {
+        o.language = in_place(*state_[static_cast<size_t>(s.lang_from)].language);
     }
-    if (own_lang) return Term::literal(std::move(value), *own_lang);
-    if (lang_from >= 0 && static_cast<size_t>(lang_from) < state_.size())
-        return Term::literal(std::move(value), *state_[static_cast<size_t>(lang_from)].language);
-    return Term::literal(std::move(value));
+    return o;
 }
 
-void RdfXmlParser::reify(const Term& s, const std::string& p, const Term& o, const std::optional<std::string>& stmt) {
+void RdfXmlParser::reify(const QueuedTerm& s, const QueuedTerm& p, const QueuedTerm& o,
+                         const std::optional<std::string>& stmt) {
     if (!stmt) return;
-    Term statement = Term::iri(*stmt);
-    add(statement, rdf::vocab::kRdfType, Term::iri(names::rdf("Statement")));
-    add(statement, names::rdf("subject"), s);
-    add(statement, names::rdf("predicate"), Term::iri(p));
-    add(statement, names::rdf("object"), o);
+    QueuedTerm statement = copied(rdf::TermRef::iri(*stmt));
+    add(statement, constant(rdf::vocab::kRdfType), copied(rdf::TermRef::iri(names::rdf("Statement"))));
+    add(statement, copied(rdf::TermRef::iri(names::rdf("subject"))), s);
+    add(statement, copied(rdf::TermRef::iri(names::rdf("predicate"))), p);
+    add(statement, copied(rdf::TermRef::iri(names::rdf("object"))), o);
 }
 
 bool RdfXmlParser::end_tag() {
@@ -233,7 +249,7 @@ bool RdfXmlParser::end_tag() {
         --in_literal_depth_;
     } else if (state_.size() > 1) {
         close_top();
-        state_.pop_back();
+        pop_after_drain_ = true;
         ok = err_.empty();
     } else if (!state_.empty()) {
         state_.pop_back();
@@ -267,41 +283,39 @@ void RdfXmlParser::close_top() {
             return;
         }
         case StateKind::PropertyElt: {
-            Term object;
-            if (s.object_kind == ObjectKind::Node) {
-                object = std::move(s.object);
-            } else {
-                std::string text = s.object_kind == ObjectKind::Text ? std::move(s.object.value) : std::string();
-                object = new_literal(std::move(text), s.language, s.lang_from, s.datatype);
-            }
-            const Term& subject = state_[state_.size() - 2].subject;
-            reify(subject, s.iri, object, s.id_attr);
-            add(subject, s.iri, object);
+            // The object stays in the state until its triples are handed out.
+            QueuedTerm object = s.object_kind == ObjectKind::Node ? in_place(s.object) : text_literal(s);
+            QueuedTerm subject = in_place(state_[state_.size() - 2].subject);
+            QueuedTerm predicate = shared(s.iri);
+            reify(subject, predicate, object, s.id_attr);
+            add(subject, predicate, object);
             return;
         }
         case StateKind::Collection: {
-            Term current = Term::iri(names::rdf("nil"));
+            QueuedTerm current = constant(rdf::vocab::kRdfNil);
             for (size_t k = s.objects.size(); k-- > 0;) {
-                Term b = fresh_blank();
-                add(b, rdf::vocab::kRdfFirst, s.objects[k]);
-                add(b, rdf::vocab::kRdfRest, current);
-                current = std::move(b);
+                QueuedTerm b = copied(fresh_blank().ref());
+                add(b, constant(rdf::vocab::kRdfFirst), in_place(s.objects[k]));
+                add(b, constant(rdf::vocab::kRdfRest), current);
+                current = b;
             }
-            const Term& subject = state_[state_.size() - 2].subject;
-            reify(subject, s.iri, current, s.id_attr);
-            add(subject, s.iri, current);
+            QueuedTerm subject = in_place(state_[state_.size() - 2].subject);
+            QueuedTerm predicate = shared(s.iri);
+            reify(subject, predicate, current, s.id_attr);
+            add(subject, predicate, current);
             return;
         }
         case StateKind::Literal: {
             if (!s.emit) return;
             if (s.literal.empty()) {
-                fail_msg("No value found for rdf:XMLLiteral value of property " + s.iri);
+                fail_msg("No value found for rdf:XMLLiteral value of property " + s.iri.str());
                 return;
             }
-            Term object = Term::literal(std::move(s.literal), {}, names::rdf("XMLLiteral"));
-            const Term& subject = state_[state_.size() - 2].subject;
-            reify(subject, s.iri, object, s.id_attr);
-            add(subject, s.iri, object);
+            QueuedTerm object{TermKind::Literal, in_place(s.literal), {}, copied(names::rdf("XMLLiteral")), 0};
+            QueuedTerm subject = in_place(state_[state_.size() - 2].subject);
+            QueuedTerm predicate = shared(s.iri);
+            reify(subject, predicate, object, s.id_attr);
+            add(subject, predicate, object);
             return;
         }
     }

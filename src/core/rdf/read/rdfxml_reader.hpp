@@ -9,6 +9,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,15 @@ enum class StateKind : uint8_t { Doc, Rdf, NodeElt, PropertyElt, Collection, Lit
 enum class ObjectKind : uint8_t { None, Node, Text };
 enum class ParseType : uint8_t { Default, Collection, Literal, Resource, Other };  // rdf:parseType
 
+// An IRI made once and handed over by many triples (an element or
+// attribute name resolved under the bindings in force): shared, not
+// copied, and handed over with its key (terms.hpp).
+struct SharedIri {
+    std::shared_ptr<const std::string> text;
+    uint64_t key = 0;
+    const std::string& str() const { return *text; }
+};
+
 // One entry of the parser's stack: where in the grammar an open element
 // stands. Only the fields of its kind are used.
 struct State {
@@ -39,8 +49,8 @@ struct State {
     std::optional<std::string> language;   // the element's own xml:lang
     int32_t base_from = -1;                // state whose base is in force, -1 none
     int32_t lang_from = -1;                // state whose language is in force, -1 none
-    rdf::Term subject;                     // node elements; property elements use their parent's
-    std::string iri;                       // property IRI
+    rdf::Term subject;                     // node elements (with a key); property elements use their parent's
+    SharedIri iri;                         // property IRI; a node element's own name
     uint64_t li_counter = 0;
     ObjectKind object_kind = ObjectKind::None;
     rdf::Term object;                      // node, or the text in object.value
@@ -57,6 +67,26 @@ public:
     rdf::ReadOutcome run(rdf::TripleSink& sink);
 
 private:
+    // The triples completed by the current event, handed out last in,
+    // first out. A text that stays where it is until they are handed out
+    // (in a state, a shared name, a constant) is shown in place, so that a
+    // subject or a name over many triples is never copied; the others
+    // (terms made for one triple) sit back to back in one buffer that is
+    // reused from event to event, so a triple costs no allocation of its
+    // own.
+    struct Text {
+        const char* data = nullptr;  // in place; null: [offset, offset + size) of results_text_
+        size_t offset = 0, size = 0;
+    };
+    struct QueuedTerm {
+        rdf::TermKind kind = rdf::TermKind::Iri;
+        Text value, language, datatype;
+        uint64_t key = 0;
+    };
+    struct Queued {
+        QueuedTerm subject, predicate, object;
+    };
+
     bool fail_msg(std::string m);
     bool fail_xml(std::string m);
     bool fail_iri(std::string_view text, const std::string& why);
@@ -76,9 +106,8 @@ private:
     // change of bindings makes every name resolved before it stale (by its
     // generation), at no cost until the name is met again.
     struct NameInfo {
-        std::string iri;
+        SharedIri iri;
         std::optional<std::string> iri_error;  // why iri is not an absolute IRI
-        size_t expanded = 0;                   // bytes produced by references
         uint64_t generation = 0;               // names_generation_ when resolved
     };
     const NameInfo* name_info(std::string_view qname, bool attribute);
@@ -89,20 +118,21 @@ private:
     struct ElementAttributes;  // what a start tag's attributes say (rdfxml_element.cpp)
     bool read_attributes(ElementAttributes& at);
     bool resolve_attributes(ElementAttributes& at);
-    bool node_element(std::string_view elem, ElementAttributes& at);
+    bool node_element(const NameInfo& ename, ElementAttributes& at);
     bool property_element(const NameInfo& ename, ElementAttributes& at);
     // Pushes the state of the element just opened, with its own xml:base
     // and xml:lang taken from `at`.
     State& open_state(StateKind kind, ElementAttributes& at);
-    void emit_property_attributes(const rdf::Term& subject, std::vector<std::pair<std::string, std::string>>& props,
-                                  const std::optional<std::string>& own_lang);
+    // The triples of the property attributes of the element just opened,
+    // whose subject is `subject`.
+    void emit_property_attributes(const rdf::Term& subject, std::vector<std::pair<SharedIri, std::string>>& props);
     void close_top();
-    rdf::Term new_literal(std::string value, const std::optional<std::string>& own_lang, int32_t lang_from,
-                          const std::optional<std::string>& datatype);
-    void reify(const rdf::Term& s, const std::string& p, const rdf::Term& o, const std::optional<std::string>& stmt);
-    void add(const rdf::TermRef& s, std::string_view p, const rdf::TermRef& o);
-    void add(const rdf::Term& s, std::string_view p, const rdf::Term& o) { add(s.ref(), p, o.ref()); }
+    // The literal object of a property element that closes on text (or on
+    // nothing), in place in its state.
+    QueuedTerm text_literal(const State& s) const;
     rdf::Term fresh_blank();
+    uint64_t new_key() { return ++last_key_; }
+    uint64_t last_key_ = 0;
     TextRules rules() const { return TextRules{xml11_, in_.budget_bytes()}; }
 
     rdf::RdfInput& in_;
@@ -111,7 +141,13 @@ private:
     XmlError xerr_;
     std::string err_;
 
+    // Room for the deepest nesting the tokenizer allows is reserved at the
+    // start, so a state never moves: queued triples show their texts in
+    // place (see Queued).
     std::vector<State> state_;
+    // The element that closed last stays on the stack until its triples
+    // have been handed out.
+    bool pop_after_drain_ = false;
     NamespaceScope scope_;
     using NameCache = std::unordered_map<std::string, NameInfo, KeyedHash, std::equal_to<>>;
     NameCache element_names_, attribute_names_;
@@ -143,28 +179,24 @@ private:
     std::unordered_set<std::string, KeyedHash, std::equal_to<>> known_rdf_id_;
     bool is_end_ = false;
     bool xml11_ = false;
-    // The triples completed by the current event, handed out last in,
-    // first out. Their texts sit back to back in one buffer that is reused
-    // from event to event, so a triple costs no allocation of its own.
-    struct Span {
-        size_t offset = 0, size = 0;
-    };
-    struct QueuedTerm {
-        rdf::TermKind kind = rdf::TermKind::Iri;
-        Span value, language, datatype;
-    };
-    struct Queued {
-        QueuedTerm subject;
-        Span predicate;
-        QueuedTerm object;
-    };
     std::vector<Queued> results_;
     std::string results_text_;
-    Span keep(std::string_view text);
-    QueuedTerm keep(const rdf::TermRef& t);
-    std::string_view view(Span s) const { return std::string_view(results_text_).substr(s.offset, s.size); }
+    std::vector<std::shared_ptr<const std::string>> shared_shown_;  // names the queue shows in place
+    Text copied(std::string_view text);
+    static Text in_place(std::string_view text) { return Text{text.data(), 0, text.size()}; }
+    // A term copied into the buffer; one that stays put until the queue is
+    // handed out; a constant IRI; a shared name.
+    QueuedTerm copied(const rdf::TermRef& t);
+    static QueuedTerm in_place(const rdf::Term& t);
+    static QueuedTerm constant(std::string_view iri);
+    QueuedTerm shared(const SharedIri& iri);
+    void add(const QueuedTerm& s, const QueuedTerm& p, const QueuedTerm& o) { results_.push_back(Queued{s, p, o}); }
+    void reify(const QueuedTerm& s, const QueuedTerm& p, const QueuedTerm& o, const std::optional<std::string>& stmt);
+    std::string_view view(Text t) const {
+        return t.data ? std::string_view(t.data, t.size) : std::string_view(results_text_).substr(t.offset, t.size);
+    }
     rdf::TermRef view(const QueuedTerm& t) const {
-        return rdf::TermRef{t.kind, view(t.value), view(t.language), view(t.datatype)};
+        return rdf::TermRef{t.kind, view(t.value), view(t.language), view(t.datatype), t.key};
     }
     rdf::BlankIds blank_ids_;
     std::string scratch_;

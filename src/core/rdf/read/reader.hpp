@@ -14,10 +14,12 @@
 // and a typical body looks like
 //   while (more statements) {
 //       ...
-//       if (!sink.triple(subject.ref(), predicate, object.ref())) return ReadOutcome::stopped();
+//       if (!sink.triple(subject.ref(), predicate.ref(), object.ref())) return ReadOutcome::stopped();
 //   }
 //   return ReadOutcome::done();
-// Nothing a reader hands over may outlive the call to `triple`.
+// Nothing a reader hands over may outlive the call to `triple`. A term the
+// reader holds across triples carries its key (terms.hpp), so that the sink
+// pays for its text once, not once per triple.
 #pragma once
 #include <algorithm>
 #include <cstddef>
@@ -35,7 +37,8 @@ class TripleSink {
 public:
     virtual ~TripleSink() = default;
     // Returns false to stop reading.
-    virtual bool triple(const TermRef& subject, std::string_view predicate, const TermRef& object) = 0;
+    // The predicate is an IRI.
+    virtual bool triple(const TermRef& subject, const TermRef& predicate, const TermRef& object) = 0;
 };
 
 // One input: the shared text cursor over a string or a file, and the byte

@@ -35,11 +35,13 @@ enum class State : uint8_t {
     Item,             // Collection: an item or ')'
 };
 
-// A subject or collection cell held by a frame: an IRI or a blank node.
+// A subject or collection cell held by a frame: an IRI or a blank node,
+// with the key it is handed over by (a new one whenever it changes).
 struct Resource {
     TermKind kind = TermKind::Iri;
     std::string value;
-    TermRef ref() const { return TermRef{kind, value, {}, {}}; }
+    uint64_t key = 0;
+    TermRef ref() const { return TermRef{kind, value, {}, {}, key}; }
 };
 
 // One open statement, property list or collection; kept small, since the
@@ -52,6 +54,7 @@ struct Frame {
     uint64_t items = 0;     // Collection: items so far
     Resource subject;       // Triples, BlankList: the subject; Collection: the head cell
     std::string predicate;
+    uint64_t predicate_key = 0;
     Resource cell;          // Collection: the current cell
 };
 
@@ -138,7 +141,11 @@ private:
         return f;
     }
 
-    bool emit(const TermRef& s, std::string_view p, const TermRef& o) {
+    // Keys for the terms frames hold (terms.hpp).
+    uint64_t last_key_ = 0;
+    uint64_t new_key() { return ++last_key_; }
+
+    bool emit(const TermRef& s, const TermRef& p, const TermRef& o) {
         if (sink_.triple(s, p, o)) return true;
         stopped_ = true;
         return false;
@@ -322,13 +329,16 @@ private:
                 if (is_punct(t_, ')')) return close_collection(f);
                 if (f.items > 0) {
                     fresh_.next(scratch_);
-                    if (!emit(f.cell.ref(), vocab::kRdfRest, TermRef{TermKind::BlankNode, scratch_, {}, {}}))
+                    uint64_t next = new_key();
+                    if (!emit(f.cell.ref(), TermRef::iri(vocab::kRdfRest), TermRef{TermKind::BlankNode, scratch_, {}, {}, next}))
                         return Step::Stop;
                     f.cell.value.swap(scratch_);
+                    f.cell.key = next;
                 } else {
                     // The head cell: link it from where the collection stands.
                     f.cell.kind = TermKind::BlankNode;
                     fresh_.next(f.cell.value);
+                    f.cell.key = new_key();
                     f.subject = f.cell;
                     if (f.role == Role::Object && !object_done(depth_ - 2, f.cell.ref())) return Step::Stop;
                 }
@@ -343,9 +353,11 @@ private:
             if (!read_iri()) return Step::Fail;
             f.subject.kind = TermKind::Iri;
             f.subject.value.swap(iri_);
+            f.subject.key = new_key();
         } else if (t_.kind == Tok::Blank) {
             f.subject.kind = TermKind::BlankNode;
             f.subject.value.assign(t_.text);
+            f.subject.key = new_key();
         } else if (is_punct(t_, '[')) {
             start_blank(Role::Subject);
             return Step::Consumed;
@@ -364,14 +376,17 @@ private:
         Frame& b = push(Kind::BlankList, role, State::FirstVerb);
         b.subject.kind = TermKind::BlankNode;
         fresh_.next(b.subject.value);
+        b.subject.key = new_key();
     }
 
     Step verb(Frame& f) {
         if (is_iri(t_)) {
             if (!read_iri()) return Step::Fail;
             f.predicate.swap(iri_);
+            f.predicate_key = new_key();
         } else if (is_word(t_, "a")) {
             f.predicate.assign(vocab::kRdfType);
+            f.predicate_key = new_key();
         } else if (f.state == State::VerbOrEnd && is_punct(t_, ';')) {
             return Step::Consumed;
         } else if (f.state == State::VerbOrEnd || f.state == State::AfterBlankSubject) {
@@ -409,6 +424,7 @@ private:
         if (f.role == Role::Subject) {
             parent.subject.kind = TermKind::BlankNode;
             parent.subject.value.swap(f.subject.value);
+            parent.subject.key = f.subject.key;
             parent.label_ok = anon;
             parent.state = anon ? State::SubjectDone : State::AfterBlankSubject;
             return Step::Consumed;
@@ -420,15 +436,17 @@ private:
     Step close_collection(Frame& f) {
         --depth_;
         Frame& parent = frames_[depth_ - 1];
-        TermRef nil{TermKind::Iri, vocab::kRdfNil, {}, {}};
-        if (f.items > 0 && !emit(f.cell.ref(), vocab::kRdfRest, nil)) return Step::Stop;
+        TermRef nil = TermRef::iri(vocab::kRdfNil);
+        if (f.items > 0 && !emit(f.cell.ref(), TermRef::iri(vocab::kRdfRest), nil)) return Step::Stop;
         if (f.role == Role::Subject) {
             if (f.items > 0) {
                 parent.subject.kind = TermKind::BlankNode;
                 parent.subject.value.swap(f.subject.value);
+                parent.subject.key = f.subject.key;
             } else {
                 parent.subject.kind = TermKind::Iri;
                 parent.subject.value.assign(vocab::kRdfNil);
+                parent.subject.key = new_key();
             }
             parent.state = State::Verb;
             return Step::Consumed;
@@ -440,9 +458,9 @@ private:
     // An object is complete: the triple that takes it goes out.
     bool object_done(size_t at, const TermRef& o) {
         Frame& f = frames_[at];
-        if (f.kind == Kind::Collection) return emit(f.cell.ref(), vocab::kRdfFirst, o);
+        if (f.kind == Kind::Collection) return emit(f.cell.ref(), TermRef::iri(vocab::kRdfFirst), o);
         f.state = State::AfterObject;
-        return emit(f.subject.ref(), f.predicate, o);
+        return emit(f.subject.ref(), TermRef::iri(f.predicate, f.predicate_key), o);
     }
 
     // The object in t_ for the top frame (a property list or a collection).
