@@ -178,3 +178,83 @@ def test_rdfxml_shapes_read_as_rdflib_reads_them(body):
     doc = f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="{EX}">{body}</rdf:RDF>'
     g, stats = rdf.load_rdf_string(doc, "rdfxml", BIG, BIG)
     assert edges(g) == rdflib_edges(doc, "xml")
+
+
+LONG = EX + "l" * 5000
+LONG_NS = EX + "n" * 5000 + "/"
+SHARED_TERMS = [
+    # Turtle: a long subject over object lists, coming back after nested
+    # blank nodes and collections; a long predicate over its objects; both
+    # spelled as prefixed names.
+    ("turtle", f"<{LONG}> <{EX}p> 0, 1, <{EX}o1>, \"x\"@en, [<{EX}q> 1], [<{EX}q> <{LONG}>], "
+               f"[<{EX}r> [<{EX}q> <{EX}o2>]], (<{LONG}> <{EX}o3>) ; <{EX}p2> <{EX}o4>, <{LONG}> .\n"
+               f"[] <{EX}p> <{EX}o11> .\n<{LONG}> <{EX}p> <{EX}o12> .\n( <{EX}o13> ) <{EX}p> <{EX}o14> .\n"
+               f"<{EX}s> <{LONG}> _:o0, _:o1, <{EX}o5>, [<{LONG}> _:o2, [<{LONG}> <{EX}o6>]] ; <{LONG}> <{EX}o7> .\n"
+               f"[<{LONG}> <{EX}o8>] <{LONG}> <{EX}o9> .\n"
+               f"@prefix e: <{EX}> .\ne:{'l' * 5000} e:{'l' * 5000} _:o3, e:o10, [e:{'l' * 5000} _:o4] .\n"),
+    ("trig", f"{{ <{LONG}> <{EX}p> <{EX}o1>, [<{EX}q> <{EX}o2>], <{EX}o3> }}\n"
+             f"<{EX}g> {{ <{EX}s> <{LONG}> <{EX}o4>, _:o5 ; <{EX}q> [<{LONG}> <{EX}o6>], <{EX}o7> }}\n"),
+    # RDF/XML: a long subject over property elements, property attributes,
+    # nested and typed node elements, reified properties, collections and
+    # parseType="Resource"; names under a long namespace; a subject made
+    # from rdf:ID under a long xml:base.
+    ("xml", f'<rdf:Description rdf:about="{LONG}" ex:a="1" ex:b="2" rdf:type="{EX}T">'
+            f'<ex:p rdf:resource="{EX}o1"/><ex:p>text</ex:p><ex:p rdf:ID="r1" rdf:resource="{LONG}"/>'
+            f'<ex:p><ex:C rdf:about="{EX}o2"><ex:q rdf:resource="{LONG}"/></ex:C></ex:p>'
+            f'<ex:p rdf:parseType="Collection"><rdf:Description rdf:about="{LONG}"/>'
+            f'<rdf:Description rdf:about="{EX}o3"/></ex:p>'
+            f'<ex:p rdf:parseType="Resource"><ex:q rdf:resource="{EX}o4"/></ex:p>'
+            f'<ex:p ex:c="3" rdf:type="{EX}T2"/><ex:p rdf:parseType="Literal"><b/></ex:p>'
+            f'<n:p rdf:resource="{EX}o5"/><n:p rdf:resource="{EX}o6"/></rdf:Description>'
+            f'<n:Type rdf:about="{EX}t1"><n:p rdf:resource="{LONG}"/></n:Type><n:Type rdf:about="{EX}t2"/>'
+            f'<rdf:Description xml:base="{LONG}" rdf:ID="x"><ex:p rdf:resource="{EX}o7"/>'
+            f'<n:p rdf:resource="#y"/></rdf:Description>'),
+]
+
+
+@pytest.mark.filterwarnings("ignore::DeprecationWarning")
+@pytest.mark.parametrize("fmt, doc", SHARED_TERMS)
+def test_terms_shared_by_many_triples_read_as_rdflib_reads_them(fmt, doc):
+    # A long term that the reader hands over again is recognised, not read
+    # again: it must still name the same node, predicate or literal.
+    rdflib = pytest.importorskip("rdflib")
+    from rdflib.compare import isomorphic
+
+    if fmt == "xml":
+        doc = f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="{EX}" xmlns:n="{LONG_NS}" xml:base="{EX}b">{doc}</rdf:RDF>'
+    g, stats = rdf.load_rdf_string(doc, {"xml": "rdfxml"}.get(fmt, fmt), BIG, BIG)
+    theirs = rdflib.Dataset() if fmt == "trig" else rdflib.Graph()
+    theirs.parse(data=doc, format=fmt)
+    quads = theirs.quads() if fmt == "trig" else ((s, p, o, None) for s, p, o in theirs)
+    want, literals = rdflib.Graph(), 0
+    for s, p, o, _ in quads:
+        if isinstance(o, rdflib.Literal):
+            literals += 1
+        else:
+            want.add((s, p, o))
+
+    def term(x):
+        return rdflib.BNode(x[2:]) if x.startswith("_:") else rdflib.URIRef(x)
+
+    ours = rdflib.Graph()
+    for s, t, props in g.edges():
+        ours.add((term(s), rdflib.URIRef(props["predicate"]), term(t)))
+    assert isomorphic(ours, want)
+    assert len(g.edges()) == len(want) and stats["literal_properties"] == literals
+
+
+def test_names_under_a_long_namespace_are_charged_when_made():
+    # A name is made once under the bindings in force and shared by its
+    # uses: a long namespace costs once per name, on the IRI budget, and
+    # nothing per use.
+    ns = EX + "n" * 62_000 + "/"
+
+    def doc(names):
+        return (f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:n="{ns}"><rdf:Description rdf:about="{EX}s">'
+                + "".join(f'<n:{x} rdf:resource="{EX}o"/>' for x in names) + "</rdf:Description></rdf:RDF>")
+
+    g, stats = rdf.load_rdf_string(doc(["p"] * 3600), "rdfxml", BIG, BIG)
+    assert stats["edges"] == 3600 and edges(g) == {(EX + "s", ns + "p", EX + "o")}
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(doc([f"p{i}" for i in range(200)]), "rdfxml", BIG, BIG)
+    assert str(e.value) == "Parse error: " + IRI_LIMIT.format(8 << 20)
