@@ -188,6 +188,34 @@ def test_round_trip_through_loader(seed):
         assert sorted((s, props["predicate"], t) for s, t, props in back.edges()) == want, fmt
 
 
+def long_subject_graph():
+    """Loaded: one 4 MB subject among 100,000 short triples."""
+    doc = (f"<{EX}{'a' * 4_000_000}> <{P}> <{O1}> .\n" + f"<{S}> <{P}> <{O1}> .\n" * 100_000)
+    return load_rdf_string(doc, "ntriples", 1 << 40, 1 << 40)[0]
+
+
+def isolated_long_id_graph():
+    """Built: 200,000 parallel edges between two nodes, and an isolated node
+    with a 10 MB id."""
+    g = graph([], nodes=[S, O1, EX + "b" * 10_000_000])
+    for _ in range(200_000):
+        g.add_edge(S, O1, {"predicate": P})
+    return g
+
+
+@pytest.mark.parametrize("make", [long_subject_graph, isolated_long_id_graph])
+def test_exports_of_ids_far_apart_in_length(make):
+    # Output buffers are sized by what each id adds to the text, not by the
+    # mean id: one long id must not make every edge reserve its length.
+    g = make()
+    want = sorted((s, props["predicate"], t) for s, t, props in g.edges())
+    for fn, fmt in ((export_ntriples, "ntriples"), (export_turtle, "turtle")):
+        text = fn(g)
+        back = load_rdf_string(text, fmt, 1 << 40, 1 << 40)[0]
+        assert sorted((s, props["predicate"], t) for s, t, props in back.edges()) == want, fmt
+    assert jsonld_edges(export_jsonld(g)) == want
+
+
 @pytest.mark.filterwarnings("ignore::DeprecationWarning")
 @pytest.mark.parametrize("seed", range(3))
 def test_round_trip_through_rdflib(seed):

@@ -23,6 +23,7 @@ namespace {
 // Runs the RDF/XML writer on the core's terms.
 class RdfXmlAdapter {
 public:
+    static constexpr bool kRepeatsSubject = false;  // a node element per run of one subject
     explicit RdfXmlAdapter(std::string& out) : w_(out) {}
     std::string triple(const ExportTerm& s, std::string_view p, const ExportTerm& o) {
         return w_.triple(xml_term(s), p, xml_term(o));
@@ -31,7 +32,7 @@ public:
 
 private:
     static rdfxml::RdfXmlTerm xml_term(const ExportTerm& t) {
-        return t.blank ? rdfxml::RdfXmlTerm{t.id.substr(2), true} : rdfxml::RdfXmlTerm{t.id, false};
+        return t.blank ? rdfxml::RdfXmlTerm{t.id.substr(2), true, t.node} : rdfxml::RdfXmlTerm{t.id, false, t.node};
     }
     rdfxml::RdfXmlWriter w_;
 };
@@ -41,6 +42,7 @@ private:
 std::string node_term(NodeIds& ids, uint32_t n, const char* role, ExportTerm& t) {
     t.id = ids[n];
     t.blank = is_blank_node_id(t.id);
+    t.node = n;
     if (ids.marked(n)) return std::string();
     if (t.blank) {
         if (!is_blank_node_label(t.id.substr(2)))
@@ -62,9 +64,12 @@ template <class Writer>
 Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer& w) {
     const GraphInner& store = g.store();
     NodeIds ids(store);
-    // Room for every line at the mean id length, so the text is not copied
-    // while it grows; pages never written are never touched.
-    out.reserve(store.edge_count() * (2 * ids.mean_length() + kPredicateRoom));
+    // Room for the ids as this writer puts them and a usual predicate, so
+    // the text is seldom copied while it grows, and the room is never far
+    // more than the text (one long id counts as often as it is written).
+    const EndBytes ends = end_bytes(store, ids);
+    out.reserve((Writer::kRepeatsSubject ? ends.subjects : ends.subject_runs) + ends.objects +
+                store.edge_count() * kPredicateRoom);
     // Graphs hold few distinct predicates, each checked once; consecutive
     // edges mostly share theirs.
     std::unordered_set<std::string_view, KeyedHash> checked_predicates;  // keyed: predicates are the data's
@@ -85,7 +90,7 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
         if (!store.edge_live(e)) continue;
         const EdgeEnds slot = store.ends(e);
         std::string_view p = export_predicate(store.edge(e));
-        if (!predicate_checked || p != last_predicate) {
+        if (!predicate_checked || !same_text(p, last_predicate)) {
             if (!checked_predicates.contains(p)) {
                 if (auto err = iri_error(p)) return refused("Invalid predicate IRI '" + std::string(p) + "': " + *err);
                 checked_predicates.insert(p);

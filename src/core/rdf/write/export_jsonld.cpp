@@ -8,6 +8,7 @@
 
 #include "core/rdf/write/export.hpp"
 #include "core/rdf/write/export_nodes.hpp"
+#include "core/rdf/write/export_writers.hpp"
 #include "core/io/json_escape.hpp"
 #include "core/support/hash.hpp"
 
@@ -71,7 +72,7 @@ class Labels {
 public:
     uint32_t intern(std::string_view label) {
         // Consecutive edges mostly share their label.
-        if (!texts_.empty() && label == texts_[last_]) return last_;
+        if (!texts_.empty() && same_text(label, texts_[last_])) return last_;
         auto [it, added] = index_.try_emplace(label, uint32_t(texts_.size()));
         if (added) texts_.push_back(label);
         return last_ = it->second;
@@ -91,6 +92,7 @@ public:
         return rank_of;
     }
     std::string_view operator[](uint32_t i) const { return texts_[i]; }
+    size_t size() const { return texts_.size(); }
 
 private:
     std::vector<std::string_view> texts_;
@@ -99,9 +101,12 @@ private:
 };
 
 constexpr size_t kEntryIndent = 4;
-// Bytes of one reference in an array beyond its id.
-constexpr size_t kReferenceRoom = 48;
 constexpr size_t kMemberIndent = 6;
+// Bytes written beyond the ids: for a reference in an array, for a node
+// object, and for each member (a label and its brackets) of a usual label.
+constexpr size_t kReferenceRoom = 44;
+constexpr size_t kEntryRoom = 32;
+constexpr size_t kMemberRoom = 56;
 
 // The subject's node object: "@id" and one member per label, in byte
 // order; a label with one edge holds a single reference, one with several
@@ -169,11 +174,11 @@ Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
     Labels labels;
     std::vector<uint32_t> label_of(store.edge_slots());
     std::vector<uint32_t> out_edges(n_nodes, 0);
-    std::vector<uint8_t> is_target(n_nodes, 0);
+    std::vector<uint32_t> in_edges(n_nodes, 0);
     store.for_each_edge([&](uint32_t e, EdgeEnds x, const EdgeData& d) {
         label_of[e] = labels.intern(export_predicate(d));
         ++out_edges[x.source];
-        is_target[x.target] = 1;
+        ++in_edges[x.target];
     });
     std::vector<uint32_t> rank_of = labels.rank();
     // Subjects in byte order of their ids; then every edge placed in that
@@ -195,9 +200,18 @@ Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
     std::vector<uint32_t>().swap(label_of);
 
     std::string out;
-    // About one indented reference per edge; pages never written are never
-    // touched.
-    out.reserve(128 + placed * (ids.mean_length() + kReferenceRoom));
+    // Room for each id as often as it is written, and usual labels, so the
+    // text is seldom copied while it grows and the room is never far more
+    // than the text; pages never written are never touched.
+    size_t room = 128;
+    for (uint32_t n = 0; n < n_nodes; ++n) {
+        if (!out_edges[n] && !in_edges[n]) continue;
+        const size_t id = ids.length(n);
+        room += in_edges[n] * (id + kReferenceRoom);
+        if (out_edges[n]) room += id + kEntryRoom + std::min<size_t>(out_edges[n], labels.size()) * kMemberRoom;
+        else room += id + kEntryRoom;
+    }
+    out.reserve(room);
     out += "{\n  \"@graph\": [";
     bool first_entry = true;
     auto next_entry = [&] {
@@ -225,7 +239,7 @@ Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
     // Nodes reached only as targets get a bare reference; isolated nodes
     // are left out.
     for (uint32_t n = 0; n < n_nodes; ++n) {
-        if (!is_target[n] || out_edges[n]) continue;
+        if (!in_edges[n] || out_edges[n]) continue;
         next_entry();
         node_reference(out, ids[n], kEntryIndent);
     }

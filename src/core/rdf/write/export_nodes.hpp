@@ -38,8 +38,7 @@ public:
     // The id of a live node; a vacant slot here is a broken invariant.
     std::string_view operator[](uint32_t n) const { return {entry(n).text, entry(n).size}; }
     size_t size() const { return entries_.size(); }
-    // Mean id length, for sizing output buffers.
-    size_t mean_length() const { return live_ ? bytes_ / live_ : 0; }
+    size_t length(uint32_t n) const { return entry(n).size; }
 
     // One flag per node beside its id (same cache line), for callers that
     // note a node as done.
@@ -73,5 +72,35 @@ private:
     size_t bytes_ = 0;
     size_t live_ = 0;
 };
+
+// The bytes of the ids that the edges' ends put in a text, for sizing its
+// buffer to what will be written: every object once per edge, and every
+// subject once per edge, or once per run of consecutive edges from it (as
+// Turtle groups them).
+struct EndBytes {
+    uint64_t objects = 0, subjects = 0, subject_runs = 0;
+};
+
+inline EndBytes end_bytes(const GraphInner& store, const NodeIds& ids) {
+    EndBytes b;
+    uint32_t last_source = UINT32_MAX;
+    constexpr uint32_t kAhead = 64;  // endpoints are scattered: ask for them ahead
+    const uint32_t slots = store.edge_slots();
+    for (uint32_t e = 0; e < slots; ++e) {
+        if (e + kAhead < slots) {
+            const EdgeEnds far = store.ends(e + kAhead);
+            ids.prefetch_entry(far.source);
+            ids.prefetch_entry(far.target);
+        }
+        if (!store.edge_live(e)) continue;
+        const EdgeEnds x = store.ends(e);
+        const size_t s = ids.length(x.source);
+        b.objects += ids.length(x.target);
+        b.subjects += s;
+        if (x.source != last_source) b.subject_runs += s;
+        last_source = x.source;
+    }
+    return b;
+}
 
 }  // namespace vg::rdf

@@ -70,8 +70,9 @@ void TurtleWriter::predicate(std::string_view p) {
 }
 
 std::string TurtleWriter::triple(const ExportTerm& s, std::string_view p, const ExportTerm& o) {
-    if (open_ && s.id == subject_) {
-        if (p == predicate_) {
+    // Nodes, not their ids, are compared: a long id costs nothing per edge.
+    if (open_ && s.node == subject_) {
+        if (same_text(p, predicate_)) {
             out_ += " , ";
         } else {
             out_ += " ;\n\t";
@@ -84,7 +85,7 @@ std::string TurtleWriter::triple(const ExportTerm& s, std::string_view p, const 
         out_ += ' ';
         predicate(p);
         out_ += ' ';
-        subject_ = s.id;
+        subject_ = s.node;
         open_ = true;
     }
     term(out_, o);

@@ -155,8 +155,12 @@ void RdfXmlWriter::start_document() {
 }
 
 std::string RdfXmlWriter::triple(const RdfXmlTerm& subject, std::string_view predicate, const RdfXmlTerm& object) {
-    bool new_subject =
-        !has_subject_ || subject.blank != subject_blank_ || subject.value != std::string_view(subject_text_);
+    // Terms from graph nodes are compared by node: a long id costs nothing
+    // per triple.
+    bool new_subject = !has_subject_ || subject.blank != subject_blank_ ||
+                       (subject.node != kNoNode && subject_node_ != kNoNode
+                            ? subject.node != subject_node_
+                            : subject.value != std::string_view(subject_text_));
     // A first rdf:type triple names the node element after the type when
     // the type has an element name; otherwise it becomes a property.
     RdfXmlName type_name;
@@ -179,6 +183,7 @@ std::string RdfXmlWriter::triple(const RdfXmlTerm& subject, std::string_view pre
         has_subject_ = true;
         subject_text_.assign(subject.value);
         subject_blank_ = subject.blank;
+        subject_node_ = subject.node;
         if (typed) {
             open_tag(type_name.name);
             if (!type_name.decl_name.empty()) attribute(type_name.decl_name, type_name.decl_value);

@@ -2,6 +2,7 @@
 // document, a node element per run of triples with the same subject and an
 // empty property element per triple, indented with one TAB per level.
 #pragma once
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -9,10 +10,13 @@
 
 namespace vg::rdfxml {
 
-// A subject or object: an IRI, or a blank node label (without "_:").
+// A subject or object: an IRI, or a blank node label (without "_:"), and
+// the graph node it names when it comes from one (kNoNode otherwise).
+inline constexpr uint32_t kNoNode = UINT32_MAX;
 struct RdfXmlTerm {
     std::string_view value;
     bool blank = false;
+    uint32_t node = kNoNode;
 };
 
 // XML name for an IRI: `name`, plus a namespace declaration attribute when
@@ -54,6 +58,7 @@ private:
     bool started_ = false;
     bool has_subject_ = false;
     bool subject_blank_ = false;
+    uint32_t subject_node_ = kNoNode;
     std::string subject_text_;
     std::optional<std::string> element_;  // name of a typed node element
     int depth_ = 0;
