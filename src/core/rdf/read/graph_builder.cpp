@@ -46,7 +46,7 @@ bool GraphBuilder::triple(const TermRef& s, const TermRef& p, const TermRef& o) 
     return batch_.size() < kBatch || flush();
 }
 
-void GraphBuilder::place(const TermRef& t, End& e, uint32_t at) {
+[[gnu::always_inline]] inline void GraphBuilder::place(const TermRef& t, End& e, uint32_t at) {
     if (t.key && t.value.size() >= kLongTermBytes) {
         auto [it, added] = long_by_key_.try_emplace(t.key, kPending | at);
         if (!added) {
@@ -69,7 +69,7 @@ void GraphBuilder::place(const TermRef& t, End& e, uint32_t at) {
     ids.prefetch(e.hash);
 }
 
-uint32_t GraphBuilder::slot_of(const End& e, bool label_is_id) {
+[[gnu::always_inline]] inline uint32_t GraphBuilder::slot_of(const End& e, bool label_is_id) {
     switch (e.from) {
         case From::Text: return node(view(e.text), e.hash, label_is_id);
         case From::Last: return last_subject_slot_;

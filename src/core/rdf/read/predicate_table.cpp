@@ -4,8 +4,7 @@
 
 namespace vg::rdf {
 
-uint32_t PredicateTable::find_or_add(const TermRef& iri) {
-    if (!iri.key) return find_or_add(iri.value);
+uint32_t PredicateTable::find_or_add_keyed(const TermRef& iri) {
     if (iri.key == last_key_) return last_index_;
     uint32_t i;
     if (iri.value.size() < kLongTermBytes) {

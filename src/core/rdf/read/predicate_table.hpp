@@ -20,7 +20,7 @@ namespace vg::rdf {
 class PredicateTable {
 public:
     // The number of a predicate IRI, added on first sight.
-    uint32_t find_or_add(const TermRef& iri);
+    uint32_t find_or_add(const TermRef& iri) { return iri.key ? find_or_add_keyed(iri) : find_or_add(iri.value); }
     const Properties& properties(uint32_t i) const { return known_[i].properties; }
 
 private:
@@ -42,6 +42,7 @@ private:
     static constexpr size_t kRecent = 8;
 
     uint32_t find_or_add(std::string_view iri);
+    uint32_t find_or_add_keyed(const TermRef& iri);
 
     std::vector<Known> known_;
     FlatTable<Traits> index_;

@@ -385,11 +385,11 @@ bool RdfXmlParser::node_element(const NameInfo& ename, ElementAttributes& at) {
     else node.subject = fresh_blank();
     node.subject.key = new_key();
     emit_property_attributes(node.subject, at.props);
-    QueuedTerm subject = in_place(node.subject);
-    if (at.type) add(subject, constant(rdf::vocab::kRdfType), copied(rdf::TermRef::iri(*at.type)));
+    rdf::TermRef subject = node.subject.ref();
+    if (at.type) add(subject, rdf::TermRef::iri(rdf::vocab::kRdfType), copied(rdf::TermRef::iri(*at.type)));
     if (names::rdf_local(ename.iri.str()) != "Description") {
         node.iri = ename.iri;
-        add(subject, constant(rdf::vocab::kRdfType), shared(node.iri));
+        add(subject, rdf::TermRef::iri(rdf::vocab::kRdfType), shared(node.iri));
     }
     return true;
 }
@@ -422,7 +422,8 @@ bool RdfXmlParser::property_element(const NameInfo& ename, ElementAttributes& at
                 else s->object = fresh_blank();
                 s->object.key = new_key();
                 emit_property_attributes(s->object, at.props);
-                if (at.type) add(in_place(s->object), constant(rdf::vocab::kRdfType), copied(rdf::TermRef::iri(*at.type)));
+                if (at.type)
+                    add(s->object.ref(), rdf::TermRef::iri(rdf::vocab::kRdfType), copied(rdf::TermRef::iri(*at.type)));
             }
             break;
         }
@@ -439,9 +440,9 @@ bool RdfXmlParser::property_element(const NameInfo& ename, ElementAttributes& at
             State& node = open_state(StateKind::NodeElt, at);
             node.subject = fresh_blank();
             node.subject.key = new_key();
-            QueuedTerm subject = in_place(state_[state_.size() - 2].subject);
-            QueuedTerm predicate = shared(prop);
-            QueuedTerm object = in_place(node.subject);
+            rdf::TermRef subject = state_[state_.size() - 2].subject.ref();
+            rdf::TermRef predicate = held(prop.text, prop.key);  // the name is kept by no state
+            rdf::TermRef object = node.subject.ref();
             reify(subject, predicate, object, at.id);
             add(subject, predicate, object);
             return true;
@@ -457,9 +458,11 @@ void RdfXmlParser::emit_property_attributes(const Term& subject, std::vector<std
     // The element is open: its language is its own or an ancestor's, read
     // where it was given.
     int32_t from = state_.back().lang_from;
-    Text lang = from >= 0 ? in_place(*state_[static_cast<size_t>(from)].language) : Text{};
-    QueuedTerm s = in_place(subject);
-    for (auto& [p, v] : props) add(s, shared(p), QueuedTerm{TermKind::Literal, copied(v), lang, {}, 0});
+    std::string_view lang = from >= 0 ? std::string_view(*state_[static_cast<size_t>(from)].language) : std::string_view();
+    rdf::TermRef s = subject.ref();
+    // The names go with the element's attributes: the queue holds them.
+    for (auto& [p, v] : props)
+        add(s, held(std::move(p.text), p.key), rdf::TermRef{TermKind::Literal, results_text_.keep(v), lang, {}, 0});
 }
 
 }  // namespace vg::rdfxml

@@ -40,10 +40,13 @@ rdf::ReadOutcome RdfXmlParser::run(rdf::TripleSink& sink) {
         // Last in, first out: the queue is empty before the next event.
         while (!results_.empty()) {
             const Queued& t = results_.back();
-            if (!sink.triple(view(t.subject), view(t.predicate), view(t.object))) return rdf::ReadOutcome::stopped();
+            if (!sink.triple(rdf::TermRef{t.subject_kind, t.subject, {}, {}, t.subject_key},
+                             rdf::TermRef::iri(t.predicate, t.predicate_key),
+                             rdf::TermRef{t.object_kind, t.object, t.language, t.datatype, t.object_key}))
+                return rdf::ReadOutcome::stopped();
             results_.pop_back();
         }
-        results_text_.clear();
+        results_text_.reset();
         shared_shown_.clear();
         if (pop_after_drain_) {
             state_.pop_back();
@@ -57,27 +60,15 @@ rdf::ReadOutcome RdfXmlParser::run(rdf::TripleSink& sink) {
     }
 }
 
-RdfXmlParser::Text RdfXmlParser::copied(std::string_view text) {
-    Text t{nullptr, results_text_.size(), text.size()};
-    results_text_.append(text);
+rdf::TermRef RdfXmlParser::copied(const rdf::TermRef& t) {
+    return rdf::TermRef{t.kind, results_text_.keep(t.value), results_text_.keep(t.language),
+                        results_text_.keep(t.datatype), t.key};
+}
+
+rdf::TermRef RdfXmlParser::held(std::shared_ptr<const std::string> name, uint64_t key) {
+    rdf::TermRef t = rdf::TermRef::iri(*name, key);
+    shared_shown_.push_back(std::move(name));
     return t;
-}
-
-RdfXmlParser::QueuedTerm RdfXmlParser::copied(const rdf::TermRef& t) {
-    return QueuedTerm{t.kind, copied(t.value), copied(t.language), copied(t.datatype), t.key};
-}
-
-RdfXmlParser::QueuedTerm RdfXmlParser::in_place(const Term& t) {
-    return QueuedTerm{t.kind, in_place(t.value), in_place(t.language), in_place(t.datatype), t.key};
-}
-
-RdfXmlParser::QueuedTerm RdfXmlParser::constant(std::string_view iri) {
-    return QueuedTerm{TermKind::Iri, in_place(iri), {}, {}, 0};
-}
-
-RdfXmlParser::QueuedTerm RdfXmlParser::shared(const SharedIri& iri) {
-    shared_shown_.push_back(iri.text);
-    return QueuedTerm{TermKind::Iri, in_place(*iri.text), {}, {}, iri.key};
 }
 
 Term RdfXmlParser::fresh_blank() { return Term::blank(blank_ids_.next()); }
@@ -214,25 +205,25 @@ bool RdfXmlParser::text_event(std::string text) {
     return fail_msg("Unexpected text event: '" + text + "'");
 }
 
-RdfXmlParser::QueuedTerm RdfXmlParser::text_literal(const State& s) const {
+rdf::TermRef RdfXmlParser::text_literal(const State& s) const {
     // The language is the element's own or an ancestor's, read where it
     // was given: a long one costs nothing per literal.
-    QueuedTerm o{TermKind::Literal, in_place(s.object.value), {}, {}, 0};
+    rdf::TermRef o{TermKind::Literal, s.object.value, {}, {}, 0};
     if (s.datatype) {
-        if (*s.datatype != names::kXsdString) o.datatype = in_place(*s.datatype);
+        if (*s.datatype != names::kXsdString) o.datatype = *s.datatype;
     } else if (s.language) {
-        o.language = in_place(*s.language);
+        o.language = *s.language;
     } else if (s.lang_from >= 0 && static_cast<size_t>(s.lang_from) < state_.size()) {
-        o.language = in_place(*state_[static_cast<size_t>(s.lang_from)].language);
+        o.language = *state_[static_cast<size_t>(s.lang_from)].language;
     }
     return o;
 }
 
-void RdfXmlParser::reify(const QueuedTerm& s, const QueuedTerm& p, const QueuedTerm& o,
+void RdfXmlParser::reify(const rdf::TermRef& s, const rdf::TermRef& p, const rdf::TermRef& o,
                          const std::optional<std::string>& stmt) {
     if (!stmt) return;
-    QueuedTerm statement = copied(rdf::TermRef::iri(*stmt));
-    add(statement, constant(rdf::vocab::kRdfType), copied(rdf::TermRef::iri(names::rdf("Statement"))));
+    rdf::TermRef statement = copied(rdf::TermRef::iri(*stmt));
+    add(statement, rdf::TermRef::iri(rdf::vocab::kRdfType), copied(rdf::TermRef::iri(names::rdf("Statement"))));
     add(statement, copied(rdf::TermRef::iri(names::rdf("subject"))), s);
     add(statement, copied(rdf::TermRef::iri(names::rdf("predicate"))), p);
     add(statement, copied(rdf::TermRef::iri(names::rdf("object"))), o);
@@ -284,23 +275,23 @@ void RdfXmlParser::close_top() {
         }
         case StateKind::PropertyElt: {
             // The object stays in the state until its triples are handed out.
-            QueuedTerm object = s.object_kind == ObjectKind::Node ? in_place(s.object) : text_literal(s);
-            QueuedTerm subject = in_place(state_[state_.size() - 2].subject);
-            QueuedTerm predicate = shared(s.iri);
+            rdf::TermRef object = s.object_kind == ObjectKind::Node ? s.object.ref() : text_literal(s);
+            rdf::TermRef subject = state_[state_.size() - 2].subject.ref();
+            rdf::TermRef predicate = shared(s.iri);
             reify(subject, predicate, object, s.id_attr);
             add(subject, predicate, object);
             return;
         }
         case StateKind::Collection: {
-            QueuedTerm current = constant(rdf::vocab::kRdfNil);
+            rdf::TermRef current = rdf::TermRef::iri(rdf::vocab::kRdfNil);
             for (size_t k = s.objects.size(); k-- > 0;) {
-                QueuedTerm b = copied(fresh_blank().ref());
-                add(b, constant(rdf::vocab::kRdfFirst), in_place(s.objects[k]));
-                add(b, constant(rdf::vocab::kRdfRest), current);
+                rdf::TermRef b = copied(fresh_blank().ref());
+                add(b, rdf::TermRef::iri(rdf::vocab::kRdfFirst), s.objects[k].ref());
+                add(b, rdf::TermRef::iri(rdf::vocab::kRdfRest), current);
                 current = b;
             }
-            QueuedTerm subject = in_place(state_[state_.size() - 2].subject);
-            QueuedTerm predicate = shared(s.iri);
+            rdf::TermRef subject = state_[state_.size() - 2].subject.ref();
+            rdf::TermRef predicate = shared(s.iri);
             reify(subject, predicate, current, s.id_attr);
             add(subject, predicate, current);
             return;
@@ -311,9 +302,9 @@ void RdfXmlParser::close_top() {
                 fail_msg("No value found for rdf:XMLLiteral value of property " + s.iri.str());
                 return;
             }
-            QueuedTerm object{TermKind::Literal, in_place(s.literal), {}, copied(names::rdf("XMLLiteral")), 0};
-            QueuedTerm subject = in_place(state_[state_.size() - 2].subject);
-            QueuedTerm predicate = shared(s.iri);
+            rdf::TermRef object{TermKind::Literal, s.literal, {}, results_text_.keep(names::rdf("XMLLiteral")), 0};
+            rdf::TermRef subject = state_[state_.size() - 2].subject.ref();
+            rdf::TermRef predicate = shared(s.iri);
             reify(subject, predicate, object, s.id_attr);
             add(subject, predicate, object);
             return;

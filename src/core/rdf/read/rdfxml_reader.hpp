@@ -21,6 +21,7 @@
 #include "core/rdf/iri.hpp"
 #include "core/rdf/read/byte_budget.hpp"
 #include "core/rdf/read/reader.hpp"
+#include "core/rdf/read/text_arena.hpp"
 #include "core/rdf/terms.hpp"
 #include "core/rdf/read/xml_entities.hpp"
 #include "core/rdf/read/xml_namespaces.hpp"
@@ -71,22 +72,13 @@ private:
     // first out. A text that stays where it is until they are handed out
     // (in a state, a shared name, a constant) is shown in place, so that a
     // subject or a name over many triples is never copied; the others
-    // (terms made for one triple) sit back to back in one buffer that is
-    // reused from event to event, so a triple costs no allocation of its
-    // own.
-    struct Text {
-        const char* data = nullptr;  // in place; null: [offset, offset + size) of results_text_
-        size_t offset = 0, size = 0;
-    };
-    struct QueuedTerm {
-        rdf::TermKind kind = rdf::TermKind::Iri;
-        Text value, language, datatype;
-        uint64_t key = 0;
-    };
+    // (terms made for one triple) are copied into an arena reused from
+    // event to event, so a triple costs no allocation of its own.
     struct Queued {
-        QueuedTerm subject, predicate, object;
+        std::string_view subject, predicate, object, language, datatype;
+        uint64_t subject_key = 0, predicate_key = 0, object_key = 0;
+        rdf::TermKind subject_kind = rdf::TermKind::Iri, object_kind = rdf::TermKind::Iri;
     };
-
     bool fail_msg(std::string m);
     bool fail_xml(std::string m);
     bool fail_iri(std::string_view text, const std::string& why);
@@ -129,7 +121,7 @@ private:
     void close_top();
     // The literal object of a property element that closes on text (or on
     // nothing), in place in its state.
-    QueuedTerm text_literal(const State& s) const;
+    rdf::TermRef text_literal(const State& s) const;
     rdf::Term fresh_blank();
     uint64_t new_key() { return ++last_key_; }
     uint64_t last_key_ = 0;
@@ -180,24 +172,17 @@ private:
     bool is_end_ = false;
     bool xml11_ = false;
     std::vector<Queued> results_;
-    std::string results_text_;
-    std::vector<std::shared_ptr<const std::string>> shared_shown_;  // names the queue shows in place
-    Text copied(std::string_view text);
-    static Text in_place(std::string_view text) { return Text{text.data(), 0, text.size()}; }
-    // A term copied into the buffer; one that stays put until the queue is
-    // handed out; a constant IRI; a shared name.
-    QueuedTerm copied(const rdf::TermRef& t);
-    static QueuedTerm in_place(const rdf::Term& t);
-    static QueuedTerm constant(std::string_view iri);
-    QueuedTerm shared(const SharedIri& iri);
-    void add(const QueuedTerm& s, const QueuedTerm& p, const QueuedTerm& o) { results_.push_back(Queued{s, p, o}); }
-    void reify(const QueuedTerm& s, const QueuedTerm& p, const QueuedTerm& o, const std::optional<std::string>& stmt);
-    std::string_view view(Text t) const {
-        return t.data ? std::string_view(t.data, t.size) : std::string_view(results_text_).substr(t.offset, t.size);
+    rdf::TextArena results_text_;
+    std::vector<std::shared_ptr<const std::string>> shared_shown_;  // names the queue shows, held until then
+    // A term copied into the arena; a name shown in place, that the queue
+    // holds (a state's names stay put on their own).
+    rdf::TermRef copied(const rdf::TermRef& t);
+    rdf::TermRef held(std::shared_ptr<const std::string> name, uint64_t key);
+    static rdf::TermRef shared(const SharedIri& iri) { return rdf::TermRef::iri(*iri.text, iri.key); }
+    void add(const rdf::TermRef& s, const rdf::TermRef& p, const rdf::TermRef& o) {
+        results_.push_back(Queued{s.value, p.value, o.value, o.language, o.datatype, s.key, p.key, o.key, s.kind, o.kind});
     }
-    rdf::TermRef view(const QueuedTerm& t) const {
-        return rdf::TermRef{t.kind, view(t.value), view(t.language), view(t.datatype), t.key};
-    }
+    void reify(const rdf::TermRef& s, const rdf::TermRef& p, const rdf::TermRef& o, const std::optional<std::string>& stmt);
     rdf::BlankIds blank_ids_;
     std::string scratch_;
 };
