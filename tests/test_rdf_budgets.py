@@ -85,6 +85,36 @@ def test_a_pipe_budget_grows_with_what_is_read(tmp_path):
     assert isinstance(msg, str) and msg.endswith(IRI_LIMIT.format(8 << 20)), msg
 
 
+def test_iri_budget_admits_exactly_its_limit():
+    # 2,048 expansions of a 4,096-byte prefix make exactly 8 MiB, the least
+    # budget; one byte more is refused at the name that makes it.
+    head = "@prefix p: <http://e/" + "a" * 4087 + "> .\n"
+    exact = head + "p: p: p:" + ", p:" * 2045 + " .\n"
+    assert rdf.load_rdf_string(exact, "turtle", BIG, BIG)[1]["total_triples"] == 2046
+    over = head + "p: p: p:" + ", p:" * 2044 + ", p:a .\n"
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(over, "turtle", BIG, BIG)
+    assert str(e.value) == ("Parse error: Parser error at line 2 between columns 8187 and 8190: "
+                            + IRI_LIMIT.format(8 << 20))
+
+
+def test_a_resolution_is_charged_the_base_it_reads():
+    # References that climb out of a long base make short IRIs, but each
+    # resolution reads the base: 1,200 of them read some 120 MB.
+    base = EX + "/".join(["s" * 1000] * 100) + "/"
+    ref = "<" + "../" * 100 + "x>"
+
+    def doc(triples):
+        return f"@base <{base}> .\n" + f"{ref} {ref} {ref} .\n" * triples
+
+    g, stats = rdf.load_rdf_string(doc(20), "turtle", BIG, BIG)
+    assert g.node_ids() == [EX + "x"] and stats["total_triples"] == 20
+    many = doc(400)
+    with pytest.raises(ValueError, match=r"^Parse error: Parser error at line \d+ between columns \d+ and \d+: ") as e:
+        rdf.load_rdf_string(many, "turtle", BIG, BIG)
+    assert str(e.value).endswith(": " + IRI_LIMIT.format(100 * len(many.encode())))
+
+
 def edges(g):
     return {(s, p["predicate"], t) for s, t, p in g.edges()}
 
