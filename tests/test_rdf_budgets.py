@@ -176,6 +176,40 @@ def test_xml_literals_under_many_bindings_are_bounded():
     assert str(e.value) == "Parse error: " + LITERAL_LIMIT.format(max(8 << 20, 100 * len(many.encode())))
 
 
+def test_xml_literals_are_charged_the_hidden_bindings_they_pass_over():
+    # Rebinding one prefix on every level writes a single declaration into
+    # each literal, but each literal still passes over every hidden binding:
+    # 20,000 literals under 4,500 bindings are refused like the product.
+    def doc(literals):
+        nest = '<p:D xmlns:p="e:"><p:r xmlns:p="e:">' * 2250
+        body = '<p:q r:parseType="Literal"><a/></p:q>' * literals
+        return (f'<r:RDF xmlns:r="{RDF}">{nest}<r:Description>{body}</r:Description>'
+                + "</p:r></p:D>" * 2250 + "</r:RDF>")
+
+    assert rdf.load_rdf_string(doc(2000), "rdfxml", BIG, BIG)[1]["literal_properties"] == 2000
+    many = doc(20000)
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(many, "rdfxml", BIG, BIG)
+    assert str(e.value) == "Parse error: " + LITERAL_LIMIT.format(100 * len(many.encode()))
+
+
+def test_a_bindings_entities_are_expanded_once_for_all_its_literals():
+    # A namespace spelled with an entity is expanded once for its binding,
+    # not again for each XML literal that declares it: 400 literals leave
+    # the entity budget to the 10 KB entity's plain uses, of which some 800
+    # fit in 8 MiB.
+    def doc(uses):
+        return (f'<?xml version="1.0"?>\n<!DOCTYPE rdf:RDF [<!ENTITY e "http://e/{"x" * 10000}">]>\n'
+                f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="{EX}" xmlns:p="&e;"><rdf:Description rdf:about="{EX}s">'
+                + '<ex:p rdf:parseType="Literal"><a/></ex:p>' * 400 + "<ex:q>&e;</ex:q>" * uses
+                + "</rdf:Description></rdf:RDF>")
+
+    assert rdf.load_rdf_string(doc(500), "rdfxml", BIG, BIG)[1]["literal_properties"] == 900
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(doc(850), "rdfxml", BIG, BIG)
+    assert str(e.value) == "Parse error: " + ENTITY_LIMIT.format(8 << 20)
+
+
 def test_references_against_long_dotted_and_deep_bases():
     # What resolution keeps of a base between references (its directory,
     # without dot segments) must not change what each reference gives.
