@@ -8,12 +8,20 @@ with the same properties (a pickled state holds at most 64 MiB) beside
 igraph's pickle of the same graph. Each library runs in a fresh process;
 each operation is timed 3 times there and the minimum kept.
 
+Then from_json on documents whose one property object is shaped against
+the reader (one key repeated, a few keys repeated in turn, distinct keys in
+random order; as a node's property map and as a property's value), each
+beside a plain graph document of the same size: its time over the plain
+one's, and its time at twice the size over its own (about 2: it grows
+linearly).
+
 Ratios are peer time / vesk_graph time (above 1: vesk_graph is faster).
 to_json returns a str while orjson.dumps returns bytes: the str is counted
 in our time, and the cost of decoding orjson's bytes is shown apart.
 
-    python bench/bench_json.py        (BENCH_NODES / BENCH_EDGES and
-                                       BENCH_PICKLE_NODES / BENCH_PICKLE_EDGES to resize)
+    python bench/bench_json.py        (BENCH_NODES / BENCH_EDGES,
+                                       BENCH_PICKLE_NODES / BENCH_PICKLE_EDGES and
+                                       BENCH_SHAPE_BYTES to resize)
 """
 
 import json
@@ -30,6 +38,7 @@ N = int(os.environ.get("BENCH_NODES", 1_000_000))
 M = int(os.environ.get("BENCH_EDGES", 2_000_000))
 PN = int(os.environ.get("BENCH_PICKLE_NODES", 200_000))
 PM = int(os.environ.get("BENCH_PICKLE_EDGES", 400_000))
+SHAPE_BYTES = int(os.environ.get("BENCH_SHAPE_BYTES", 8_000_000))
 REPEAT = 3
 
 
@@ -140,8 +149,62 @@ def run_igraph():
     return {"pickle": tp}
 
 
+def members(keys, size):
+    """An object of `"key":1` members cycling through keys, about size bytes."""
+    out, n, i = [], 2, 0
+    while n < size:
+        out.append(f'"{keys[i % len(keys)]}":1')
+        n += len(out[-1]) + 1
+        i += 1
+    return "{" + ",".join(out) + "}"
+
+
+def shuffled_keys(size):
+    keys = [f"k{i}" for i in range(size // 8)]
+    random.Random(7).shuffle(keys)
+    return keys
+
+
+# name -> the property object of about `size` bytes.
+OBJECT_SHAPES = {
+    "one key repeated": lambda size: members(["k"], size),
+    "8 keys repeated in turn": lambda size: members([f"k{i}" for i in range(8)], size),
+    "distinct keys, random order": lambda size: members(shuffled_keys(size), size),
+}
+
+
+def shaped_document(shape, nested, size):
+    obj = OBJECT_SHAPES[shape](size)
+    props = '{"v":' + obj + "}" if nested else obj
+    return '{"directed":true,"multi":false,"name":"","nodes":[{"id":"a","properties":' + props + '}],"edges":[]}'
+
+
+def plain_document(size):
+    """A graph document as bench's records make it, of about size bytes."""
+    per_node = len(vesk_graph(*records(1000, 2000)).to_json()) / 1000
+    n = max(1, int(size / per_node))
+    return vesk_graph(*records(n, 2 * n)).to_json()
+
+
+def run_vesk_shapes():
+    from vesk_graph._rust.graph import PyGraph
+
+    def read(text):
+        return best(lambda: PyGraph.from_json(text, len(text.encode()), 1 << 40, 1 << 40))[0]
+
+    out = {}
+    for size in (SHAPE_BYTES, 2 * SHAPE_BYTES):
+        out[f"plain {size}"] = read(plain_document(size))
+        for shape in OBJECT_SHAPES:
+            for nested in (False, True):
+                out[f"{shape}|{nested}|{size}"] = read(shaped_document(shape, nested, size))
+    return out
+
+
 RUNNERS = {"vesk_graph": run_vesk, "vesk_graph pickle": run_vesk_pickle, "orjson": run_orjson, "json (stdlib)": run_json,
            "networkx node-link": run_networkx, "igraph": run_igraph}
+# Run apart, after the table of peers.
+CHILDREN = dict(RUNNERS, shapes=run_vesk_shapes)
 
 
 def main():
@@ -179,10 +242,28 @@ def main():
             parts.append(f"pickle round trip x{r['pickle'] / ours['pickle']:.2f}")
         print(f"  vs {name:<20} " + ", ".join(parts))
     print("  (vesk_graph's read builds the whole graph; the parsers build only dicts and lists)")
+    shapes()
+
+
+def shapes():
+    r, err = _harness.run_child(__file__, "shapes")
+    print(f"from_json on one property object shaped against the reader, documents of about {SHAPE_BYTES / 1e6:.0f} MB "
+          f"(min of {REPEAT}):")
+    if err is not None:
+        print(f"  unavailable ({err})")
+        return
+    size, plain = SHAPE_BYTES, r[f"plain {SHAPE_BYTES}"]
+    print(f"  {'plain graph document':<42} {plain * 1e3:8.1f} ms  x{1:5.2f}  2x size x{r[f'plain {2 * size}'] / plain:.2f}")
+    for shape in OBJECT_SHAPES:
+        for nested in (False, True):
+            t = r[f"{shape}|{nested}|{size}"]
+            name = f"{shape}, {'a property value' if nested else 'property map'}"
+            print(f"  {name:<42} {t * 1e3:8.1f} ms  x{t / plain:5.2f}  2x size x{r[f'{shape}|{nested}|{2 * size}'] / t:.2f}")
+    print("  (x: time over the plain document's; 2x size: time at twice the size over this one)")
 
 
 if __name__ == "__main__":
     if len(sys.argv) > 2 and sys.argv[1] == "--child":
-        print(json.dumps(RUNNERS[sys.argv[2]]()))
+        print(json.dumps(CHILDREN[sys.argv[2]]()))
         sys.exit(0)
     main()

@@ -172,6 +172,50 @@ def test_unsigned_above_signed_range_reads_back_as_float():
     assert roundtrip(2**64 - 1) == float(2**64 - 1)
 
 
+class _Index:
+    def __init__(self, value):
+        self.value = value
+
+    def __index__(self):
+        return self.value
+
+
+@pytest.mark.parametrize("minus_one, top", [(np.int64(-1), np.uint64(2**64 - 1)), (_Index(-1), _Index(2**64 - 1))],
+                         ids=["numpy", "__index__"])
+def test_an_index_of_minus_one_is_minus_one_wherever_integers_are_read(minus_one, top):
+    # -1 (and the top unsigned value, its bits) is also what the C API
+    # returns on failure; only a set error makes it one. As a value -1 is
+    # -1; as a count, a node number or a byte it is out of range.
+    from vesk_graph._rust import algorithms as A
+    from vesk_graph._rust import knowledge as K
+
+    m = minus_one
+    g = PyGraph()
+    g.add_node("a", {"v": m, "l": [m], "d": {"k": m}})
+    g.add_node("b")
+    g.add_edge("a", "b", {"w": m})
+    g.set_node_property("b", "v", m)
+    g.update_node("b", {"u": m, "top": top})
+    assert g.node("a") == {"v": -1, "l": [-1], "d": {"k": -1}} and type(g.node("a")["v"]) is int
+    assert g.node("b") == {"v": -1, "u": -1, "top": float(2**64 - 1)}
+    assert g.edges() == [("a", "b", {"w": -1})]
+    assert g.nodes_filtered("v", m) == ["a", "b"] and g.edges_filtered("w", m) == g.edges()
+    assert K.extract_subgraph_by_property(g, "v", m).node_ids() == ["a", "b"]
+    assert A.bfs_at_depth(g, "a", top) == [] and K.find_hub_nodes(g, top) == []
+    negative, out_of_range = "can't convert negative int to unsigned", "out of range integral type conversion attempted"
+    refusals = [  # call, message, parameter noted
+        (lambda: A.bfs_at_depth(g, "a", m), negative, "depth"),
+        (lambda: K.find_hub_nodes(g, m), negative, "threshold"),
+        (lambda: A.connected_components_from_edges(m, []), negative, "n_nodes"),
+        (lambda: A.connected_components_from_edges(2, [(0, m)]), out_of_range, "edges"),
+        (lambda: PyGraph().__setstate__([m]), out_of_range, "state"),
+    ]
+    for call, message, note in refusals:
+        with pytest.raises(OverflowError) as ei:
+            call()
+        assert str(ei.value) == message and ei.value.__notes__ == [f"while processing '{note}'"]
+
+
 def test_results_stay_visible_to_the_cycle_collector():
     # Result lists are filled out of the collector's sight and tuples of
     # plain items are never tracked; a list must be tracked once handed

@@ -1,6 +1,7 @@
 import copy
 import json
 import pickle
+import random
 
 import pytest
 
@@ -204,6 +205,59 @@ def test_json_escape_forms():
         g.add_node(s)
     nodes = ",".join('{"id":"' + text + '","properties":{}}' for _, text in cases)
     assert g.to_json() == '{"directed":true,"multi":false,"name":"","nodes":[' + nodes + '],"edges":[]}'
+
+
+def test_repeated_names_keep_the_value_read_last_as_json_loads_does():
+    # Each name is kept once as it is read: whether a repeat follows its
+    # first use or comes back later, among a few members or past many, in a
+    # property map or in an object within it, the value read last wins (as
+    # json.loads has it) and an object value comes back in key order.
+    def random_object(rng, depth):
+        names = [f"k{i}" for i in range(rng.choice([1, 3, 12, 30]))]
+        picked = rng.choices(names, k=rng.randrange(40))
+        if rng.random() < 0.3:
+            picked.sort()  # in order, repeats side by side
+        return tuple((name, random_value(rng, depth)) for name in picked)
+
+    def random_value(rng, depth):
+        kind = rng.randrange(5 if depth < 3 else 4)
+        if kind == 0:
+            return rng.randrange(-5, 1000)
+        if kind == 1:
+            return rng.choice(["x", "", "\u00e9", True, False, None])
+        if kind == 2:
+            return [rng.randrange(9) for _ in range(rng.randrange(3))]
+        if kind == 3:
+            return ()
+        return random_object(rng, depth + 1)
+
+    def text(members, sep=""):
+        # An object is a tuple of (name, value) pairs, so that names may repeat.
+        def one(v):
+            return text(v, sep) if isinstance(v, tuple) else json.dumps(v)
+        return "{" + sep + ("," + sep).join(f'"{k}":{sep}{one(v)}' for k, v in members) + sep + "}"
+
+    def in_key_order(v):
+        if isinstance(v, dict):
+            return list(v) == sorted(v) and all(in_key_order(x) for x in v.values())
+        return not isinstance(v, list) or all(in_key_order(x) for x in v)
+
+    rng = random.Random(17)
+    cases = [(("a", 1), ("a", 2)), (("a", 1), ("b", 2), ("a", 3)),
+             (("b", 1), ("a", 2), ("b", (("y", 1), ("x", 2), ("y", 3))), ("a", [4])),
+             (("v", (("k", 1), ("k", 2), ("k", 3))),), (("v", (("k1", 0), ("k0", 1), ("k1", 2))),),
+             tuple((f"k{i % 9}", i) for i in range(50)), (("v", tuple((f"k{i % 20}", i) for i in range(99))),)]
+    cases += [random_object(rng, 1) for _ in range(300)]
+    for members in cases:
+        want = json.loads(text(members))
+        # Written compactly (read as the writer writes) and spaced out (the
+        # general reading); on a node and on an edge.
+        for props in (text(members), text(members, " ")):
+            doc = ('{"directed":true,"multi":false,"name":"","nodes":[{"id":"a","properties":' + props + "},"
+                   '{"id":"b","properties":{}}],"edges":[{"source":"a","target":"b","properties":' + props + "}]}")
+            g = PyGraph.from_json(doc, len(doc.encode()), 2, 1)
+            assert g.node("a") == want and g.edges() == [("a", "b", want)]
+            assert all(in_key_order(v) for v in g.node("a").values())
 
 
 def test_every_byte_at_every_position_survives_json_and_pickle():

@@ -85,6 +85,36 @@ def test_a_pipe_budget_grows_with_what_is_read(tmp_path):
     assert isinstance(msg, str) and msg.endswith(IRI_LIMIT.format(8 << 20)), msg
 
 
+def test_iri_budget_admits_exactly_its_limit():
+    # 2,048 expansions of a 4,096-byte prefix make exactly 8 MiB, the least
+    # budget; one byte more is refused at the name that makes it.
+    head = "@prefix p: <http://e/" + "a" * 4087 + "> .\n"
+    exact = head + "p: p: p:" + ", p:" * 2045 + " .\n"
+    assert rdf.load_rdf_string(exact, "turtle", BIG, BIG)[1]["total_triples"] == 2046
+    over = head + "p: p: p:" + ", p:" * 2044 + ", p:a .\n"
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(over, "turtle", BIG, BIG)
+    assert str(e.value) == ("Parse error: Parser error at line 2 between columns 8187 and 8190: "
+                            + IRI_LIMIT.format(8 << 20))
+
+
+def test_a_resolution_is_charged_the_base_it_reads():
+    # References that climb out of a long base make short IRIs, but each
+    # resolution reads the base: 1,200 of them read some 120 MB.
+    base = EX + "/".join(["s" * 1000] * 100) + "/"
+    ref = "<" + "../" * 100 + "x>"
+
+    def doc(triples):
+        return f"@base <{base}> .\n" + f"{ref} {ref} {ref} .\n" * triples
+
+    g, stats = rdf.load_rdf_string(doc(20), "turtle", BIG, BIG)
+    assert g.node_ids() == [EX + "x"] and stats["total_triples"] == 20
+    many = doc(400)
+    with pytest.raises(ValueError, match=r"^Parse error: Parser error at line \d+ between columns \d+ and \d+: ") as e:
+        rdf.load_rdf_string(many, "turtle", BIG, BIG)
+    assert str(e.value).endswith(": " + IRI_LIMIT.format(100 * len(many.encode())))
+
+
 def edges(g):
     return {(s, p["predicate"], t) for s, t, p in g.edges()}
 
@@ -144,6 +174,40 @@ def test_xml_literals_under_many_bindings_are_bounded():
     with pytest.raises(ValueError) as e:
         rdf.load_rdf_string(many, "rdfxml", BIG, BIG)
     assert str(e.value) == "Parse error: " + LITERAL_LIMIT.format(max(8 << 20, 100 * len(many.encode())))
+
+
+def test_xml_literals_are_charged_the_hidden_bindings_they_pass_over():
+    # Rebinding one prefix on every level writes a single declaration into
+    # each literal, but each literal still passes over every hidden binding:
+    # 20,000 literals under 4,500 bindings are refused like the product.
+    def doc(literals):
+        nest = '<p:D xmlns:p="e:"><p:r xmlns:p="e:">' * 2250
+        body = '<p:q r:parseType="Literal"><a/></p:q>' * literals
+        return (f'<r:RDF xmlns:r="{RDF}">{nest}<r:Description>{body}</r:Description>'
+                + "</p:r></p:D>" * 2250 + "</r:RDF>")
+
+    assert rdf.load_rdf_string(doc(2000), "rdfxml", BIG, BIG)[1]["literal_properties"] == 2000
+    many = doc(20000)
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(many, "rdfxml", BIG, BIG)
+    assert str(e.value) == "Parse error: " + LITERAL_LIMIT.format(100 * len(many.encode()))
+
+
+def test_a_bindings_entities_are_expanded_once_for_all_its_literals():
+    # A namespace spelled with an entity is expanded once for its binding,
+    # not again for each XML literal that declares it: 400 literals leave
+    # the entity budget to the 10 KB entity's plain uses, of which some 800
+    # fit in 8 MiB.
+    def doc(uses):
+        return (f'<?xml version="1.0"?>\n<!DOCTYPE rdf:RDF [<!ENTITY e "http://e/{"x" * 10000}">]>\n'
+                f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="{EX}" xmlns:p="&e;"><rdf:Description rdf:about="{EX}s">'
+                + '<ex:p rdf:parseType="Literal"><a/></ex:p>' * 400 + "<ex:q>&e;</ex:q>" * uses
+                + "</rdf:Description></rdf:RDF>")
+
+    assert rdf.load_rdf_string(doc(500), "rdfxml", BIG, BIG)[1]["literal_properties"] == 900
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(doc(850), "rdfxml", BIG, BIG)
+    assert str(e.value) == "Parse error: " + ENTITY_LIMIT.format(8 << 20)
 
 
 def test_references_against_long_dotted_and_deep_bases():

@@ -1,8 +1,10 @@
 #include "core/io/json_reader.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "core/errors.hpp"
@@ -28,6 +30,134 @@ int hex_value(unsigned char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
+
+// The members of an object value as they are read, each name once: a
+// repeated name's value replaces the earlier one's (the last one wins), so
+// that a document repeating names without end cannot make the reader keep,
+// and sort, every copy. Names in increasing order, as written objects have
+// them, are checked against the last one alone; an object out of order is
+// scanned while it has few members and indexed past that, keyed per
+// object as its names are the document's choice.
+class Members {
+public:
+    explicit Members(Object& entries) : entries_(entries) {}
+
+    // Where the value of `key` goes: a new member, or the earlier one of
+    // that name (read over in place).
+    Value& slot(std::string_view key) {
+        if (pending_) settle();
+        if (sorted_) {
+            if (entries_.empty() || std::string_view(entries_.back().first) < key) return add(key);
+            if (entries_.back().first == key) return entries_.back().second;
+            sorted_ = false;
+        }
+        if (!index_) {
+            for (auto& e : entries_)
+                if (e.first == key) return e.second;
+            if (entries_.size() < kScanned) return add(key);
+            index_ = std::make_unique<Index>();
+            index_->reserve(2 * entries_.size());
+            for (uint32_t i = 0; i < entries_.size(); ++i) {
+                uint32_t h = hash(entries_[i].first);
+                index_->insert(h, {i, h}, [](const Slot&) { return false; });  // the names are distinct
+            }
+        }
+        // A new member, looked up once its value is read: the index, far
+        // larger than a cache when it matters, is loaded meanwhile.
+        pending_ = true;
+        pending_hash_ = hash(key);
+        index_->prefetch(pending_hash_);
+        return add(key);
+    }
+    // After the last member; whether the names came in strictly increasing
+    // byte order.
+    bool finish() {
+        if (pending_) settle();
+        return sorted_;
+    }
+
+private:
+    static constexpr size_t kScanned = 8;
+    struct Slot {
+        uint32_t pos;  // all ones when free
+        uint32_t hash;
+    };
+    struct Traits {
+        using Entry = Slot;
+        static Entry empty() { return {0xFFFFFFFFu, 0}; }
+        static bool is_empty(const Entry& e) { return e.pos == 0xFFFFFFFFu; }
+        uint64_t hash(const Entry& e) const { return e.hash; }
+        KeyedHash key;
+    };
+    using Index = FlatTable<Traits>;
+
+    uint32_t hash(std::string_view key) const { return uint32_t(index_->traits().key(key)); }
+    Value& add(std::string_view key) { return entries_.emplace_back(std::string(key), Value()).second; }
+    // The last member read, indexed; an earlier one of its name takes its
+    // value instead.
+    void settle() {
+        pending_ = false;
+        uint32_t h = pending_hash_;
+        const std::string& key = entries_.back().first;
+        auto [at, fresh] = index_->insert(h, {uint32_t(entries_.size() - 1), h}, [&](const Slot& s) {
+            return s.hash == h && entries_[s.pos].first == key;
+        });
+        if (fresh) return;
+        entries_[at->pos].second = std::move(entries_.back().second);
+        entries_.pop_back();
+    }
+
+    Object& entries_;
+    bool sorted_ = true;
+    bool pending_ = false;  // the last member is not yet in the index
+    uint32_t pending_hash_ = 0;
+    std::unique_ptr<Index> index_;  // once out of order past kScanned members
+};
+
+// A properties object's members as they are read into `out`: gathered
+// while few, so that the map is sized once, then each straight into the
+// map, which finds a repeated name itself (so that repeats are not kept
+// until the end).
+class PropertyMembers {
+public:
+    PropertyMembers(std::vector<Properties::Entry>& gathered, Properties& out) : gathered_(gathered), out_(out) {
+        gathered_.clear();
+    }
+
+    // Where the value of `key` goes; the key is copied now, as the value's
+    // strings may reuse its scratch.
+    Value& slot(std::string_view key) {
+        if (!direct_) {
+            if (gathered_.size() < kGathered) return gathered_.emplace_back(std::string(key), Value()).second;
+            move_gathered();
+            direct_ = true;
+        } else {
+            put();
+        }
+        name_.assign(key);
+        return value_;
+    }
+    // After the last member.
+    void finish() {
+        if (direct_) put();
+        else move_gathered();
+    }
+
+private:
+    static constexpr size_t kGathered = 8;
+
+    void put() { out_.insert_or_assign(std::move(name_), std::move(value_)); }
+    void move_gathered() {
+        out_.reserve(gathered_.size());
+        for (auto& [name, v] : gathered_) out_.insert_or_assign(std::move(name), std::move(v));
+    }
+
+    std::vector<Properties::Entry>& gathered_;
+    Properties& out_;
+    bool direct_ = false;
+    std::string name_;  // the member read straight into the map, put there
+    Value value_;       // at the next slot() or at finish()
+};
 
 }  // namespace
 
@@ -296,19 +426,18 @@ bool JsonReader::plain_value(Value& out) {
 
 bool JsonReader::plain_properties(Properties& out) {
     if (!plain_char('{')) return false;
-    entries_.clear();
+    PropertyMembers into(entries_, out);
     if (!plain_char('}')) {
         for (;;) {
             std::string_view key;
             if (!plain_char('"') || !plain_string(key) || !plain_char(':')) return false;
-            if (!plain_value(entries_.emplace_back(std::string(key), Value()).second)) return false;
+            if (!plain_value(into.slot(key))) return false;
             if (plain_char(',')) continue;
             if (plain_char('}')) break;
             return false;
         }
     }
-    out.reserve(entries_.size());
-    for (auto& [name, v] : entries_) out.insert_or_assign(std::move(name), std::move(v));
+    into.finish();
     return true;
 }
 
@@ -418,16 +547,14 @@ bool JsonReader::value(Value& out) {
         }
         case '{': {
             Object& o = out.v.emplace<Object>();
-            bool sorted = true;
-            bool ok = members([&](std::string_view key) {
-                if (!o.empty() && !(std::string_view(o.back().first) < key)) sorted = false;
-                auto& entry = o.emplace_back(std::string(key), Value());
-                return colon() && value(entry.second);
-            });
-            if (!ok) return false;
-            // Written objects are already in key order; others are sorted
-            // with the last of repeated names kept.
-            if (!sorted) object_normalize(o);
+            Members seen(o);
+            // The key is copied by slot() before the value is read: the
+            // value's strings may reuse its scratch.
+            if (!members([&](std::string_view key) { return colon() && value(seen.slot(key)); })) return false;
+            // Written objects are already in key order; others are sorted,
+            // each name once already.
+            if (!seen.finish())
+                std::sort(o.begin(), o.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
             return true;
         }
         default:
@@ -455,16 +582,13 @@ bool JsonReader::read_string(std::string_view& out) {
 
 bool JsonReader::read_properties(Properties& out) {
     if (peek_ws() != '{') return invalid_type("a map");
-    // The entries are gathered first, so that the map is sized once.
-    entries_.clear();
-    bool ok = members([&](std::string_view key) {
-        // The key is copied now: the next string read may reuse its scratch.
-        Value& v = entries_.emplace_back(std::string(key), Value()).second;
-        return colon() && value(v);
-    });
-    if (!ok) return false;
-    out.reserve(entries_.size());
-    for (auto& [name, v] : entries_) out.insert_or_assign(std::move(name), std::move(v));
+    PropertyMembers into(entries_, out);
+    if (!members([&](std::string_view key) {
+            Value& v = into.slot(key);
+            return colon() && value(v);
+        }))
+        return false;
+    into.finish();
     return true;
 }
 
