@@ -136,21 +136,9 @@ private:
     // Maps up to this size are scanned; larger ones are indexed.
     static constexpr size_t kScanLimit = 8;
 
-    // Entry positions in a flat table, with hash keys drawn for this map;
-    // each slot keeps 32 bits of its name's hash, so most probes compare no
-    // text and regrowth hashes nothing again.
-    struct IndexSlot {
-        uint32_t pos;   // all ones when free
-        uint32_t hash;
-    };
-    struct IndexTraits {
-        using Entry = IndexSlot;
-        static Entry empty() { return {0xFFFFFFFFu, 0}; }
-        static bool is_empty(const Entry& e) { return e.pos == 0xFFFFFFFFu; }
-        uint64_t hash(const Entry& e) const { return e.hash; }
-        KeyedHash key;
-    };
-    using Index = FlatTable<IndexTraits>;
+    // Entry positions, with hash keys drawn for this map.
+    using IndexSlot = PositionSlot;
+    using Index = PositionIndex;
     // Kept behind one pointer so that the many empty maps of a graph cost
     // eight bytes each.
     struct Body {

@@ -78,18 +78,8 @@ public:
 
 private:
     static constexpr size_t kScanned = 8;
-    struct Slot {
-        uint32_t pos;  // all ones when free
-        uint32_t hash;
-    };
-    struct Traits {
-        using Entry = Slot;
-        static Entry empty() { return {0xFFFFFFFFu, 0}; }
-        static bool is_empty(const Entry& e) { return e.pos == 0xFFFFFFFFu; }
-        uint64_t hash(const Entry& e) const { return e.hash; }
-        KeyedHash key;
-    };
-    using Index = FlatTable<Traits>;
+    using Slot = PositionSlot;
+    using Index = PositionIndex;
 
     uint32_t hash(std::string_view key) const { return uint32_t(index_->traits().key(key)); }
     Value& add(std::string_view key) { return entries_.emplace_back(std::string(key), Value()).second; }

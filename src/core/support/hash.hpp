@@ -153,6 +153,27 @@ private:
     size_t count_ = 0;
 };
 
+// The common index over entries kept in a vector elsewhere: each slot holds
+// an entry's position and 32 bits of its key's hash (so most probes compare
+// no key, and regrowth hashes nothing again), hashed with keys drawn for
+// this index. Lookups compare the key at the position:
+//
+//     PositionIndex index;
+//     auto h = uint32_t(index.traits().key(name));
+//     const PositionSlot* s = index.find(h, [&](const PositionSlot& e) { return e.hash == h && names[e.pos] == name; });
+struct PositionSlot {
+    uint32_t pos;  // all ones when free
+    uint32_t hash;
+};
+struct PositionTraits {
+    using Entry = PositionSlot;
+    static Entry empty() { return {0xFFFFFFFFu, 0}; }
+    static bool is_empty(const Entry& e) { return e.pos == 0xFFFFFFFFu; }
+    uint64_t hash(const Entry& e) const { return e.hash; }
+    KeyedHash key;
+};
+using PositionIndex = FlatTable<PositionTraits>;
+
 // Set of 64-bit values below all ones (the free mark), keyed per set.
 struct U64SetTraits {
     using Entry = uint64_t;

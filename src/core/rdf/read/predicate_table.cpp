@@ -24,10 +24,10 @@ uint32_t PredicateTable::find_or_add(std::string_view iri) {
     for (uint32_t i : recent_)
         if (i < known_.size() && known_[i].iri == iri) return i;
     auto h = uint32_t(index_.traits().key(iri));
-    const Slot* hit = index_.find(h, [&](const Slot& s) { return s.hash == h && known_[s.index].iri == iri; });
+    const PositionSlot* hit = index_.find(h, [&](const PositionSlot& s) { return s.hash == h && known_[s.pos].iri == iri; });
     uint32_t i;
     if (hit) {
-        i = hit->index;
+        i = hit->pos;
     } else {
         i = uint32_t(known_.size());
         std::string_view local = iri_local_name(iri);
@@ -38,7 +38,7 @@ uint32_t PredicateTable::find_or_add(std::string_view iri) {
         props.insert_or_assign("type", Value::string(std::string(local)));
         index_.reserve(known_.size() + 1);
         known_.push_back(Known{std::string(iri), std::move(props)});
-        index_.insert(h, Slot{h, i}, [](const Slot&) { return false; });
+        index_.insert(h, PositionSlot{i, h}, [](const PositionSlot&) { return false; });
     }
     recent_[next_recent_++ % kRecent] = i;
     return i;

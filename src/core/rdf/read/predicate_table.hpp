@@ -28,24 +28,13 @@ private:
         std::string iri;
         Properties properties;
     };
-    struct Slot {
-        uint32_t hash;
-        uint32_t index;  // in known_; all ones when free
-    };
-    struct Traits {
-        using Entry = Slot;
-        static Entry empty() { return {0, 0xFFFFFFFFu}; }
-        static bool is_empty(const Entry& e) { return e.index == 0xFFFFFFFFu; }
-        uint64_t hash(const Entry& e) const { return e.hash; }
-        KeyedHash key;
-    };
     static constexpr size_t kRecent = 8;
 
     uint32_t find_or_add(std::string_view iri);
     uint32_t find_or_add_keyed(const TermRef& iri);
 
     std::vector<Known> known_;
-    FlatTable<Traits> index_;
+    PositionIndex index_;  // positions in known_
     uint32_t recent_[kRecent] = {};
     unsigned next_recent_ = 0;
     // By the reader's key: the last one, and every long one.
