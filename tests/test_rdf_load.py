@@ -501,6 +501,82 @@ def test_pipe_is_bounded_by_the_bytes_read(tmp_path, payload):
     assert int(re.search(r"\d+", msg).group()) > 5000
 
 
+# Writes argv[2], then argv[3] over and over, into the pipe argv[1] until
+# argv[4] bytes are out or the reader closes, and prints the bytes written.
+# The open does not wait for a reader that never comes.
+ENDLESS_WRITER = """
+import os, sys, time
+path, head, unit, limit = sys.argv[1], sys.argv[2].encode(), sys.argv[3].encode(), int(sys.argv[4])
+deadline = time.monotonic() + 60
+while True:
+    try:
+        fd = os.open(path, os.O_WRONLY | os.O_NONBLOCK)
+        break
+    except OSError:
+        if time.monotonic() > deadline:
+            sys.exit("no reader opened the pipe")
+        time.sleep(0.01)
+os.set_blocking(fd, True)
+block = unit * max(1, 65536 // len(unit))
+written = 0
+try:
+    written += os.write(fd, head)
+    while written < limit:
+        written += os.write(fd, block)
+except BrokenPipeError:
+    pass
+print(written)
+"""
+SP = f"{S} {P} "
+# A stream of valid 8,191-byte statements, lined up so that every refill of
+# the 8,192-byte read buffer falls between the two carets of '^^'.
+SHAPED = SP + '"' + "x" * (8191 - len(SP) - len(f'""^^<{EX}d> .\n')) + f'"^^<{EX}d> .\n'
+ENDLESS = [
+    pytest.param(ext, head, unit, id=f"{name}-{ext}")
+    for name, syntaxes, head, unit in [
+        ("space", "nt", "", " \n"),
+        ("comment", "nt nq ttl trig", "#", "x"),
+        ("blank-label", "nt nq ttl trig", "_:", "b"),
+        ("language-tag", "nt nq ttl trig", SP + '"x"@', "a"),
+        ("bare-word", "ttl trig", "", "w"),
+        ("prefix", "ttl trig", "@prefix ", "p"),
+        ("local-name", "ttl trig", f"@prefix p: <{EX}> .\np:", "x"),
+        ("number", "ttl trig", SP, "1"),
+        ("directive", "ttl trig", "@", "a"),
+        ("language-subtags", "ttl", SP + '"x"@en', "-a"),
+        ("iri-of-escapes", "nt", "<", "\\u00e9"),
+        ("string-of-escapes", "nt", SP + '"', "\\u00e9"),
+        ("long-string-of-quotes", "ttl", SP + '"""', '"x'),
+        ("local-name-dots", "ttl", "p:a", "."),
+        ("comment-of-utf8", "ttl", "# ", "é"),
+        ("shaped-statements", "nt", " " * (8191 - SHAPED.index("^")), SHAPED),
+    ]
+    for ext in syntaxes.split()
+]
+
+
+@pytest.mark.skipif(not hasattr(os, "mkfifo"), reason="needs named pipes")
+@pytest.mark.parametrize("ext, head, unit", ENDLESS)
+def test_pipe_is_refused_near_the_cap_inside_any_token(tmp_path, ext, head, unit):
+    # A pipe that never ends inside one token (or is shaped against the
+    # refills) must be refused once the reader is a little past the cap,
+    # not read on: the writer gives up after 64 times the cap either way.
+    cap = 1 << 20
+    fifo = tmp_path / f"stream.{ext}"
+    os.mkfifo(fifo)
+    # The writer is another process: the load holds the interpreter.
+    writer = subprocess.Popen([sys.executable, "-c", ENDLESS_WRITER, str(fifo), head, unit, str(64 * cap)],
+                              stdout=subprocess.PIPE, text=True)
+    try:
+        msg = fails(rdf.load_rdf_file, str(fifo), cap, BIG)
+    finally:
+        written = writer.communicate(timeout=120)[0]
+    size = re.fullmatch(rf"RDF file is (\d+) bytes; refusing to load above {cap} bytes "
+                        r"\(raise VeskGraphSettings.max_bytes if intended\)\.", msg)
+    assert size, msg
+    assert cap < int(size[1]) <= int(written) <= cap + (1 << 20)
+
+
 # Writes `blocks` MiB of N-Triples into a pipe, waits `pause` seconds, then ends the stream.
 STREAM_WRITER = """
 import os, sys, time

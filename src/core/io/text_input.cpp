@@ -41,7 +41,8 @@ bool TextInput::fill(size_t need) {
         if (memo_.offset > base_.offset && memo_.offset <= keep_offset) base_ = memo_;
         track(base_, keep_offset);
         size_t kept = size_t(end_ - keep);
-        size_t want = kept + std::max(need - size_t(end_ - p_), size_t(1));
+        size_t missing = std::max(need - size_t(end_ - p_), size_t(1));
+        size_t want = kept + missing;
         if (want > buf_.size()) {
             // Only a token longer than the buffer gets here.
             std::vector<char> bigger(std::max(buf_.size() * 2, want));
@@ -56,8 +57,12 @@ bool TextInput::fill(size_t need) {
         begin_ = base;
         end_ = base + kept;
         begin_offset_ = keep_offset;
+        // No more than one buffer's worth beyond what was asked, even into
+        // a buffer grown for a long token: readers check their byte cap
+        // between refills, so what they read past it stays that small.
+        size_t ask = std::min(buf_.size() - kept, std::max(missing, kBufferSize));
         errno = 0;
-        size_t got = std::fread(base + kept, 1, buf_.size() - kept, file_.get());
+        size_t got = std::fread(base + kept, 1, ask, file_.get());
         end_ += got;
         if (std::ferror(file_.get()) && errno == EINTR) {
             std::clearerr(file_.get());

@@ -37,8 +37,10 @@
 //   refills: marked() is valid until the next read past the buffer moves
 //   them (take it again after such a call), and its content is always the
 //   whole token. The buffer grows only when one marked token is longer than
-//   it. In string mode nothing ever moves: every view lasts as long as the
-//   string.
+//   it; a refill still reads no more than kBufferSize bytes beyond those
+//   asked for, so a count of the bytes read (a byte cap) checked after each
+//   refill is passed by that much at most. In string mode nothing ever
+//   moves: every view lasts as long as the string.
 // - Hot loops may scan [cur(), limit()) directly and then advance_to() the
 //   first byte they did not take; ensure(n) makes n bytes available there.
 // - position() is the place of the current byte, position_at(offset) that of

@@ -37,6 +37,27 @@ constexpr std::array<bool, 256> make_string_stops(char q) {
 constexpr std::array<bool, 256> kDoubleQuotedStop = make_string_stops('"');
 constexpr std::array<bool, 256> kSingleQuotedStop = make_string_stops('\'');
 
+// Bytes that end a plain run inside a comment: line ends, and non-ASCII
+// bytes (a comment must still be UTF-8).
+constexpr std::array<bool, 256> make_comment_stops() {
+    std::array<bool, 256> t{};
+    for (int c = 0x80; c < 256; ++c) t[c] = true;
+    t['\n'] = t['\r'] = true;
+    return t;
+}
+constexpr std::array<bool, 256> kCommentStop = make_comment_stops();
+
+// Bytes that end a run of digits, of letters, and of letters and digits.
+template <class Keep>
+constexpr std::array<bool, 256> make_stops_but(Keep keep) {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c) t[c] = !keep(c);
+    return t;
+}
+constexpr std::array<bool, 256> kDigitRunStop = make_stops_but([](int c) { return is_digit(c); });
+constexpr std::array<bool, 256> kLetterRunStop = make_stops_but([](int c) { return is_alpha(c); });
+constexpr std::array<bool, 256> kAlnumRunStop = make_stops_but([](int c) { return is_alpha(c) || is_digit(c); });
+
 // ASCII characters that continue a prefix or blank-node label (PN_CHARS),
 // and those that continue a local name (PN_CHARS and ':'); other bytes,
 // '.' and non-ASCII ones included, take the careful path.
@@ -136,24 +157,12 @@ bool TurtleLexer::skip_space(bool& newline) {
                 newline = true;
                 ++p;
             } else if (c == '#') {
-                // A comment runs to the line end; its bytes must still be UTF-8.
+                // A comment runs to the line end (or the end of the input).
                 text_.advance_to(p + 1);
-                for (;;) {
-                    int b = text_.peek();
-                    if (b == kEof) {
-                        if (!check_cap()) return false;
-                        break;
-                    }
-                    if (b == '\n' || b == '\r') break;
-                    if (b < 0x80) {
-                        text_.skip();
-                        continue;
-                    }
-                    int bad = 0;
-                    int n = text_.utf8_length(&bad);
-                    if (n <= 0) return bad_utf8(text_.offset());
-                    text_.advance_to(text_.cur() + n);
-                    if (text_.limit() - text_.cur() < 4 && !check_cap()) return false;
+                for (int b = 0;;) {
+                    if (!scan_to(kCommentStop, false, b)) return false;
+                    if (b < 0x80) break;
+                    if (!take_utf8(false)) return false;
                 }
                 p = text_.cur();
                 e = text_.limit();
@@ -177,6 +186,9 @@ bool TurtleLexer::next(Token& t) {
             text_.advance_to(text_.cur() + 3);
     }
     in_.tick();
+    // Short tokens look ahead without asking the cap; asking once per
+    // token covers what they read.
+    if (!check_cap()) return false;
     bool newline = false;
     if (!skip_space(newline)) return false;
     t = Token{};
@@ -290,6 +302,8 @@ bool TurtleLexer::uchar() {
 bool TurtleLexer::take_utf8(bool copy) {
     int bad = 0;
     int n = text_.utf8_length(&bad);
+    // Looking at a sequence may have read more input.
+    if (!check_cap()) return false;
     if (n <= 0) return bad_utf8(text_.offset());
     if (copy) buf_.append(text_.cur(), size_t(n));
     text_.advance_to(text_.cur() + n);
@@ -330,7 +344,7 @@ bool TurtleLexer::lex_iri(Token& t) {
                 if (u == kEof) return eof_in("IRI");
                 return fail("invalid escape sequence in IRI: only \\u and \\U are allowed", at, at + 2);
             }
-            if (!uchar()) return false;
+            if (!uchar() || !check_cap()) return false;
             continue;
         }
         return fail("invalid character '" + shown(c) + "' in IRI", at, at + 1);
@@ -362,7 +376,9 @@ bool TurtleLexer::lex_string(Token& t, char q) {
                 text_.skip();
                 break;
             }
-            // One or two quotes inside a long string.
+            // One or two quotes inside a long string (looking past them may
+            // have read more input).
+            if (!check_cap()) return false;
             if (escaped) buf_ += q;
             text_.skip();
         } else if (c == '\n' || c == '\r') {
@@ -376,7 +392,7 @@ bool TurtleLexer::lex_string(Token& t, char q) {
                 escaped = true;
                 buf_.assign(text_.marked().substr(open));
             }
-            if (!string_escape(at)) return false;
+            if (!string_escape(at) || !check_cap()) return false;
         }
     }
     if (escaped) {
@@ -411,6 +427,15 @@ bool TurtleLexer::string_escape(uint64_t at) {
     return true;
 }
 
+bool TurtleLexer::dots_at(size_t& k) {
+    k = 0;
+    while (text_.peek_at(k) == '.') {
+        ++k;
+        if (!check_cap()) return false;
+    }
+    return true;
+}
+
 // The rest of a prefix or blank node label: PN_CHARS, and dots only where
 // a PN_CHARS follows them (a name never ends in '.').
 bool TurtleLexer::skip_name_rest() {
@@ -421,14 +446,16 @@ bool TurtleLexer::skip_name_rest() {
         if (c == -2) return bad_utf8(text_.offset());
         if (c >= 0 && is_pn_chars(c)) {
             text_.advance_to(text_.cur() + len);
-            continue;
+        } else {
+            if (c != '.') return true;
+            size_t k = 0;
+            if (!dots_at(k)) return false;
+            int32_t after = cp_at(k, &len);
+            if (after < 0 || !is_pn_chars(after)) return true;
+            text_.advance_to(text_.cur() + k);
         }
-        if (c != '.') return true;
-        size_t k = 1;
-        while (text_.peek_at(k) == '.') ++k;
-        int32_t after = cp_at(k, &len);
-        if (after < 0 || !is_pn_chars(after)) return true;
-        text_.advance_to(text_.cur() + k);
+        // The name goes on, maybe into input read just now.
+        if (!check_cap()) return false;
     }
 }
 
@@ -503,8 +530,8 @@ bool TurtleLexer::lex_local(Token& t) {
             text_.advance_to(text_.cur() + 2);
             t.plain_local = false;
         } else if (c == '.' && !first) {
-            size_t k = 1;
-            while (text_.peek_at(k) == '.') ++k;
+            size_t k = 0;
+            if (!dots_at(k)) return false;
             int32_t after = cp_at(k, &len);
             if (after < 0 || !(is_pn_chars(after) || after == ':' || after == '%' || after == '\\')) return true;
             local_.append(k, '.');
@@ -512,6 +539,8 @@ bool TurtleLexer::lex_local(Token& t) {
         } else {
             return true;
         }
+        // The name goes on, maybe into input read just now.
+        if (!check_cap()) return false;
         first = false;
     }
 }
@@ -534,15 +563,17 @@ bool TurtleLexer::lex_blank(Token& t) {
 bool TurtleLexer::lex_at(Token& t) {
     text_.skip();  // '@'
     if (!is_alpha(text_.peek())) return fail("expected a letter after '@'", start_, start_ + 1);
-    while (is_alpha(text_.peek())) text_.skip();
-    while (text_.peek() == '-') {
+    int c = 0;
+    if (!scan_to(kLetterRunStop, false, c)) return false;
+    while (c == '-') {
         int n = text_.peek_at(1);
+        if (!check_cap()) return false;
         if (!is_alpha(n) && !is_digit(n)) {
             uint64_t at = text_.offset();
             return fail("a language subtag must not be empty", at, at + 1);
         }
         text_.skip();
-        while (is_alpha(text_.peek()) || is_digit(text_.peek())) text_.skip();
+        if (!scan_to(kAlnumRunStop, false, c)) return false;
     }
     t.kind = Tok::AtWord;
     t.text = text_.marked().substr(1);
@@ -552,11 +583,9 @@ bool TurtleLexer::lex_at(Token& t) {
 bool TurtleLexer::lex_number(Token& t) {
     int c = text_.peek();
     if (c == '+' || c == '-') text_.skip();
-    size_t whole = 0;
-    while (is_digit(text_.peek())) {
-        text_.skip();
-        ++whole;
-    }
+    uint64_t digits = text_.offset();
+    if (!scan_to(kDigitRunStop, false, c)) return false;
+    bool whole = text_.offset() > digits;
     t.kind = Tok::Integer;
     auto exponent_follows = [&](size_t k) {
         int e = text_.peek_at(k);
@@ -568,23 +597,23 @@ bool TurtleLexer::lex_number(Token& t) {
     if (text_.peek() == '.') {
         if (is_digit(text_.peek_at(1))) {
             text_.skip();
-            while (is_digit(text_.peek())) text_.skip();
+            if (!scan_to(kDigitRunStop, false, c)) return false;
             t.kind = Tok::Decimal;
-        } else if (whole > 0 && exponent_follows(1)) {
+        } else if (whole && exponent_follows(1)) {
             text_.skip();
         }
     }
     if (text_.peek() == 'e' || text_.peek() == 'E') {
-        if (!exponent_follows(0) || (whole == 0 && t.kind == Tok::Integer)) {
+        if (!exponent_follows(0) || (!whole && t.kind == Tok::Integer)) {
             uint64_t at = text_.offset();
             return fail("invalid number exponent", start_, at + 1);
         }
         text_.skip();
         if (text_.peek() == '+' || text_.peek() == '-') text_.skip();
-        while (is_digit(text_.peek())) text_.skip();
+        if (!scan_to(kDigitRunStop, false, c)) return false;
         t.kind = Tok::Double;
     }
-    if (whole == 0 && t.kind == Tok::Integer) return fail("expected a number", start_, text_.offset() + 1);
+    if (!whole && t.kind == Tok::Integer) return fail("expected a number", start_, text_.offset() + 1);
     t.text = text_.marked();
     return true;
 }

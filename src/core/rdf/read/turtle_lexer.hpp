@@ -80,6 +80,9 @@ private:
     bool scan_to(const StopTable& stop, bool copy, int& c);
     // One UTF-8 sequence at the cursor, copied into buf_ when `copy`.
     bool take_utf8(bool copy);
+    // The run of '.' at the cursor: its length into k (not consumed);
+    // false when the byte cap is passed while looking along it.
+    bool dots_at(size_t& k);
     bool skip_name_rest();
     bool lex_name(Token& t);
     bool lex_local(Token& t);
