@@ -58,18 +58,30 @@ std::string node_term(NodeIds& ids, uint32_t n, const char* role, ExportTerm& t)
 // punctuation.
 constexpr size_t kPredicateRoom = 48;
 
+// Room for the ids as the writer puts them and a usual predicate, so the
+// text is seldom copied while it grows, and never far more room than text:
+// a long id counts as often as it is written, not once per edge.
+template <class Writer>
+size_t text_room(const GraphInner& store, const NodeIds& ids) {
+    const size_t edges = store.edge_count();
+    // Where no id is much longer than the shortest, every line of a writer
+    // that repeats its subjects (at least two ids and a two-byte predicate
+    // with nine bytes around them) takes a quarter of the room at the
+    // mean length or more: that room needs no pass over the edges.
+    const size_t mean = ids.mean_length(), shortest = ids.shortest();
+    if (Writer::kRepeatsSubject && 2 * mean + kPredicateRoom <= 4 * (2 * shortest + 11))
+        return edges * (2 * mean + kPredicateRoom);
+    const EndBytes ends = end_bytes(store, ids);
+    return (Writer::kRepeatsSubject ? ends.subjects : ends.subject_runs) + ends.objects + edges * kPredicateRoom;
+}
+
 Error refused(std::string message) { return Error{ErrorKind::InvalidValue, std::move(message)}; }
 
 template <class Writer>
 Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer& w) {
     const GraphInner& store = g.store();
     NodeIds ids(store);
-    // Room for the ids as this writer puts them and a usual predicate, so
-    // the text is seldom copied while it grows, and the room is never far
-    // more than the text (one long id counts as often as it is written).
-    const EndBytes ends = end_bytes(store, ids);
-    out.reserve((Writer::kRepeatsSubject ? ends.subjects : ends.subject_runs) + ends.objects +
-                store.edge_count() * kPredicateRoom);
+    out.reserve(text_room<Writer>(store, ids));
     // Graphs hold few distinct predicates, each checked once; consecutive
     // edges mostly share theirs.
     std::unordered_set<std::string_view, KeyedHash> checked_predicates;  // keyed: predicates are the data's

@@ -2,6 +2,7 @@
 // exports read one small array instead of whole slots when edges lead them
 // to nodes in no particular order.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -21,6 +22,7 @@ public:
         store.for_each_node([&](uint32_t, const NodeData& d) {
             bytes_ += d.id.size();
             ++live_;
+            shortest_ = std::min(shortest_, d.id.size());
         });
         text_.resize(bytes_);
         size_t at = 0;
@@ -39,6 +41,9 @@ public:
     std::string_view operator[](uint32_t n) const { return {entry(n).text, entry(n).size}; }
     size_t size() const { return entries_.size(); }
     size_t length(uint32_t n) const { return entry(n).size; }
+    // The mean and the least id length, for sizing output buffers.
+    size_t mean_length() const { return live_ ? bytes_ / live_ : 0; }
+    size_t shortest() const { return live_ ? shortest_ : 0; }
 
     // One flag per node beside its id (same cache line), for callers that
     // note a node as done.
@@ -71,6 +76,7 @@ private:
     std::vector<char> text_;
     size_t bytes_ = 0;
     size_t live_ = 0;
+    size_t shortest_ = SIZE_MAX;
 };
 
 // The bytes of the ids that the edges' ends put in a text, for sizing its
