@@ -7,6 +7,7 @@
 // each cell's rdf:first and rdf:rest in turn.
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/support/hash.hpp"
@@ -144,6 +145,16 @@ private:
     // Keys for the terms frames hold (terms.hpp).
     uint64_t last_key_ = 0;
     uint64_t new_key() { return ++last_key_; }
+    // Gives r the term of `kind` whose text is in `text` (swapped in): the
+    // term r holds keeps its key (the next statement spelling the last
+    // subject again), another term gets a new one. A frame's terms keep
+    // their keys with them when they move, so r's key is always its own.
+    void set_term(Resource& r, TermKind kind, std::string& text) {
+        bool same = r.key && r.kind == kind && r.value == text;
+        r.kind = kind;
+        r.value.swap(text);
+        if (!same) r.key = new_key();
+    }
 
     bool emit(const TermRef& s, const TermRef& p, const TermRef& o) {
         if (sink_.triple(s, p, o)) return true;
@@ -351,13 +362,10 @@ private:
     Step subject(Frame& f) {
         if (is_iri(t_)) {
             if (!read_iri()) return Step::Fail;
-            f.subject.kind = TermKind::Iri;
-            f.subject.value.swap(iri_);
-            f.subject.key = new_key();
+            set_term(f.subject, TermKind::Iri, iri_);
         } else if (t_.kind == Tok::Blank) {
-            f.subject.kind = TermKind::BlankNode;
-            f.subject.value.assign(t_.text);
-            f.subject.key = new_key();
+            scratch_.assign(t_.text);
+            set_term(f.subject, TermKind::BlankNode, scratch_);
         } else if (is_punct(t_, '[')) {
             start_blank(Role::Subject);
             return Step::Consumed;
@@ -379,14 +387,20 @@ private:
         b.subject.key = new_key();
     }
 
+    // Likewise for the predicate of a frame.
+    void set_predicate(Frame& f, std::string& text) {
+        bool same = f.predicate_key && f.predicate == text;
+        f.predicate.swap(text);
+        if (!same) f.predicate_key = new_key();
+    }
+
     Step verb(Frame& f) {
         if (is_iri(t_)) {
             if (!read_iri()) return Step::Fail;
-            f.predicate.swap(iri_);
-            f.predicate_key = new_key();
+            set_predicate(f, iri_);
         } else if (is_word(t_, "a")) {
-            f.predicate.assign(vocab::kRdfType);
-            f.predicate_key = new_key();
+            scratch_.assign(vocab::kRdfType);
+            set_predicate(f, scratch_);
         } else if (f.state == State::VerbOrEnd && is_punct(t_, ';')) {
             return Step::Consumed;
         } else if (f.state == State::VerbOrEnd || f.state == State::AfterBlankSubject) {
@@ -422,9 +436,7 @@ private:
         --depth_;
         Frame& parent = frames_[depth_ - 1];
         if (f.role == Role::Subject) {
-            parent.subject.kind = TermKind::BlankNode;
-            parent.subject.value.swap(f.subject.value);
-            parent.subject.key = f.subject.key;
+            std::swap(parent.subject, f.subject);
             parent.label_ok = anon;
             parent.state = anon ? State::SubjectDone : State::AfterBlankSubject;
             return Step::Consumed;
@@ -440,13 +452,10 @@ private:
         if (f.items > 0 && !emit(f.cell.ref(), TermRef::iri(vocab::kRdfRest), nil)) return Step::Stop;
         if (f.role == Role::Subject) {
             if (f.items > 0) {
-                parent.subject.kind = TermKind::BlankNode;
-                parent.subject.value.swap(f.subject.value);
-                parent.subject.key = f.subject.key;
+                std::swap(parent.subject, f.subject);
             } else {
-                parent.subject.kind = TermKind::Iri;
-                parent.subject.value.assign(vocab::kRdfNil);
-                parent.subject.key = new_key();
+                scratch_.assign(vocab::kRdfNil);
+                set_term(parent.subject, TermKind::Iri, scratch_);
             }
             parent.state = State::Verb;
             return Step::Consumed;
