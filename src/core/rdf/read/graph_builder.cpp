@@ -20,17 +20,26 @@ bool GraphBuilder::triple(const TermRef& s, const TermRef& p, const TermRef& o) 
     }
     const auto at = uint32_t(batch_.size());
     Pending& t = batch_.emplace_back();
-    bool same = s.key ? s.key == last_subject_key_
-                      : have_last_subject_text_ && s.kind == last_subject_kind_ && s.value == last_subject_;
+    // The subject of the triple before, by its key, or by its text (a
+    // subject read again, or one without a key); a new key for it names
+    // that node from now on.
+    bool same = s.key && s.key == last_subject_key_;
+    if (!same && have_last_subject_text_ && s.kind == last_subject_kind_ && s.value == last_subject_) {
+        same = true;
+        if (s.key) remember(s, last_subject_ref_);
+    }
     if (same) {
         t.subject.from = From::Last;
+        if (s.key) last_subject_key_ = s.key;
     } else {
-        place(s, t.subject, 2 * at);
+        // The text is kept where it was copied for its lookup anyway; a
+        // subject found by its key costs nothing of its length.
+        have_last_subject_text_ = place(s, t.subject, 2 * at);
         last_subject_key_ = s.key;
-        // A subject without a key is compared by its text, which the
-        // reader read again for this triple.
-        have_last_subject_text_ = !s.key;
-        if (!s.key) {
+        last_subject_ref_ = t.subject.from == From::Slot      ? t.subject.slot
+                            : t.subject.from == From::Earlier ? kPending | t.subject.earlier
+                                                              : kPending | (2 * at);
+        if (have_last_subject_text_) {
             last_subject_.assign(s.value);
             last_subject_kind_ = s.kind;
         }
@@ -46,7 +55,13 @@ bool GraphBuilder::triple(const TermRef& s, const TermRef& p, const TermRef& o) 
     return batch_.size() < kBatch || flush();
 }
 
-[[gnu::always_inline]] inline void GraphBuilder::place(const TermRef& t, End& e, uint32_t at) {
+void GraphBuilder::remember(const TermRef& t, uint64_t where) {
+    if (t.value.size() < kLongTermBytes) return;
+    auto [it, added] = long_by_key_.try_emplace(t.key, where);
+    if (added && (where & kPending)) keyed_in_batch_.push_back(t.key);
+}
+
+[[gnu::always_inline]] inline bool GraphBuilder::place(const TermRef& t, End& e, uint32_t at) {
     if (t.key && t.value.size() >= kLongTermBytes) {
         auto [it, added] = long_by_key_.try_emplace(t.key, kPending | at);
         if (!added) {
@@ -57,7 +72,7 @@ bool GraphBuilder::triple(const TermRef& s, const TermRef& p, const TermRef& o) 
                 e.from = From::Slot;
                 e.slot = uint32_t(it->second);
             }
-            return;
+            return false;
         }
         keyed_in_batch_.push_back(t.key);
     }
@@ -67,6 +82,7 @@ bool GraphBuilder::triple(const TermRef& s, const TermRef& p, const TermRef& o) 
     e.text = keep(t.kind == TermKind::BlankNode ? "_:" : "", t.value);
     e.hash = ids.hash(view(e.text));
     ids.prefetch(e.hash);
+    return true;
 }
 
 [[gnu::always_inline]] inline uint32_t GraphBuilder::slot_of(const End& e, bool label_is_id) {
@@ -117,6 +133,7 @@ bool GraphBuilder::flush() {
         known = (known & 1) ? t.object.slot : t.subject.slot;
     }
     keyed_in_batch_.clear();
+    if (last_subject_ref_ & kPending) last_subject_ref_ = last_subject_slot_;
     for (const Pending& t : batch_) {
         if (t.literal) continue;
         graph_.store().prefetch_node(t.subject.slot);

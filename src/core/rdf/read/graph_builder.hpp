@@ -73,8 +73,12 @@ private:
     Span keep(std::string_view prefix, std::string_view text);
     std::string_view view(Span s) const { return std::string_view(text_).substr(s.offset, s.size); }
     // Sets up end number `at` of the batch (2 x place, + 1 for an object)
-    // for term t: by its key when it is long and known, else by its text.
-    void place(const TermRef& t, End& e, uint32_t at);
+    // for term t: by its key when it is long and known (false), else by its
+    // text (true).
+    bool place(const TermRef& t, End& e, uint32_t at);
+    // Notes a long keyed term as the node at `where` (a slot, or kPending
+    // and an end of this batch).
+    void remember(const TermRef& t, uint64_t where);
     uint32_t slot_of(const End& e, bool label_is_id);
     // The slot of a node id, added when absent with its label: the id's
     // local name, or the whole id.
@@ -94,9 +98,11 @@ private:
     static constexpr uint64_t kPending = uint64_t(1) << 32;
     std::unordered_map<uint64_t, uint64_t> long_by_key_;
     std::vector<uint64_t> keyed_in_batch_;
-    // The subject of the last triple: its key, or its text when it came
-    // without one; its slot once mapped.
+    // The subject of the last triple: its key; its text, when it was looked
+    // up by its text; where its node is (as in long_by_key_), and its slot
+    // once mapped.
     uint64_t last_subject_key_ = 0;
+    uint64_t last_subject_ref_ = 0;
     std::string last_subject_;
     TermKind last_subject_kind_ = TermKind::Iri;
     bool have_last_subject_text_ = false;

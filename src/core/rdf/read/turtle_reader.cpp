@@ -145,15 +145,12 @@ private:
     // Keys for the terms frames hold (terms.hpp).
     uint64_t last_key_ = 0;
     uint64_t new_key() { return ++last_key_; }
-    // Gives r the term of `kind` whose text is in `text` (swapped in): the
-    // term r holds keeps its key (the next statement spelling the last
-    // subject again), another term gets a new one. A frame's terms keep
-    // their keys with them when they move, so r's key is always its own.
+    // Gives r the term of `kind` whose text is in `text` (swapped in), with
+    // a new key. A frame's terms keep their keys with them when they move.
     void set_term(Resource& r, TermKind kind, std::string& text) {
-        bool same = r.key && r.kind == kind && r.value == text;
         r.kind = kind;
         r.value.swap(text);
-        if (!same) r.key = new_key();
+        r.key = new_key();
     }
 
     bool emit(const TermRef& s, const TermRef& p, const TermRef& o) {
@@ -389,9 +386,8 @@ private:
 
     // Likewise for the predicate of a frame.
     void set_predicate(Frame& f, std::string& text) {
-        bool same = f.predicate_key && f.predicate == text;
         f.predicate.swap(text);
-        if (!same) f.predicate_key = new_key();
+        f.predicate_key = new_key();
     }
 
     Step verb(Frame& f) {
@@ -465,7 +461,7 @@ private:
     }
 
     // An object is complete: the triple that takes it goes out.
-    bool object_done(size_t at, const TermRef& o) {
+    [[gnu::always_inline]] bool object_done(size_t at, const TermRef& o) {
         Frame& f = frames_[at];
         if (f.kind == Kind::Collection) return emit(f.cell.ref(), TermRef::iri(vocab::kRdfFirst), o);
         f.state = State::AfterObject;
