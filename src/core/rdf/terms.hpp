@@ -43,6 +43,8 @@ struct TermRef {
 
     static TermRef iri(std::string_view v, uint64_t key = 0) { return TermRef{TermKind::Iri, v, {}, {}, key}; }
     bool is_literal() const { return kind == TermKind::Literal; }
+    // Whether a sink remembers this term by its key (see kLongTermBytes).
+    bool found_by_key() const { return key && value.size() >= kLongTermBytes; }
 };
 
 struct Term {

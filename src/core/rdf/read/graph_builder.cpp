@@ -56,13 +56,13 @@ bool GraphBuilder::triple(const TermRef& s, const TermRef& p, const TermRef& o) 
 }
 
 void GraphBuilder::remember(const TermRef& t, uint64_t where) {
-    if (t.value.size() < kLongTermBytes) return;
+    if (!t.found_by_key()) return;
     auto [it, added] = long_by_key_.try_emplace(t.key, where);
     if (added && (where & kPending)) keyed_in_batch_.push_back(t.key);
 }
 
 [[gnu::always_inline]] inline bool GraphBuilder::place(const TermRef& t, End& e, uint32_t at) {
-    if (t.key && t.value.size() >= kLongTermBytes) {
+    if (t.found_by_key()) {
         auto [it, added] = long_by_key_.try_emplace(t.key, kPending | at);
         if (!added) {
             if (it->second & kPending) {

@@ -7,7 +7,7 @@ namespace vg::rdf {
 uint32_t PredicateTable::find_or_add_keyed(const TermRef& iri) {
     if (iri.key == last_key_) return last_index_;
     uint32_t i;
-    if (iri.value.size() < kLongTermBytes) {
+    if (!iri.found_by_key()) {
         i = find_or_add(iri.value);
     } else if (auto it = long_by_key_.find(iri.key); it != long_by_key_.end()) {
         i = it->second;

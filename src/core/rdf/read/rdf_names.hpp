@@ -11,6 +11,12 @@ inline constexpr std::string_view kRdf = rdf::vocab::kRdfNs;
 inline constexpr std::string_view kXmlNs = "http://www.w3.org/XML/1998/namespace";
 inline constexpr std::string_view kXmlnsNs = "http://www.w3.org/2000/xmlns/";
 inline constexpr std::string_view kXsdString = rdf::vocab::kXsdString;
+// The IRIs of a reified statement and of an XML literal's datatype.
+inline constexpr std::string_view kStatement = "http://www.w3.org/1999/02/22-rdf-syntax-ns#Statement";
+inline constexpr std::string_view kSubject = "http://www.w3.org/1999/02/22-rdf-syntax-ns#subject";
+inline constexpr std::string_view kPredicate = "http://www.w3.org/1999/02/22-rdf-syntax-ns#predicate";
+inline constexpr std::string_view kObject = "http://www.w3.org/1999/02/22-rdf-syntax-ns#object";
+inline constexpr std::string_view kXmlLiteral = "http://www.w3.org/1999/02/22-rdf-syntax-ns#XMLLiteral";
 
 inline std::string rdf(std::string_view local) {
     std::string s(kRdf);

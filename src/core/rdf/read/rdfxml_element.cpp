@@ -441,7 +441,7 @@ bool RdfXmlParser::property_element(const NameInfo& ename, ElementAttributes& at
             node.subject = fresh_blank();
             node.subject.key = new_key();
             rdf::TermRef subject = state_[state_.size() - 2].subject.ref();
-            rdf::TermRef predicate = held(prop.text, prop.key);  // the name is kept by no state
+            rdf::TermRef predicate = held(std::move(prop.text), prop.key);  // the name is kept by no state
             rdf::TermRef object = node.subject.ref();
             reify(subject, predicate, object, at.id);
             add(subject, predicate, object);

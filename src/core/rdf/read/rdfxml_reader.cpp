@@ -223,10 +223,10 @@ void RdfXmlParser::reify(const rdf::TermRef& s, const rdf::TermRef& p, const rdf
                          const std::optional<std::string>& stmt) {
     if (!stmt) return;
     rdf::TermRef statement = copied(rdf::TermRef::iri(*stmt));
-    add(statement, rdf::TermRef::iri(rdf::vocab::kRdfType), copied(rdf::TermRef::iri(names::rdf("Statement"))));
-    add(statement, copied(rdf::TermRef::iri(names::rdf("subject"))), s);
-    add(statement, copied(rdf::TermRef::iri(names::rdf("predicate"))), p);
-    add(statement, copied(rdf::TermRef::iri(names::rdf("object"))), o);
+    add(statement, rdf::TermRef::iri(rdf::vocab::kRdfType), rdf::TermRef::iri(names::kStatement));
+    add(statement, rdf::TermRef::iri(names::kSubject), s);
+    add(statement, rdf::TermRef::iri(names::kPredicate), p);
+    add(statement, rdf::TermRef::iri(names::kObject), o);
 }
 
 bool RdfXmlParser::end_tag() {
@@ -302,7 +302,7 @@ void RdfXmlParser::close_top() {
                 fail_msg("No value found for rdf:XMLLiteral value of property " + s.iri.str());
                 return;
             }
-            rdf::TermRef object{TermKind::Literal, s.literal, {}, results_text_.keep(names::rdf("XMLLiteral")), 0};
+            rdf::TermRef object{TermKind::Literal, s.literal, {}, names::kXmlLiteral, 0};
             rdf::TermRef subject = state_[state_.size() - 2].subject.ref();
             rdf::TermRef predicate = shared(s.iri);
             reify(subject, predicate, object, s.id_attr);

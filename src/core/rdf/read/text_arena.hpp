@@ -25,9 +25,10 @@ public:
     }
 
     void reset() {
+        // Only a first block of the usual size is kept.
         if (blocks_.size() > 1 || size_ != kBlock) {
             blocks_.clear();
-            size_ = room_ = 0;
+            size_ = 0;
         }
         room_ = size_;
     }
