@@ -322,3 +322,37 @@ def test_names_under_a_long_namespace_are_charged_when_made():
     with pytest.raises(ValueError) as e:
         rdf.load_rdf_string(doc([f"p{i}" for i in range(200)]), "rdfxml", BIG, BIG)
     assert str(e.value) == "Parse error: " + IRI_LIMIT.format(8 << 20)
+
+
+# Typed nodes under one namespace: (namespace bytes, distinct names, nodes)
+# and whether the RDF/XML and the Turtle documents load. Every name a reader
+# makes is charged its bytes; RDF/XML makes a name once and shares it among
+# its uses, while Turtle expands each prefixed name where it stands.
+NAMESPACE_SHAPES = [
+    pytest.param(4000, 30_000, 30_000, False, False, id="long-namespace-many-names"),
+    pytest.param(2000, 8_000, 8_000, False, False, id="over-the-floor"),
+    pytest.param(1000, 5_000, 5_000, True, True, id="under-the-floor"),
+    pytest.param(200, 50_000, 50_000, True, True, id="ontology"),
+    pytest.param(4000, 3, 30_000, True, False, id="few-names-used-often"),
+]
+
+
+@pytest.mark.parametrize("ns_bytes, names, nodes, xml_loads, turtle_loads", NAMESPACE_SHAPES)
+def test_every_name_made_is_charged_once(ns_bytes, names, nodes, xml_loads, turtle_loads):
+    ns = EX + "n" * (ns_bytes - len(EX) - 1) + "/"
+    docs = {
+        "rdfxml": f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:q="{ns}">'
+                  + "".join(f"<q:T{i % names}/>" for i in range(nodes)) + "</rdf:RDF>",
+        "turtle": f"@prefix q: <{ns}> .\n" + "".join(f"[] a q:T{i % names} .\n" for i in range(nodes)),
+    }
+    for fmt, loads in (("rdfxml", xml_loads), ("turtle", turtle_loads)):
+        doc = docs[fmt]
+        if loads:
+            g, stats = rdf.load_rdf_string(doc, fmt, BIG, BIG)
+            assert stats["edges"] == nodes
+            assert {t for _, t, _ in g.edges()} == {f"{ns}T{i}" for i in range(names)}
+        else:
+            with pytest.raises(ValueError) as e:
+                rdf.load_rdf_string(doc, fmt, BIG, BIG)
+            budget = max(8 << 20, 100 * len(doc.encode()))
+            assert str(e.value).startswith("Parse error: ") and str(e.value).endswith(IRI_LIMIT.format(budget)), fmt

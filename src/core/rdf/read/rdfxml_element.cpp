@@ -74,9 +74,10 @@ const RdfXmlParser::NameInfo* RdfXmlParser::name_info(std::string_view qname, bo
     NameInfo info;
     std::string made;
     if (!resolve_qname(qname, attribute, made)) return nullptr;
-    // A long namespace makes a long name from a short one; entity
-    // references in it were charged as they were replaced.
-    if (made.size() > qname.size() + 4096 && !iri_budget_.charge(made.size(), in_.budget_bytes(), err_)) return nullptr;
+    // A namespace makes a long name from a short one: every name made is
+    // charged its bytes, as a prefixed name is (entity references in it
+    // were charged, on their own budget, as they were replaced).
+    if (!iri_budget_.charge(made.size(), in_.budget_bytes(), err_)) return nullptr;
     info.iri_error = rdf::iri_error(made);
     info.iri = SharedIri{std::make_shared<const std::string>(std::move(made)), new_key()};
     info.generation = names_generation_;
