@@ -45,7 +45,7 @@ struct Recorder : TripleSink {
 };
 
 std::string read(RdfSyntax syntax, TextInput text, Recorder& rec) {
-    RdfInput in{text, UINT64_MAX};
+    RdfInput in{text};
     ReadOutcome r = read_syntax(syntax, in, rec);
     if (r.kind == ReadOutcome::Kind::Failed) return "error: " + r.message;
     if (r.kind == ReadOutcome::Kind::Stopped) return "stopped";

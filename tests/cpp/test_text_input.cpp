@@ -94,6 +94,38 @@ std::string write_file(const TempDir& dir, const std::string& content) {
     return path;
 }
 
+// Reads a file under a byte cap the ways readers do (byte by byte, long
+// look-aheads, one token marked across refills) and checks the cap against
+// a plain model: the input holds min(size, cap + 1) bytes and never reads
+// past them.
+void check_cap(const TempDir& dir, const std::string& content, uint64_t cap, int way) {
+    auto opened = TextInput::open_file(write_file(dir, content));
+    CHECK(opened.ok());
+    if (!opened) return;
+    TextInput& in = opened.value();
+    in.set_byte_cap(cap);
+    const uint64_t held = content.size() > cap ? cap + 1 : content.size();
+    uint64_t seen = 0;
+    bool bounded = true;
+    if (way == 1) in.mark();
+    for (;;) {
+        // Ways: 0 byte by byte, 1 one marked token, 2 and 3 looking far ahead.
+        if (way == 2) in.ensure(3 * TextInput::kBufferSize);
+        if (way == 3) in.peek_at(5000);
+        int c = in.peek();
+        bounded = bounded && in.bytes_read() <= held;
+        if (c == TextInput::kEof) break;
+        CHECK_EQ(c, static_cast<unsigned char>(content[seen]));
+        in.skip();
+        ++seen;
+    }
+    CHECK_EQ(seen, held);
+    CHECK(bounded);
+    CHECK_EQ(in.over_cap(), content.size() > cap);
+    CHECK(!in.failed());
+    if (way == 1) CHECK_EQ(in.marked().size(), held);
+}
+
 }  // namespace
 
 int main() {
@@ -144,6 +176,12 @@ int main() {
     CHECK_EQ(f.value().peek_at(1), 0x82);
     int bad = 0;
     CHECK_EQ(f.value().utf8_length(&bad), -1);
+
+    // The byte cap: at and around the buffer's size and the content's.
+    std::string body(20000, 'x');
+    for (size_t i = 0; i < body.size(); i += 7) body[i] = char('a' + i % 26);
+    for (uint64_t cap : {0ull, 1ull, 8191ull, 8192ull, 8193ull, 19999ull, 20000ull, 25000ull, ~0ull})
+        for (int way : {0, 1, 2, 3}) check_cap(dir, body, cap, way);
 
     auto missing = TextInput::open_file(dir.file("missing/file.ttl"));
     CHECK(!missing.ok());

@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr RdfSyntax syntax = RdfSyntax::VG_FUZZ_SYNTAX;
     Checker checker;
     TextInput input = TextInput::from_string(text);
-    RdfInput in{input, UINT64_MAX};
+    RdfInput in{input};
     ReadOutcome r = read_syntax(syntax, in, checker);
     if (r.kind == ReadOutcome::Kind::Stopped) fail("stopped without a reason");
     if (r.kind == ReadOutcome::Kind::Failed && r.message.rfind("Parser error ", 0) != 0) fail("an unpositioned error");

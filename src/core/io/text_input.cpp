@@ -34,6 +34,12 @@ Result<TextInput> TextInput::open_file(const std::string& path) {
 bool TextInput::fill(size_t need) {
     while (size_t(end_ - p_) < need) {
         if (eof_) return false;
+        // The byte past the cap is the last one read: enough to know the
+        // source is longer, and nothing more whatever the reader asks.
+        if (over_cap()) {
+            eof_ = true;
+            return false;
+        }
         // Bytes before the mark (or the current byte) are done with; the
         // rest moves to the front of the buffer.
         const char* keep = mark_ ? mark_ : p_;
@@ -58,9 +64,9 @@ bool TextInput::fill(size_t need) {
         end_ = base + kept;
         begin_offset_ = keep_offset;
         // No more than one buffer's worth beyond what was asked, even into
-        // a buffer grown for a long token: readers check their byte cap
-        // between refills, so what they read past it stays that small.
+        // a buffer grown for a long token, and never past the cap's byte.
         size_t ask = std::min(buf_.size() - kept, std::max(missing, kBufferSize));
+        if (uint64_t room = cap_ - bytes_read(); room < ask) ask = size_t(room) + 1;
         errno = 0;
         size_t got = std::fread(base + kept, 1, ask, file_.get());
         end_ += got;

@@ -37,10 +37,13 @@
 //   refills: marked() is valid until the next read past the buffer moves
 //   them (take it again after such a call), and its content is always the
 //   whole token. The buffer grows only when one marked token is longer than
-//   it; a refill still reads no more than kBufferSize bytes beyond those
-//   asked for, so a count of the bytes read (a byte cap) checked after each
-//   refill is passed by that much at most. In string mode nothing ever
-//   moves: every view lasts as long as the string.
+//   it. In string mode nothing ever moves: every view lasts as long as the
+//   string.
+// - A file can be given a byte cap (set_byte_cap): every read goes through
+//   fill(), which never reads more than one byte past the cap and then ends
+//   the input as EOF does. Whatever a reader was in the middle of, it meets
+//   an end there, and over_cap() tells its caller that the end was the cap.
+//   So no reader needs a cap check of its own, and no loop can read on.
 // - Hot loops may scan [cur(), limit()) directly and then advance_to() the
 //   first byte they did not take; ensure(n) makes n bytes available there.
 // - position() is the place of the current byte, position_at(offset) that of
@@ -125,6 +128,12 @@ public:
     TextPosition position() { return position_at(offset()); }
     TextPosition position_at(uint64_t offset);
 
+    // Bytes taken from the source so far (a string: all of it).
+    uint64_t bytes_read() const { return begin_offset_ + uint64_t(end_ - begin_); }
+    // Reads stop one byte past `cap`; over_cap() is then true.
+    void set_byte_cap(uint64_t cap) { cap_ = cap; }
+    bool over_cap() const { return bytes_read() > cap_; }
+
     // A read error ends the input as EOF does; this tells them apart.
     bool failed() const { return error_.has_value(); }
     const Error& read_error() const { return *error_; }
@@ -150,6 +159,7 @@ private:
     const char* end_ = nullptr;
     const char* mark_ = nullptr;
     uint64_t begin_offset_ = 0;
+    uint64_t cap_ = UINT64_MAX;
     bool eof_ = true;
     std::optional<Error> error_;
     const Interrupt* interrupt_ = nullptr;

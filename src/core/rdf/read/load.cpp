@@ -46,8 +46,9 @@ uint64_t elapsed_ms(std::chrono::steady_clock::time_point start) {
     return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
 }
 
-// A file read past the byte cap fails with kind CapRefused and no text; the
-// caller words it.
+// A file read past the byte cap fails with kind CapRefused and no text,
+// whatever the reader made of the end the cap put to its input; the caller
+// words it.
 Result<LoadedRdf> run_load(RdfSyntax syntax, RdfInput& in, uint64_t triple_cap,
                            std::chrono::steady_clock::time_point start, const Interrupt* interrupt) {
     LoadedRdf out;
@@ -126,7 +127,7 @@ Result<LoadedRdf> load_rdf_text(std::string_view data, std::string_view format, 
                                                 " bytes (raise VeskGraphSettings.max_bytes if intended)."};
     auto start = std::chrono::steady_clock::now();
     TextInput text = TextInput::from_string(data);
-    RdfInput in{text, UINT64_MAX, nullptr, data.size()};
+    RdfInput in{text, nullptr, data.size()};
     return run_load(syntax.value(), in, triple_cap, start, interrupt);
 }
 
@@ -149,7 +150,8 @@ Result<LoadedRdf> load_rdf_path(std::string_view path, uint64_t max_bytes, uint6
     if (!opened) return Error{ErrorKind::Io, "Failed to open file: " + opened.error()};
     // A regular file's size is known before reading; a pipe's or a
     // device's is not (their budgets grow as they are read).
-    RdfInput in{opened.value(), max_bytes, nullptr, S_ISREG(st.st_mode) ? uint64_t(st.st_size) : 0};
+    opened.value().set_byte_cap(max_bytes);
+    RdfInput in{opened.value(), nullptr, S_ISREG(st.st_mode) ? uint64_t(st.st_size) : 0};
     auto r = run_load(syntax.value(), in, triple_cap, start, interrupt);
     if (!r && r.kind() == ErrorKind::CapRefused && r.error().empty())
         return Error{ErrorKind::CapRefused, size_message(in.bytes_read())};

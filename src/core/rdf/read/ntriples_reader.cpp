@@ -35,10 +35,7 @@ private:
     std::string predicate_;
     Term object_;
 
-    ReadOutcome failure() {
-        if (lex_.stopped()) return ReadOutcome::stopped();
-        return ReadOutcome::failed(lex_.error());
-    }
+    ReadOutcome failure() { return ReadOutcome::failed(lex_.error()); }
     ReadOutcome fail_here(std::string_view msg) {
         lex_.fail_token(msg, t_);
         return failure();

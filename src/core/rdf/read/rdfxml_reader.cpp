@@ -13,7 +13,7 @@ namespace vg::rdfxml {
 using rdf::Term;
 using rdf::TermKind;
 
-RdfXmlParser::RdfXmlParser(rdf::RdfInput& in) : in_(in), tok_(in) {
+RdfXmlParser::RdfXmlParser(rdf::RdfInput& in) : in_(in), tok_(in.text) {
     // The document state, one per open element, and one that closed and
     // waits for its triples to be handed out.
     state_.reserve(XmlTokenizer::kMaxDepth + 2);
@@ -55,7 +55,7 @@ rdf::ReadOutcome RdfXmlParser::run(rdf::TripleSink& sink) {
         if (is_end_) return rdf::ReadOutcome::done();
         in_.tick();
         if (!tok_.next(ev_, xerr_))
-            return xerr_.over_cap ? rdf::ReadOutcome::stopped() : rdf::ReadOutcome::failed(xerr_.message);
+            return rdf::ReadOutcome::failed(xerr_.message);
         if (!event()) return rdf::ReadOutcome::failed(err_);
     }
 }

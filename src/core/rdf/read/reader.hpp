@@ -41,12 +41,11 @@ public:
     virtual bool triple(const TermRef& subject, const TermRef& predicate, const TermRef& object) = 0;
 };
 
-// One input: the shared text cursor over a string or a file, and the byte
-// cap. A string was measured before reading; a file is measured as it is
-// read (a pipe or a growing file can pass its stated size), so a reader asks
-// over_cap() whenever the cursor has read more (after each statement or
-// event, and inside any token that keeps growing) and on true returns
-// ReadOutcome::stopped(); the loader reports the size.
+// One input: the shared text cursor over a string or a file. A string was
+// measured before reading; a file is held to the byte cap by the cursor
+// itself (TextInput::set_byte_cap), which ends the input one byte past the
+// cap, so a reader needs no cap check: whatever it makes of that end, the
+// loader reports the cap.
 //
 // The budgets on bytes a document makes (resolved IRIs, expanded entities)
 // grow with budget_bytes(): the input's whole size where it is known before
@@ -58,14 +57,13 @@ public:
 // the reader, and everything read so far is dropped on the way out.
 struct RdfInput {
     TextInput& text;
-    uint64_t max_bytes = UINT64_MAX;
     InterruptCheck* interrupt = nullptr;
 
     uint64_t known_size = 0;  // the whole input's size, 0 when not known beforehand
 
-    uint64_t bytes_read() const { return text.offset() + uint64_t(text.limit() - text.cur()); }
+    uint64_t bytes_read() const { return text.bytes_read(); }
     uint64_t budget_bytes() const { return std::max(known_size, bytes_read()); }
-    bool over_cap() const { return bytes_read() > max_bytes; }
+    bool over_cap() const { return text.over_cap(); }
     void tick() {
         if (interrupt) interrupt->tick();
     }

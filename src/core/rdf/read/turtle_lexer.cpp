@@ -114,7 +114,6 @@ bool TurtleLexer::fail(std::string_view msg, uint64_t begin, uint64_t end) {
 }
 
 bool TurtleLexer::eof_in(const char* what) {
-    if (!check_cap()) return false;
     if (text_.failed()) {
         error_ = text_.read_error().message;
         return false;
@@ -159,8 +158,8 @@ bool TurtleLexer::skip_space(bool& newline) {
             } else if (c == '#') {
                 // A comment runs to the line end (or the end of the input).
                 text_.advance_to(p + 1);
-                for (int b = 0;;) {
-                    if (!scan_to(kCommentStop, false, b)) return false;
+                for (;;) {
+                    int b = scan_to(kCommentStop, false);
                     if (b < 0x80) break;
                     if (!take_utf8(false)) return false;
                 }
@@ -172,7 +171,6 @@ bool TurtleLexer::skip_space(bool& newline) {
             }
         }
         text_.advance_to(p);
-        if (!check_cap()) return false;
         if (text_.peek() == kEof) return true;
     }
 }
@@ -186,9 +184,6 @@ bool TurtleLexer::next(Token& t) {
             text_.advance_to(text_.cur() + 3);
     }
     in_.tick();
-    // Short tokens look ahead without asking the cap; asking once per
-    // token covers what they read.
-    if (!check_cap()) return false;
     bool newline = false;
     if (!skip_space(newline)) return false;
     t = Token{};
@@ -200,7 +195,6 @@ bool TurtleLexer::next(Token& t) {
     bool ok = true;
     switch (c) {
         case kEof:
-            if (!check_cap()) return false;
             if (text_.failed()) {
                 error_ = text_.read_error().message;
                 return false;
@@ -279,7 +273,7 @@ bool TurtleLexer::uchar() {
 }
 
 // Inlined: the scan of IRIs and strings is the lexer's hottest loop.
-[[gnu::always_inline]] inline bool TurtleLexer::scan_to(const StopTable& stop, bool copy, int& c) {
+[[gnu::always_inline]] inline int TurtleLexer::scan_to(const StopTable& stop, bool copy) {
     for (;;) {
         const char* run = text_.cur();
         const char* p = run;
@@ -287,23 +281,14 @@ bool TurtleLexer::uchar() {
         while (p < e && !stop[static_cast<unsigned char>(*p)]) ++p;
         if (copy) buf_.append(run, size_t(p - run));
         text_.advance_to(p);
-        if (p < e) {
-            c = static_cast<unsigned char>(*p);
-            return true;
-        }
-        if (!check_cap()) return false;
-        if (text_.peek() == kEof) {
-            c = kEof;
-            return true;
-        }
+        if (p < e) return static_cast<unsigned char>(*p);
+        if (text_.peek() == kEof) return kEof;
     }
 }
 
 bool TurtleLexer::take_utf8(bool copy) {
     int bad = 0;
     int n = text_.utf8_length(&bad);
-    // Looking at a sequence may have read more input.
-    if (!check_cap()) return false;
     if (n <= 0) return bad_utf8(text_.offset());
     if (copy) buf_.append(text_.cur(), size_t(n));
     text_.advance_to(text_.cur() + n);
@@ -314,8 +299,7 @@ bool TurtleLexer::lex_iri(Token& t) {
     text_.skip();  // '<'
     bool escaped = false;
     for (;;) {
-        int c = 0;
-        if (!scan_to(kIriStop, escaped, c)) return false;
+        int c = scan_to(kIriStop, escaped);
         if (c == kEof) return eof_in("IRI");
         if (c == '>') {
             text_.skip();
@@ -344,7 +328,7 @@ bool TurtleLexer::lex_iri(Token& t) {
                 if (u == kEof) return eof_in("IRI");
                 return fail("invalid escape sequence in IRI: only \\u and \\U are allowed", at, at + 2);
             }
-            if (!uchar() || !check_cap()) return false;
+            if (!uchar()) return false;
             continue;
         }
         return fail("invalid character '" + shown(c) + "' in IRI", at, at + 1);
@@ -361,8 +345,7 @@ bool TurtleLexer::lex_string(Token& t, char q) {
     const StopTable& stop = q == '"' ? kDoubleQuotedStop : kSingleQuotedStop;
     bool escaped = false;
     for (;;) {
-        int c = 0;
-        if (!scan_to(stop, escaped, c)) return false;
+        int c = scan_to(stop, escaped);
         if (c == kEof) return eof_in("string");
         uint64_t at = text_.offset();
         if (c == uint8_t(q)) {
@@ -376,9 +359,7 @@ bool TurtleLexer::lex_string(Token& t, char q) {
                 text_.skip();
                 break;
             }
-            // One or two quotes inside a long string (looking past them may
-            // have read more input).
-            if (!check_cap()) return false;
+            // One or two quotes inside a long string.
             if (escaped) buf_ += q;
             text_.skip();
         } else if (c == '\n' || c == '\r') {
@@ -392,7 +373,7 @@ bool TurtleLexer::lex_string(Token& t, char q) {
                 escaped = true;
                 buf_.assign(text_.marked().substr(open));
             }
-            if (!string_escape(at) || !check_cap()) return false;
+            if (!string_escape(at)) return false;
         }
     }
     if (escaped) {
@@ -427,13 +408,10 @@ bool TurtleLexer::string_escape(uint64_t at) {
     return true;
 }
 
-bool TurtleLexer::dots_at(size_t& k) {
-    k = 0;
-    while (text_.peek_at(k) == '.') {
-        ++k;
-        if (!check_cap()) return false;
-    }
-    return true;
+size_t TurtleLexer::dots_at() {
+    size_t k = 0;
+    while (text_.peek_at(k) == '.') ++k;
+    return k;
 }
 
 // The rest of a prefix or blank node label: PN_CHARS, and dots only where
@@ -448,14 +426,11 @@ bool TurtleLexer::skip_name_rest() {
             text_.advance_to(text_.cur() + len);
         } else {
             if (c != '.') return true;
-            size_t k = 0;
-            if (!dots_at(k)) return false;
+            size_t k = dots_at();
             int32_t after = cp_at(k, &len);
             if (after < 0 || !is_pn_chars(after)) return true;
             text_.advance_to(text_.cur() + k);
         }
-        // The name goes on, maybe into input read just now.
-        if (!check_cap()) return false;
     }
 }
 
@@ -530,8 +505,7 @@ bool TurtleLexer::lex_local(Token& t) {
             text_.advance_to(text_.cur() + 2);
             t.plain_local = false;
         } else if (c == '.' && !first) {
-            size_t k = 0;
-            if (!dots_at(k)) return false;
+            size_t k = dots_at();
             int32_t after = cp_at(k, &len);
             if (after < 0 || !(is_pn_chars(after) || after == ':' || after == '%' || after == '\\')) return true;
             local_.append(k, '.');
@@ -539,8 +513,6 @@ bool TurtleLexer::lex_local(Token& t) {
         } else {
             return true;
         }
-        // The name goes on, maybe into input read just now.
-        if (!check_cap()) return false;
         first = false;
     }
 }
@@ -563,17 +535,15 @@ bool TurtleLexer::lex_blank(Token& t) {
 bool TurtleLexer::lex_at(Token& t) {
     text_.skip();  // '@'
     if (!is_alpha(text_.peek())) return fail("expected a letter after '@'", start_, start_ + 1);
-    int c = 0;
-    if (!scan_to(kLetterRunStop, false, c)) return false;
+    int c = scan_to(kLetterRunStop, false);
     while (c == '-') {
         int n = text_.peek_at(1);
-        if (!check_cap()) return false;
         if (!is_alpha(n) && !is_digit(n)) {
             uint64_t at = text_.offset();
             return fail("a language subtag must not be empty", at, at + 1);
         }
         text_.skip();
-        if (!scan_to(kAlnumRunStop, false, c)) return false;
+        c = scan_to(kAlnumRunStop, false);
     }
     t.kind = Tok::AtWord;
     t.text = text_.marked().substr(1);
@@ -584,7 +554,7 @@ bool TurtleLexer::lex_number(Token& t) {
     int c = text_.peek();
     if (c == '+' || c == '-') text_.skip();
     uint64_t digits = text_.offset();
-    if (!scan_to(kDigitRunStop, false, c)) return false;
+    scan_to(kDigitRunStop, false);
     bool whole = text_.offset() > digits;
     t.kind = Tok::Integer;
     auto exponent_follows = [&](size_t k) {
@@ -597,7 +567,7 @@ bool TurtleLexer::lex_number(Token& t) {
     if (text_.peek() == '.') {
         if (is_digit(text_.peek_at(1))) {
             text_.skip();
-            if (!scan_to(kDigitRunStop, false, c)) return false;
+            scan_to(kDigitRunStop, false);
             t.kind = Tok::Decimal;
         } else if (whole && exponent_follows(1)) {
             text_.skip();
@@ -610,7 +580,7 @@ bool TurtleLexer::lex_number(Token& t) {
         }
         text_.skip();
         if (text_.peek() == '+' || text_.peek() == '-') text_.skip();
-        if (!scan_to(kDigitRunStop, false, c)) return false;
+        scan_to(kDigitRunStop, false);
         t.kind = Tok::Double;
     }
     if (!whole && t.kind == Tok::Integer) return fail("expected a number", start_, text_.offset() + 1);

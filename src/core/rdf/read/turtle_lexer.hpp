@@ -45,11 +45,10 @@ class TurtleLexer {
 public:
     explicit TurtleLexer(RdfInput& in) : in_(in), text_(in.text) {}
 
-    // Reads the next token. False on an error (message in error()) and when
-    // the input passed its byte cap (stopped() then true).
+    // Reads the next token; false on an error (message in error()). The
+    // byte cap is the cursor's: past it the input simply ends.
     bool next(Token& t);
 
-    bool stopped() const { return stopped_; }
     const std::string& error() const { return error_; }
 
     // Records an error spanning [begin, end) in the positioned form and
@@ -63,7 +62,6 @@ private:
     std::string buf_;    // decoded token text when escapes are present
     std::string local_;  // decoded local name of a prefixed name
     std::string error_;
-    bool stopped_ = false;
     bool started_ = false;
     uint64_t start_ = 0;  // offset of the current token's first byte
 
@@ -73,16 +71,14 @@ private:
     bool string_escape(uint64_t at);  // the escape at the cursor's '\\' (offset at), decoded into buf_
 
     // Moves the cursor to the next byte that `stop` marks, copying the bytes
-    // passed into buf_ when `copy`, reading more input as needed. That byte
-    // (not consumed) goes to c, or kEof where the input ends; false when the
-    // byte cap is passed.
+    // passed into buf_ when `copy`, reading more input as needed. Returns
+    // that byte (not consumed), or kEof where the input ends.
     using StopTable = std::array<bool, 256>;
-    bool scan_to(const StopTable& stop, bool copy, int& c);
+    int scan_to(const StopTable& stop, bool copy);
     // One UTF-8 sequence at the cursor, copied into buf_ when `copy`.
     bool take_utf8(bool copy);
-    // The run of '.' at the cursor: its length into k (not consumed);
-    // false when the byte cap is passed while looking along it.
-    bool dots_at(size_t& k);
+    // The length of the run of '.' at the cursor (not consumed).
+    size_t dots_at();
     bool skip_name_rest();
     bool lex_name(Token& t);
     bool lex_local(Token& t);
@@ -95,14 +91,6 @@ private:
     int32_t cp_at(size_t k, int* len);
     bool bad_utf8(uint64_t at) { return fail("Invalid UTF-8 sequence", at, at); }
     bool eof_in(const char* what);
-    // After the cursor read more: stop when the byte cap is passed.
-    bool check_cap() {
-        if (in_.over_cap()) {
-            stopped_ = true;
-            return false;
-        }
-        return true;
-    }
     // Decodes \uXXXX or \UXXXXXXXX (cursor on 'u' or 'U') into buf_.
     bool uchar();
 };

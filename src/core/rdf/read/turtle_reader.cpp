@@ -120,7 +120,7 @@ private:
     std::string scratch_;
 
     ReadOutcome failure() {
-        if (lex_.stopped() || stopped_) return ReadOutcome::stopped();
+        if (stopped_) return ReadOutcome::stopped();
         return ReadOutcome::failed(lex_.error());
     }
     bool stopped_ = false;

@@ -66,8 +66,8 @@ size_t skip_space(std::string_view s, size_t i) {
 }  // namespace
 
 bool XmlTokenizer::fail(uint64_t offset, const std::string& msg) {
-    // A read error or the byte cap ends the input early: that, not what
-    // the cut made of the document, is the failure.
+    // A read error ends the input early: that, not what the cut made of
+    // the document, is the failure.
     if (input_failed()) return false;
     TextPosition at = text_.position_at(offset);
     err_->message = "XML error at line " + std::to_string(at.line) + " column " + std::to_string(at.char_column) + ": " + msg;
@@ -86,16 +86,11 @@ bool XmlTokenizer::input_failed() {
         err_->message = text_.read_error().message;
         return true;
     }
-    if (in_.over_cap()) {
-        err_->over_cap = true;
-        err_->message = "over the byte cap";
-        return true;
-    }
     return false;
 }
 
 // Reads more input, keeping the token from its mark. False at the end of
-// the input, and when reading failed or passed the cap (err_ set then).
+// the input (the cap's included), and when reading failed (err_ set then).
 bool XmlTokenizer::refill() {
     size_t have = size_t(text_.limit() - text_.cur());
     text_.ensure(have + TextInput::kBufferSize);

@@ -8,9 +8,9 @@
 // out as one raw event. Empty-element tags come out as a start and an end
 // event. Views in an event stay valid until the next call of next().
 //
-// It reads through the input's shared cursor: each token is marked from its
-// first byte, so a refill keeps it whole, and the input's byte cap is the
-// one the loader set. Characters are checked as the scan for a token's end
+// It reads through the shared text cursor: each token is marked from its
+// first byte, so a refill keeps it whole; a byte cap is the cursor's, which
+// ends the input there. Characters are checked as the scan for a token's end
 // passes over them, so of two faults the one met first in the document is
 // the one reported, whether the text comes from a string or a file.
 #pragma once
@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/rdf/read/reader.hpp"
+#include "core/io/text_input.hpp"
 
 namespace vg::rdfxml {
 
@@ -42,7 +42,6 @@ struct XmlEvent {
 
 struct XmlError {
     bool io = false;
-    bool over_cap = false;  // the input passed its byte cap
     std::string message;
 };
 
@@ -51,8 +50,7 @@ public:
     // Open elements allowed at once; deeper documents are refused.
     static constexpr size_t kMaxDepth = 10000;
 
-    // Stops with over_cap once the input has passed its byte cap.
-    explicit XmlTokenizer(rdf::RdfInput& in) : in_(in), text_(in.text) {}
+    explicit XmlTokenizer(TextInput& text) : text_(text) {}
     XmlTokenizer(const XmlTokenizer&) = delete;
     XmlTokenizer& operator=(const XmlTokenizer&) = delete;
 
@@ -93,7 +91,6 @@ private:
     bool finish(XmlEvent& ev);
     std::string_view top_name() const;
 
-    rdf::RdfInput& in_;
     TextInput& text_;
     XmlError* err_ = nullptr;
     // Bytes before the offset checked_ are checked as characters; a fault
