@@ -246,6 +246,7 @@ def test_rdfxml_shapes_read_as_rdflib_reads_them(body):
 
 LONG = EX + "l" * 5000
 LONG_NS = EX + "n" * 5000 + "/"
+HUGE = EX + "h" * 300_000
 SHARED_TERMS = [
     # Turtle: a long subject over object lists, coming back after nested
     # blank nodes and collections; a long predicate over its objects; both
@@ -256,6 +257,13 @@ SHARED_TERMS = [
                f"<{EX}s> <{LONG}> _:o0, _:o1, <{EX}o5>, [<{LONG}> _:o2, [<{LONG}> <{EX}o6>]] ; <{LONG}> <{EX}o7> .\n"
                f"[<{LONG}> <{EX}o8>] <{LONG}> <{EX}o9> .\n"
                f"@prefix e: <{EX}> .\ne:{'l' * 5000} e:{'l' * 5000} _:o3, e:o10, [e:{'l' * 5000} _:o4] .\n"),
+    # The same long subject again on both sides of the end of the loader's
+    # batch of triples (32 of them), then over nested blank nodes; fillers
+    # that make as many nodes as triples, or fewer, or more.
+    *(("turtle", "".join(f"<{EX}f{i}> <{EX}p> {obj.format(i)} .\n" for i in range(filler))
+                 + f"<{LONG}> <{EX}a> <{EX}b> .\n<{LONG}> <{EX}c> <{EX}x>"
+                 + f" ; <{EX}d> [ <{EX}e> <{EX}v> ]" * 20 + " .\n")
+      for filler, obj in ((31, f"<{EX}o>"), (31, '"x"'), (31, f"<{EX}o{{}}>"), (63, f"<{EX}o>"), (63, '"x"'))),
     ("trig", f"{{ <{LONG}> <{EX}p> <{EX}o1>, [<{EX}q> <{EX}o2>], <{EX}o3> }}\n"
              f"<{EX}g> {{ <{EX}s> <{LONG}> <{EX}o4>, _:o5 ; <{EX}q> [<{LONG}> <{EX}o6>], <{EX}o7> }}\n"),
     # RDF/XML: a long subject over property elements, property attributes,
@@ -273,6 +281,12 @@ SHARED_TERMS = [
             f'<n:Type rdf:about="{EX}t1"><n:p rdf:resource="{LONG}"/></n:Type><n:Type rdf:about="{EX}t2"/>'
             f'<rdf:Description xml:base="{LONG}" rdf:ID="x"><ex:p rdf:resource="{EX}o7"/>'
             f'<n:p rdf:resource="#y"/></rdf:Description>'),
+    # Terms made for one triple longer than a block of the reader's text
+    # arena (64 KiB): property attribute values, and IRIs from attributes.
+    ("xml", f'<rdf:Description rdf:about="{EX}s" ex:a="{"v" * 300_000}" ex:b="{"w" * 70_000}" '
+            f'rdf:type="{HUGE}"><ex:p rdf:resource="{HUGE}"/></rdf:Description>'
+            f'<rdf:Description rdf:about="{HUGE}" ex:c="{"x" * 300_000}"><ex:p rdf:resource="{EX}o"/>'
+            f'<ex:q rdf:nodeID="n{"n" * 100_000}" ex:d="1"/></rdf:Description>'),
 ]
 
 

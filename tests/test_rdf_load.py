@@ -243,6 +243,25 @@ def test_parse_errors_carry_positions(fmt, text, at, message):
     assert msg.startswith(f"Parse error: Parser error {where}: {message}"), msg
 
 
+# Objects that start like a number: a sign or a dot alone, or an exponent
+# without the digits around it, is no number (None: a number, loaded).
+NUMBERS = [("-", "expected a number"), ("+", "expected a number"), ("-.", "expected a number"),
+           ("+.e2", "expected a number"), ("-e5", "invalid number exponent"), ("+E1", "invalid number exponent"),
+           ("1e", "invalid number exponent"), ("1e+", "invalid number exponent"), ("-.5", None), ("+1", None),
+           ("-1e5", None), ("-0", None), (".5e-3", None), ("1.e3", None), ("+1.5E+2", None)]
+
+
+@pytest.mark.parametrize("fmt", ["ttl", "trig"])
+@pytest.mark.parametrize("number, message", NUMBERS)
+def test_numbers_and_what_only_starts_like_one(fmt, number, message):
+    doc = f"{S} {P} {number} ." if fmt == "ttl" else f"{{ {S} {P} {number} }}"
+    if message is None:
+        assert load(doc, fmt)[1]["literal_properties"] == 1
+        return
+    col = doc.index(f" {number} ") + 2
+    assert fails(load, doc, fmt) == f"Parse error: Parser error at line 1 between columns {col} and {col + 2}: {message}"
+
+
 def test_error_spanning_lines():
     msg = fails(load, f'{S} {P} """a\nb', "ttl")
     assert msg == "Parse error: Parser error between line 1 column 37 and line 2 column 2: unexpected end of file in string"
