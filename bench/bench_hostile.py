@@ -18,6 +18,9 @@ installed: what a peer pays for the same shape.
 """
 
 import os
+import subprocess
+import sys
+import tempfile
 import time
 
 from vesk_graph._rust import rdf
@@ -125,6 +128,9 @@ SHAPES = [
      lambda s: generate(lambda i: f"<ex:p>{i}</ex:p>", s,
                                rdf_root(f' xml:base="{EX}' + "a" * (s // 2) + '"') + '<rdf:Description rdf:ID="x">',
                                "</rdf:Description></rdf:RDF>")),
+    ("rdfxml", "names under a 4,000-byte namespace",
+     lambda s: generate(lambda i: f"<q:T{i}/>", s, f'<rdf:RDF xmlns:rdf="{RDFNS}" xmlns:q="{EX}{"n" * 3986}">',
+                        "</rdf:RDF>")),
     ("rdfxml", "entities in attribute values",
      lambda s: repeat('<rdf:Description rdf:about="h:s" ex:v="&e;&e;&e;&e;"/>', s,
                       f'<!DOCTYPE rdf:RDF [<!ENTITY e "{"x" * 200}">]>' + rdf_root(), "</rdf:RDF>")),
@@ -180,6 +186,71 @@ def export_time(doc):
     return best
 
 
+# Writes the file argv[2], then argv[3] over and over, into the pipe argv[1]
+# until the reader closes it or argv[4] bytes are out.
+ENDLESS_WRITER = """
+import os, sys
+path, unit, limit = sys.argv[1], sys.argv[3].encode(), int(sys.argv[4])
+with open(sys.argv[2], "rb") as f:
+    head = f.read()
+fd = os.open(path, os.O_WRONLY)
+block = unit * max(1, 65536 // len(unit))
+written = os.write(fd, head)
+try:
+    while written < limit:
+        written += os.write(fd, block)
+except BrokenPipeError:
+    pass
+"""
+
+# Streams that never end inside one construct, read through a named pipe
+# under a byte cap: (extension, name, head, unit).
+PIPES = [
+    ("ttl", "Turtle comment", "#", "x"),
+    ("ttl", "Turtle long string of quotes", f'<{EX}s> <{EX}p> """', '"x'),
+    ("nt", "N-Triples IRI of escapes", "<", "\\u00e9"),
+    ("rdf", "RDF/XML processing instruction of '?'", "<?pi ", "?"),
+    ("rdf", "RDF/XML CDATA of ']'", rdf_root() + '<rdf:Description rdf:about="h:s"><ex:p><![CDATA[', "]"),
+    ("rdf", "RDF/XML comment of 'a-'", "<!--", "a-"),
+    ("rdf", "RDF/XML DOCTYPE comment of '-'", "<!DOCTYPE r [<!--", "-"),
+]
+
+
+def through_pipe(ext, head, unit, cap, limit=None):
+    """(seconds until the load ends, its outcome) for a pipe fed by another
+    process with `head`, then `unit` until `limit` bytes (64 x the cap)."""
+    with tempfile.TemporaryDirectory() as d:
+        fifo, first = os.path.join(d, "stream." + ext), os.path.join(d, "head")
+        os.mkfifo(fifo)
+        with open(first, "w") as f:
+            f.write(head)
+        limit = 64 * cap if limit is None else limit
+        writer = subprocess.Popen([sys.executable, "-c", ENDLESS_WRITER, fifo, first, unit, str(limit)])
+        time.sleep(0.3)  # the writer's start-up, until it waits in its open, is not the load's time
+        t = time.perf_counter()
+        try:
+            what = rdf.load_rdf_file(fifo, cap, CAP)[1]["total_triples"]
+        except ValueError as e:
+            what = str(e)
+        elapsed = time.perf_counter() - t
+        writer.kill()
+        writer.wait()
+    return elapsed, what
+
+
+def pipes():
+    """Each endless stream beside a plain document of the cap's size through a pipe."""
+    print(f"\nEndless streams through a pipe, max_bytes = {SIZE:,}: refused one byte past the cap.")
+    print(f"  {'stream':<40} {'ours ms':>8} {'plain ms':>8} {'ratio':>9} {'2x cap':>8}  bytes read")
+    doc = plain("turtle", SIZE)
+    for ext, name, head, unit in PIPES:
+        t, what = through_pipe(ext, head, unit, SIZE)
+        t_double, _ = through_pipe(ext, head, unit, 2 * SIZE)
+        t_plain, _ = through_pipe("ttl", doc, " ", CAP, len(doc.encode()))
+        read = what.split(" bytes;")[0].removeprefix("RDF file is ") if isinstance(what, str) else what
+        print(f"  {name:<40} {t * 1e3:8.1f} {t_plain * 1e3:8.1f} {t / t_plain:8.2f}x {t_double / t:7.2f}x  {read}")
+
+
 def main():
     print(f"Hostile documents of about {SIZE:,} bytes against plain ones of the same size (best of {REPEAT}).")
     print(f"  {'shape':<40} {'ours ms':>8} {'plain ms':>8} {'per byte':>9} {'per triple':>10} {'2x size':>8}"
@@ -202,6 +273,7 @@ def main():
     t_double = export_time(export_shape(2 * SIZE))
     print(f"  {'export_turtle: a long subject':<40} {t * 1e3:8.1f} {t_plain * 1e3:8.1f} {t / t_plain:8.2f}x"
           f" {'':>10} {t_double / t:7.2f}x {'-':>10}  (the graph of each document)")
+    pipes()
 
 
 if __name__ == "__main__":
