@@ -370,3 +370,23 @@ def test_every_name_made_is_charged_once(ns_bytes, names, nodes, xml_loads, turt
                 rdf.load_rdf_string(doc, fmt, BIG, BIG)
             budget = max(8 << 20, 100 * len(doc.encode()))
             assert str(e.value).startswith("Parse error: ") and str(e.value).endswith(IRI_LIMIT.format(budget)), fmt
+
+
+@pytest.mark.parametrize("char, escaped", [("'", True), (">", True), ("a", False)])
+def test_xml_literal_escapes_count_with_the_expansions(char, escaped):
+    # 300 references to a 20,000-character entity make 6 MB, within the
+    # 8 MiB floor as text; an XML literal writes them escaped (up to six
+    # bytes for one), and what the escapes add is charged too, before it
+    # is written.
+    def doc(literal):
+        kind = ' rdf:parseType="Literal"' if literal else ""
+        return (f'<!DOCTYPE rdf:RDF [<!ENTITY e "{char * 20_000}">]>' + f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="{EX}">'
+                f'<rdf:Description rdf:about="{EX}s"><ex:p{kind}>' + "&e;" * 300 + "</ex:p></rdf:Description></rdf:RDF>")
+
+    assert rdf.load_rdf_string(doc(False), "rdfxml", BIG, BIG)[1]["literal_properties"] == 1
+    if not escaped:
+        assert rdf.load_rdf_string(doc(True), "rdfxml", BIG, BIG)[1]["literal_properties"] == 1
+        return
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(doc(True), "rdfxml", BIG, BIG)
+    assert str(e.value) == "Parse error: " + ENTITY_LIMIT.format(8 << 20)

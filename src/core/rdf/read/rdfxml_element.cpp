@@ -215,6 +215,7 @@ bool RdfXmlParser::literal_start_tag() {
             w.push_back(' ');
             w.append(a.name);
             w.append("=\"");
+            if (!charge_escapes(escaped_attr_growth(scratch_))) return false;
             append_escaped_attr(w, scratch_);
             w.push_back('"');
             continue;

@@ -196,6 +196,7 @@ bool RdfXmlParser::text_event(std::string text) {
             }
             break;
         case StateKind::Literal:
+            if (!charge_escapes(escaped_text_growth(text))) return false;
             append_escaped_text(top.literal, text);
             return true;
         default:

@@ -86,6 +86,11 @@ private:
     bool event();
     bool flush_text();
     bool text_event(std::string text);
+    // Markup escapes in an XML literal write up to six bytes for one, and
+    // entity expansions can fill a literal with such characters: the bytes
+    // the escapes would add are charged with the expansions, before they
+    // are written.
+    bool charge_escapes(size_t added) { return added == 0 || entities_.charge(added, in_.budget_bytes(), err_); }
     bool start_tag();
     bool end_tag();
     bool doctype(std::string_view content);

@@ -236,6 +236,32 @@ void append_escaped_text(std::string& out, std::string_view s) {
     }
 }
 
+size_t escaped_text_growth(std::string_view s) {
+    size_t n = 0;
+    for (char c : s) {
+        switch (c) {
+            case '\r': case '"': case '\'': n += 5; break;
+            case '&': n += 4; break;
+            case '<': case '>': n += 3; break;
+            default: break;
+        }
+    }
+    return n;
+}
+
+size_t escaped_attr_growth(std::string_view s) {
+    size_t n = 0;
+    for (char c : s) {
+        switch (c) {
+            case '"': n += 5; break;
+            case '&': n += 4; break;
+            case '<': case '>': n += 3; break;
+            default: break;
+        }
+    }
+    return n;
+}
+
 void append_escaped_attr(std::string& out, std::string_view s) {
     for (char c : s) {
         switch (c) {

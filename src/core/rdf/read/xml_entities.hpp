@@ -55,5 +55,8 @@ bool normalize_attribute(std::string_view raw, Entities& ents, const TextRules& 
 void append_escaped_text(std::string& out, std::string_view s);
 // Escapes an attribute value for an XML literal (double-quoted).
 void append_escaped_attr(std::string& out, std::string_view s);
+// The bytes the escapes of each form add to s (before it is written).
+size_t escaped_text_growth(std::string_view s);
+size_t escaped_attr_growth(std::string_view s);
 
 }  // namespace vg::rdfxml
