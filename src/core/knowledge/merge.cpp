@@ -18,6 +18,8 @@ Properties merge_node_properties(const Properties& base, const Properties& other
     switch (policy) {
         case MergePolicy::KeepFirst: return base;
         case MergePolicy::Merge: {
+            // A map merged with itself (or with nothing) is itself, and stays shared.
+            if (other.empty() || base.shares_body_with(other)) return base;
             Properties out = base;
             // One level only: a value under a shared name is replaced whole.
             for (const auto& [name, value] : other) out.insert_or_assign(name, value);
@@ -27,6 +29,30 @@ Properties merge_node_properties(const Properties& base, const Properties& other
     }
     return other;
 }
+
+namespace {
+
+// Edges of one kind share one property map (a loaded graph's edges of one
+// predicate): the merge of two shared maps is made once and shared alike,
+// rather than copied into every edge.
+class SharedMerges {
+public:
+    explicit SharedMerges(MergePolicy policy) : policy_(policy) {}
+    Properties operator()(const Properties& base, const Properties& other) {
+        if (!base.shares_body_with(base_) || !other.shares_body_with(other_)) {
+            merged_ = merge_node_properties(base, other, policy_);
+            base_ = base;
+            other_ = other;
+        }
+        return merged_;
+    }
+
+private:
+    MergePolicy policy_;
+    Properties base_, other_, merged_;
+};
+
+}  // namespace
 
 PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other, MergePolicy policy) {
     const GraphInner& bs = base.store();
@@ -60,6 +86,7 @@ PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other
     // The result allows no parallel edges: of several edges joining one pair
     // (either orientation when undirected) only the first is added.
     const bool directed = out.directed();
+    SharedMerges merged(policy);
     U64Set joined;
     joined.reserve(size_t(bs.edge_count() + os.edge_count()));
     bs.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData& d) {
@@ -68,7 +95,7 @@ PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other
         const uint32_t* twin = nullptr;
         uint32_t so = b2o[x.source], to = b2o[x.target];
         if (so != END && to != END) twin = other_pairs.find(slot_pair_key(so, to, true));
-        Properties props = twin ? merge_node_properties(d.properties, os.edge(*twin).properties, policy) : d.properties;
+        Properties props = twin ? merged(d.properties, os.edge(*twin).properties) : d.properties;
         kn::add_unjoined_edge(out, s, t, std::move(props));
     });
     os.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData& d) {
