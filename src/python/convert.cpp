@@ -212,6 +212,28 @@ PyRef properties_to_py_dict(const Properties& p) {
     return dict;
 }
 
+PyRef PropertyDicts::operator()(const Properties& p) {
+    if (!p.shares_body_with(last_)) {
+        last_ = p;
+        keys_.clear();
+        values_.clear();
+        for (const auto& [key, val] : p) {
+            keys_.push_back(py_str(key));
+            const bool container = val.kind() == Value::Kind::Array || val.kind() == Value::Kind::Object;
+            values_.push_back(container ? PyRef() : value_to_py(val));
+        }
+    }
+    PyRef dict = PyRef::steal(PyDict_New());
+    if (!dict) throw_error_set();
+    size_t i = 0;
+    for (const auto& [key, val] : p) {
+        const PyRef& shared = values_[i];
+        check(PyDict_SetItem(dict.get(), keys_[i].get(), shared ? shared.get() : value_to_py(val).get()));
+        ++i;
+    }
+    return dict;
+}
+
 ListBuilder::ListBuilder(size_t n) : list_(PyRef::steal(PyList_New(Py_ssize_t(n)))) {
     PyObject_GC_UnTrack(list_.get());
 }

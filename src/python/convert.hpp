@@ -17,6 +17,20 @@ Properties properties_from_py_dict(PyObject* dict);  // NULL or None: empty
 PyRef value_to_py(const Value& v);
 PyRef properties_to_py_dict(const Properties& p);
 
+// Dicts of many property maps in turn (every edge of a graph). Maps that
+// share one body, as a loaded graph's edges of one predicate do, get dicts
+// that share its keys and its immutable values (strings, numbers): a long
+// value is made once, not once per edge. Containers are made anew for each
+// dict, so no dict sees a change made through another.
+class PropertyDicts {
+public:
+    PyRef operator()(const Properties& p);
+
+private:
+    Properties last_;                  // the body the objects below were made from
+    std::vector<PyRef> keys_, values_;  // a null value: a container
+};
+
 // Pieces of value_from_py that other readings of an object share.
 // Text of a str (subclasses too); each lone surrogate becomes U+FFFD per
 // byte of its three-byte form.

@@ -25,8 +25,9 @@ PyRef graph_edges_filtered(PyObject* self, const Args& a) {
     std::string_view key = text(a, 0);
     Value value = value_from_py(a[1]);
     std::vector<EdgeEntry> entries;
+    PropertyDicts dict;
     for (const auto& e : edges_with_property(g.graph(), key, value))
-        entries.push_back({e.source, e.target, properties_to_py_dict(e.data->properties)});
+        entries.push_back({e.source, e.target, dict(e.data->properties)});
     return py_list_from_edge_entries(std::move(entries));
 }
 

@@ -23,7 +23,8 @@ PyRef graph_edges(PyObject* self) {
     SharedBorrow g(self);
     std::vector<EdgeEntry> entries;
     entries.reserve(g->edge_count());
-    for (const auto& e : g->edges()) entries.push_back({e.source, e.target, properties_to_py_dict(e.data->properties)});
+    PropertyDicts dict;
+    for (const auto& e : g->edges()) entries.push_back({e.source, e.target, dict(e.data->properties)});
     return py_list_from_edge_entries(std::move(entries));
 }
 
