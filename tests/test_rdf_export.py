@@ -203,7 +203,15 @@ def isolated_long_id_graph():
     return g
 
 
-@pytest.mark.parametrize("make", [long_subject_graph, isolated_long_id_graph])
+def alternating_long_terms_graph():
+    """Loaded: two 3 KB predicates in turn on two 3 KB subjects that take
+    turns every three edges; the edges of a predicate share its text."""
+    doc = f"@prefix q: <{EX}{'n' * 3000}/> .\n@prefix l: <{EX}{'a' * 3000}/> .\n" + "".join(
+        f"l:{'xy'[i // 3 % 2]} {'a' if i % 7 == 0 else 'q:' + 'ab'[i % 2]} <{EX}o{i % 50}> .\n" for i in range(600))
+    return load_rdf_string(doc, "turtle", 1 << 40, 1 << 40)[0]
+
+
+@pytest.mark.parametrize("make", [long_subject_graph, isolated_long_id_graph, alternating_long_terms_graph])
 def test_exports_of_ids_far_apart_in_length(make):
     # Output buffers are sized by what each id adds to the text, not by the
     # mean id: one long id must not make every edge reserve its length.
