@@ -26,8 +26,8 @@ predicate or subject on every edge, so their shapes keep the edges few (a
 long term and a fixed number of edges): their text, and their time, grow
 with the term. The RDF/XML export has no Python entry: it is timed by
 bench/export_rdfxml.cpp, built against the core library of the module's
-build (newest build/*/libvesk_core.a, or BENCH_CORE_LIB) when a compiler is
-found.
+incremental build (build/<wheel tag>/libvesk_core.a, or BENCH_CORE_LIB) when
+a compiler is found.
 
     python bench/bench_hostile.py       (BENCH_BYTES to resize, 1,000,000;
                                          BENCH_ONLY=work for the second table alone)
@@ -253,7 +253,9 @@ def rdfxml_driver():
     core library."""
     if not _DRIVER:
         lib = os.environ.get("BENCH_CORE_LIB")
-        libs = [Path(lib)] if lib else sorted(ROOT.glob("build/*/libvesk_core.a"), key=lambda p: p.stat().st_mtime)
+        # The wheel-tag build (-Cbuild-dir=build/{wheel_tag}); a sanitizer
+        # build elsewhere under build/ would need its runtime to link.
+        libs = [Path(lib)] if lib else sorted(ROOT.glob("build/cp*/libvesk_core.a"), key=lambda p: p.stat().st_mtime)
         cxx = shutil.which(os.environ.get("CXX", "g++"))
         exe = Path(tempfile.gettempdir()) / f"vg_bench_export_rdfxml_{os.getpid()}"
         ok = bool(libs and cxx) and subprocess.run(

@@ -1,7 +1,7 @@
 // Times the RDF/XML export, which has no Python entry: loads one document
 // and prints the best export time of some runs, in ms, and the length of
 // the text. bench_hostile.py builds it against the core library of the
-// Python module's build:
+// Python module's incremental build:
 //   g++ -std=c++20 -O2 -Isrc bench/export_rdfxml.cpp build/<tag>/libvesk_core.a -o export_rdfxml
 //   ./export_rdfxml turtle doc.ttl 3 [out.rdf]
 #include <algorithm>
