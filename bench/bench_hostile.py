@@ -33,6 +33,7 @@ a compiler is found.
                                          BENCH_ONLY=work for the second table alone)
 """
 
+import atexit
 import os
 import pickle
 import shutil
@@ -261,6 +262,8 @@ def rdfxml_driver():
         ok = bool(libs and cxx) and subprocess.run(
             [cxx, "-std=c++20", "-O2", f"-I{ROOT / 'src'}", str(ROOT / "bench" / "export_rdfxml.cpp"), str(libs[-1]),
              "-o", str(exe)], capture_output=True).returncode == 0
+        if ok:
+            atexit.register(exe.unlink, missing_ok=True)
         _DRIVER.append(exe if ok else None)
     return _DRIVER[0]
 
