@@ -14,16 +14,42 @@ or the budget that refused it). The last column is pyoxigraph's own ratio
 (parse only, hostile over plain) on the same two documents, when it is
 installed: what a peer pays for the same shape.
 
-    python bench/bench_hostile.py       (BENCH_BYTES to resize, 1,000,000)
+Then the exports and pickling of graphs loaded from such documents: a long
+subject (Turtle), two long predicates in turn on one subject, two long
+subjects in turn, and pickle.dumps of states that would be hundreds of
+times their document (refused at 64 MiB). Each beside the same work on the
+graph of a plain document of the same size, with the ratio per document
+byte and per byte written (against a plain document whose export writes as
+much, where this one writes far more), the time at twice the size, and the
+graph's own load time with the work's ratio to it. The text exports write a long
+predicate or subject on every edge, so their shapes keep the edges few (a
+long term and a fixed number of edges): their text, and their time, grow
+with the term. The RDF/XML export has no Python entry: it is timed by
+bench/export_rdfxml.cpp, built against the core library of the module's
+incremental build (build/<wheel tag>/libvesk_core.a, or BENCH_CORE_LIB) when
+a compiler is found.
+
+Last, streams that never end inside one construct (Turtle, N-Triples and
+RDF/XML), read through a named pipe under max_bytes: the time to the
+refusal, one byte past the cap, beside a plain document through a pipe.
+
+    python bench/bench_hostile.py       (BENCH_BYTES to resize, 1,000,000;
+                                         BENCH_ONLY=work for the second table alone)
 """
 
+import atexit
 import os
+import pickle
+import shutil
 import subprocess
 import sys
 import tempfile
 import time
+from pathlib import Path
 
 from vesk_graph._rust import rdf
+
+ROOT = Path(__file__).resolve().parent.parent
 
 SIZE = int(os.environ.get("BENCH_BYTES", 1_000_000))
 REPEAT = int(os.environ.get("BENCH_REPEAT", 3))
@@ -176,14 +202,159 @@ def export_shape(size):
     return long_term_list(size, lambda n: f"<{'a' * n}> <p> ", lambda i: f"<o{i}>")
 
 
-def export_time(doc):
-    g = rdf.load_rdf_string(doc, "turtle", CAP, CAP)[0]
-    best = float("inf")
+def alternating_predicates(size, pairs=None):
+    """RDF/XML: one subject whose properties take turns between two names
+    under one long namespace (each name made once, so the edges of a name
+    share its text). The namespace takes half the size and pairs of
+    properties the rest, or all but `pairs` pairs."""
+    def pair(i):
+        return f'<q:a rdf:resource="h:o{i}"/><q:b rdf:resource="h:p{i}"/>'
+
+    def head(n):
+        return f'<rdf:RDF xmlns:rdf="{RDFNS}" xmlns:q="{EX}{"n" * n}/"><rdf:Description rdf:about="h:s">'
+    tail = "</rdf:Description></rdf:RDF>"
+    if pairs is None:
+        return generate(pair, size, head(size // 2), tail)
+    body = "".join(pair(i) for i in range(pairs))
+    return head(max(1, size - len(head(0)) - len(body) - len(tail))) + body + tail
+
+
+def alternating_subjects(size, n=40):
+    """RDF/XML: two subjects under an xml:base of almost the whole size,
+    whose edges take turns (the IRI resolution budget allows about 50 uses
+    of the base per document length)."""
+    body = "".join(f'<rdf:Description rdf:about="{"xy"[i % 2]}"><ex:p rdf:resource="h:o{i}"/></rdf:Description>'
+                   for i in range(n))
+    fixed = len(rdf_root(f' xml:base="{EX}/"')) + len(body) + len("</rdf:RDF>")
+    return rdf_root(f' xml:base="{EX}{"a" * max(1, size - fixed)}/"') + body + "</rdf:RDF>"
+
+
+def pickle_long_predicate(size):
+    """Turtle: one subject, a 2,000-byte predicate, objects to the size."""
+    return generate(lambda i: ("," if i else "") + f":o{i}", size,
+                    f"@prefix : <{EX}> .\n:s :{'p' * 2000} ", " .\n")
+
+
+def pickle_long_subject(size):
+    """Turtle: a subject of half the size, objects for the rest."""
+    return long_term_list(size, lambda n: f"<{'a' * n}> <p> ", lambda i: f"<o{i}>")
+
+
+def best_of(fn):
+    best, out = float("inf"), None
     for _ in range(REPEAT):
         t = time.perf_counter()
-        rdf.export_turtle(g)
+        out = fn()
         best = min(best, time.perf_counter() - t)
-    return best
+    return best, out
+
+
+def load(doc, syntax):
+    """(best load seconds, graph)."""
+    return best_of(lambda: rdf.load_rdf_string(doc, syntax, CAP, CAP)[0])
+
+
+_DRIVER = []
+
+
+def rdfxml_driver():
+    """The RDF/XML export timer, built once; None without a compiler or a
+    core library."""
+    if not _DRIVER:
+        lib = os.environ.get("BENCH_CORE_LIB")
+        # The wheel-tag build (-Cbuild-dir=build/{wheel_tag}); a sanitizer
+        # build elsewhere under build/ would need its runtime to link.
+        libs = [Path(lib)] if lib else sorted(ROOT.glob("build/cp*/libvesk_core.a"), key=lambda p: p.stat().st_mtime)
+        cxx = shutil.which(os.environ.get("CXX", "g++"))
+        exe = Path(tempfile.gettempdir()) / f"vg_bench_export_rdfxml_{os.getpid()}"
+        ok = bool(libs and cxx) and subprocess.run(
+            [cxx, "-std=c++20", "-O2", f"-I{ROOT / 'src'}", str(ROOT / "bench" / "export_rdfxml.cpp"), str(libs[-1]),
+             "-o", str(exe)], capture_output=True).returncode == 0
+        if ok:
+            atexit.register(exe.unlink, missing_ok=True)
+        _DRIVER.append(exe if ok else None)
+    return _DRIVER[0]
+
+
+def export(doc, syntax, fmt):
+    """(best export seconds, bytes written) of the document's graph."""
+    if fmt == "rdfxml":
+        driver = rdfxml_driver()
+        if driver is None:
+            return None, None
+        with tempfile.NamedTemporaryFile("w", suffix=".doc", encoding="utf-8") as f:
+            f.write(doc)
+            f.flush()
+            out = subprocess.run([str(driver), syntax, f.name, str(REPEAT)], capture_output=True, text=True)
+        if out.returncode:
+            return None, None
+        ms, size = out.stdout.split()
+        return float(ms) / 1e3, int(size)
+    g = load(doc, syntax)[1]
+    fn = getattr(rdf, f"export_{fmt}")
+    t, text = best_of(lambda: fn(g))
+    return t, len(text)
+
+
+def pickled(doc, syntax):
+    """(best pickle.dumps seconds, its outcome)."""
+    g = load(doc, syntax)[1]
+
+    def dump():
+        try:
+            return f"{len(pickle.dumps(g)):,} bytes"
+        except RuntimeError as e:
+            return "refused: " + str(e).split(";")[0].removeprefix("vesk-graph pickle payload is ")
+        except MemoryError:
+            return "MemoryError"
+    return best_of(dump)
+
+
+# (what, syntax, document of a size, work: "pickle" or an export format)
+WORK_SHAPES = [
+    ("export_turtle: a long subject", "turtle", export_shape, "turtle"),
+    ("export_jsonld: alternating long predicates", "rdfxml", alternating_predicates, "jsonld"),
+] + [
+    (f"export_{fmt}: alternating long predicates, 100 edges", "rdfxml",
+     lambda s: alternating_predicates(s, pairs=50), fmt) for fmt in ("turtle", "ntriples", "rdfxml")
+] + [
+    (f"export_{fmt}: alternating long subjects, 40 edges", "rdfxml", alternating_subjects, fmt)
+    for fmt in ("jsonld", "turtle", "ntriples", "rdfxml")
+] + [
+    ("pickle: a 2,000-byte predicate on every edge", "turtle", pickle_long_predicate, "pickle"),
+    ("pickle: a long subject on every edge", "turtle", pickle_long_subject, "pickle"),
+]
+
+
+def work_rows():
+    print(f"Exports and pickling of the graphs of such documents against plain ones of the same size (best of {REPEAT}).")
+    print(f"  {'work: shape':<56} {'ours ms':>8} {'plain ms':>8} {'per byte':>9} {'per out':>8} {'2x size':>8}"
+          f" {'load ms':>8} {'/ load':>7}  outcome")
+    for name, syntax, make, work in WORK_SHAPES:
+        doc = make(SIZE)
+        usual = plain(syntax, len(doc))
+        if work == "pickle":
+            (t, what), (t_plain, _) = pickled(doc, syntax), pickled(usual, syntax)
+            t_double = pickled(make(2 * SIZE), syntax)[0]
+            per_out = "-"
+        else:
+            (t, out), (t_plain, plain_out) = export(doc, syntax, work), export(usual, syntax, work)
+            if t is None or t_plain is None:
+                print(f"  {name:<56} {'-':>8}  (no compiler or core library for the RDF/XML timer)")
+                continue
+            t_double = export(make(2 * SIZE), syntax, work)[0]
+            # Per byte written, against a plain document whose export writes
+            # as much: a text past the caches costs more per byte.
+            if out > 2 * plain_out:
+                t_plain_out, plain_out = export(plain(syntax, len(usual) * out // plain_out), syntax, work)
+                t_plain_out = t_plain_out or t_plain
+            else:
+                t_plain_out = t_plain
+            per_out = f"{(t / out) / (t_plain_out / plain_out):7.2f}x"
+            what = f"{out:,} bytes written"
+        t_load = load(doc, syntax)[0]
+        print(f"  {name:<56} {t * 1e3:8.1f} {t_plain * 1e3:8.1f} {t / t_plain:8.2f}x {per_out:>8} {t_double / t:7.2f}x"
+              f" {t_load * 1e3:8.1f} {t / t_load:6.2f}x  {what}")
 
 
 # Writes the file argv[2], then argv[3] over and over, into the pipe argv[1]
@@ -268,13 +439,13 @@ def main():
         theirs = f"{p / p_plain:9.2f}x" if p and p_plain else "         -"
         print(f"  {syntax + ': ' + name:<40} {t * 1e3:8.1f} {t_plain * 1e3:8.1f} {t / t_plain:8.2f}x {per_triple:>10}"
               f" {t_double / t:7.2f}x {theirs:>10}  {what}")
-    doc = export_shape(SIZE)
-    t, t_plain = export_time(doc), export_time(plain("turtle", len(doc)))
-    t_double = export_time(export_shape(2 * SIZE))
-    print(f"  {'export_turtle: a long subject':<40} {t * 1e3:8.1f} {t_plain * 1e3:8.1f} {t / t_plain:8.2f}x"
-          f" {'':>10} {t_double / t:7.2f}x {'-':>10}  (the graph of each document)")
+    print()
+    work_rows()
     pipes()
 
 
 if __name__ == "__main__":
-    main()
+    if os.environ.get("BENCH_ONLY") == "work":
+        work_rows()
+    else:
+        main()

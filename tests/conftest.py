@@ -66,3 +66,28 @@ def ctrl_c():
 
     yield press
     signal.signal(signal.SIGINT, previous)
+
+
+@pytest.fixture
+def memory_capped(tmp_path):
+    """memory_capped(setup, work, headroom_mib) runs `setup` in a fresh
+    interpreter, caps its address space at what it then uses plus
+    `headroom_mib`, runs `work` and returns what it printed. Work that needs
+    far more memory than its result fails there, whatever the machine's
+    overcommit would have let through."""
+    if "libasan" in os.environ.get("LD_PRELOAD", ""):
+        pytest.skip("AddressSanitizer reserves its shadow memory beyond any address-space limit")
+
+    def run(setup, work, headroom_mib=600):
+        script = (
+            f"{setup}\n"
+            "import resource\n"
+            "with open('/proc/self/statm') as f: used = int(f.read().split()[0]) * resource.getpagesize()\n"
+            f"resource.setrlimit(resource.RLIMIT_AS, (used + ({headroom_mib} << 20), resource.RLIM_INFINITY))\n"
+            f"{work}\n"
+        )
+        out = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=600, cwd=tmp_path)
+        assert out.returncode == 0, out.stderr[-2000:]
+        return out.stdout
+
+    return run

@@ -127,6 +127,62 @@ def test_getstate_refuses_state_that_could_not_be_loaded_back():
     assert len(g.to_json()) > LIMIT  # plain JSON has no such limit
 
 
+def refusal(size):
+    return (f"vesk-graph pickle payload is {size} bytes; refusing to serialize above {LIMIT} bytes, the most that "
+            "unpickling accepts. Save larger graphs with Graph.to_json().")
+
+
+def filled(where, n):
+    """A small graph holding n more bytes of state in its name, a node's
+    properties or an edge's properties."""
+    fill = "x" * n
+    g = PyGraph(name=fill if where == "name" else "g")
+    g.add_node("a", {"f": fill} if where == "node" else {})
+    g.add_node("b")
+    g.add_edge("a", "b", {"f": fill} if where == "edge" else {})
+    return g
+
+
+@pytest.mark.parametrize("where", ["name", "node", "edge"])
+def test_state_at_the_limit_round_trips_and_one_byte_more_is_refused(where):
+    fill = LIMIT - len(filled(where, 0).__getstate__())
+    g = filled(where, fill)
+    assert len(g.__getstate__()) == LIMIT
+    same(g, pickle.loads(pickle.dumps(g)))
+    # The writing stops after a record that passes the limit; when only the
+    # closing bytes pass it, the whole length is known.
+    for extra, size in ((1, LIMIT + 1), (1000, f"more than {LIMIT}")):
+        over = filled(where, fill + extra)
+        with pytest.raises(RuntimeError) as ei:
+            pickle.dumps(over)
+        assert str(ei.value) == refusal(size)
+        same(filled(where, fill + extra), over)
+
+
+# Graphs whose state would be hundreds of times their document: a long term
+# written on every edge record.
+LOADED = "from vesk_graph._rust import rdf\ng = rdf.load_rdf_string(doc, 'turtle', 1 << 40, 1 << 40)[0]"
+OBJECTS = "', '.join(f':o{i}' for i in range(100_000))"
+
+
+@pytest.mark.parametrize("doc", [
+    # 0.8 MB of Turtle, 620 MB of state
+    f"doc = '@prefix : <http://ex.org/> .\\n:s :' + 'p' * 2000 + ' ' + {OBJECTS} + ' .'",
+    # 3.4 MB of Turtle, 100 GB of state
+    f"doc = '@prefix : <http://ex.org/> .\\n<http://ex.org/' + 'a' * 1_000_000 + '> :p ' + {OBJECTS} + ' .'",
+], ids=["long predicate", "long subject"])
+def test_pickling_refuses_a_huge_state_within_bounded_memory(memory_capped, doc):
+    out = memory_capped(
+        f"import pickle\n{doc}\n{LOADED}",
+        "try:\n"
+        "    pickle.dumps(g)\n"
+        "except RuntimeError as e:\n"
+        "    print(e)\n"
+        "print(g.n_nodes, g.n_edges)",
+    )
+    assert out.splitlines() == [refusal(f"more than {LIMIT}"), "100001 100000"]
+
+
 class _NotIterable:
     """A sequence (it has __getitem__) whose iteration is refused."""
 

@@ -1,6 +1,7 @@
 """export_turtle, export_ntriples and export_jsonld: exact text of each
 format, the checks and their messages, and round trips through rdflib."""
 
+import inspect
 import json
 import random
 
@@ -203,7 +204,15 @@ def isolated_long_id_graph():
     return g
 
 
-@pytest.mark.parametrize("make", [long_subject_graph, isolated_long_id_graph])
+def alternating_long_terms_graph():
+    """Loaded: two 3 KB predicates in turn on two 3 KB subjects that take
+    turns every three edges; the edges of a predicate share its text."""
+    doc = f"@prefix q: <{EX}{'n' * 3000}/> .\n@prefix l: <{EX}{'a' * 3000}/> .\n" + "".join(
+        f"l:{'xy'[i // 3 % 2]} {'a' if i % 7 == 0 else 'q:' + 'ab'[i % 2]} <{EX}o{i % 50}> .\n" for i in range(600))
+    return load_rdf_string(doc, "turtle", 1 << 40, 1 << 40)[0]
+
+
+@pytest.mark.parametrize("make", [long_subject_graph, isolated_long_id_graph, alternating_long_terms_graph])
 def test_exports_of_ids_far_apart_in_length(make):
     # Output buffers are sized by what each id adds to the text, not by the
     # mean id: one long id must not make every edge reserve its length.
@@ -214,6 +223,33 @@ def test_exports_of_ids_far_apart_in_length(make):
         back = load_rdf_string(text, fmt, 1 << 40, 1 << 40)[0]
         assert sorted((s, props["predicate"], t) for s, t, props in back.edges()) == want, fmt
     assert jsonld_edges(export_jsonld(g)) == want
+
+
+@pytest.mark.parametrize("export", ["export_jsonld", "export_turtle"])
+def test_a_long_subject_of_many_edges_is_written_once_within_bounded_memory(memory_capped, export):
+    # JSON-LD writes the subject once, Turtle once per run of its edges:
+    # room for it once per edge would be 100 GB. (N-Triples writes it on
+    # every line, so this graph is no case of its.)
+    setup = (
+        "import json\n"
+        "from vesk_graph._rust import rdf\n"
+        f"{inspect.getsource(jsonld_edges)}\n"
+        f"s = {EX!r} + 'a' * 1_000_000\n"
+        f"doc = f'<{{s}}> <{P}> ' + ', '.join(f'<{EX}o{{i}}>' for i in range(100_000)) + ' .'\n"
+        "g = rdf.load_rdf_string(doc, 'turtle', 1 << 40, 1 << 40)[0]\n"
+        "want = sorted((props['predicate'], t) for _, t, props in g.edges())\n"
+    )
+    work = (
+        f"text = rdf.{export}(g)\n"
+        "if text.startswith('{'):\n"
+        "    got = jsonld_edges(text)\n"
+        "else:\n"
+        "    back = rdf.load_rdf_string(text, 'turtle', 1 << 40, 1 << 40)[0]\n"
+        "    got = [(a, props['predicate'], b) for a, b, props in back.edges()]\n"
+        # one subject: its text is compared once, the rest pairwise
+        "print({a for a, _, _ in got} == {s}, sorted((p, b) for _, p, b in got) == want, len(got))\n"
+    )
+    assert memory_capped(setup, work).split() == ["True", "True", "100000"]
 
 
 @pytest.mark.filterwarnings("ignore::DeprecationWarning")

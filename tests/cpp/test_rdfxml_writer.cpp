@@ -165,6 +165,35 @@ void prefixes() {
                               "\n\t</rdf:Description>\n</rdf:RDF>"));
 }
 
+// Subjects that name no node are compared by text and kind: each run of
+// one subject is one element, whatever buffer its text comes in.
+void subjects_by_text() {
+    const std::vector<std::pair<std::string, bool>> subjects = {
+        {"http://ex.org/a", false}, {"http://ex.org/a", false}, {"http://ex.org/ab", false}, {"x", true},
+        {"x", true},                {"x", false},               {"http://ex.org/a", false}, {"y", true},
+        {"http://ex.org/a", false},
+    };
+    std::string out;
+    rdfxml::RdfXmlWriter w(out);
+    for (size_t i = 0; i < subjects.size(); ++i) {
+        const std::string text = subjects[i].first;  // a copy: no two subjects share an address
+        const std::string object = "o" + std::to_string(i);
+        CHECK_EQ(w.triple({text, subjects[i].second}, "http://ex.org/p", {object, true}), std::string());
+    }
+    CHECK_EQ(w.finish(), std::string());
+    auto element = [](const std::string& about, std::vector<int> objects) {
+        std::string e = "\n\t<rdf:Description " + about + ">";
+        for (int o : objects)
+            e += "\n\t\t<p xmlns=\"http://ex.org/\" rdf:nodeID=\"o" + std::to_string(o) + "\"/>";
+        return e + "\n\t</rdf:Description>";
+    };
+    CHECK_EQ(out, HEAD + element("rdf:about=\"http://ex.org/a\"", {0, 1}) +
+                      element("rdf:about=\"http://ex.org/ab\"", {2}) + element("rdf:nodeID=\"x\"", {3, 4}) +
+                      element("rdf:about=\"x\"", {5}) + element("rdf:about=\"http://ex.org/a\"", {6}) +
+                      element("rdf:nodeID=\"y\"", {7}) + element("rdf:about=\"http://ex.org/a\"", {8}) +
+                      "\n</rdf:RDF>");
+}
+
 using Triples = std::vector<std::tuple<std::string, std::string, std::string>>;
 
 Triples triples_of(const PropertyGraph& g) {
@@ -219,6 +248,7 @@ int main() {
     documents();
     refusals();
     prefixes();
+    subjects_by_text();
     read_back();
     return check_summary("test_rdfxml_writer");
 }

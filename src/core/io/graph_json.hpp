@@ -19,8 +19,11 @@ inline constexpr uint64_t kNoCap = std::numeric_limits<uint64_t>::max();
 // "edges":[..]}, nodes and edges in slot order, properties in map order.
 // Never fails for a sound graph (a non-finite double is an internal failure).
 Result<TextBuffer> to_json(const PropertyGraph& g);
-// Appends the same text to `out`, for callers that frame it.
-void write_graph_json(const PropertyGraph& g, TextBuffer& out);
+// Appends the same text to `out`, for callers that frame it. Under a limit
+// the writing stops once `out` holds more than `limit` bytes (looked at
+// after each node and edge record, so the text passes it by at most one
+// record), and the result says whether the text was written whole.
+bool write_graph_json(const PropertyGraph& g, TextBuffer& out, uint64_t limit = kNoCap);
 
 // Reads graph JSON under a byte cap (checked before anything is read) and
 // node and edge caps (checked after the whole text was read, before any

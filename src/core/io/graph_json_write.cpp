@@ -5,6 +5,7 @@
 // of them needs an escape, and edge endpoints are copied from the id text
 // noted while the nodes were written, instead of from node slots read at
 // random.
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -359,22 +360,33 @@ void Writer::edge(const IdText& source, const IdText& target, const Properties& 
 
 }  // namespace
 
-void write_graph_json(const PropertyGraph& g, TextBuffer& text) {
-    // A first guess at the size saves most regrowth on large graphs.
-    text.reserve(text.size() + 128 + g.name().size() + g.node_count() * 128 + g.edge_count() * 128);
+bool write_graph_json(const PropertyGraph& g, TextBuffer& text, uint64_t limit) {
+    // A first guess at the size saves most regrowth on large graphs; under
+    // a limit it need never be more than the limit.
+    const uint64_t guess = text.size() + 128 + g.name().size() + uint64_t(g.node_count()) * 128 +
+                           uint64_t(g.edge_count()) * 128;
+    text.reserve(size_t(std::min(guess, limit)));
+    auto over = [&] { return text.size() > limit; };
     Writer out(text);
     char* o = out.begin(64 + string_room(g.name()));
     o = g.directed() ? put_lit(o, "{\"directed\":true") : put_lit(o, "{\"directed\":false");
     o = g.multi() ? put_lit(o, ",\"multi\":true,\"name\":") : put_lit(o, ",\"multi\":false,\"name\":");
     o = put_string(o, g.name());
     out.end(put_lit(o, ",\"nodes\":["));
+    if (over()) return false;
 
     const GraphInner& s = g.store();
     IdTable ids(s.node_slots());
-    s.for_each_node([&](uint32_t n, const NodeData& d) { out.node(d, ids[n]); });
+    for (uint32_t n = 0, slots = s.node_slots(); n < slots; ++n) {
+        const NodeData* node = s.find_record(n);
+        if (!node) continue;
+        out.node(*node, ids[n]);
+        if (over()) return false;
+    }
 
     o = out.begin(16);
     out.end(put_lit(close_list(o, ']'), ",\"edges\":["));
+    if (over()) return false;
     // Endpoints lead to ids in no particular order: their entries are
     // fetched some edges ahead, then the text of a long one.
     constexpr size_t kAhead = 8;
@@ -396,9 +408,11 @@ void write_graph_json(const PropertyGraph& g, TextBuffer& text) {
         const EdgeEnds e = s.ends(i);
         if (e.source >= slots || e.target >= slots) internal_failure("edge endpoint refers to a vacant node slot");
         out.edge(ids[e.source], ids[e.target], s.edge(i).properties);
+        if (over()) return false;
     }
     o = out.begin(2);
     out.end(put_lit(close_list(o, ']'), "}"));
+    return true;
 }
 
 Result<TextBuffer> to_json(const PropertyGraph& g) {

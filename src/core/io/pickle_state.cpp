@@ -5,14 +5,27 @@
 
 namespace vg {
 
+namespace {
+
+// `size` says how large the state is: its length, or "more than ..." when
+// the writing stopped at the limit.
+Error too_large(const std::string& size) {
+    return Error{ErrorKind::CapRefused, "vesk-graph pickle payload is " + size + " bytes; refusing to serialize above " +
+                                            std::to_string(kMaxPickleBytes) +
+                                            " bytes, the most that unpickling accepts. Save larger graphs with "
+                                            "Graph.to_json()."};
+}
+
+}  // namespace
+
 Result<TextBuffer> to_pickle_state(const PropertyGraph& g) {
     TextBuffer state;
     state.append(kPickleMagic);
-    write_graph_json(g, state);
-    if (state.size() > kMaxPickleBytes)
-        return Error{ErrorKind::CapRefused, "vesk-graph pickle payload is " + std::to_string(state.size()) +
-                     " bytes; refusing to serialize above " + std::to_string(kMaxPickleBytes) +
-                     " bytes, the most that unpickling accepts. Save larger graphs with Graph.to_json()."};
+    // The text stops soon after the limit: a graph whose text would be many
+    // times larger (a long id on many edges) is refused at bounded memory
+    // and time.
+    if (!write_graph_json(g, state, kMaxPickleBytes)) return too_large("more than " + std::to_string(kMaxPickleBytes));
+    if (state.size() > kMaxPickleBytes) return too_large(std::to_string(state.size()));
     return state;
 }
 

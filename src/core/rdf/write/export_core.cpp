@@ -1,7 +1,6 @@
 // The RDF export core: edges to checked triples, handed to the writer of
 // the chosen format.
 #include <cstdint>
-#include <unordered_set>
 #include <vector>
 
 #include "core/rdf/write/rdfxml_writer.hpp"
@@ -11,8 +10,8 @@
 #include "core/rdf/write/export_nodes.hpp"
 #include "core/rdf/write/export_terms.hpp"
 #include "core/rdf/write/export_writers.hpp"
+#include "core/rdf/write/predicate_numbers.hpp"
 #include "core/rdf/iri.hpp"
-#include "core/support/hash.hpp"
 
 namespace vg::rdf {
 
@@ -25,8 +24,8 @@ class RdfXmlAdapter {
 public:
     static constexpr bool kRepeatsSubject = false;  // a node element per run of one subject
     explicit RdfXmlAdapter(std::string& out) : w_(out) {}
-    std::string triple(const ExportTerm& s, std::string_view p, const ExportTerm& o) {
-        return w_.triple(xml_term(s), p, xml_term(o));
+    std::string triple(const ExportTerm& s, const ExportPredicate& p, const ExportTerm& o) {
+        return w_.triple(xml_term(s), p.text, xml_term(o), p.number);
     }
     std::string finish() { return w_.finish(); }
 
@@ -82,11 +81,8 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
     const GraphInner& store = g.store();
     NodeIds ids(store);
     out.reserve(text_room<Writer>(store, ids));
-    // Graphs hold few distinct predicates, each checked once; consecutive
-    // edges mostly share theirs.
-    std::unordered_set<std::string_view, KeyedHash> checked_predicates;  // keyed: predicates are the data's
-    std::string_view last_predicate;
-    bool predicate_checked = false;
+    // Each distinct predicate is checked once, when first numbered.
+    PredicateNumbers predicates;
     // Endpoints are scattered in memory: ask for them a few edges ahead.
     constexpr size_t kAhead = 64;
     const uint32_t slots = store.edge_slots();
@@ -101,19 +97,15 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
         }
         if (!store.edge_live(e)) continue;
         const EdgeEnds slot = store.ends(e);
-        std::string_view p = export_predicate(store.edge(e));
-        if (!predicate_checked || !same_text(p, last_predicate)) {
-            if (!checked_predicates.contains(p)) {
-                if (auto err = iri_error(p)) return refused("Invalid predicate IRI '" + std::string(p) + "': " + *err);
-                checked_predicates.insert(p);
-            }
-            last_predicate = p;
-            predicate_checked = true;
-        }
+        const std::string_view p = export_predicate(store.edge(e));
+        const PredicateNumbers::Numbered numbered = predicates.number(p);
+        if (numbered.added)
+            if (auto err = iri_error(p)) return refused("Invalid predicate IRI '" + std::string(p) + "': " + *err);
         ExportTerm s, o;
         if (std::string err = node_term(ids, slot.source, "subject", s); !err.empty()) return refused(err);
         if (std::string err = node_term(ids, slot.target, "object", o); !err.empty()) return refused(err);
-        if (std::string err = w.triple(s, p, o); !err.empty()) return refused("Serialization error: " + err);
+        if (std::string err = w.triple(s, ExportPredicate{p, numbered.number}, o); !err.empty())
+            return refused("Serialization error: " + err);
     }
     if (std::string err = w.finish(); !err.empty()) return refused("Finish error: " + err);
     if (std::string err = utf8_error(out); !err.empty()) return refused("UTF-8 error: " + err);

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
 
 #include "core/rdf/write/export.hpp"
 #include "core/rdf/write/export_nodes.hpp"
-#include "core/rdf/write/export_writers.hpp"
+#include "core/rdf/write/predicate_numbers.hpp"
 #include "core/io/json_escape.hpp"
-#include "core/support/hash.hpp"
 
 namespace vg::rdf {
 
@@ -67,37 +65,25 @@ struct Pair {
     uint32_t target;
 };
 
-// The distinct labels of a graph's edges, each with its rank in byte order.
+// The distinct labels of a graph's edges by rank in byte order.
 class Labels {
 public:
-    uint32_t intern(std::string_view label) {
-        // Consecutive edges mostly share their label.
-        if (!texts_.empty() && same_text(label, texts_[last_])) return last_;
-        auto [it, added] = index_.try_emplace(label, uint32_t(texts_.size()));
-        if (added) texts_.push_back(label);
-        return last_ = it->second;
-    }
-    // Renumbers every interned label by rank; returns old number -> rank.
-    std::vector<uint32_t> rank() {
-        std::vector<uint32_t> by_rank(texts_.size());
+    explicit Labels(const PredicateNumbers& numbers) : texts_(numbers.size()), rank_of_(numbers.size()) {
+        std::vector<uint32_t> by_rank(numbers.size());
         for (uint32_t i = 0; i < by_rank.size(); ++i) by_rank[i] = i;
-        std::sort(by_rank.begin(), by_rank.end(), [&](uint32_t a, uint32_t b) { return texts_[a] < texts_[b]; });
-        std::vector<uint32_t> rank_of(texts_.size());
-        std::vector<std::string_view> sorted(texts_.size());
+        std::sort(by_rank.begin(), by_rank.end(), [&](uint32_t a, uint32_t b) { return numbers[a] < numbers[b]; });
         for (uint32_t r = 0; r < by_rank.size(); ++r) {
-            rank_of[by_rank[r]] = r;
-            sorted[r] = texts_[by_rank[r]];
+            rank_of_[by_rank[r]] = r;
+            texts_[r] = numbers[by_rank[r]];
         }
-        texts_ = std::move(sorted);
-        return rank_of;
     }
-    std::string_view operator[](uint32_t i) const { return texts_[i]; }
+    uint32_t rank(uint32_t number) const { return rank_of_[number]; }
+    std::string_view operator[](uint32_t rank) const { return texts_[rank]; }
     size_t size() const { return texts_.size(); }
 
 private:
     std::vector<std::string_view> texts_;
-    std::unordered_map<std::string_view, uint32_t, KeyedHash> index_;  // keyed: ids are the data's
-    uint32_t last_ = 0;
+    std::vector<uint32_t> rank_of_;
 };
 
 constexpr size_t kEntryIndent = 4;
@@ -171,16 +157,16 @@ Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
 
     // One pass in slot order: each edge's label, edge count per source, and
     // which nodes some edge reaches.
-    Labels labels;
+    PredicateNumbers numbers;
     std::vector<uint32_t> label_of(store.edge_slots());
     std::vector<uint32_t> out_edges(n_nodes, 0);
     std::vector<uint32_t> in_edges(n_nodes, 0);
     store.for_each_edge([&](uint32_t e, EdgeEnds x, const EdgeData& d) {
-        label_of[e] = labels.intern(export_predicate(d));
+        label_of[e] = numbers.number(export_predicate(d)).number;
         ++out_edges[x.source];
         ++in_edges[x.target];
     });
-    std::vector<uint32_t> rank_of = labels.rank();
+    const Labels labels(numbers);
     // Subjects in byte order of their ids; then every edge placed in that
     // order, each subject's edges in edge slot order.
     std::vector<uint32_t> subjects;
@@ -195,7 +181,7 @@ Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
     }
     std::vector<Pair> placed_pairs(placed);
     store.for_each_edge([&](uint32_t e, EdgeEnds x, const EdgeData&) {
-        placed_pairs[fill[x.source]++] = {rank_of[label_of[e]], x.target};
+        placed_pairs[fill[x.source]++] = {labels.rank(label_of[e]), x.target};
     });
     std::vector<uint32_t>().swap(label_of);
 

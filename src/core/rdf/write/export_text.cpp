@@ -41,7 +41,8 @@ char* put_term(char* at, const ExportTerm& t) {
 
 }  // namespace
 
-std::string NTriplesWriter::triple(const ExportTerm& s, std::string_view p, const ExportTerm& o) {
+std::string NTriplesWriter::triple(const ExportTerm& s, const ExportPredicate& pred, const ExportTerm& o) {
+    const std::string_view p = pred.text;
     // Most lines are assembled on the stack and appended in one piece.
     char line[512];
     if (s.id.size() + p.size() + o.id.size() + 10 <= sizeof line) {
@@ -63,16 +64,17 @@ std::string NTriplesWriter::triple(const ExportTerm& s, std::string_view p, cons
     return std::string();
 }
 
-void TurtleWriter::predicate(std::string_view p) {
-    if (p == vocab::kRdfType) out_ += 'a';
-    else iri(out_, p);
-    predicate_ = p;
+void TurtleWriter::predicate(const ExportPredicate& p) {
+    if (p.text == vocab::kRdfType) out_ += 'a';
+    else iri(out_, p.text);
+    predicate_ = p.number;
 }
 
-std::string TurtleWriter::triple(const ExportTerm& s, std::string_view p, const ExportTerm& o) {
-    // Nodes, not their ids, are compared: a long id costs nothing per edge.
+std::string TurtleWriter::triple(const ExportTerm& s, const ExportPredicate& p, const ExportTerm& o) {
+    // Nodes and predicate numbers, not texts, are compared: a long term
+    // costs nothing per edge beyond its writing.
     if (open_ && s.node == subject_) {
-        if (same_text(p, predicate_)) {
+        if (p.number == predicate_) {
             out_ += " , ";
         } else {
             out_ += " ;\n\t";

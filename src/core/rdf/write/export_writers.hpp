@@ -15,18 +15,19 @@ struct ExportTerm {
     uint32_t node = 0;
 };
 
-// Whether two texts are the same, at no cost when they are one text (the
-// edges of a loaded graph share their predicate's).
-inline bool same_text(std::string_view a, std::string_view b) {
-    return (a.data() == b.data() && a.size() == b.size()) || a == b;
-}
+// A predicate and its number (predicate_numbers.hpp): texts of one number
+// are the same, so writers compare numbers.
+struct ExportPredicate {
+    std::string_view text;
+    uint32_t number = 0;
+};
 
 // One line per triple: subject, predicate, object, " .\n".
 class NTriplesWriter {
 public:
     static constexpr bool kRepeatsSubject = true;
     explicit NTriplesWriter(std::string& out) : out_(out) {}
-    std::string triple(const ExportTerm& s, std::string_view p, const ExportTerm& o);
+    std::string triple(const ExportTerm& s, const ExportPredicate& p, const ExportTerm& o);
     std::string finish() { return std::string(); }
 
 private:
@@ -40,15 +41,15 @@ class TurtleWriter {
 public:
     static constexpr bool kRepeatsSubject = false;
     explicit TurtleWriter(std::string& out) : out_(out) {}
-    std::string triple(const ExportTerm& s, std::string_view p, const ExportTerm& o);
+    std::string triple(const ExportTerm& s, const ExportPredicate& p, const ExportTerm& o);
     std::string finish();
 
 private:
-    void predicate(std::string_view p);
+    void predicate(const ExportPredicate& p);
     std::string& out_;
     bool open_ = false;
-    uint32_t subject_ = 0;  // the node of the open statement
-    std::string_view predicate_;
+    uint32_t subject_ = 0;    // the node of the open statement
+    uint32_t predicate_ = 0;  // and the number of its last predicate
 };
 
 }  // namespace vg::rdf

@@ -154,11 +154,37 @@ void RdfXmlWriter::start_document() {
     started_ = true;
 }
 
-std::string RdfXmlWriter::triple(const RdfXmlTerm& subject, std::string_view predicate, const RdfXmlTerm& object) {
+RdfXmlName RdfXmlWriter::property_name(std::string_view predicate) const {
+    if (is_reserved(predicate)) {
+        RdfXmlName r;
+        r.error = kReservedPredicate;
+        return r;
+    }
+    return qualified_name(predicate);
+}
+
+const RdfXmlName& RdfXmlWriter::numbered_property_name(std::string_view predicate, uint32_t number) {
+    if (number == last_number_) return *last_numbered_;
+    auto [it, added] = numbered_.try_emplace(number);
+    PropertyName& p = it->second;
+    if (added) {
+        p.name = property_name(predicate);
+        // The name's view of the namespace points into this copy instead of
+        // the caller's text; the map never moves its entries.
+        p.ns = p.name.decl_value;
+        p.name.decl_value = p.ns;
+    }
+    last_number_ = number;
+    last_numbered_ = &p.name;
+    return p.name;
+}
+
+std::string RdfXmlWriter::triple(const RdfXmlTerm& subject, std::string_view predicate, const RdfXmlTerm& object,
+                                 uint32_t predicate_number) {
     // Terms from graph nodes are compared by node: a long id costs nothing
-    // per triple.
+    // per triple beyond its writing.
     bool new_subject = !has_subject_ || subject.blank != subject_blank_ ||
-                       (subject.node != kNoNode && subject_node_ != kNoNode
+                       (subject.node != kNoNode || subject_node_ != kNoNode
                             ? subject.node != subject_node_
                             : subject.value != std::string_view(subject_text_));
     // A first rdf:type triple names the node element after the type when
@@ -169,11 +195,12 @@ std::string RdfXmlWriter::triple(const RdfXmlTerm& subject, std::string_view pre
         type_name = qualified_name(object.value);
         typed = type_name.error.empty();
     }
-    RdfXmlName property;
+    RdfXmlName unnumbered;
+    const RdfXmlName* property = &unnumbered;
     if (!typed) {
-        if (is_reserved(predicate)) return std::string(kReservedPredicate);
-        property = qualified_name(predicate);
-        if (!property.error.empty()) return property.error;
+        if (predicate_number != kNoNumber) property = &numbered_property_name(predicate, predicate_number);
+        else unnumbered = property_name(predicate);
+        if (!property->error.empty()) return property->error;
     }
 
     if (!started_) start_document();
@@ -181,7 +208,7 @@ std::string RdfXmlWriter::triple(const RdfXmlTerm& subject, std::string_view pre
         if (has_subject_) end_tag(element_ ? std::string_view(*element_) : "rdf:Description");
         element_.reset();
         has_subject_ = true;
-        subject_text_.assign(subject.value);
+        if (subject.node == kNoNode) subject_text_.assign(subject.value);
         subject_blank_ = subject.blank;
         subject_node_ = subject.node;
         if (typed) {
@@ -195,8 +222,8 @@ std::string RdfXmlWriter::triple(const RdfXmlTerm& subject, std::string_view pre
         close_start();
         if (typed) return std::string();
     }
-    open_tag(property.name);
-    if (!property.decl_name.empty()) attribute(property.decl_name, property.decl_value);
+    open_tag(property->name);
+    if (!property->decl_name.empty()) attribute(property->decl_name, property->decl_value);
     attribute(object.blank ? "rdf:nodeID" : "rdf:resource", object.value);
     close_empty();
     return std::string();

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace vg::rdfxml {
 
@@ -36,14 +37,29 @@ public:
     explicit RdfXmlWriter(std::string& out, const std::map<std::string, std::string>& prefixes = {});
 
     // Appends the elements of one triple; a non-empty result is the failure
-    // and nothing of that triple is written.
-    std::string triple(const RdfXmlTerm& subject, std::string_view predicate, const RdfXmlTerm& object);
+    // and nothing of that triple is written. Two subjects are one when both
+    // name the same node, or neither names a node and their texts match. A
+    // caller that numbers its predicates (one number per distinct text,
+    // below kNoNumber) passes the number: the element name is then worked
+    // out once per number instead of once per triple.
+    static constexpr uint32_t kNoNumber = UINT32_MAX;
+    std::string triple(const RdfXmlTerm& subject, std::string_view predicate, const RdfXmlTerm& object,
+                       uint32_t predicate_number = kNoNumber);
     // Closes the open elements (an empty document when no triple came).
     std::string finish();
 
     RdfXmlName qualified_name(std::string_view iri) const;
 
 private:
+    // The property element name of a predicate, or the error that it has
+    // none; a numbered one holds its own copy of the namespace.
+    struct PropertyName {
+        RdfXmlName name;
+        std::string ns;
+    };
+    RdfXmlName property_name(std::string_view predicate) const;
+    const RdfXmlName& numbered_property_name(std::string_view predicate, uint32_t number);
+
     void start_document();
     void open_tag(std::string_view name);
     void attribute(std::string_view name, std::string_view value);
@@ -59,7 +75,10 @@ private:
     bool has_subject_ = false;
     bool subject_blank_ = false;
     uint32_t subject_node_ = kNoNode;
-    std::string subject_text_;
+    std::string subject_text_;  // kept only for a subject that names no node
+    std::unordered_map<uint32_t, PropertyName> numbered_;
+    const RdfXmlName* last_numbered_ = nullptr;
+    uint32_t last_number_ = kNoNumber;
     std::optional<std::string> element_;  // name of a typed node element
     int depth_ = 0;
     bool line_break_ = false;

@@ -1,0 +1,70 @@
+// Numbers for the predicates of one export, so that the writers compare
+// and look up small numbers instead of texts, which may be long.
+//
+// The edges of one predicate in a loaded graph share one property body, so
+// their predicate texts lie at one address. A long text is recognised by
+// its address and length (one address holds one text while the graph is
+// unchanged) and its bytes are hashed once per address; a short one is
+// hashed as it comes, which costs no more than looking its address up.
+// Either way no edge costs work in the length of its predicate.
+#pragma once
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "core/support/hash.hpp"
+
+namespace vg::rdf {
+
+class PredicateNumbers {
+public:
+    struct Numbered {
+        uint32_t number;
+        bool added;  // first seen: the caller checks the text once
+    };
+
+    // The number of a text, the same for all texts of the same bytes,
+    // numbered 0, 1, ... in order of first sight. The texts must stay in
+    // place, unchanged, while the table is used.
+    Numbered number(std::string_view p) {
+        // Consecutive edges mostly share their predicate.
+        if (p.data() == last_data_ && p.size() == last_size_) return {last_, false};
+        return look_up(p);
+    }
+
+    // The first text seen of a number.
+    std::string_view operator[](uint32_t n) const { return texts_[n]; }
+    size_t size() const { return texts_.size(); }
+
+private:
+    // Texts from this length on are looked up by address first.
+    static constexpr size_t kLong = 128;
+
+    struct AddressEntry {
+        const char* data;
+        size_t size;  // 0 marks a free slot: no long text is empty
+        uint32_t number;
+    };
+    struct AddressTraits {
+        using Entry = AddressEntry;
+        static Entry empty() { return {nullptr, 0, 0}; }
+        static bool is_empty(const Entry& e) { return e.size == 0; }
+        uint64_t hash(const Entry& e) const { return of(e.data, e.size); }
+        uint64_t of(const char* data, size_t size) const {
+            return key(uint64_t(reinterpret_cast<uintptr_t>(data)) ^ mix64(size));
+        }
+        KeyedHash key;
+    };
+
+    Numbered look_up(std::string_view p);
+    Numbered by_text(std::string_view p);
+
+    std::vector<std::string_view> texts_;
+    PositionIndex by_text_;  // positions in texts_
+    FlatTable<AddressTraits> by_address_;
+    const char* last_data_ = nullptr;
+    size_t last_size_ = SIZE_MAX;  // no text yet
+    uint32_t last_ = 0;
+};
+
+}  // namespace vg::rdf
