@@ -399,3 +399,58 @@ def test_argument_errors():
 
     raises(RuntimeError, kn.extract_subgraph_by_property, g, "k", Bad(), msg="no text")
     g.add_node("still usable")  # every borrow was released
+
+
+def test_long_shared_labels_read_as_short_ones_do():
+    # Edges of one predicate share one property map, so a long predicate lies
+    # at one address: it is recognised there, never compared per edge. Every
+    # result must be the short graph's with the labels renamed. The long
+    # forms differ in their last byte only, so equal lengths must still be
+    # told apart.
+    rng = random.Random(3)
+    short = ["p", "q", "r", "s"]
+    long = {p: "http://ex.org/" + "n" * 300 + p for p in short}
+    triples = [(f"n{rng.randrange(12)}", rng.choice(short), f"n{rng.randrange(12)}") for _ in range(300)]
+    g = kn.from_triples(triples)
+    h = kn.from_triples([(s, long[p], o) for s, p, o in triples])
+
+    def renamed(x):
+        if isinstance(x, str):
+            return long.get(x, x)
+        if isinstance(x, dict):
+            return {k: renamed(v) for k, v in x.items()}
+        return type(x)(map(renamed, x))
+
+    assert kn.project_triples(h) == renamed(kn.project_triples(g))
+    assert h.edges() == renamed(g.edges())
+    other = kn.from_triples([(f"n{rng.randrange(12)}", rng.choice(short), f"n{rng.randrange(12)}") for _ in range(50)])
+    other_long = kn.from_triples([(s, long[p], o) for s, p, o, in kn.project_triples(other)])
+    assert kn.merge_graphs(h, other_long, "merge").edges() == renamed(kn.merge_graphs(g, other, "merge").edges())
+    for p in short:
+        asked = "".join(list(long[p]))  # the same text at another address
+        assert kn.densify(h, asked).edges() == renamed(kn.densify(g, p).edges())
+        assert h.edges_filtered("predicate", asked) == renamed(g.edges_filtered("predicate", p))
+        assert g.edges_filtered("predicate", p) == [e for e in g.edges() if e[2]["predicate"] == p]
+    for near in (long["p"][:-1] + "x", long["p"] + "p", long["p"][:-1], "pp", ""):
+        assert h.edges_filtered("predicate", near) == g.edges_filtered("predicate", near) == []
+
+
+def test_a_long_predicate_on_many_edges_costs_its_length_once(memory_capped):
+    # 100,000 edges share one 1 MB predicate: every pass over them must share
+    # it too, or it needs 100 GB.
+    setup = """
+from vesk_graph._rust import knowledge as kn, rdf
+P = "http://ex.org/" + "p" * 1_000_000
+doc = f"<http://ex.org/s> <{P}> " + ", ".join(f"<http://ex.org/o{i}>" for i in range(100_000)) + " ."
+g = rdf.load_rdf_string(doc, "turtle", 1 << 30, 1 << 30)[0]
+"""
+    work = """
+edges = g.edges()
+assert len(edges) == 100_000 and edges[7][2]["predicate"] == P
+assert len(g.edges_filtered("predicate", P)) == 100_000
+assert len(kn.project_triples(g)) == 100_000
+assert kn.merge_graphs(g, g, "merge").edges()[-1][2]["predicate"] == P
+assert kn.densify(g, P).n_edges == 100_000
+print("ok")
+"""
+    assert memory_capped(setup, work).strip() == "ok"

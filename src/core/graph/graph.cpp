@@ -5,6 +5,7 @@
 #include "core/graph/adjacency.hpp"
 #include "core/graph/pairs.hpp"
 #include "core/graph/predicates.hpp"
+#include "core/support/text_numbers.hpp"
 
 namespace vg {
 
@@ -166,11 +167,41 @@ Result<PropertyGraph> PropertyGraph::subgraph(const std::vector<std::string_view
     return out;
 }
 
+namespace {
+
+// Whether a map holds `value` under `key`. Maps that share one body (a
+// loaded graph's edges of one predicate) share the last one's answer, and a
+// long string is recognised where it lies: a long value shared by many
+// maps is compared once, not once per map.
+class HasProperty {
+public:
+    HasProperty(std::string_view key, const Value& value)
+        : key_(key), value_(value), text_(value.as_string() ? *value.as_string() : std::string_view()) {}
+    // The maps must stay in place while the test is used.
+    bool operator()(const Properties& p) {
+        if (last_ && p.shares_body_with(*last_)) return last_answer_;
+        const Value* v = p.find(key_);
+        const std::string* s = v ? v->as_string() : nullptr;
+        last_answer_ = s && value_.as_string() ? text_(*s) : v && *v == value_;
+        last_ = &p;
+        return last_answer_;
+    }
+
+private:
+    std::string_view key_;
+    const Value& value_;
+    TextMatch text_;
+    const Properties* last_ = nullptr;
+    bool last_answer_ = false;
+};
+
+}  // namespace
+
 std::vector<std::string_view> nodes_with_property(const PropertyGraph& g, std::string_view key, const Value& value) {
     std::vector<std::string_view> out;
+    HasProperty has(key, value);
     g.store().for_each_node([&](uint32_t, const NodeData& d) {
-        const Value* v = d.properties.find(key);
-        if (v && *v == value) out.push_back(d.id);
+        if (has(d.properties)) out.push_back(d.id);
     });
     return out;
 }
@@ -179,9 +210,9 @@ std::vector<PropertyGraph::EdgeView> edges_with_property(const PropertyGraph& g,
                                                          const Value& value) {
     std::vector<PropertyGraph::EdgeView> out;
     const GraphInner& s = g.store();
+    HasProperty has(key, value);
     s.for_each_edge([&](uint32_t, EdgeEnds ends, const EdgeData& d) {
-        const Value* v = d.properties.find(key);
-        if (v && *v == value) out.push_back({s.id_of(ends.source), s.id_of(ends.target), &d});
+        if (has(d.properties)) out.push_back({s.id_of(ends.source), s.id_of(ends.target), &d});
     });
     return out;
 }

@@ -6,6 +6,7 @@
 #include "core/graph/adjacency.hpp"
 #include "core/knowledge/common.hpp"
 #include "core/knowledge/densify.hpp"
+#include "core/support/text_numbers.hpp"
 
 namespace vg {
 
@@ -44,8 +45,10 @@ PropertyGraph transitive_densify(const PropertyGraph& g, std::string_view predic
     // The predicate edges, stored orientation only, each source's targets
     // in edge slot order; parallel edges stay (the searches skip seen nodes).
     const GraphInner& s = g.store();
+    // A long label shared by many edges is compared once, not per edge.
+    TextMatch is_predicate(predicate);
     const FilteredRows predicate_edges = filtered_rows(
-        s, Direction::Out, [&](uint32_t e) { return edge_label(s.edge(e).properties, "") == predicate; });
+        s, Direction::Out, [&](uint32_t e) { return is_predicate(edge_label(s.edge(e).properties, "")); });
     const Rows adj = predicate_edges.view();
     const std::vector<uint32_t> sources = sources_in_edge_order(s, adj);
     if (sources.empty()) return work;

@@ -1,10 +1,10 @@
 // Graphs from (subject, predicate, object) triples and triples from graphs.
 #include <algorithm>
-#include <unordered_map>
 
 #include "core/knowledge/common.hpp"
 #include "core/knowledge/triples.hpp"
 #include "core/support/prefetch.hpp"
+#include "core/support/text_numbers.hpp"
 
 namespace vg {
 
@@ -88,18 +88,13 @@ ProjectedTriples project_triples(const PropertyGraph& g) {
     const GraphInner& s = g.store();
     ProjectedTriples out;
     out.triples.reserve(s.edge_count());
-    // Labels by text: a few distinct ones, each edge's its own copy.
-    std::unordered_map<std::string_view, uint32_t, KeyedHash> label_of;
-    std::string_view last;
-    uint32_t last_index = END;
+    // Labels by number: a few distinct ones, a long one shared by many
+    // edges recognised by where it lies rather than read again.
+    TextNumbers numbers;
     auto intern = [&](std::string_view label) {
-        if (last_index == END || label != last) {
-            auto [it, fresh] = label_of.try_emplace(label, uint32_t(out.labels.size()));
-            if (fresh) out.labels.push_back(label);
-            last = label;
-            last_index = it->second;
-        }
-        return last_index;
+        TextNumbers::Numbered n = numbers.number(label);
+        if (n.added) out.labels.push_back(label);
+        return n.number;
     };
     // An edge's label sits three reads away (map, entries, text), each
     // somewhere on the heap: each edge's are asked for one stage at a time,

@@ -10,7 +10,7 @@
 #include "core/rdf/write/export_nodes.hpp"
 #include "core/rdf/write/export_terms.hpp"
 #include "core/rdf/write/export_writers.hpp"
-#include "core/rdf/write/predicate_numbers.hpp"
+#include "core/support/text_numbers.hpp"
 #include "core/rdf/iri.hpp"
 
 namespace vg::rdf {
@@ -82,7 +82,7 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
     NodeIds ids(store);
     out.reserve(text_room<Writer>(store, ids));
     // Each distinct predicate is checked once, when first numbered.
-    PredicateNumbers predicates;
+    TextNumbers predicates;
     // Endpoints are scattered in memory: ask for them a few edges ahead.
     constexpr size_t kAhead = 64;
     const uint32_t slots = store.edge_slots();
@@ -98,7 +98,7 @@ Result<std::string> write_edges(const PropertyGraph& g, std::string& out, Writer
         if (!store.edge_live(e)) continue;
         const EdgeEnds slot = store.ends(e);
         const std::string_view p = export_predicate(store.edge(e));
-        const PredicateNumbers::Numbered numbered = predicates.number(p);
+        const TextNumbers::Numbered numbered = predicates.number(p);
         if (numbered.added)
             if (auto err = iri_error(p)) return refused("Invalid predicate IRI '" + std::string(p) + "': " + *err);
         ExportTerm s, o;

@@ -7,7 +7,7 @@
 
 #include "core/rdf/write/export.hpp"
 #include "core/rdf/write/export_nodes.hpp"
-#include "core/rdf/write/predicate_numbers.hpp"
+#include "core/support/text_numbers.hpp"
 #include "core/io/json_escape.hpp"
 
 namespace vg::rdf {
@@ -68,7 +68,7 @@ struct Pair {
 // The distinct labels of a graph's edges by rank in byte order.
 class Labels {
 public:
-    explicit Labels(const PredicateNumbers& numbers) : texts_(numbers.size()), rank_of_(numbers.size()) {
+    explicit Labels(const TextNumbers& numbers) : texts_(numbers.size()), rank_of_(numbers.size()) {
         std::vector<uint32_t> by_rank(numbers.size());
         for (uint32_t i = 0; i < by_rank.size(); ++i) by_rank[i] = i;
         std::sort(by_rank.begin(), by_rank.end(), [&](uint32_t a, uint32_t b) { return numbers[a] < numbers[b]; });
@@ -157,7 +157,7 @@ Result<std::string> serialize_graph_jsonld(const PropertyGraph& g) {
 
     // One pass in slot order: each edge's label, edge count per source, and
     // which nodes some edge reaches.
-    PredicateNumbers numbers;
+    TextNumbers numbers;
     std::vector<uint32_t> label_of(store.edge_slots());
     std::vector<uint32_t> out_edges(n_nodes, 0);
     std::vector<uint32_t> in_edges(n_nodes, 0);

@@ -15,7 +15,7 @@ struct ExportTerm {
     uint32_t node = 0;
 };
 
-// A predicate and its number (predicate_numbers.hpp): texts of one number
+// A predicate and its number (text_numbers.hpp): texts of one number
 // are the same, so writers compare numbers.
 struct ExportPredicate {
     std::string_view text;

@@ -1,11 +1,11 @@
-// Predicate numbers of the exports.
-#include "core/rdf/write/predicate_numbers.hpp"
+// Numbers for texts met over and over.
+#include "core/support/text_numbers.hpp"
 
 #include "core/result.hpp"
 
-namespace vg::rdf {
+namespace vg {
 
-PredicateNumbers::Numbered PredicateNumbers::look_up(std::string_view p) {
+TextNumbers::Numbered TextNumbers::look_up(std::string_view p) {
     Numbered r;
     if (p.size() < kLong) {
         r = !texts_.empty() && p == texts_[last_] ? Numbered{last_, false} : by_text(p);
@@ -25,7 +25,7 @@ PredicateNumbers::Numbered PredicateNumbers::look_up(std::string_view p) {
     return r;
 }
 
-PredicateNumbers::Numbered PredicateNumbers::by_text(std::string_view p) {
+TextNumbers::Numbered TextNumbers::by_text(std::string_view p) {
     const uint32_t h = uint32_t(by_text_.traits().key(p));
     const uint32_t next = uint32_t(texts_.size());
     if (next == PositionTraits::empty().pos) internal_failure("more distinct predicates than edge slots");
@@ -35,4 +35,4 @@ PredicateNumbers::Numbered PredicateNumbers::by_text(std::string_view p) {
     return {slot->pos, added};
 }
 
-}  // namespace vg::rdf
+}  // namespace vg

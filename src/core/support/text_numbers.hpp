@@ -1,5 +1,7 @@
-// Numbers for the predicates of one export, so that the writers compare
-// and look up small numbers instead of texts, which may be long.
+// Numbers for the texts a pass meets over and over (the predicates of one
+// export, the labels of one projection), so that it compares and looks up
+// small numbers instead of texts, which may be long; and a test of texts
+// against one text on the same footing.
 //
 // The edges of one predicate in a loaded graph share one property body, so
 // their predicate texts lie at one address. A long text is recognised by
@@ -14,9 +16,9 @@
 
 #include "core/support/hash.hpp"
 
-namespace vg::rdf {
+namespace vg {
 
-class PredicateNumbers {
+class TextNumbers {
 public:
     struct Numbered {
         uint32_t number;
@@ -36,10 +38,10 @@ public:
     std::string_view operator[](uint32_t n) const { return texts_[n]; }
     size_t size() const { return texts_.size(); }
 
-private:
     // Texts from this length on are looked up by address first.
     static constexpr size_t kLong = 128;
 
+private:
     struct AddressEntry {
         const char* data;
         size_t size;  // 0 marks a free slot: no long text is empty
@@ -67,4 +69,29 @@ private:
     uint32_t last_ = 0;
 };
 
-}  // namespace vg::rdf
+// Whether texts are one given text: a short one is compared, a long one
+// recognised by its number, so that many texts at a few addresses (the
+// values of edges that share one property map) cost nothing of their
+// length each. The given text, and the texts tested, must stay in place
+// while the test is used.
+class TextMatch {
+public:
+    explicit TextMatch(std::string_view wanted) : wanted_(wanted) {}
+    bool operator()(std::string_view t) {
+        if (t.size() != wanted_.size()) return false;
+        if (t.size() < TextNumbers::kLong) return t == wanted_;
+        if (!numbered_) {
+            number_ = numbers_.number(wanted_).number;
+            numbered_ = true;
+        }
+        return numbers_.number(t).number == number_;
+    }
+
+private:
+    std::string_view wanted_;
+    TextNumbers numbers_;
+    uint32_t number_ = 0;
+    bool numbered_ = false;
+};
+
+}  // namespace vg

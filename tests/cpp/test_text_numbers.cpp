@@ -1,5 +1,5 @@
-// Predicate numbers of the exports against a map from text to number, on
-// random sequences of views: one text at one address, equal copies at
+// Text numbers against a map from text to number, and the test against
+// one text against plain comparison, on random sequences of views: one text at one address, equal copies at
 // other addresses, and shorter views at the same address (same address,
 // another text), with lengths around the one from which texts are looked
 // up by address.
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/rdf/write/predicate_numbers.hpp"
+#include "core/support/text_numbers.hpp"
 
 #include "check.hpp"
 
@@ -29,7 +29,12 @@ int main() {
                 pool.push_back(t);
             }
         }
-        rdf::PredicateNumbers numbers;
+        TextNumbers numbers;
+        // One matcher on a copy of a text (another address), one on a text
+        // in place.
+        const std::string wanted = pool[rng() % pool.size()];
+        const std::string_view own = pool[rng() % pool.size()];
+        TextMatch match_copy(wanted), match_own(own);
         std::map<std::string, uint32_t, std::less<>> model;
         const int steps = 1 + int(rng() % 200);
         size_t at = 0;
@@ -45,8 +50,10 @@ int main() {
             CHECK_EQ(got.added, fresh);
             CHECK(numbers[got.number] == p);
             CHECK_EQ(numbers.size(), model.size());
-            if (failures) return check_summary("test_predicate_numbers");
+            CHECK_EQ(match_copy(p), p == std::string_view(wanted));
+            CHECK_EQ(match_own(p), p == own);
+            if (failures) return check_summary("test_text_numbers");
         }
     }
-    return check_summary("test_predicate_numbers");
+    return check_summary("test_text_numbers");
 }
