@@ -1,4 +1,5 @@
 import copy
+import itertools
 import json
 import pickle
 import random
@@ -104,17 +105,43 @@ def test_setstate_payload_errors_leave_the_graph(state, exc, message):
     same(sample(), g)
 
 
-def test_setstate_size_is_checked_first():
+class _Endless:
+    """A sequence of no known length whose iteration (at C speed) goes on
+    far past the limit: it must be refused once past it, not read to its end."""
+
+    def __init__(self, n):
+        self.n = n
+
+    def __getitem__(self, i):
+        return 88
+
+    def __len__(self):
+        raise TypeError("no length")
+
+    def __iter__(self):
+        return itertools.repeat(88, self.n)
+
+
+@pytest.mark.parametrize("form, over, size", [
+    (bytes, LIMIT + 1, LIMIT + 1),
+    (bytearray, LIMIT + 1, LIMIT + 1),
+    (_Endless, 4 * LIMIT, f"more than {LIMIT}"),
+])
+def test_setstate_size_is_checked_first(form, over, size):
+    def state(n):
+        return _Endless(n) if form is _Endless else form(b"X" * n)
+
     g = PyGraph()
     with pytest.raises(ValueError) as ei:
-        g.__setstate__(b"X" * (LIMIT + 1))
+        g.__setstate__(state(over))
     assert str(ei.value) == (
-        f"vesk-graph pickle payload is {LIMIT + 1} bytes; refusing to deserialize above {LIMIT} bytes "
+        f"vesk-graph pickle payload is {size} bytes; refusing to deserialize above {LIMIT} bytes "
         "(audit A2-#4). Set state on a smaller graph or deserialize from a trusted source through Graph.from_json()."
     )
+    assert not getattr(ei.value, "__notes__", None)
     # Exactly the limit passes the size check and fails later.
     with pytest.raises(ValueError, match="magic mismatch"):
-        g.__setstate__(b"X" * LIMIT)
+        g.__setstate__(state(LIMIT))
 
 
 def test_getstate_refuses_state_that_could_not_be_loaded_back():

@@ -44,5 +44,8 @@ Result<TextBuffer> to_pickle_state(const PropertyGraph& g);
 // The graph of a state: size limit, magic, UTF-8 of the text, then
 // from_json without caps. Errors are meant for ValueError.
 Result<PropertyGraph> from_pickle_state(std::string_view state);
+// The refusal of a state longer than unpickling accepts; `size` is its
+// length, or "more than ..." where the caller stopped reading it there.
+Error pickle_state_too_long(const std::string& size);
 
 }  // namespace vg

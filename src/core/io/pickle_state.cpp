@@ -29,12 +29,15 @@ Result<TextBuffer> to_pickle_state(const PropertyGraph& g) {
     return state;
 }
 
+Error pickle_state_too_long(const std::string& size) {
+    return Error{ErrorKind::CapRefused, "vesk-graph pickle payload is " + size + " bytes; refusing to deserialize above " +
+                                            std::to_string(kMaxPickleBytes) +
+                                            " bytes (audit A2-#4). Set state on a smaller graph or deserialize from a "
+                                            "trusted source through Graph.from_json()."};
+}
+
 Result<PropertyGraph> from_pickle_state(std::string_view state) {
-    if (state.size() > kMaxPickleBytes)
-        return Error{ErrorKind::CapRefused, "vesk-graph pickle payload is " + std::to_string(state.size()) +
-                     " bytes; refusing to deserialize above " + std::to_string(kMaxPickleBytes) +
-                     " bytes (audit A2-#4). Set state on a smaller graph or deserialize from a trusted source "
-                     "through Graph.from_json()."};
+    if (state.size() > kMaxPickleBytes) return pickle_state_too_long(std::to_string(state.size()));
     if (state.size() < kPickleMagic.size())
         return Error{ErrorKind::InvalidValue, "vesk-graph pickle payload too short to contain magic header."};
     if (state.substr(0, kPickleMagic.size()) != kPickleMagic) {

@@ -1,4 +1,7 @@
 // Graph JSON and pickling methods of PyGraph.
+#include <optional>
+#include <string>
+
 #include "core/io/graph_json.hpp"
 #include "python/convert.hpp"
 #include "python/graph/pygraph.hpp"
@@ -31,12 +34,23 @@ PyRef graph_getstate(PyObject* self) {
     return PyRef::steal(PyBytes_FromStringAndSize(s.data(), Py_ssize_t(s.size())));
 }
 
+// The state argument in bytes, read no further than one byte past the most
+// a state may hold: the bytes, or in `too_long` the size to refuse.
+struct StateBytes {
+    std::string_view bytes;
+    std::optional<std::string> too_long;
+};
+
 // The bytes of a bytearray or of a sequence of ints.
-std::string state_copy(PyObject* obj) {
-    if (PyByteArray_Check(obj)) return std::string(PyByteArray_AsString(obj), size_t(PyByteArray_Size(obj)));
+StateBytes state_copy(PyObject* obj, std::string& out) {
+    if (PyByteArray_Check(obj)) {
+        const auto n = uint64_t(PyByteArray_Size(obj));
+        if (n > kMaxPickleBytes) return {{}, std::to_string(n)};
+        out.assign(PyByteArray_AsString(obj), size_t(n));
+        return {out, {}};
+    }
     if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
     if (!PySequence_Check(obj)) raise_not_instance(obj, "Sequence");
-    std::string out;
     Py_ssize_t hint = PySequence_Size(obj);
     if (hint < 0) PyErr_Clear();
     // The length is the caller's claim: reserve no more than a state may hold.
@@ -49,30 +63,36 @@ std::string state_copy(PyObject* obj) {
         if (v == -1 && PyErr_Occurred()) throw_error_set();
         if (v < 0 || v > 255) raise(PyExc_OverflowError, "out of range integral type conversion attempted");
         out.push_back(char(v));
+        // A longer sequence (an endless one too) is refused here, unread.
+        if (out.size() > kMaxPickleBytes) {
+            if (hint > 0 && uint64_t(hint) > kMaxPickleBytes) return {{}, std::to_string(hint)};
+            return {{}, "more than " + std::to_string(kMaxPickleBytes)};
+        }
     }
     if (PyErr_Occurred()) throw_error_set();
-    return out;
+    return {out, {}};
 }
 
 // The state argument as bytes: bytes (viewed in place: the caller holds
 // the object for the whole call), bytearray, or a sequence of ints in
 // 0..255 (a str is refused). `copy` holds the bytes of the other forms.
-std::string_view state_bytes(PyObject* obj, std::string& copy) {
+StateBytes state_bytes(PyObject* obj, std::string& copy) {
     if (PyBytes_Check(obj)) {
         char* p = nullptr;
         Py_ssize_t n = 0;
         check(PyBytes_AsStringAndSize(obj, &p, &n));
-        return std::string_view(p, size_t(n));
+        return {std::string_view(p, size_t(n)), {}};
     }
-    copy = state_copy(obj);
-    return copy;
+    return state_copy(obj, copy);
 }
 
 PyRef graph_setstate(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
     std::string copy;
-    std::string_view state = converted(a, 0, [&](PyObject* obj) { return state_bytes(obj, copy); });
-    g.graph() = ok_or_raise(from_pickle_state(state), {{ErrorKind::NotFound, PyExc_ValueError}});
+    StateBytes state = converted(a, 0, [&](PyObject* obj) { return state_bytes(obj, copy); });
+    g.graph() = ok_or_raise(state.too_long ? Result<PropertyGraph>(pickle_state_too_long(*state.too_long))
+                                           : from_pickle_state(state.bytes),
+                            {{ErrorKind::NotFound, PyExc_ValueError}});
     return py_none();
 }
 
