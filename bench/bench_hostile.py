@@ -16,8 +16,10 @@ installed: what a peer pays for the same shape.
 
 Then the exports and pickling of graphs loaded from such documents: a long
 subject (Turtle), two long predicates in turn on one subject, two long
-subjects in turn, and pickle.dumps of states that would be hundreds of
-times their document (refused at 64 MiB). Each beside the same work on the
+subjects in turn, pickle.dumps of states that would be hundreds of
+times their document (refused at 64 MiB), and the graph's own passes
+(edges(), edges_filtered, project_triples, densify, merge_graphs) over a
+long predicate shared by every edge. Each beside the same work on the
 graph of a plain document of the same size, with the ratio per document
 byte and per byte written (against a plain document whose export writes as
 much, where this one writes far more), the time at twice the size, and the
@@ -47,6 +49,7 @@ import tempfile
 import time
 from pathlib import Path
 
+from vesk_graph._rust import knowledge as kn
 from vesk_graph._rust import rdf
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -157,6 +160,10 @@ SHAPES = [
     ("rdfxml", "names under a 4,000-byte namespace",
      lambda s: generate(lambda i: f"<q:T{i}/>", s, f'<rdf:RDF xmlns:rdf="{RDFNS}" xmlns:q="{EX}{"n" * 3986}">',
                         "</rdf:RDF>")),
+    ("rdfxml", "an entity of apostrophes in XML literals",
+     lambda s: repeat('<ex:p rdf:parseType="Literal">' + "&e;" * 20 + "</ex:p>", s,
+                      f'<!DOCTYPE rdf:RDF [<!ENTITY e "{chr(39) * 2000}">]>' + rdf_root()
+                      + '<rdf:Description rdf:about="h:s">', "</rdf:Description></rdf:RDF>")),
     ("rdfxml", "entities in attribute values",
      lambda s: repeat('<rdf:Description rdf:about="h:s" ex:v="&e;&e;&e;&e;"/>', s,
                       f'<!DOCTYPE rdf:RDF [<!ENTITY e "{"x" * 200}">]>' + rdf_root(), "</rdf:RDF>")),
@@ -296,6 +303,20 @@ def export(doc, syntax, fmt):
     return t, len(text)
 
 
+def long_predicate(size):
+    """Turtle: one subject, a predicate of half the size, objects for the rest."""
+    return long_term_list(size, lambda n: f"<s> <{'p' * n}> ", lambda i: f"<o{i}>")
+
+
+def graph_work(doc, syntax, fn):
+    """(best seconds of fn on the document's graph and its first edge's
+    predicate, what it gave)."""
+    g = load(doc, syntax)[1]
+    p = kn.project_triples(g)[0][1]
+    t, out = best_of(lambda: fn(g, p))
+    return t, f"{len(out):,} items" if isinstance(out, list) else f"{out.n_edges:,} edges"
+
+
 def pickled(doc, syntax):
     """(best pickle.dumps seconds, its outcome)."""
     g = load(doc, syntax)[1]
@@ -323,6 +344,14 @@ WORK_SHAPES = [
 ] + [
     ("pickle: a 2,000-byte predicate on every edge", "turtle", pickle_long_predicate, "pickle"),
     ("pickle: a long subject on every edge", "turtle", pickle_long_subject, "pickle"),
+] + [
+    (f"{name}: a long predicate on every edge", "turtle", long_predicate, fn) for name, fn in [
+        ("edges()", lambda g, p: g.edges()),
+        ("edges_filtered", lambda g, p: g.edges_filtered("predicate", p)),
+        ("project_triples", lambda g, p: kn.project_triples(g)),
+        ("densify", lambda g, p: kn.densify(g, p)),
+        ("merge_graphs, 'merge', with itself", lambda g, p: kn.merge_graphs(g, g, "merge")),
+    ]
 ]
 
 
@@ -333,7 +362,11 @@ def work_rows():
     for name, syntax, make, work in WORK_SHAPES:
         doc = make(SIZE)
         usual = plain(syntax, len(doc))
-        if work == "pickle":
+        if callable(work):
+            (t, what), (t_plain, _) = graph_work(doc, syntax, work), graph_work(usual, syntax, work)
+            t_double = graph_work(make(2 * SIZE), syntax, work)[0]
+            per_out = "-"
+        elif work == "pickle":
             (t, what), (t_plain, _) = pickled(doc, syntax), pickled(usual, syntax)
             t_double = pickled(make(2 * SIZE), syntax)[0]
             per_out = "-"
