@@ -424,7 +424,7 @@ def test_long_shared_labels_read_as_short_ones_do():
     assert kn.project_triples(h) == renamed(kn.project_triples(g))
     assert h.edges() == renamed(g.edges())
     other = kn.from_triples([(f"n{rng.randrange(12)}", rng.choice(short), f"n{rng.randrange(12)}") for _ in range(50)])
-    other_long = kn.from_triples([(s, long[p], o) for s, p, o, in kn.project_triples(other)])
+    other_long = kn.from_triples([(s, long[p], o) for s, p, o in kn.project_triples(other)])
     assert kn.merge_graphs(h, other_long, "merge").edges() == renamed(kn.merge_graphs(g, other, "merge").edges())
     for p in short:
         asked = "".join(list(long[p]))  # the same text at another address

@@ -213,8 +213,8 @@ PyRef properties_to_py_dict(const Properties& p) {
 }
 
 PyRef PropertyDicts::operator()(const Properties& p) {
-    if (!p.shares_body_with(last_)) {
-        last_ = p;
+    if (!last_ || !p.shares_body_with(*last_)) {
+        last_ = &p;
         keys_.clear();
         values_.clear();
         for (const auto& [key, val] : p) {

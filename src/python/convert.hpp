@@ -24,10 +24,11 @@ PyRef properties_to_py_dict(const Properties& p);
 // dict, so no dict sees a change made through another.
 class PropertyDicts {
 public:
+    // The maps must stay in place while the builder is used.
     PyRef operator()(const Properties& p);
 
 private:
-    Properties last_;                  // the body the objects below were made from
+    const Properties* last_ = nullptr;  // the map the objects below were made from
     std::vector<PyRef> keys_, values_;  // a null value: a container
 };
 

@@ -176,13 +176,16 @@ namespace {
 class HasProperty {
 public:
     HasProperty(std::string_view key, const Value& value)
-        : key_(key), value_(value), text_(value.as_string() ? *value.as_string() : std::string_view()) {}
+        : key_(key),
+          value_(value),
+          is_text_(value.as_string() != nullptr),
+          text_(is_text_ ? *value.as_string() : std::string_view()) {}
     // The maps must stay in place while the test is used.
     bool operator()(const Properties& p) {
         if (last_ && p.shares_body_with(*last_)) return last_answer_;
         const Value* v = p.find(key_);
         const std::string* s = v ? v->as_string() : nullptr;
-        last_answer_ = s && value_.as_string() ? text_(*s) : v && *v == value_;
+        last_answer_ = s && is_text_ ? text_(*s) : v && *v == value_;
         last_ = &p;
         return last_answer_;
     }
@@ -190,6 +193,7 @@ public:
 private:
     std::string_view key_;
     const Value& value_;
+    bool is_text_;
     TextMatch text_;
     const Properties* last_ = nullptr;
     bool last_answer_ = false;

@@ -34,22 +34,25 @@ namespace {
 
 // Edges of one kind share one property map (a loaded graph's edges of one
 // predicate): the merge of two shared maps is made once and shared alike,
-// rather than copied into every edge.
+// rather than copied into every edge. The maps merged must stay in place
+// while it is used.
 class SharedMerges {
 public:
     explicit SharedMerges(MergePolicy policy) : policy_(policy) {}
     Properties operator()(const Properties& base, const Properties& other) {
-        if (!base.shares_body_with(base_) || !other.shares_body_with(other_)) {
+        if (!base_ || !base.shares_body_with(*base_) || !other.shares_body_with(*other_)) {
             merged_ = merge_node_properties(base, other, policy_);
-            base_ = base;
-            other_ = other;
+            base_ = &base;
+            other_ = &other;
         }
         return merged_;
     }
 
 private:
     MergePolicy policy_;
-    Properties base_, other_, merged_;
+    const Properties* base_ = nullptr;
+    const Properties* other_ = nullptr;
+    Properties merged_;
 };
 
 }  // namespace

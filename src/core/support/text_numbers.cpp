@@ -28,7 +28,7 @@ TextNumbers::Numbered TextNumbers::look_up(std::string_view p) {
 TextNumbers::Numbered TextNumbers::by_text(std::string_view p) {
     const uint32_t h = uint32_t(by_text_.traits().key(p));
     const uint32_t next = uint32_t(texts_.size());
-    if (next == PositionTraits::empty().pos) internal_failure("more distinct predicates than edge slots");
+    if (next == PositionTraits::empty().pos) internal_failure("more distinct texts than numbers");
     auto [slot, added] =
         by_text_.insert(h, {next, h}, [&](const PositionSlot& s) { return s.hash == h && texts_[s.pos] == p; });
     if (added) texts_.push_back(p);

@@ -76,22 +76,17 @@ private:
 // while the test is used.
 class TextMatch {
 public:
-    explicit TextMatch(std::string_view wanted) : wanted_(wanted) {}
+    explicit TextMatch(std::string_view wanted) : wanted_(wanted), number_(numbers_.number(wanted).number) {}
     bool operator()(std::string_view t) {
         if (t.size() != wanted_.size()) return false;
         if (t.size() < TextNumbers::kLong) return t == wanted_;
-        if (!numbered_) {
-            number_ = numbers_.number(wanted_).number;
-            numbered_ = true;
-        }
         return numbers_.number(t).number == number_;
     }
 
 private:
     std::string_view wanted_;
-    TextNumbers numbers_;
-    uint32_t number_ = 0;
-    bool numbered_ = false;
+    TextNumbers numbers_;  // before number_, which it gives
+    uint32_t number_;
 };
 
 }  // namespace vg

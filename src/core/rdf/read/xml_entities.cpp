@@ -222,56 +222,45 @@ bool normalize_attribute(std::string_view raw, Entities& ents, const TextRules& 
     return true;
 }
 
-void append_escaped_text(std::string& out, std::string_view s) {
-    for (char c : s) {
-        switch (c) {
-            case '\r': out.append("&#13;"); break;
-            case '"': out.append("&quot;"); break;
-            case '&': out.append("&amp;"); break;
-            case '\'': out.append("&apos;"); break;
-            case '<': out.append("&lt;"); break;
-            case '>': out.append("&gt;"); break;
-            default: out.push_back(c);
-        }
+namespace {
+
+// The escape of a character in an XML literal's text (attribute: in a
+// double-quoted attribute value); empty where it stands as itself. One
+// table serves the writing and the count of what it adds.
+std::string_view escape_of(char c, bool attribute) {
+    switch (c) {
+        case '"': return "&quot;";
+        case '&': return "&amp;";
+        case '<': return "&lt;";
+        case '>': return "&gt;";
+        case '\r': return attribute ? "" : "&#13;";
+        case '\'': return attribute ? "" : "&apos;";
+        default: return {};
     }
 }
 
-size_t escaped_text_growth(std::string_view s) {
+void append_escaped(std::string& out, std::string_view s, bool attribute) {
+    for (char c : s) {
+        std::string_view e = escape_of(c, attribute);
+        if (e.empty()) out.push_back(c);
+        else out.append(e);
+    }
+}
+
+size_t escaped_growth(std::string_view s, bool attribute) {
     size_t n = 0;
     for (char c : s) {
-        switch (c) {
-            case '\r': case '"': case '\'': n += 5; break;
-            case '&': n += 4; break;
-            case '<': case '>': n += 3; break;
-            default: break;
-        }
+        std::string_view e = escape_of(c, attribute);
+        if (!e.empty()) n += e.size() - 1;
     }
     return n;
 }
 
-size_t escaped_attr_growth(std::string_view s) {
-    size_t n = 0;
-    for (char c : s) {
-        switch (c) {
-            case '"': n += 5; break;
-            case '&': n += 4; break;
-            case '<': case '>': n += 3; break;
-            default: break;
-        }
-    }
-    return n;
-}
+}  // namespace
 
-void append_escaped_attr(std::string& out, std::string_view s) {
-    for (char c : s) {
-        switch (c) {
-            case '"': out.append("&quot;"); break;
-            case '&': out.append("&amp;"); break;
-            case '<': out.append("&lt;"); break;
-            case '>': out.append("&gt;"); break;
-            default: out.push_back(c);
-        }
-    }
-}
+void append_escaped_text(std::string& out, std::string_view s) { append_escaped(out, s, false); }
+void append_escaped_attr(std::string& out, std::string_view s) { append_escaped(out, s, true); }
+size_t escaped_text_growth(std::string_view s) { return escaped_growth(s, false); }
+size_t escaped_attr_growth(std::string_view s) { return escaped_growth(s, true); }
 
 }  // namespace vg::rdfxml
