@@ -19,6 +19,37 @@ Value Value::from_double(double d) {
     return number(Number::from_f64(d));
 }
 
+Value::Value(const Value& o) {
+    switch (o.kind()) {
+        case Kind::Null: break;
+        case Kind::Bool: v.emplace<1>(*o.as_bool()); break;
+        case Kind::Number: v.emplace<2>(*o.as_number()); break;
+        case Kind::String: {
+            std::string copy(*o.as_string());
+            v.emplace<3>(std::move(copy));
+            break;
+        }
+        case Kind::Array: {
+            Array copy(*o.as_array());
+            v.emplace<4>(std::move(copy));
+            break;
+        }
+        case Kind::Object: {
+            Object copy(*o.as_object());
+            v.emplace<5>(std::move(copy));
+            break;
+        }
+    }
+}
+
+Value& Value::operator=(const Value& o) {
+    if (this != &o) {
+        Value copy(o);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
 bool Value::operator==(const Value& o) const {
     if (v.index() != o.v.index()) return false;
     switch (kind()) {
@@ -103,21 +134,41 @@ Properties::Body& Properties::own() {
     return *body_;
 }
 
-void Properties::insert_or_assign(std::string key, Value value) {
-    Body& b = own();
-    long pos = b.find_pos(key);
-    if (pos >= 0) {
-        b.entries[size_t(pos)].second = std::move(value);
+void Properties::Body::make_room(size_t n) {
+    if (entries.capacity() < n) entries.reserve(std::max(n, 2 * entries.capacity()));
+    if (n <= kScanLimit) return;
+    if (index) {
+        index->reserve(n);
         return;
     }
-    b.entries.emplace_back(std::move(key), std::move(value));
-    if (b.entries.size() <= kScanLimit) return;
-    if (!b.index) {
-        b.index = std::make_unique<Index>();
-        b.index->reserve(16);
-        for (uint32_t i = 0; i + 1 < b.entries.size(); ++i) b.index_entry(i);
+    auto fresh = std::make_unique<Index>();
+    fresh->reserve(std::max<size_t>(n, 16));
+    index = std::move(fresh);
+    for (uint32_t i = 0; i < entries.size(); ++i) index_entry(i);
+}
+
+void Properties::Body::put(std::string&& key, Value&& value) {
+    long pos = find_pos(key);
+    if (pos >= 0) {
+        entries[size_t(pos)].second = std::move(value);
+        return;
     }
-    b.index_entry(uint32_t(b.entries.size() - 1));
+    entries.emplace_back(std::move(key), std::move(value));
+    if (index) index_entry(uint32_t(entries.size() - 1));
+}
+
+void Properties::insert_or_assign(std::string key, Value value) {
+    Body& b = own();
+    b.make_room(b.entries.size() + 1);
+    b.put(std::move(key), std::move(value));
+}
+
+void Properties::update(const Properties& from) {
+    if (from.empty()) return;
+    std::vector<Entry> copies(from.begin(), from.end());
+    Body& b = own();
+    b.make_room(b.entries.size() + copies.size());
+    for (Entry& e : copies) b.put(std::move(e.first), std::move(e.second));
 }
 
 void Properties::reserve(size_t n) {

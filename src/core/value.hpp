@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <variant>
@@ -61,6 +62,16 @@ struct Value {
     std::variant<std::monostate, bool, Number, std::string, Array, Object> v;
 
     Value() = default;
+    // Copies are built apart and then moved in: the standard library's
+    // variant copy, when an alternative's allocation throws, has been seen to
+    // destroy an alternative that was never built. Built this way, a copy
+    // that runs out of memory throws std::bad_alloc with nothing touched.
+    Value(const Value& o);
+    Value& operator=(const Value& o);
+    Value(Value&&) noexcept = default;
+    Value& operator=(Value&&) noexcept = default;
+    ~Value() = default;
+
     static Value null() { return Value(); }
     static Value boolean(bool b) { Value x; x.v.emplace<1>(b); return x; }
     static Value number(Number n) { Value x; x.v.emplace<2>(n); return x; }
@@ -81,6 +92,8 @@ struct Value {
     bool operator==(const Value& o) const;
     bool operator!=(const Value& o) const { return !(*this == o); }
 };
+// Moves never allocate, so containers of values keep their strong guarantee.
+static_assert(std::is_nothrow_move_constructible_v<Value> && std::is_nothrow_move_assignable_v<Value>);
 
 // Insert or replace an entry, keeping the object sorted by key.
 void object_insert(Object& obj, std::string key, Value value);
@@ -120,7 +133,11 @@ public:
     size_t size() const { return body_ ? body_->entries.size() : 0; }
     bool empty() const { return size() == 0; }
     const Value* find(std::string_view key) const;
+    // Changes give the strong guarantee: one that runs out of memory throws
+    // std::bad_alloc and leaves the map as it was.
     void insert_or_assign(std::string key, Value value);
+    // Every entry of `from` set here, replacing values of the same names.
+    void update(const Properties& from);
     void reserve(size_t n);
     const_iterator begin() const { return body_ ? body_->entries.cbegin() : const_iterator(); }
     // Starts loading the map's storage, for passes over many maps that lie
@@ -150,6 +167,10 @@ private:
         Body(const Body& o) : entries(o.entries), index(o.index ? std::make_unique<Index>(*o.index) : nullptr) {}
         long find_pos(std::string_view key) const;
         void index_entry(uint32_t pos);
+        // Room for n entries and their index: after it, put() of up to that
+        // many entries allocates nothing and so cannot fail.
+        void make_room(size_t n);
+        void put(std::string&& key, Value&& value);
         uint32_t hash_of(std::string_view key) const { return uint32_t(index->traits().key(key)); }
     };
 

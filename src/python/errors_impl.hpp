@@ -1,4 +1,5 @@
 #pragma once
+#include <exception>
 #include <new>
 #include <stdexcept>
 
@@ -8,6 +9,14 @@ namespace vg::py {
 
 template <class F>
 PyObject* guarded(F&& f) noexcept {
+    // The C++ runtime keeps its exception state per thread, in storage that
+    // glibc makes on the thread's first use (or first use since another
+    // library with such storage was loaded), and it aborts the process when
+    // it cannot. Used here, on the way in, it is made before the call can
+    // run out of memory, so a first exception thrown for want of memory
+    // still becomes MemoryError.
+    // (Declared pure: the result must be used or the call is dropped.)
+    [[maybe_unused]] volatile int pending = std::uncaught_exceptions();
     try {
         return f().release();
     } catch (const PyErrorSet&) {

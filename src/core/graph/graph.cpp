@@ -134,7 +134,7 @@ Result<NodeData*> PropertyGraph::node_for_update(std::string_view id) {
 Result<uint32_t> PropertyGraph::update_node(std::string_view id, const Properties& properties) {
     auto node = node_for_update(id);
     if (!node) return node.failure();
-    for (const auto& [key, value] : properties) node.value()->properties.insert_or_assign(key, value);
+    node.value()->properties.update(properties);
     return *find_node(id);
 }
 

@@ -22,7 +22,7 @@ Properties merge_node_properties(const Properties& base, const Properties& other
             if (other.empty() || base.shares_body_with(other)) return base;
             Properties out = base;
             // One level only: a value under a shared name is replaced whole.
-            for (const auto& [name, value] : other) out.insert_or_assign(name, value);
+            out.update(other);
             return out;
         }
         case MergePolicy::KeepLatest: break;
