@@ -151,12 +151,32 @@ def merge_reference(base, other, policy):
     return (base.is_directed, False, "", nodes, edges)
 
 
+def shared_maps_graph(rng, directed, n=7):
+    """Edges of one predicate share one map, as in a loaded graph, and come
+    in any order; some edges carry maps of their own. Half the time every
+    map is shared with another graph, returned too: the graph this one is
+    the reverse of."""
+    ids = [f"n{i}" for i in range(n)]
+    g = kn.from_triples([(rng.choice(ids), rng.choice("pqr"), rng.choice(ids)) for _ in range(14)], directed)
+    for s, t, _ in g.edges():
+        if rng.random() < 0.3:
+            g.remove_edge(s, t)
+            g.add_edge(s, t, {"predicate": rng.choice("pqr"), "own": rng.randrange(3)})
+    for i in g.node_ids():
+        g.set_node_property(i, "k", [rng.randrange(2)])
+    return (g.reverse(), g) if rng.random() < 0.5 else (g, None)
+
+
 @pytest.mark.parametrize("policy", ["keep_first", "merge", "keep_latest", "", "Merge"])
 def test_merge_matches_reference(policy):
     rng = random.Random(policy)
-    for _ in range(25):
-        base = random_graph(rng, rng.random() < 0.5, rng.random() < 0.5)
-        other = random_graph(rng, rng.random() < 0.5, rng.random() < 0.5, n=9)
+    for round in range(40):
+        if round % 2:
+            directed = rng.random() < 0.5
+            (base, base_source), (other, other_source) = shared_maps_graph(rng, directed), shared_maps_graph(rng, directed, n=9)
+        else:
+            base = random_graph(rng, rng.random() < 0.5, rng.random() < 0.5)
+            other = random_graph(rng, rng.random() < 0.5, rng.random() < 0.5, n=9)
         with unchanged(base, other):
             m = kn.merge_graphs(base, other, policy) if policy != "keep_latest" else kn.merge_graphs(base, other)
             assert snapshot(m) == merge_reference(base, other, policy)
@@ -435,22 +455,73 @@ def test_long_shared_labels_read_as_short_ones_do():
         assert h.edges_filtered("predicate", near) == g.edges_filtered("predicate", near) == []
 
 
-def test_a_long_predicate_on_many_edges_costs_its_length_once(memory_capped):
-    # 100,000 edges share one 1 MB predicate: every pass over them must share
-    # it too, or it needs 100 GB.
-    setup = """
-from vesk_graph._rust import knowledge as kn, rdf
+# Each: a graph whose long texts are shared by many edges, built before the
+# cap, and the passes over it, which must share them too (or need tens of
+# GB) in whatever order the edges come.
+SHARED_LONG_TEXTS = {
+    # 100,000 edges share one 1 MB predicate.
+    "one predicate": ("""
 P = "http://ex.org/" + "p" * 1_000_000
 doc = f"<http://ex.org/s> <{P}> " + ", ".join(f"<http://ex.org/o{i}>" for i in range(100_000)) + " ."
 g = rdf.load_rdf_string(doc, "turtle", 1 << 30, 1 << 30)[0]
-"""
-    work = """
+h = rdf.load_rdf_string(doc, "turtle", 1 << 30, 1 << 30)[0]
+""", """
 edges = g.edges()
 assert len(edges) == 100_000 and edges[7][2]["predicate"] == P
 assert len(g.edges_filtered("predicate", P)) == 100_000
 assert len(kn.project_triples(g)) == 100_000
 assert kn.merge_graphs(g, g, "merge").edges()[-1][2]["predicate"] == P
+assert kn.merge_graphs(g, h, "merge").edges()[-1][2]["predicate"] == P
 assert kn.densify(g, P).n_edges == 100_000
-print("ok")
-"""
-    assert memory_capped(setup, work).strip() == "ok"
+"""),
+    # Two 1 MB predicates in turn, edge by edge: RDF/XML names under a
+    # namespace are made once each.
+    "two predicates in turn": ("""
+NS = ["http://ex.org/" + "n" * 1_000_000 + c + "/" for c in "ab"]
+P = [ns + "x" for ns in NS]
+props = "".join(f'<{"ab"[i % 2]}:x rdf:resource="http://ex.org/o{i}"/>' for i in range(100_000))
+doc = (f'<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#" xmlns:a="{NS[0]}" xmlns:b="{NS[1]}">'
+       f'<rdf:Description rdf:about="http://ex.org/s">{props}</rdf:Description></rdf:RDF>')
+g = rdf.load_rdf_string(doc, "xml", 1 << 30, 1 << 30)[0]
+h = rdf.load_rdf_string(doc, "xml", 1 << 30, 1 << 30)[0]
+""", """
+edges = g.edges()
+assert [e[2]["predicate"] for e in edges[:4]] == [P[0], P[1], P[0], P[1]] and len(edges) == 100_000
+del edges
+assert len(g.edges_filtered("type", "x")) == 100_000
+assert len(g.edges_filtered("predicate", P[1])) == 50_000
+merged = kn.merge_graphs(g, h, "merge").edges()
+assert [e[2]["predicate"] for e in merged[-2:]] == [P[0], P[1]]
+"""),
+    # 128 distinct 64 KiB predicates in turn over 20,000 triples, some of
+    # them equal texts in other str objects.
+    "from_triples, 128 long predicates": ("""
+P = [f"{i:03d}" + "p" * 65_536 for i in range(128)]
+triples = [(f"s{i}", P[i % 128] if i % 3 else "".join(P[i % 128]), f"o{i}") for i in range(20_000)]
+""", """
+g = kn.from_triples(triples)
+assert g.n_edges == 20_000 and g.edges()[129][2] == {"predicate": P[1], "type": P[1]}
+"""),
+    # 5,000 nodes of 16 KB ids, 100,000 edges: each id recurs every 5,000
+    # edges, beyond any cache of recent ones.
+    "long ids in turn": ("""
+from vesk_graph._rust.graph import PyGraph
+g = PyGraph()
+ids = [f"{i:05d}" + "x" * 16_000 for i in range(5_000)]
+for i in ids:
+    g.add_node(i)
+for k in range(1, 21):
+    for j in range(5_000):
+        g.add_edge(ids[j], ids[(j + k) % 5_000])
+""", """
+edges = g.edges()
+assert len(edges) == 100_000 and edges[-1][1] == ids[19]
+"""),
+}
+
+
+@pytest.mark.parametrize("shape", list(SHARED_LONG_TEXTS))
+def test_long_texts_shared_by_many_edges_cost_their_length_once(memory_capped, shape):
+    setup, work = SHARED_LONG_TEXTS[shape]
+    setup = "from vesk_graph._rust import knowledge as kn, rdf\n" + setup
+    assert memory_capped(setup, work + "print('ok')\n").strip() == "ok"

@@ -4,6 +4,7 @@
 
 #include "core/support/hash.hpp"  // mix64
 #include "core/support/prefetch.hpp"
+#include "core/support/text_numbers.hpp"
 #include "python/args.hpp"
 #include "python/errors.hpp"
 
@@ -213,23 +214,23 @@ PyRef properties_to_py_dict(const Properties& p) {
 }
 
 PyRef PropertyDicts::operator()(const Properties& p) {
-    if (!last_ || !p.shares_body_with(*last_)) {
-        last_ = &p;
-        keys_.clear();
-        values_.clear();
+    const void* body = p.shared_body();
+    if (!body) return properties_to_py_dict(p);
+    const size_t first = shared_.get(memo_key(body), 0, [&] {
+        const size_t made = objects_.size();
         for (const auto& [key, val] : p) {
-            keys_.push_back(py_str(key));
+            objects_.push_back(py_str(key));
             const bool container = val.kind() == Value::Kind::Array || val.kind() == Value::Kind::Object;
-            values_.push_back(container ? PyRef() : value_to_py(val));
+            objects_.push_back(container ? PyRef() : value_to_py(val));
         }
-    }
+        return made;
+    });
     PyRef dict = PyRef::steal(PyDict_New());
-    if (!dict) throw_error_set();
-    size_t i = 0;
+    const PyRef* shared = objects_.data() + first;
     for (const auto& [key, val] : p) {
-        const PyRef& shared = values_[i];
-        check(PyDict_SetItem(dict.get(), keys_[i].get(), shared ? shared.get() : value_to_py(val).get()));
-        ++i;
+        const PyRef& value = shared[1];
+        check(PyDict_SetItem(dict.get(), shared[0].get(), value ? value.get() : value_to_py(val).get()));
+        shared += 2;
     }
     return dict;
 }
@@ -255,11 +256,13 @@ PyRef py_tuple3(PyRef&& a, PyRef&& b, PyRef&& c) {
 
 namespace {
 
-// Recently made str objects of one result. Ids recur in pair and event
-// lists (a node's exit soon after its enter, a hub in many edges), and the
-// texts come as views into the graph's records, so equal ids share one
-// address: a text is known by its address and size. A small direct-mapped
-// table that stays in cache; a collision just replaces the older entry.
+// The str objects of one result's ids. Ids recur in pair and event lists
+// (a node's exit soon after its enter, a hub in many edges), and the texts
+// come as views into the graph's records, so equal ids share one address:
+// a text is known by its address and size. Short ones go through a small
+// direct-mapped table that stays in cache (a collision just replaces the
+// older entry, and a short str made twice costs little); long ones are all
+// kept, so that each is made once in any order.
 class StrCache {
 public:
     // Sized for a result of n items, at most kMaxSlots.
@@ -274,6 +277,8 @@ public:
         for (const Entry& e : slots_) Py_XDECREF(e.obj);
     }
     PyRef get(std::string_view s) {
+        if (s.size() >= TextNumbers::kLong)
+            return PyRef::borrow(long_.get(memo_key(s.data()), s.size(), [&] { return py_str(s); }).get());
         Entry& e = slots_[mix64(uint64_t(reinterpret_cast<uintptr_t>(s.data())) ^ s.size()) & (slots_.size() - 1)];
         if (e.obj && e.data == s.data() && e.size == s.size()) return PyRef::borrow(e.obj);
         PyRef made = py_str(s);
@@ -290,6 +295,7 @@ private:
         PyObject* obj = nullptr;
     };
     std::vector<Entry> slots_;
+    SharedMemo<PyRef> long_;
 };
 
 }  // namespace

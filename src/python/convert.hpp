@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/support/shared_memo.hpp"
 #include "core/value.hpp"
 #include "python/pyref.hpp"
 
@@ -19,17 +20,20 @@ PyRef properties_to_py_dict(const Properties& p);
 
 // Dicts of many property maps in turn (every edge of a graph). Maps that
 // share one body, as a loaded graph's edges of one predicate do, get dicts
-// that share its keys and its immutable values (strings, numbers): a long
-// value is made once, not once per edge. Containers are made anew for each
-// dict, so no dict sees a change made through another.
+// that share its keys and its immutable values (strings, numbers), made
+// once per body whatever the order of the maps: a long value is made once,
+// not once per edge. Containers are made anew for each dict, so no dict
+// sees a change made through another.
 class PropertyDicts {
 public:
     // The maps must stay in place while the builder is used.
     PyRef operator()(const Properties& p);
 
 private:
-    const Properties* last_ = nullptr;  // the map the objects below were made from
-    std::vector<PyRef> keys_, values_;  // a null value: a container
+    // Per shared body, where its objects start in objects_: a key, then
+    // its value (null for a container), per entry in the body's order.
+    SharedMemo<size_t> shared_;
+    std::vector<PyRef> objects_;
 };
 
 // Pieces of value_from_py that other readings of an object share.

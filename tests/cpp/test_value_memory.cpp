@@ -1,14 +1,17 @@
 // Values and property maps when memory runs out: every allocation of a copy
 // or a change is made to fail in turn, and each failure must throw
 // std::bad_alloc, leak nothing and leave the source (or the map changed) as
-// it was.
+// it was. And the memo of shared things against a map, on keys that
+// alternate.
 #include <cstdlib>
 #include <map>
 #include <new>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/support/shared_memo.hpp"
 #include "core/value.hpp"
 
 #include "check.hpp"
@@ -161,10 +164,44 @@ void map_changes() {
     }
 }
 
+// The memo against a map from key to value, on random runs of keys drawn
+// from a few (so they alternate), with a make() that sometimes fails: each
+// distinct key is made once, a failed make keeps nothing, and every answer
+// is the model's.
+void memo_against_a_model() {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 200; ++round) {
+        SharedMemo<std::string> memo;
+        std::map<std::pair<uintptr_t, uintptr_t>, std::string> model;
+        const uintptr_t keys = 1 + rng() % 40;
+        int makes = 0, failed_makes = 0;
+        for (int step = 0; step < 500; ++step) {
+            const std::pair<uintptr_t, uintptr_t> key{1 + rng() % keys, rng() % 3};
+            const bool fail = rng() % 10 == 0;
+            const std::string value = std::to_string(key.first) + "/" + std::to_string(key.second);
+            try {
+                const std::string& got = memo.get(key.first, key.second, [&] {
+                    ++makes;
+                    if (fail) throw std::bad_alloc();
+                    return value;
+                });
+                CHECK_EQ(got, value);
+                model.emplace(key, value);
+            } catch (const std::bad_alloc&) {
+                CHECK(fail && !model.count(key));
+                ++failed_makes;
+            }
+        }
+        CHECK_EQ(memo.size(), model.size());
+        CHECK_EQ(makes, int(model.size()) + failed_makes);
+    }
+}
+
 }  // namespace
 
 int main() {
     value_copies();
     map_changes();
+    memo_against_a_model();
     return check_summary("test_value_memory");
 }

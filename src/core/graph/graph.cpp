@@ -5,6 +5,7 @@
 #include "core/graph/adjacency.hpp"
 #include "core/graph/pairs.hpp"
 #include "core/graph/predicates.hpp"
+#include "core/support/shared_memo.hpp"
 #include "core/support/text_numbers.hpp"
 
 namespace vg {
@@ -170,9 +171,9 @@ Result<PropertyGraph> PropertyGraph::subgraph(const std::vector<std::string_view
 namespace {
 
 // Whether a map holds `value` under `key`. Maps that share one body (a
-// loaded graph's edges of one predicate) share the last one's answer, and a
-// long string is recognised where it lies: a long value shared by many
-// maps is compared once, not once per map.
+// loaded graph's edges of one predicate) share one answer, worked out once
+// per body in any order, and a long string is recognised where it lies: a
+// long value shared by many maps is compared once, not once per map.
 class HasProperty {
 public:
     HasProperty(std::string_view key, const Value& value)
@@ -182,21 +183,23 @@ public:
           text_(is_text_ ? *value.as_string() : std::string_view()) {}
     // The maps must stay in place while the test is used.
     bool operator()(const Properties& p) {
-        if (last_ && p.shares_body_with(*last_)) return last_answer_;
-        const Value* v = p.find(key_);
-        const std::string* s = v ? v->as_string() : nullptr;
-        last_answer_ = s && is_text_ ? text_(*s) : v && *v == value_;
-        last_ = &p;
-        return last_answer_;
+        const void* body = p.shared_body();
+        if (!body) return holds(p);
+        return answers_.get(memo_key(body), 0, [&] { return uint8_t(holds(p)); });
     }
 
 private:
+    bool holds(const Properties& p) {
+        const Value* v = p.find(key_);
+        const std::string* s = v ? v->as_string() : nullptr;
+        return s && is_text_ ? text_(*s) : v && *v == value_;
+    }
+
     std::string_view key_;
     const Value& value_;
     bool is_text_;
     TextMatch text_;
-    const Properties* last_ = nullptr;
-    bool last_answer_ = false;
+    SharedMemo<uint8_t> answers_;  // not bool: a vector of bools hands out no references
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 // order of a hash set, so that a merge comes out the same in every run).
 #include "core/knowledge/common.hpp"
 #include "core/knowledge/merge.hpp"
+#include "core/support/shared_memo.hpp"
 
 namespace vg {
 
@@ -32,27 +33,24 @@ Properties merge_node_properties(const Properties& base, const Properties& other
 
 namespace {
 
-// Edges of one kind share one property map (a loaded graph's edges of one
-// predicate): the merge of two shared maps is made once and shared alike,
-// rather than copied into every edge. The maps merged must stay in place
-// while it is used.
+// Maps of one kind share one body (a loaded graph's edges of one
+// predicate): the merge of two shared bodies is made once, whatever the
+// order in which their pairs come, and shared alike by every node or edge
+// that joins them, rather than copied into each. The maps merged must stay
+// in place while it is used.
 class SharedMerges {
 public:
     explicit SharedMerges(MergePolicy policy) : policy_(policy) {}
     Properties operator()(const Properties& base, const Properties& other) {
-        if (!base_ || !base.shares_body_with(*base_) || !other.shares_body_with(*other_)) {
-            merged_ = merge_node_properties(base, other, policy_);
-            base_ = &base;
-            other_ = &other;
-        }
-        return merged_;
+        const void* b = base.shared_body();
+        const void* o = other.shared_body();
+        if (!b || !o) return merge_node_properties(base, other, policy_);
+        return merged_.get(memo_key(b), memo_key(o), [&] { return merge_node_properties(base, other, policy_); });
     }
 
 private:
     MergePolicy policy_;
-    const Properties* base_ = nullptr;
-    const Properties* other_ = nullptr;
-    Properties merged_;
+    SharedMemo<Properties> merged_;
 };
 
 }  // namespace
@@ -65,10 +63,10 @@ PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other
 
     // Slot maps: base -> result, other -> result, base -> other.
     std::vector<uint32_t> b2r(bs.node_slots(), END), o2r(os.node_slots(), END), b2o(bs.node_slots(), END);
+    SharedMerges merged(policy);
     bs.for_each_node([&](uint32_t n, const NodeData& node) {
         uint32_t m = other.find_node(node.id).value_or(END);
-        Properties props = m == END ? node.properties
-                                    : merge_node_properties(node.properties, os.node(m).properties, policy);
+        Properties props = m == END ? node.properties : merged(node.properties, os.node(m).properties);
         b2r[n] = kn::add_fresh_node(out, node.id, std::move(props));
         if (m != END) {
             b2o[n] = m;
@@ -89,7 +87,6 @@ PropertyGraph merge_graphs(const PropertyGraph& base, const PropertyGraph& other
     // The result allows no parallel edges: of several edges joining one pair
     // (either orientation when undirected) only the first is added.
     const bool directed = out.directed();
-    SharedMerges merged(policy);
     U64Set joined;
     joined.reserve(size_t(bs.edge_count() + os.edge_count()));
     bs.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData& d) {

@@ -60,19 +60,15 @@ PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed) {
         g.store().prefetch_node(st.subject);
         g.store().prefetch_node(st.object);
     };
-    // The property maps of recent predicates, by the address of their text:
-    // callers pass the same few predicate objects again and again, and a
-    // copy costs less than building the map.
-    struct Recent {
-        const char* data = nullptr;
-        size_t size = 0;
-        Properties props;
-    };
-    std::vector<Recent> recent(64);
+    // One property map per distinct predicate text, shared by its edges,
+    // whichever str carries the text: a long one is known by where it lies
+    // and its bytes hashed once per place.
+    TextNumbers predicates;
+    std::vector<Properties> maps;
     auto properties_of = [&](std::string_view p) {
-        Recent& r = recent[mix64(uint64_t(reinterpret_cast<uintptr_t>(p.data()))) & (recent.size() - 1)];
-        if (r.data != p.data() || r.size != p.size()) r = {p.data(), p.size(), kn::predicate_properties(p)};
-        return Properties(r.props);
+        const TextNumbers::Numbered n = predicates.number(p);
+        if (n.added) maps.push_back(kn::predicate_properties(p));
+        return maps[n.number];
     };
     // Triple i's texts are asked for three steps ahead, hashed two steps
     // ahead, its slots resolved one step ahead.
