@@ -588,12 +588,29 @@ ENDLESS = [
 ]
 
 
+def chars_read():
+    """(rchar, length of the text read) from /proc/self/io, or None where
+    there is none: rchar counts every byte this process's reads returned,
+    before this read of the proc file itself."""
+    try:
+        fd = os.open("/proc/self/io", os.O_RDONLY)
+    except OSError:
+        return None
+    try:
+        text = os.read(fd, 4096)
+    finally:
+        os.close(fd)
+    return int(re.search(rb"^rchar: (\d+)$", text, re.M)[1]), len(text)
+
+
 @pytest.mark.skipif(not hasattr(os, "mkfifo"), reason="needs named pipes")
 @pytest.mark.parametrize("ext, head, unit", ENDLESS)
 def test_pipe_is_refused_near_the_cap_inside_any_token(tmp_path, ext, head, unit):
     # A pipe that never ends inside one token (or is shaped against the
     # refills) must be refused one byte past the cap, not read on: the
-    # writer gives up after 64 times the cap either way.
+    # writer gives up after 64 times the cap either way. The kernel's count
+    # of the bytes the load read must be that byte count too, so no buffer
+    # below the cursor reads ahead of it.
     cap = 1 << 20
     fifo = tmp_path / f"stream.{ext}"
     os.mkfifo(fifo)
@@ -601,13 +618,17 @@ def test_pipe_is_refused_near_the_cap_inside_any_token(tmp_path, ext, head, unit
     writer = subprocess.Popen([sys.executable, "-c", ENDLESS_WRITER, str(fifo), head, unit, str(64 * cap)],
                               stdout=subprocess.PIPE, text=True)
     try:
+        before = chars_read()
         msg = fails(rdf.load_rdf_file, str(fifo), cap, BIG)
+        after = chars_read()
     finally:
         written = writer.communicate(timeout=120)[0]
     size = re.fullmatch(rf"RDF file is (\d+) bytes; refusing to load above {cap} bytes "
                         r"\(raise VeskGraphSettings.max_bytes if intended\)\.", msg)
     assert size, msg
     assert int(size[1]) == cap + 1 and int(written) <= cap + (1 << 20)
+    if before is not None:
+        assert after[0] - before[0] - before[1] == cap + 1
 
 
 # Writes `blocks` MiB of N-Triples into a pipe, waits `pause` seconds, then ends the stream.

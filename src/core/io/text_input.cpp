@@ -1,5 +1,8 @@
 #include "core/io/text_input.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -20,11 +23,10 @@ TextInput TextInput::from_string(std::string_view text) {
 }
 
 Result<TextInput> TextInput::open_file(const std::string& path) {
-    errno = 0;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return Error{ErrorKind::Io, os_error_text(errno ? errno : EIO)};
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return Error{ErrorKind::Io, os_error_text(errno)};
     TextInput in;
-    in.file_.reset(f);
+    in.file_ = std::move(fd);
     in.buf_.resize(kBufferSize);
     in.begin_ = in.p_ = in.end_ = in.buf_.data();
     in.eof_ = false;
@@ -67,17 +69,18 @@ bool TextInput::fill(size_t need) {
         // a buffer grown for a long token, and never past the cap's byte.
         size_t ask = std::min(buf_.size() - kept, std::max(missing, kBufferSize));
         if (uint64_t room = cap_ - bytes_read(); room < ask) ask = size_t(room) + 1;
-        errno = 0;
-        size_t got = std::fread(base + kept, 1, ask, file_.get());
-        end_ += got;
-        if (std::ferror(file_.get()) && errno == EINTR) {
-            std::clearerr(file_.get());
+        // A pipe may give fewer bytes than asked: the loop reads again
+        // while fewer than `need` are held.
+        ssize_t got = ::read(file_.get(), base + kept, ask);
+        if (got < 0 && errno == EINTR) {
             if (interrupt_ && interrupt_->poll(interrupt_->context)) throw Interrupted();
             continue;
         }
-        if (got == 0) {
+        if (got <= 0) {
             eof_ = true;
-            if (std::ferror(file_.get())) error_ = Error{ErrorKind::Io, os_error_text(errno ? errno : EIO)};
+            if (got < 0) error_ = Error{ErrorKind::Io, os_error_text(errno)};
+        } else {
+            end_ += got;
         }
     }
     return true;

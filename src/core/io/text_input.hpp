@@ -1,8 +1,9 @@
 // Byte cursor shared by every text reader (graph JSON, and the RDF syntax
 // lexers and the XML tokenizer built beside it): one current position over
 // either a string held in place (no copy) or a file read through a fixed
-// 8,192-byte buffer. Positions (line, column) are worked out only when asked
-// for, so scanning costs nothing extra.
+// 8,192-byte buffer, straight from its descriptor (no stdio buffer beneath,
+// which would read ahead of a cap). Positions (line, column) are worked out
+// only when asked for, so scanning costs nothing extra.
 //
 // Usage:
 //
@@ -40,10 +41,11 @@
 //   it. In string mode nothing ever moves: every view lasts as long as the
 //   string.
 // - A file can be given a byte cap (set_byte_cap): every read goes through
-//   fill(), which never reads more than one byte past the cap and then ends
-//   the input as EOF does. Whatever a reader was in the middle of, it meets
-//   an end there, and over_cap() tells its caller that the end was the cap.
-//   So no reader needs a cap check of its own, and no loop can read on.
+//   fill(), which never reads more than one byte past the cap, even from a
+//   pipe, and then ends the input as EOF does. Whatever a reader was in the
+//   middle of, it meets an end there, and over_cap() tells its caller that
+//   the end was the cap. So no reader needs a cap check of its own, and no
+//   loop can read on.
 // - Hot loops may scan [cur(), limit()) directly and then advance_to() the
 //   first byte they did not take; ensure(n) makes n bytes available there.
 // - position() is the place of the current byte, position_at(offset) that of
@@ -52,13 +54,12 @@
 //   1-based byte column, `char_column` the 1-based code-point column.
 #pragma once
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/io/file_descriptor.hpp"
 #include "core/result.hpp"
 #include "core/support/interrupt.hpp"
 
@@ -149,10 +150,7 @@ private:
     // Moves `t` forward over the held bytes up to `offset`.
     void track(TextPosition& t, uint64_t offset) const;
 
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    FileDescriptor file_;
     std::vector<char> buf_;
     const char* begin_ = nullptr;  // first held byte
     const char* p_ = nullptr;
