@@ -148,11 +148,12 @@ public:
     const_iterator end() const { return body_ ? body_->entries.cend() : const_iterator(); }
     // Whether the two maps hold the same body (a copy not changed since).
     bool shares_body_with(const Properties& o) const { return body_ && body_ == o.body_; }
-    // The body when other maps hold it too, else nullptr: a pass over many
-    // maps works out what it needs once per shared body (SharedMemo), and
-    // a body held by this map alone can come up only once.
+    // The body when at least two other maps hold it too, else nullptr: a
+    // pass over many maps works out what it needs once per such body
+    // (SharedMemo). A body held by one or two maps comes up at most twice,
+    // and working it out again costs less than remembering it.
     const void* shared_body() const {
-        return body_ && body_->holders.load(std::memory_order_relaxed) > 1 ? body_ : nullptr;
+        return body_ && body_->holders.load(std::memory_order_relaxed) > 2 ? body_ : nullptr;
     }
 
 private:
