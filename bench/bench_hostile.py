@@ -19,7 +19,8 @@ subject (Turtle), two long predicates in turn on one subject, two long
 subjects in turn, pickle.dumps of states that would be hundreds of
 times their document (refused at 64 MiB), and the graph's own passes
 (edges(), edges_filtered, project_triples, densify, merge_graphs) over a
-long predicate shared by every edge. Each beside the same work on the
+long predicate shared by every edge, and over a long and a short
+predicate in turn. Each beside the same work on the
 graph of a plain document of the same size, with the ratio per document
 byte and per byte written (against a plain document whose export writes as
 much, where this one writes far more), the time at twice the size, and the
@@ -30,6 +31,10 @@ with the term. The RDF/XML export has no Python entry: it is timed by
 bench/export_rdfxml.cpp, built against the core library of the module's
 incremental build (build/<wheel tag>/libvesk_core.a, or BENCH_CORE_LIB) when
 a compiler is found.
+
+Then work over long texts that many items share, given in turn, beside the
+same work over short ones: from_triples with 32 or 128 long predicates in
+turn, and edges() of a graph whose 5,000 long ids come round in turn.
 
 Last, streams that never end inside one construct (Turtle, N-Triples and
 RDF/XML), read through a named pipe under max_bytes: the time to the
@@ -226,6 +231,16 @@ def alternating_predicates(size, pairs=None):
     return head(max(1, size - len(head(0)) - len(body) - len(tail))) + body + tail
 
 
+def names_in_turn(size):
+    """RDF/XML: one subject whose properties take turns between q:x, under a
+    namespace of half the size, and ex:x, under a short one: every edge of
+    a name shares one property map, and the maps alternate edge by edge."""
+    def pair(i):
+        return f'<q:x rdf:resource="h:o{i}"/><ex:x rdf:resource="h:p{i}"/>'
+    head = rdf_root(f' xmlns:q="{EX}{"n" * (size // 2)}/"') + '<rdf:Description rdf:about="h:s">'
+    return generate(pair, size, head, "</rdf:Description></rdf:RDF>")
+
+
 def alternating_subjects(size, n=40):
     """RDF/XML: two subjects under an xml:base of almost the whole size,
     whose edges take turns (the IRI resolution budget allows about 50 uses
@@ -309,11 +324,11 @@ def long_predicate(size):
 
 
 def graph_work(doc, syntax, fn):
-    """(best seconds of fn on the document's graph and its first edge's
-    predicate, what it gave)."""
-    g = load(doc, syntax)[1]
+    """(best seconds of fn on the document's graph, its first edge's
+    predicate and the graph loaded again, what it gave)."""
+    g, again = load(doc, syntax)[1], load(doc, syntax)[1]
     p = kn.project_triples(g)[0][1]
-    t, out = best_of(lambda: fn(g, p))
+    t, out = best_of(lambda: fn(g, p, again))
     return t, f"{len(out):,} items" if isinstance(out, list) else f"{out.n_edges:,} edges"
 
 
@@ -346,11 +361,17 @@ WORK_SHAPES = [
     ("pickle: a long subject on every edge", "turtle", pickle_long_subject, "pickle"),
 ] + [
     (f"{name}: a long predicate on every edge", "turtle", long_predicate, fn) for name, fn in [
-        ("edges()", lambda g, p: g.edges()),
-        ("edges_filtered", lambda g, p: g.edges_filtered("predicate", p)),
-        ("project_triples", lambda g, p: kn.project_triples(g)),
-        ("densify", lambda g, p: kn.densify(g, p)),
-        ("merge_graphs, 'merge', with itself", lambda g, p: kn.merge_graphs(g, g, "merge")),
+        ("edges()", lambda g, p, h: g.edges()),
+        ("edges_filtered", lambda g, p, h: g.edges_filtered("predicate", p)),
+        ("project_triples", lambda g, p, h: kn.project_triples(g)),
+        ("densify", lambda g, p, h: kn.densify(g, p)),
+        ("merge_graphs, 'merge', with itself", lambda g, p, h: kn.merge_graphs(g, g, "merge")),
+    ]
+] + [
+    (f"{name}: a long and a short name in turn", "rdfxml", names_in_turn, fn) for name, fn in [
+        ("edges()", lambda g, p, h: g.edges()),
+        ("edges_filtered('type', 'x')", lambda g, p, h: g.edges_filtered("type", "x")),
+        ("merge_graphs, 'merge', with a copy", lambda g, p, h: kn.merge_graphs(g, h, "merge")),
     ]
 ]
 
@@ -388,6 +409,41 @@ def work_rows():
         t_load = load(doc, syntax)[0]
         print(f"  {name:<56} {t * 1e3:8.1f} {t_plain * 1e3:8.1f} {t / t_plain:8.2f}x {per_out:>8} {t_double / t:7.2f}x"
               f" {t_load * 1e3:8.1f} {t / t_load:6.2f}x  {what}")
+
+
+def in_turn(triples, kinds, length):
+    """from_triples over `triples` triples whose predicates take turns among
+    `kinds` texts of `length` bytes, each text in two str objects."""
+    texts = [f"{i:04d}" + "p" * (length - 4) for i in range(kinds)]
+    copies = [t[:1] + t[1:] for t in texts]
+    rows = [(f"s{i}", (texts if i % 2 else copies)[i % kinds], f"o{i}") for i in range(triples)]
+    return best_of(lambda: kn.from_triples(rows))[0]
+
+
+def ids_in_turn(edges, length, nodes=5000):
+    """edges() of a graph whose `nodes` ids of `length` bytes come round once
+    every `nodes` edges."""
+    ids = [f"{j:05d}" + "x" * (length - 5) for j in range(nodes)]
+    g = kn.from_triples([(ids[i % nodes], "p", ids[(i + 1 + i // nodes) % nodes]) for i in range(edges)])
+    return best_of(g.edges)[0]
+
+
+MEMO_SHAPES = [
+    ("from_triples: 32 predicates of 64 KiB in turn", lambda n: in_turn(n, 32, 65536), lambda n: in_turn(n, 32, 16)),
+    ("from_triples: 128 predicates of 64 KiB in turn", lambda n: in_turn(n, 128, 65536), lambda n: in_turn(n, 128, 16)),
+    ("edges(): 5,000 ids of 8 KB in turn", lambda n: ids_in_turn(5 * n, 8000), lambda n: ids_in_turn(5 * n, 16)),
+]
+
+
+def memo_rows():
+    """Work over texts that many items share, given in turn, beside the same
+    work over short texts: the long texts must cost once each, not per item."""
+    n = max(1000, SIZE // 50)
+    print(f"\nLong texts shared by many items in turn, beside short ones ({n:,} items, best of {REPEAT}).")
+    print(f"  {'shape':<52} {'ours ms':>8} {'short ms':>8} {'ratio':>9} {'2x items':>9}")
+    for name, ours_of, short_of in MEMO_SHAPES:
+        t, t_short, t_double = ours_of(n), short_of(n), ours_of(2 * n)
+        print(f"  {name:<52} {t * 1e3:8.1f} {t_short * 1e3:8.1f} {t / t_short:8.2f}x {t_double / t:8.2f}x")
 
 
 # Writes the file argv[2], then argv[3] over and over, into the pipe argv[1]
@@ -474,11 +530,13 @@ def main():
               f" {t_double / t:7.2f}x {theirs:>10}  {what}")
     print()
     work_rows()
+    memo_rows()
     pipes()
 
 
 if __name__ == "__main__":
     if os.environ.get("BENCH_ONLY") == "work":
         work_rows()
+        memo_rows()
     else:
         main()

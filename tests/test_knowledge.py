@@ -493,11 +493,12 @@ assert len(g.edges_filtered("predicate", P[1])) == 50_000
 merged = kn.merge_graphs(g, h, "merge").edges()
 assert [e[2]["predicate"] for e in merged[-2:]] == [P[0], P[1]]
 """),
-    # 128 distinct 64 KiB predicates in turn over 20,000 triples, some of
-    # them equal texts in other str objects.
+    # 128 distinct 64 KiB predicates in turn over 20,000 triples, each text
+    # in two str objects.
     "from_triples, 128 long predicates": ("""
 P = [f"{i:03d}" + "p" * 65_536 for i in range(128)]
-triples = [(f"s{i}", P[i % 128] if i % 3 else "".join(P[i % 128]), f"o{i}") for i in range(20_000)]
+Q = [p[:1] + p[1:] for p in P]
+triples = [(f"s{i}", (P if i % 2 else Q)[i % 128], f"o{i}") for i in range(20_000)]
 """, """
 g = kn.from_triples(triples)
 assert g.n_edges == 20_000 and g.edges()[129][2] == {"predicate": P[1], "type": P[1]}
