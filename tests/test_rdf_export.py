@@ -77,6 +77,10 @@ def test_turtle_and_ntriples_text():
      "Invalid predicate IRI 'http://ex.org/<x>': Invalid IRI code point '<'"),
     # The first edge is fine; only the error of the second comes back.
     ([(S, O1, p(P)), (S, "http://ex.org/{x}", p(P))], "Invalid object IRI 'http://ex.org/{x}': Invalid IRI code point '{'"),
+    # Every distinct predicate is checked, not only the first one met.
+    ([(S, O1, p(P)), (S, O2, p("not an iri"))], "Invalid predicate IRI 'not an iri': No scheme found in an absolute IRI"),
+    ([(S, O1, p(P)), (T, O1, p(Q)), (S, O2, p(P)), (T, O2, {"type": "ex:{q}"})],
+     "Invalid predicate IRI 'ex:{q}': Invalid IRI code point '{'"),
 ])
 def test_refusals(edges, message):
     g = graph(edges)
