@@ -410,3 +410,32 @@ def test_xml_literal_escapes_count_with_the_expansions(char, escaped):
     with pytest.raises(ValueError) as e:
         rdf.load_rdf_string(doc(True), "rdfxml", BIG, BIG)
     assert str(e.value) == "Parse error: " + ENTITY_LIMIT.format(8 << 20)
+
+
+# XML literals whose charge on the entity budget is exactly its 8 MiB floor,
+# and the same with one byte more. An entity is charged its text where it is
+# declared and where it is referenced (a predefined one its one character),
+# and a literal what its escapes add: 5 bytes for ' or " (&apos; &quot;), 4
+# for & or CR (&amp; &#13;), 3 for < or > (&lt; &gt;). In a namespace
+# declaration copied into a literal, ' and CR stand as themselves.
+ESCAPES_AT_THE_LIMIT = [
+    # 20,000 + 69 * 20,000 * (1 + 5) + 17,721 * 5 + 3 = 8,388,608; then 4 for the last 3.
+    pytest.param("'" * 20_000, "&e;" * 69 + "'" * 17_721 + ">", "&e;" * 69 + "'" * 17_721 + "&#13;", id="text"),
+    # 20,000 + 104 * 20,000 * (1 + 3) + (1 + 4) + 16,201 * 3 = 8,388,608; then 1 + 3 for one 3.
+    pytest.param(">" * 20_000, "<a><b xmlns:q='" + "&e;" * 104 + "&amp;" + ">" * 16_201 + "'/></a>",
+                 "<a><b xmlns:q='" + "&e;" * 104 + "&amp;&lt;" + ">" * 16_200 + "'/></a>", id="nested-declaration"),
+]
+
+
+@pytest.mark.parametrize("entity, exact, over", ESCAPES_AT_THE_LIMIT)
+def test_xml_literal_escapes_are_charged_to_the_byte(entity, exact, over):
+    def doc(body):
+        return (f'<!DOCTYPE rdf:RDF [<!ENTITY e "{entity}">]><rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="{EX}">'
+                f'<rdf:Description rdf:about="{EX}s"><ex:p rdf:parseType="Literal">{body}</ex:p>'
+                "</rdf:Description></rdf:RDF>")
+
+    assert len(doc(over).encode()) * 100 < 8 << 20  # the floor is the limit
+    assert rdf.load_rdf_string(doc(exact), "rdfxml", BIG, BIG)[1]["literal_properties"] == 1
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(doc(over), "rdfxml", BIG, BIG)
+    assert str(e.value) == "Parse error: " + ENTITY_LIMIT.format(8 << 20)
