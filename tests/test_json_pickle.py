@@ -122,14 +122,27 @@ class _Endless:
         return itertools.repeat(88, self.n)
 
 
+class _Claims(_Endless):
+    """A sequence whose length claims far more than it yields: a refusal
+    may name only what was read."""
+
+    def __len__(self):
+        return 100_000_000
+
+
+# A size is named where it is the state's own (bytes, a bytearray, an exact
+# list or tuple: some 540 MB of pointers each); elsewhere it is what was read.
 @pytest.mark.parametrize("form, over, size", [
     (bytes, LIMIT + 1, LIMIT + 1),
     (bytearray, LIMIT + 1, LIMIT + 1),
+    (list, LIMIT + 1, LIMIT + 1),
+    (tuple, LIMIT + 1, LIMIT + 1),
     (_Endless, 4 * LIMIT, f"more than {LIMIT}"),
+    (_Claims, LIMIT + 1, f"more than {LIMIT}"),
 ])
 def test_setstate_size_is_checked_first(form, over, size):
     def state(n):
-        return _Endless(n) if form is _Endless else form(b"X" * n)
+        return form(n) if form in (_Endless, _Claims) else form(b"X" * n)
 
     g = PyGraph()
     with pytest.raises(ValueError) as ei:
