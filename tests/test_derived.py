@@ -112,6 +112,37 @@ def test_filters_use_strict_value_equality(make):
     assert g.edges_filtered("k", 1) == [("a", "b", {"k": 1})]
 
 
+# The empty or zero value of each kind, strings as long as the ones matched
+# by number (differing in their last byte or length only), and containers
+# whose items differ only in kind.
+LONG = "v" * 200
+FILTER_VALUES = ["", "0", "False", "None", 0, 1, -1, 0.0, -0.0, 1.0, False, True, None,
+                 LONG, LONG[:-1] + "w", LONG[:-1], [], [0], [False], [""], {"": 0}, {"": ""}]
+
+
+def strictly_equal(a, b):
+    """A property value equals a wanted one of the same kind only."""
+    if type(a) is not type(b):
+        return False
+    if isinstance(a, list):
+        return len(a) == len(b) and all(map(strictly_equal, a, b))
+    if isinstance(a, dict):
+        return a.keys() == b.keys() and all(strictly_equal(a[k], b[k]) for k in a)
+    return a == b
+
+
+def test_filters_against_a_model_of_strict_equality(make):
+    ids = [f"n{i}" for i in range(len(FILTER_VALUES))]
+    g = make(nodes=ids + ["bare"])  # "bare" has no value at all
+    for n, v in zip(ids, FILTER_VALUES):
+        g.update_node(n, {"k": v})
+        g.add_edge(n, "bare", {"k": v})
+    for wanted in FILTER_VALUES + ["".join(list(LONG))]:  # the long text again at another address
+        want = [n for n, v in zip(ids, FILTER_VALUES) if strictly_equal(wanted, v)]
+        assert g.nodes_filtered("k", wanted) == want, repr(wanted)
+        assert [s for s, _, _ in g.edges_filtered("k", wanted)] == want, repr(wanted)
+
+
 def test_filter_value_hooks_may_read_the_same_graph(make):
     g = make(nodes="ab")
 

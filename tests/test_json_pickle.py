@@ -105,6 +105,11 @@ def test_setstate_payload_errors_leave_the_graph(state, exc, message):
     same(sample(), g)
 
 
+def setstate_refusal(size):
+    return (f"vesk-graph pickle payload is {size} bytes; refusing to deserialize above {LIMIT} bytes "
+            "(audit A2-#4). Set state on a smaller graph or deserialize from a trusted source through Graph.from_json().")
+
+
 class _Endless:
     """A sequence of no known length whose iteration (at C speed) goes on
     far past the limit: it must be refused once past it, not read to its end."""
@@ -122,22 +127,32 @@ class _Endless:
         return itertools.repeat(88, self.n)
 
 
+class _Claims(_Endless):
+    """A sequence whose length claims far more than it yields: a refusal
+    may name only what was read."""
+
+    def __len__(self):
+        return 100_000_000
+
+
+# A size is named where it is the state's own (bytes, a bytearray, an exact
+# list or tuple: some 540 MB of pointers each); elsewhere it is what was read.
 @pytest.mark.parametrize("form, over, size", [
     (bytes, LIMIT + 1, LIMIT + 1),
     (bytearray, LIMIT + 1, LIMIT + 1),
+    (list, LIMIT + 1, LIMIT + 1),
+    (tuple, LIMIT + 1, LIMIT + 1),
     (_Endless, 4 * LIMIT, f"more than {LIMIT}"),
+    (_Claims, LIMIT + 1, f"more than {LIMIT}"),
 ])
 def test_setstate_size_is_checked_first(form, over, size):
     def state(n):
-        return _Endless(n) if form is _Endless else form(b"X" * n)
+        return form(n) if form in (_Endless, _Claims) else form(b"X" * n)
 
     g = PyGraph()
     with pytest.raises(ValueError) as ei:
         g.__setstate__(state(over))
-    assert str(ei.value) == (
-        f"vesk-graph pickle payload is {size} bytes; refusing to deserialize above {LIMIT} bytes "
-        "(audit A2-#4). Set state on a smaller graph or deserialize from a trusted source through Graph.from_json()."
-    )
+    assert str(ei.value) == setstate_refusal(size)
     assert not getattr(ei.value, "__notes__", None)
     # Exactly the limit passes the size check and fails later.
     with pytest.raises(ValueError, match="magic mismatch"):
@@ -208,6 +223,45 @@ def test_pickling_refuses_a_huge_state_within_bounded_memory(memory_capped, doc)
         "print(g.n_nodes, g.n_edges)",
     )
     assert out.splitlines() == [refusal(f"more than {LIMIT}"), "100001 100000"]
+
+
+# State past the limit, refused where it passes it under an address-space
+# cap far below the whole: the writing looks at the size after the name
+# and after each record, nodes included, and its first guess at the size
+# from the counts is held to the limit; __setstate__ reads what it is
+# handed no further than one byte past the limit.
+GRAPH = "from vesk_graph._rust.graph import PyGraph\ng = PyGraph()\n"
+MANY_RECORDS = ("doc = '@prefix : <http://ex.org/> .\\n:s :p ' + ', '.join(f':o{i}' for i in range(1_500_000)) + ' .'\n"
+                + LOADED + "\ndel doc")
+SEQUENCE = GRAPH + """import itertools
+class Sequence:
+    def __getitem__(self, i):
+        return 88
+    def __iter__(self):
+        return itertools.repeat(88, 1 << 40)
+"""
+TOO_LARGE = "RuntimeError " + refusal(f"more than {LIMIT}")
+
+
+@pytest.mark.parametrize("setup, call, message", [
+    # 500 MB of node ids.
+    pytest.param(GRAPH + "for i in range(500):\n    g.add_node(f'{i:03}' + 'x' * (1 << 20))",
+                 "g.__getstate__()", TOO_LARGE, id="node-records"),
+    # A 100 MB name, then a 400 MB node that is never written.
+    pytest.param(GRAPH + "g = PyGraph(name='n' * (100 << 20))\ng.add_node('a', {'f': 'x' * (400 << 20)})",
+                 "g.__getstate__()", TOO_LARGE, id="name"),
+    # 3 million short records: a guess of 128 bytes each is 384 MB.
+    pytest.param(MANY_RECORDS, "g.__getstate__()", TOO_LARGE, id="many-short-records"),
+    pytest.param(GRAPH + "state = bytearray(300 << 20)", "g.__setstate__(state)",
+                 f"ValueError {setstate_refusal(300 << 20)}", id="bytearray"),
+    pytest.param(SEQUENCE + "    def __len__(self):\n        raise TypeError", "g.__setstate__(Sequence())",
+                 f"ValueError {setstate_refusal(f'more than {LIMIT}')}", id="endless-sequence"),
+    pytest.param(SEQUENCE + "    def __len__(self):\n        return 1 << 40", "g.__setstate__(Sequence())",
+                 f"ValueError {setstate_refusal(f'more than {LIMIT}')}", id="huge-sequence"),
+])
+def test_state_past_the_limit_is_refused_within_bounded_memory(memory_capped, setup, call, message):
+    out = memory_capped(setup, f"try:\n    {call}\nexcept Exception as e:\n    print(type(e).__name__, e)", 256)
+    assert out.splitlines() == [message]
 
 
 class _NotIterable:

@@ -5,6 +5,7 @@ bindings, long chains of bases) are read or refused by the same rules as
 plain ones, with the same results rdflib reads from them."""
 
 import os
+import re
 import subprocess
 from urllib.parse import urljoin
 
@@ -67,21 +68,27 @@ def test_one_budget_whether_from_a_string_or_a_file(tmp_path, fmt, make, limit, 
             assert from_string.endswith(limit.format(max(8 << 20, 100 * len(doc.encode())))), from_string
 
 
-@pytest.mark.skipif(not hasattr(os, "mkfifo"), reason="needs named pipes")
-def test_a_pipe_budget_grows_with_what_is_read(tmp_path):
-    # A pipe's size is not known beforehand: its budget is that of the
-    # bytes read so far, so the document that loads from a file is refused.
-    doc = turtle(400, 90_000)
-    fifo = tmp_path / "doc.ttl"
+def from_pipe(tmp_path, doc, ext):
+    """The outcome of loading `doc` through a named pipe, whose size is not
+    known before it is read."""
+    fifo = tmp_path / f"pipe.{ext}"
+    fifo.unlink(missing_ok=True)
     os.mkfifo(fifo)
     source = tmp_path / "payload"
     source.write_text(doc)
     writer = subprocess.Popen(["sh", "-c", 'exec cat "$1" > "$2" 2>/dev/null', "sh", str(source), str(fifo)])
     try:
-        msg = outcome(rdf.load_rdf_file, str(fifo), BIG, BIG)
+        return outcome(rdf.load_rdf_file, str(fifo), BIG, BIG)
     finally:
-        writer.kill()
+        writer.kill()  # blocked in its open if the load never opened the pipe
         writer.wait(timeout=60)
+
+
+@pytest.mark.skipif(not hasattr(os, "mkfifo"), reason="needs named pipes")
+def test_a_pipe_budget_grows_with_what_is_read(tmp_path):
+    # A pipe's size is not known beforehand: its budget is that of the
+    # bytes read so far, so the document that loads from a file is refused.
+    msg = from_pipe(tmp_path, turtle(400, 90_000), "ttl")
     assert isinstance(msg, str) and msg.endswith(IRI_LIMIT.format(8 << 20)), msg
 
 
@@ -341,18 +348,28 @@ def test_names_under_a_long_namespace_are_charged_when_made():
 # Typed nodes under one namespace: (namespace bytes, distinct names, nodes)
 # and whether the RDF/XML and the Turtle documents load. Every name a reader
 # makes is charged its bytes; RDF/XML makes a name once and shares it among
-# its uses, while Turtle expands each prefixed name where it stands.
+# its uses, while Turtle expands each prefixed name where it stands. Where
+# the names make more than the 8 MiB floor, a document loads on what its
+# size allows, and so through a pipe too, whose budget grows with the bytes
+# read.
 NAMESPACE_SHAPES = [
     pytest.param(4000, 30_000, 30_000, False, False, id="long-namespace-many-names"),
     pytest.param(2000, 8_000, 8_000, False, False, id="over-the-floor"),
+    pytest.param(800, 12_000, 12_000, True, True, id="over-the-floor-within-the-size"),
     pytest.param(1000, 5_000, 5_000, True, True, id="under-the-floor"),
     pytest.param(200, 50_000, 50_000, True, True, id="ontology"),
     pytest.param(4000, 3, 30_000, True, False, id="few-names-used-often"),
 ]
 
 
+def named(outcome):
+    """An outcome without its blank nodes, whose labels are drawn anew by each load."""
+    return outcome if isinstance(outcome, str) else (*outcome[:2], [n for n in outcome[2] if not n.startswith("_:")])
+
+
+@pytest.mark.skipif(not hasattr(os, "mkfifo"), reason="needs named pipes")
 @pytest.mark.parametrize("ns_bytes, names, nodes, xml_loads, turtle_loads", NAMESPACE_SHAPES)
-def test_every_name_made_is_charged_once(ns_bytes, names, nodes, xml_loads, turtle_loads):
+def test_every_name_made_is_charged_once(tmp_path, ns_bytes, names, nodes, xml_loads, turtle_loads):
     ns = EX + "n" * (ns_bytes - len(EX) - 1) + "/"
     docs = {
         "rdfxml": f'<rdf:RDF xmlns:rdf="{RDF}" xmlns:q="{ns}">'
@@ -361,15 +378,18 @@ def test_every_name_made_is_charged_once(ns_bytes, names, nodes, xml_loads, turt
     }
     for fmt, loads in (("rdfxml", xml_loads), ("turtle", turtle_loads)):
         doc = docs[fmt]
+        path = tmp_path / f"doc.{EXTENSIONS[fmt]}"
+        path.write_text(doc)
+        got = named(outcome(rdf.load_rdf_string, doc, fmt, BIG, BIG))
+        assert named(outcome(rdf.load_rdf_file, str(path), BIG, BIG)) == got, fmt
+        piped = named(from_pipe(tmp_path, doc, EXTENSIONS[fmt]))
         if loads:
-            g, stats = rdf.load_rdf_string(doc, fmt, BIG, BIG)
-            assert stats["edges"] == nodes
-            assert {t for _, t, _ in g.edges()} == {f"{ns}T{i}" for i in range(names)}
+            assert piped == got == (nodes, nodes, [f"{ns}T{i}" for i in sorted(map(str, range(names)))]), fmt
         else:
-            with pytest.raises(ValueError) as e:
-                rdf.load_rdf_string(doc, fmt, BIG, BIG)
+            # A pipe's budget is that of the bytes read when the names pass it.
             budget = max(8 << 20, 100 * len(doc.encode()))
-            assert str(e.value).startswith("Parse error: ") and str(e.value).endswith(IRI_LIMIT.format(budget)), fmt
+            assert got.startswith("Parse error: ") and got.endswith(IRI_LIMIT.format(budget)), fmt
+            assert piped.startswith("Parse error: ") and re.search(IRI_LIMIT.format(r"\d+") + "$", piped), fmt
 
 
 @pytest.mark.parametrize("char, escaped", [("'", True), (">", True), ("a", False)])
@@ -389,4 +409,33 @@ def test_xml_literal_escapes_count_with_the_expansions(char, escaped):
         return
     with pytest.raises(ValueError) as e:
         rdf.load_rdf_string(doc(True), "rdfxml", BIG, BIG)
+    assert str(e.value) == "Parse error: " + ENTITY_LIMIT.format(8 << 20)
+
+
+# XML literals whose charge on the entity budget is exactly its 8 MiB floor,
+# and the same with one byte more. An entity is charged its text where it is
+# declared and where it is referenced (a predefined one its one character),
+# and a literal what its escapes add: 5 bytes for ' or " (&apos; &quot;), 4
+# for & or CR (&amp; &#13;), 3 for < or > (&lt; &gt;). In a namespace
+# declaration copied into a literal, ' and CR stand as themselves.
+ESCAPES_AT_THE_LIMIT = [
+    # 20,000 + 69 * 20,000 * (1 + 5) + 17,721 * 5 + 3 = 8,388,608; then 4 for the last 3.
+    pytest.param("'" * 20_000, "&e;" * 69 + "'" * 17_721 + ">", "&e;" * 69 + "'" * 17_721 + "&#13;", id="text"),
+    # 20,000 + 104 * 20,000 * (1 + 3) + (1 + 4) + 16,201 * 3 = 8,388,608; then 1 + 3 for one 3.
+    pytest.param(">" * 20_000, "<a><b xmlns:q='" + "&e;" * 104 + "&amp;" + ">" * 16_201 + "'/></a>",
+                 "<a><b xmlns:q='" + "&e;" * 104 + "&amp;&lt;" + ">" * 16_200 + "'/></a>", id="nested-declaration"),
+]
+
+
+@pytest.mark.parametrize("entity, exact, over", ESCAPES_AT_THE_LIMIT)
+def test_xml_literal_escapes_are_charged_to_the_byte(entity, exact, over):
+    def doc(body):
+        return (f'<!DOCTYPE rdf:RDF [<!ENTITY e "{entity}">]><rdf:RDF xmlns:rdf="{RDF}" xmlns:ex="{EX}">'
+                f'<rdf:Description rdf:about="{EX}s"><ex:p rdf:parseType="Literal">{body}</ex:p>'
+                "</rdf:Description></rdf:RDF>")
+
+    assert len(doc(over).encode()) * 100 < 8 << 20  # the floor is the limit
+    assert rdf.load_rdf_string(doc(exact), "rdfxml", BIG, BIG)[1]["literal_properties"] == 1
+    with pytest.raises(ValueError) as e:
+        rdf.load_rdf_string(doc(over), "rdfxml", BIG, BIG)
     assert str(e.value) == "Parse error: " + ENTITY_LIMIT.format(8 << 20)

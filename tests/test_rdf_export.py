@@ -77,6 +77,10 @@ def test_turtle_and_ntriples_text():
      "Invalid predicate IRI 'http://ex.org/<x>': Invalid IRI code point '<'"),
     # The first edge is fine; only the error of the second comes back.
     ([(S, O1, p(P)), (S, "http://ex.org/{x}", p(P))], "Invalid object IRI 'http://ex.org/{x}': Invalid IRI code point '{'"),
+    # Every distinct predicate is checked, not only the first one met.
+    ([(S, O1, p(P)), (S, O2, p("not an iri"))], "Invalid predicate IRI 'not an iri': No scheme found in an absolute IRI"),
+    ([(S, O1, p(P)), (T, O1, p(Q)), (S, O2, p(P)), (T, O2, {"type": "ex:{q}"})],
+     "Invalid predicate IRI 'ex:{q}': Invalid IRI code point '{'"),
 ])
 def test_refusals(edges, message):
     g = graph(edges)
@@ -153,6 +157,22 @@ def test_jsonld_ordering_and_names():
     ]}
     assert '"q\\"\\\\\\n\\u0001/é"' in doc
     assert doc.index('"": [') < doc.index('"@id": "B"')
+
+
+def test_jsonld_members_in_byte_order():
+    # Labels whose order by length, by code unit or by first sight is not
+    # their byte order, short ones and long ones (these are numbered by
+    # address: one text at two addresses is still one label).
+    long = ["z" * 130, "y" * 300, "x" * 128 + "b", "x" * 129, "x" * 128]
+    labels = ["b", "aa", "é", "\x7f", "B", "", "#", "a", "@ie", "@i", "~"] + long + ["".join(list("y" * 300))]
+    edges = [(S, f"{EX}o{i}", p(x)) for i, x in enumerate(labels)] + [(T, O1, p(x)) for x in reversed(labels[::3])]
+    doc = json.loads(export_jsonld(graph(edges)), object_pairs_hook=list)
+    subjects = [(dict(entry)["@id"], [k for k, _ in entry]) for entry in doc[0][1][:2]]
+
+    def in_bytes(keys):
+        return sorted(set(keys) | {"@id"}, key=str.encode)
+
+    assert subjects == [(S, in_bytes(labels)), (T, in_bytes(labels[::3]))]
 
 
 def random_graph(seed, n_nodes=60, n_edges=300):

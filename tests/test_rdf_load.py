@@ -520,6 +520,16 @@ def test_pipe_is_bounded_by_the_bytes_read(tmp_path, payload):
     assert msg == "RDF file is 5001 bytes; refusing to load above 5000 bytes (raise VeskGraphSettings.max_bytes if intended)."
 
 
+def test_a_regular_file_longer_than_its_stated_size_is_bounded_by_the_bytes_read(tmp_path):
+    # Files under /proc state a size of 0 whatever they hold: the cap must
+    # stop the reading there as it does for a pipe, not trust the size.
+    link = tmp_path / "x.nt"
+    link.symlink_to("/proc/self/maps")
+    assert stat.S_ISREG(os.stat(link).st_mode) and os.stat(link).st_size == 0
+    assert fails(rdf.load_rdf_file, str(link), 100, BIG) == (
+        "RDF file is 101 bytes; refusing to load above 100 bytes (raise VeskGraphSettings.max_bytes if intended).")
+
+
 # Writes argv[2], then argv[3] over and over, into the pipe argv[1] until
 # argv[4] bytes are out or the reader closes, and prints the bytes written.
 # The open does not wait for a reader that never comes.

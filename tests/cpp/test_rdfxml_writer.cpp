@@ -166,19 +166,29 @@ void prefixes() {
 }
 
 // Subjects that name no node are compared by text and kind: each run of
-// one subject is one element, whatever buffer its text comes in.
+// one subject is one element, whatever buffer its text comes in. A subject
+// that names a node is compared by node, and is never one that names none.
 void subjects_by_text() {
-    const std::vector<std::pair<std::string, bool>> subjects = {
+    struct Subject {
+        std::string text;
+        bool blank;
+        uint32_t node = rdfxml::kNoNode;
+    };
+    const std::vector<Subject> subjects = {
         {"http://ex.org/a", false}, {"http://ex.org/a", false}, {"http://ex.org/ab", false}, {"x", true},
         {"x", true},                {"x", false},               {"http://ex.org/a", false}, {"y", true},
         {"http://ex.org/a", false},
+        // A node's subject between two that name none, then its own run.
+        {"http://ex.org/n", false, 3}, {"http://ex.org/a", false}, {"http://ex.org/n", false, 3},
+        {"http://ex.org/n", false, 3},
     };
     std::string out;
     rdfxml::RdfXmlWriter w(out);
     for (size_t i = 0; i < subjects.size(); ++i) {
-        const std::string text = subjects[i].first;  // a copy: no two subjects share an address
+        const std::string text = subjects[i].text;  // a copy: no two subjects share an address
         const std::string object = "o" + std::to_string(i);
-        CHECK_EQ(w.triple({text, subjects[i].second}, "http://ex.org/p", {object, true}), std::string());
+        CHECK_EQ(w.triple({text, subjects[i].blank, subjects[i].node}, "http://ex.org/p", {object, true}),
+                 std::string());
     }
     CHECK_EQ(w.finish(), std::string());
     auto element = [](const std::string& about, std::vector<int> objects) {
@@ -191,7 +201,8 @@ void subjects_by_text() {
                       element("rdf:about=\"http://ex.org/ab\"", {2}) + element("rdf:nodeID=\"x\"", {3, 4}) +
                       element("rdf:about=\"x\"", {5}) + element("rdf:about=\"http://ex.org/a\"", {6}) +
                       element("rdf:nodeID=\"y\"", {7}) + element("rdf:about=\"http://ex.org/a\"", {8}) +
-                      "\n</rdf:RDF>");
+                      element("rdf:about=\"http://ex.org/n\"", {9}) + element("rdf:about=\"http://ex.org/a\"", {10}) +
+                      element("rdf:about=\"http://ex.org/n\"", {11, 12}) + "\n</rdf:RDF>");
 }
 
 using Triples = std::vector<std::tuple<std::string, std::string, std::string>>;

@@ -124,6 +124,15 @@ public:
         --count_;
     }
 
+    // The slots that lookups of the entries step over past their home
+    // slots, summed: how well the hash spreads the keys (for tests).
+    size_t displacement() const {
+        size_t total = 0, mask = slots_.size() - 1;
+        for (size_t i = 0; i < slots_.size(); ++i)
+            if (!Traits::is_empty(slots_[i])) total += (i - (traits_.hash(slots_[i]) & mask)) & mask;
+        return total;
+    }
+
     template <class F>
     void for_each(F&& f) const {
         for (const Entry& e : slots_)

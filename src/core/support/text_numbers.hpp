@@ -38,6 +38,10 @@ public:
     std::string_view operator[](uint32_t n) const { return texts_[n]; }
     size_t size() const { return texts_.size(); }
 
+    // The slots that lookups by text step over, summed over the distinct
+    // texts: how well their hash spreads them (for tests).
+    size_t text_displacement() const { return by_text_.displacement(); }
+
     // Texts from this length on are looked up by address first.
     static constexpr size_t kLong = 128;
 

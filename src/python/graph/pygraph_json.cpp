@@ -41,6 +41,15 @@ struct StateBytes {
     std::optional<std::string> too_long;
 };
 
+// The size named when a sequence is refused one item past the limit: the
+// length of an exact list or tuple, which is theirs; any other sequence's
+// __len__ is only the caller's claim, and names no size that was read.
+std::string refused_size(PyObject* obj) {
+    Py_ssize_t n = PyList_CheckExact(obj) ? PyList_Size(obj) : PyTuple_CheckExact(obj) ? PyTuple_Size(obj) : -1;
+    if (n > 0 && uint64_t(n) > kMaxPickleBytes) return std::to_string(n);
+    return "more than " + std::to_string(kMaxPickleBytes);
+}
+
 // The bytes of a bytearray or of a sequence of ints.
 StateBytes state_copy(PyObject* obj, std::string& out) {
     if (PyByteArray_Check(obj)) {
@@ -64,10 +73,7 @@ StateBytes state_copy(PyObject* obj, std::string& out) {
         if (v < 0 || v > 255) raise(PyExc_OverflowError, "out of range integral type conversion attempted");
         out.push_back(char(v));
         // A longer sequence (an endless one too) is refused here, unread.
-        if (out.size() > kMaxPickleBytes) {
-            if (hint > 0 && uint64_t(hint) > kMaxPickleBytes) return {{}, std::to_string(hint)};
-            return {{}, "more than " + std::to_string(kMaxPickleBytes)};
-        }
+        if (out.size() > kMaxPickleBytes) return {{}, refused_size(obj)};
     }
     if (PyErr_Occurred()) throw_error_set();
     return {out, {}};
