@@ -86,6 +86,13 @@ ROWS = {
         "for n in IDS: t.update_node(n, {'v': n, 'k2': n * 3})",
         "unchanged(); check_prefix(t, lambda d, n: d == {**a.node(n), 'v': n, 'k2': n * 3})",
     ),
+    # Each removal hands back the node's map (shared with `a`, so nothing
+    # is freed as it goes); one that runs out of memory keeps the node, and
+    # its edges, rather than losing the map that nobody got.
+    "remove_node on shared maps": (
+        "got = [None] * len(IDS)\nfor i, n in enumerate(IDS): got[i] = t.remove_node(n)",
+        "unchanged(); check_removed(t, got); got = None",
+    ),
     "reverse": ("a.reverse()", READS),
     "to_undirected": ("a.to_undirected()", READS),
     "subgraph": ("a.subgraph(EVERY_OTHER)", READS),
@@ -113,6 +120,15 @@ def check_prefix(g, changed):
         assert f or g.node(n) == a.node(n), f"{n} half changed: {g.node(n)!r:.200}"
     assert flags == sorted(flags, reverse=True), flags
 
+def check_removed(g, got):
+    # Exactly the nodes whose maps came back are gone, those maps whole.
+    kept = a.reverse() if SHARES else pickle.loads(pickle.dumps(b))
+    for n, d in zip(IDS, got or ()):
+        if d is not None:
+            assert d == kept.remove_node(n), n
+    assert g.to_json() == kept.to_json(), "a node was removed without its map handed back"
+
+got = None
 code = compile(STMT, "<row>", "exec")
 for headroom in HEADROOMS_MIB:
     t = a.reverse() if SHARES else pickle.loads(pickle.dumps(b))
