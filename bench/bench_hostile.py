@@ -19,7 +19,8 @@ subject (Turtle), two long predicates in turn on one subject, two long
 subjects in turn, pickle.dumps of states that would be hundreds of
 times their document (refused at 64 MiB), and the graph's own passes
 (edges(), edges_filtered, project_triples, densify, merge_graphs) over a
-long predicate shared by every edge. Each beside the same work on the
+long predicate shared by every edge, and the graphs made from it (reverse,
+to_undirected, subgraph) over a long subject on every edge. Each beside the same work on the
 graph of a plain document of the same size, with the ratio per document
 byte and per byte written (against a plain document whose export writes as
 much, where this one writes far more), the time at twice the size, and the
@@ -351,6 +352,12 @@ WORK_SHAPES = [
         ("project_triples", lambda g, p: kn.project_triples(g)),
         ("densify", lambda g, p: kn.densify(g, p)),
         ("merge_graphs, 'merge', with itself", lambda g, p: kn.merge_graphs(g, g, "merge")),
+    ]
+] + [
+    (f"{name}: a long subject on every edge", "turtle", export_shape, fn) for name, fn in [
+        ("reverse", lambda g, p: g.reverse()),
+        ("to_undirected", lambda g, p: g.to_undirected()),
+        ("subgraph of every node", lambda g, p: g.subgraph(g.node_ids())),
     ]
 ]
 
