@@ -20,7 +20,8 @@ subjects in turn, pickle.dumps of states that would be hundreds of
 times their document (refused at 64 MiB), and the graph's own passes
 (edges(), edges_filtered, project_triples, densify, merge_graphs) over a
 long predicate shared by every edge, and the graphs made from it (reverse,
-to_undirected, subgraph) over a long subject on every edge. Each beside the same work on the
+to_undirected, subgraph, from_triples of its triples) over a long subject
+on every edge. Each beside the same work on the
 graph of a plain document of the same size, with the ratio per document
 byte and per byte written (against a plain document whose export writes as
 much, where this one writes far more), the time at twice the size, and the
@@ -358,6 +359,7 @@ WORK_SHAPES = [
         ("reverse", lambda g, p: g.reverse()),
         ("to_undirected", lambda g, p: g.to_undirected()),
         ("subgraph of every node", lambda g, p: g.subgraph(g.node_ids())),
+        ("from_triples of its triples", lambda g, p: kn.from_triples(kn.project_triples(g))),
     ]
 ]
 
