@@ -19,8 +19,10 @@ subject (Turtle), two long predicates in turn on one subject, two long
 subjects in turn, pickle.dumps of states that would be hundreds of
 times their document (refused at 64 MiB), and the graph's own passes
 (edges(), edges_filtered, project_triples, densify, merge_graphs) over a
-long predicate shared by every edge, and over a long and a short
-predicate in turn. Each beside the same work on the
+long predicate shared by every edge, over a long and a short predicate in
+turn, and the graphs made from it (reverse, to_undirected, subgraph,
+from_triples of its triples) over a long subject on every edge. Each
+beside the same work on the
 graph of a plain document of the same size, with the ratio per document
 byte and per byte written (against a plain document whose export writes as
 much, where this one writes far more), the time at twice the size, and the
@@ -372,6 +374,13 @@ WORK_SHAPES = [
         ("edges()", lambda g, p, h: g.edges()),
         ("edges_filtered('type', 'x')", lambda g, p, h: g.edges_filtered("type", "x")),
         ("merge_graphs, 'merge', with a copy", lambda g, p, h: kn.merge_graphs(g, h, "merge")),
+    ]
+] + [
+    (f"{name}: a long subject on every edge", "turtle", export_shape, fn) for name, fn in [
+        ("reverse", lambda g, p, h: g.reverse()),
+        ("to_undirected", lambda g, p, h: g.to_undirected()),
+        ("subgraph of every node", lambda g, p, h: g.subgraph(g.node_ids())),
+        ("from_triples of its triples", lambda g, p, h: kn.from_triples(kn.project_triples(g))),
     ]
 ]
 

@@ -234,3 +234,35 @@ def test_a_graph_borrowed_by_a_writer_is_refused_with_a_note(make):
 
     g.set_node_property("a", "k", Hook())
     assert g.node("a") == {"k": "done"}
+
+
+# Results whose groups name one node many times: a 1 MB hub in 2,000
+# triangles, and 4,000 paths from it. Made once per group its id would need
+# gigabytes. Isolated nodes keep the paths' members fewer than the nodes.
+LONG_ID_IN_MANY_GROUPS = {
+    "maximal_cliques": ("A.maximal_cliques(g, 20_000, 20_000)", 2_000),
+    "k_clique_communities": ("A.k_clique_communities(g, 3)", 2_000),
+    "all_simple_paths": ("A.all_simple_paths(g, HUB, 'end', 4, 10_000)", 4_000),
+}
+
+
+@pytest.mark.parametrize("fn", list(LONG_ID_IN_MANY_GROUPS))
+def test_a_long_id_in_many_groups_costs_its_length_once(memory_capped, fn):
+    call, groups = LONG_ID_IN_MANY_GROUPS[fn]
+    setup = """
+import vesk_graph._rust.algorithms as A
+from vesk_graph._rust.graph import PyGraph
+HUB = "h" * 1_000_000
+g = PyGraph(directed=False)
+g.add_node(HUB)
+g.add_node("end")
+for i in range(2_000):
+    g.add_node(f"a{i}")
+    g.add_node(f"b{i}")
+    for s, t in ((HUB, f"a{i}"), (HUB, f"b{i}"), (f"a{i}", f"b{i}"), (f"a{i}", "end")):
+        g.add_edge(s, t)
+for i in range(14_000):
+    g.add_node(f"pad{i}")
+"""
+    work = f"print(sum(HUB in group for group in {call}))"
+    assert memory_capped(setup, work, 200).strip() == str(groups)

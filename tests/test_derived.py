@@ -1,3 +1,5 @@
+import random
+
 import pytest
 
 from vesk_graph._rust import algorithms as A, knowledge as kn
@@ -47,6 +49,55 @@ def test_subgraph_order_and_errors(make):
         g.subgraph(["a", "a"])
     with pytest.raises(ValueError, match=r"^Node 'zz' not found$"):
         g.subgraph(["a", "zz", "zz"])
+
+
+@pytest.mark.parametrize("directed", [True, False])
+@pytest.mark.parametrize("multi", [True, False])
+def test_copies_match_a_model_of_the_rules(directed, multi):
+    # Random graphs whose removals leave vacant slots, later reused, so that
+    # slot order is neither id order nor insertion order; the model reads
+    # only node_ids() and edges() (slot order). Some ids are long.
+    rng = random.Random(5 + 2 * directed + multi)
+    for _ in range(20):
+        g = PyGraph(directed=directed, multi=multi)
+        ids = [f"n{i}" + ("x" * 200 if i % 3 == 0 else "") for i in range(12)]
+        for n in ids:
+            g.add_node(n, {"n": n[:4]})
+        for k in range(40):
+            s, t = rng.choice(ids), rng.choice(ids)
+            if s in g and t in g and (multi or not g.has_edge(s, t)):
+                g.add_edge(s, t, {"k": k})
+            if rng.random() < 0.1:
+                gone = rng.choice(ids)
+                if gone in g:
+                    g.remove_node(gone)
+                    g.add_node(gone, {"back": k})
+        nodes, edges = g.node_ids(), g.edges()
+
+        def model(chosen, pairs, ordered=directed):
+            # Edges in slot order between chosen nodes; unordered, only
+            # the first per pair.
+            kept, seen = [], set()
+            for s, t, p in pairs:
+                if s in chosen and t in chosen and (ordered or frozenset((s, t)) not in seen):
+                    seen.add(frozenset((s, t)))
+                    kept.append((s, t, p))
+            return kept
+
+        everything = set(nodes)
+        r = g.reverse()
+        assert r.node_ids() == nodes
+        assert r.edges() == model(everything, [(t, s, p) for s, t, p in edges] if directed else edges)
+        u = g.to_undirected()
+        assert u.node_ids() == nodes and (u.is_directed, u.is_multi) == (False, multi)
+        assert u.edges() == model(everything, edges, ordered=False)
+        chosen = rng.sample(nodes, len(nodes) // 2)
+        sub = g.subgraph(chosen)
+        assert sub.node_ids() == chosen and sub.edges() == model(set(chosen), edges)
+        center = rng.choice(nodes)
+        ego = g.ego_graph(center, 1)
+        near = {center} | {x for s, t, _ in edges for x in (s, t) if center in (s, t)}
+        assert set(ego.node_ids()) == near and ego.edges() == model(near, edges)
 
 
 @pytest.mark.parametrize(

@@ -276,6 +276,19 @@ class _NotIterable:
         return 1
 
 
+class _LengthInterrupted:
+    """A sequence whose length is never known: Ctrl-C comes while it is asked for."""
+
+    def __getitem__(self, i):
+        return 0
+
+    def __len__(self):
+        raise KeyboardInterrupt
+
+    def __iter__(self):
+        return iter(())
+
+
 def test_setstate_state_forms_and_their_errors():
     good = sample().__getstate__()
     g = PyGraph()
@@ -291,6 +304,8 @@ def test_setstate_state_forms_and_their_errors():
         (5, TypeError, "'int' object is not an instance of 'Sequence'"),
         ([1.5], TypeError, None),
         (_NotIterable(), TypeError, "'_NotIterable' object is not iterable"),
+        # Only an ordinary error of the length is passed over (_Endless).
+        (_LengthInterrupted(), KeyboardInterrupt, None),
     ]
     for state, exc, message in cases:
         with pytest.raises(exc) as ei:

@@ -217,12 +217,14 @@ class TripleSeq(list):
 
 @pytest.mark.parametrize("container", [list, tuple, TripleSeq])
 @pytest.mark.parametrize("directed", [True, False])
-def test_from_triples_matches_model_on_many_triples(container, directed):
+@pytest.mark.parametrize("stem", ["r", "r" * 200], ids=["short ids", "long ids"])
+def test_from_triples_matches_model_on_many_triples(container, directed, stem):
     # Enough triples that ids recur far apart, as equal text in distinct
-    # str objects as well as the very same object; the model is the plain
-    # loop: nodes by first appearance, the first triple of each pair wins.
+    # str objects as well as the very same object (long ids, hashed once
+    # where they lie, too); the model is the plain loop: nodes by first
+    # appearance, the first triple of each pair wins.
     rng = random.Random(11)
-    pool = [f"http://example.org/r{i}" for i in range(60)]
+    pool = [f"http://example.org/{stem}{i}" for i in range(60)]
     triples = []
     for _ in range(3000):
         s, o = rng.choice(pool), rng.choice(pool)

@@ -86,6 +86,13 @@ ROWS = {
         "for n in IDS: t.update_node(n, {'v': n, 'k2': n * 3})",
         "unchanged(); check_prefix(t, lambda d, n: d == {**a.node(n), 'v': n, 'k2': n * 3})",
     ),
+    # Each removal hands back the node's map (shared with `a`, so nothing
+    # is freed as it goes); one that runs out of memory keeps the node, and
+    # its edges, rather than losing the map that nobody got.
+    "remove_node on shared maps": (
+        "got = [None] * len(IDS)\nfor i, n in enumerate(IDS): got[i] = t.remove_node(n)",
+        "unchanged(); check_removed(t, got); got = None",
+    ),
     "reverse": ("a.reverse()", READS),
     "to_undirected": ("a.to_undirected()", READS),
     "subgraph": ("a.subgraph(EVERY_OTHER)", READS),
@@ -113,6 +120,15 @@ def check_prefix(g, changed):
         assert f or g.node(n) == a.node(n), f"{n} half changed: {g.node(n)!r:.200}"
     assert flags == sorted(flags, reverse=True), flags
 
+def check_removed(g, got):
+    # Exactly the nodes whose maps came back are gone, those maps whole.
+    kept = a.reverse() if SHARES else pickle.loads(pickle.dumps(b))
+    for n, d in zip(IDS, got or ()):
+        if d is not None:
+            assert d == kept.remove_node(n), n
+    assert g.to_json() == kept.to_json(), "a node was removed without its map handed back"
+
+got = None
 code = compile(STMT, "<row>", "exec")
 for headroom in HEADROOMS_MIB:
     t = a.reverse() if SHARES else pickle.loads(pickle.dumps(b))
@@ -137,6 +153,54 @@ def test_a_copy_that_runs_out_of_memory_raises_and_changes_nothing(row, tmp_path
     # The smallest headroom is too small for any of them, the largest is
     # enough for all.
     assert out.stdout.split("\n")[-2] == "['MemoryError', 'ok']", out.stdout
+
+
+# The exports make their text, then a str of it: headrooms from a quarter
+# of the text's size to six times it stop them in each step, and between
+# the two (room for the text, not for the str) too.
+EXPORTS = r"""
+import resource
+from vesk_graph._rust import rdf
+from vesk_graph._rust.graph import PyGraph
+
+g = PyGraph()
+ids = [f"http://ex.org/n{i}" for i in range(50_000)]
+for n in ids:
+    g.add_node(n)
+for s, t in zip(ids, ids[1:]):
+    g.add_edge(s, t, {"predicate": "http://ex.org/next"})
+
+def used():
+    with open("/proc/self/statm") as f:
+        return int(f.read().split()[0]) * resource.getpagesize()
+
+outcomes = set()
+for export in (rdf.export_turtle, rdf.export_ntriples, rdf.export_jsonld):
+    full = export(g)
+    for quarter in range(1, 25):
+        unlimited = resource.getrlimit(resource.RLIMIT_AS)
+        resource.setrlimit(resource.RLIMIT_AS, (used() + quarter * len(full) // 4, unlimited[1]))
+        try:
+            text = export(g)
+        except MemoryError:
+            outcomes.add("MemoryError")
+        else:
+            outcomes.add("ok")
+        finally:
+            resource.setrlimit(resource.RLIMIT_AS, unlimited)
+        if "text" in globals():
+            assert text == full
+            del text
+print(sorted(outcomes))
+"""
+
+
+def test_an_export_that_runs_out_of_memory_raises_memory_error(tmp_path):
+    env = {**os.environ, "GLIBC_TUNABLES": "glibc.malloc.mmap_threshold=32768:glibc.malloc.trim_threshold=0"}
+    out = subprocess.run([sys.executable, "-c", EXPORTS], capture_output=True, text=True, timeout=600, cwd=tmp_path,
+                         env=env)
+    assert out.returncode == 0, f"exit {out.returncode}: {out.stderr[-3000:]}"
+    assert out.stdout == "['MemoryError', 'ok']\n"
 
 
 # Exhausts malloc itself (large blocks, then ever smaller ones, until none

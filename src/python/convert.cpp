@@ -254,6 +254,11 @@ PyRef py_tuple3(PyRef&& a, PyRef&& b, PyRef&& c) {
     return t;
 }
 
+PyRef LongStrs::operator()(std::string_view id) {
+    if (id.size() < TextNumbers::kLong) return py_str(id);
+    return PyRef::borrow(made_.get(memo_key(id.data()), id.size(), [&] { return py_str(id); }).get());
+}
+
 namespace {
 
 // The str objects of one result's ids. Ids recur in pair and event lists
@@ -277,8 +282,7 @@ public:
         for (const Entry& e : slots_) Py_XDECREF(e.obj);
     }
     PyRef get(std::string_view s) {
-        if (s.size() >= TextNumbers::kLong)
-            return PyRef::borrow(long_.get(memo_key(s.data()), s.size(), [&] { return py_str(s); }).get());
+        if (s.size() >= TextNumbers::kLong) return long_(s);
         Entry& e = slots_[mix64(uint64_t(reinterpret_cast<uintptr_t>(s.data())) ^ s.size()) & (slots_.size() - 1)];
         if (e.obj && e.data == s.data() && e.size == s.size()) return PyRef::borrow(e.obj);
         PyRef made = py_str(s);
@@ -295,7 +299,7 @@ private:
         PyObject* obj = nullptr;
     };
     std::vector<Entry> slots_;
-    SharedMemo<PyRef> long_;
+    LongStrs long_;
 };
 
 }  // namespace
@@ -321,8 +325,18 @@ PyRef py_list_from_string_pairs(const std::vector<std::pair<std::string_view, st
 }
 
 PyRef py_list_from_string_lists(const std::vector<std::vector<std::string_view>>& items) {
+    // Groups may overlap (cliques, k-clique communities).
+    LongStrs strs;
     ListBuilder list(items.size());
-    for (size_t i = 0; i < items.size(); ++i) list.set(i, py_list_from_strings(items[i]));
+    for (size_t i = 0; i < items.size(); ++i) {
+        const std::vector<std::string_view>& group = items[i];
+        ListBuilder inner(group.size());
+        for (size_t j = 0; j < group.size(); ++j) {
+            if (j + kTextLookahead < group.size()) vg::prefetch_read(group[j + kTextLookahead].data());
+            inner.set(j, strs(group[j]));
+        }
+        list.set(i, inner.take());
+    }
     return list.take();
 }
 

@@ -36,6 +36,21 @@ private:
     std::vector<PyRef> objects_;
 };
 
+// The strs of the ids of a result that may name one node many times (a
+// hub in many cliques, both ends of many paths). The ids come as views into
+// the graph's records, so one node's id lies at one address: a long one is
+// made once by its address and shared by every entry that names it, so it
+// costs its length once, not once per entry. Shorter ones are made as they
+// come, at no more than TextNumbers::kLong bytes each.
+class LongStrs {
+public:
+    // The ids must stay in place while the builder is used.
+    PyRef operator()(std::string_view id);
+
+private:
+    SharedMemo<PyRef> made_;
+};
+
 // Pieces of value_from_py that other readings of an object share.
 // Text of a str (subclasses too); each lone surrogate becomes U+FFFD per
 // byte of its three-byte form.

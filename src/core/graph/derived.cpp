@@ -8,32 +8,42 @@ namespace vg {
 
 namespace {
 
-PropertyGraph copy_nodes(const PropertyGraph& g, bool directed) {
+// The nodes of g in slot order; `in_copy` gets each slot's slot in the
+// copy, by which the edges are then added (add_edge_at).
+PropertyGraph copy_nodes(const PropertyGraph& g, bool directed, std::vector<uint32_t>& in_copy) {
     PropertyGraph out(directed, g.multi(), g.name());
     out.reserve(g.node_count(), g.edge_count());
-    g.store().for_each_node([&](uint32_t, const NodeData& d) { (void)out.add_node(d.id, d.properties); });
+    in_copy.assign(g.store().node_slots(), END);
+    g.store().for_each_node([&](uint32_t n, const NodeData& d) {
+        if (auto r = out.add_node(d.id, d.properties)) in_copy[n] = r.value();
+    });
     return out;
+}
+
+// Adds a copy of an edge between the copies of two slots; a refused edge
+// is skipped.
+void copy_edge(PropertyGraph& out, const std::vector<uint32_t>& in_copy, uint32_t a, uint32_t b, const EdgeData& d) {
+    if (in_copy[a] != END && in_copy[b] != END) (void)out.add_edge_at(in_copy[a], in_copy[b], d.properties);
 }
 
 }  // namespace
 
 PropertyGraph undirected_copy(const PropertyGraph& g) {
-    PropertyGraph out = copy_nodes(g, false);
-    const GraphInner& s = g.store();
+    std::vector<uint32_t> in_copy;
+    PropertyGraph out = copy_nodes(g, false, in_copy);
     PairFilter first_of_pair(false, g.edge_count());
-    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData& d) {
-        if (first_of_pair.first(x.source, x.target)) (void)out.add_edge(s.id_of(x.source), s.id_of(x.target), d.properties);
+    g.store().for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData& d) {
+        if (first_of_pair.first(x.source, x.target)) copy_edge(out, in_copy, x.source, x.target, d);
     });
     return out;
 }
 
 PropertyGraph reverse_graph(const PropertyGraph& g) {
     if (!g.directed()) return undirected_copy(g);
-    PropertyGraph out = copy_nodes(g, true);
-    const GraphInner& s = g.store();
-    s.for_each_edge([&](uint32_t, EdgeEnds x, const EdgeData& d) {
-        (void)out.add_edge(s.id_of(x.target), s.id_of(x.source), d.properties);
-    });
+    std::vector<uint32_t> in_copy;
+    PropertyGraph out = copy_nodes(g, true, in_copy);
+    g.store().for_each_edge(
+        [&](uint32_t, EdgeEnds x, const EdgeData& d) { copy_edge(out, in_copy, x.target, x.source, d); });
     return out;
 }
 

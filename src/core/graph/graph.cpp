@@ -106,6 +106,13 @@ Result<uint32_t> PropertyGraph::add_edge_between(uint32_t source, uint32_t targe
     return inner_.insert_edge(source, target, EdgeData{std::move(properties)});
 }
 
+Result<uint32_t> PropertyGraph::add_edge_at(uint32_t source, uint32_t target, Properties properties) {
+    if (!inner_.node_live(source) || !inner_.node_live(target)) internal_failure("edge added at a vacant node slot");
+    if (!multi_ && inner_.find_edge(source, target))
+        return errors::edge_exists(inner_.id_of(source), inner_.id_of(target));
+    return inner_.insert_edge(source, target, EdgeData{std::move(properties)});
+}
+
 Result<NodeData> PropertyGraph::remove_node(std::string_view id) {
     uint32_t h = id_index_.hash(id);
     auto slot = id_index_.find(id, h, inner_);
@@ -149,21 +156,23 @@ Result<uint32_t> PropertyGraph::set_node_property(std::string_view id, std::stri
 Result<PropertyGraph> PropertyGraph::subgraph(const std::vector<std::string_view>& ids) const {
     PropertyGraph out(directed(), multi_, name_);
     out.id_index_.reserve(ids.size());
+    // Each chosen node's slot in `out`, by its slot here.
+    std::vector<uint32_t> slot_in_out(inner_.node_slots(), END);
     for (std::string_view id : ids) {
-        const NodeData* nd = get_node(id);
-        if (!nd) return errors::node_not_found(id);
-        auto r = out.add_node(id, nd->properties);
+        auto n = find_node(id);
+        if (!n) return errors::node_not_found(id);
+        auto r = out.add_node(id, inner_.node(*n).properties);
         if (!r) return r.failure();
+        slot_in_out[*n] = r.value();
     }
     // On the undirected kind only the first edge (slot order) per unordered
     // pair is copied.
     PairFilter first_of_pair(false);
     inner_.for_each_edge([&](uint32_t, EdgeEnds ends, const EdgeData& d) {
-        const std::string& s = inner_.id_of(ends.source);
-        const std::string& t = inner_.id_of(ends.target);
-        if (!out.find_node(s) || !out.find_node(t)) return;
+        const uint32_t s = slot_in_out[ends.source], t = slot_in_out[ends.target];
+        if (s == END || t == END) return;
         if (!directed() && !first_of_pair.first(ends.source, ends.target)) return;
-        (void)out.add_edge(s, t, d.properties);  // a refused edge is skipped
+        (void)out.add_edge_at(s, t, d.properties);  // a refused edge is skipped
     });
     return out;
 }

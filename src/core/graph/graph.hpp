@@ -73,6 +73,10 @@ public:
     // checked against the parallel-edge rule (bulk loaders keep their own
     // index of pairs); fails only when slot numbers run out.
     Result<uint32_t> add_edge_between(uint32_t source, uint32_t target, Properties properties);
+    // add_edge for two live slots, under the same parallel-edge rule and
+    // errors, for copies that know their slots: looking the ids up again
+    // would read a long id once per edge it has.
+    Result<uint32_t> add_edge_at(uint32_t source, uint32_t target, Properties properties);
     // Removes a node with its incident edges and returns its record.
     Result<NodeData> remove_node(std::string_view id);
     // Removes the edge find_edge gives for the pair and returns its record.

@@ -4,6 +4,7 @@
 #include "core/knowledge/common.hpp"
 #include "core/knowledge/triples.hpp"
 #include "core/support/prefetch.hpp"
+#include "core/support/shared_memo.hpp"
 #include "core/support/text_numbers.hpp"
 
 namespace vg {
@@ -44,10 +45,17 @@ PropertyGraph from_triples(const std::vector<Triple>& triples, bool directed) {
         vg::prefetch_read(triples[i].subject.data());
         vg::prefetch_read(triples[i].object.data());
     };
+    // A long id that many triples share (one str, as project_triples
+    // gives them) is hashed once, known by where it lies.
+    SharedMemo<uint64_t> long_hashes;
+    auto hash = [&](std::string_view id) {
+        if (id.size() < TextNumbers::kLong) return slots.hash(id);
+        return long_hashes.get(memo_key(id.data()), id.size(), [&] { return slots.hash(id); });
+    };
     auto hashes = [&](size_t i) {
         Stage& st = ring[i % kRing];
-        st.subject_hash = slots.hash(triples[i].subject);
-        st.object_hash = slots.hash(triples[i].object);
+        st.subject_hash = hash(triples[i].subject);
+        st.object_hash = hash(triples[i].object);
         slots.prefetch(st.subject_hash);
         slots.prefetch(st.object_hash);
     };

@@ -37,8 +37,11 @@ inline PyRef py_list_from_slot_groups(const GraphInner& s, const SlotGroups& gro
                 if (k + kSlotLookahead < all.size()) ids.prefetch(all[k + kSlotLookahead]);
             });
     }
+    // Fewer members than slots says nothing of how often one node recurs
+    // (isolated nodes pad the count): a long id is still made once.
+    LongStrs strs;
     return slot_group_list(
-        groups, [&](uint32_t v) { return py_str(s.id_of(v)); },
+        groups, [&](uint32_t v) { return strs(s.id_of(v)); },
         [&](size_t k) {
             if (k + kTextLookahead < all.size()) s.prefetch_node(all[k + kTextLookahead]);
         });

@@ -60,8 +60,10 @@ StateBytes state_copy(PyObject* obj, std::string& out) {
     }
     if (PyUnicode_Check(obj)) raise_type_error("Can't extract `str` to `Vec`");
     if (!PySequence_Check(obj)) raise_not_instance(obj, "Sequence");
+    // A sequence whose length fails with an ordinary error (it has none) is
+    // read without a guess; Ctrl-C or MemoryError there goes up.
     Py_ssize_t hint = PySequence_Size(obj);
-    if (hint < 0) PyErr_Clear();
+    if (hint < 0) discard_ordinary_error();
     // The length is the caller's claim: reserve no more than a state may hold.
     else out.reserve(size_t(std::min<uint64_t>(uint64_t(hint), kMaxPickleBytes + 1)));
     PyRef it = PyRef::steal(PyObject_GetIter(obj));

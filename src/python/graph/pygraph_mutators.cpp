@@ -39,8 +39,12 @@ PyRef graph_add_edge(PyObject* self, const Args& a) {
 PyRef graph_remove_node(PyObject* self, const Args& a) {
     ExclusiveBorrow g(self);
     std::string_view id = text(a, 0);
-    NodeData removed = ok_or_raise(g->remove_node(id));
-    return properties_to_py_dict(removed.properties);
+    // The dict comes first: should it run out of memory, the node is still
+    // there, rather than gone with properties that nobody got back.
+    const uint32_t slot = node_or_key_error(g.graph(), id);
+    PyRef properties = properties_to_py_dict(g->store().node(slot).properties);
+    ok_or_raise(g->remove_node(id));
+    return properties;
 }
 
 PyRef graph_remove_edge(PyObject* self, const Args& a) {

@@ -15,6 +15,8 @@ PyRef exported(Result<std::string>&& r) {
     const std::string& text = r.value();
     PyObject* s = PyUnicode_FromStringAndSize(text.data(), Py_ssize_t(text.size()));
     if (!s) {
+        // No room for the str beside the text: MemoryError, as anywhere else.
+        if (PyErr_ExceptionMatches(PyExc_MemoryError)) throw_error_set();
         PyErr_Clear();
         internal_failure("the exported text could not be made a str");
     }
