@@ -304,15 +304,23 @@ private:
 
 }  // namespace
 
-PyRef py_list_from_strings(const std::vector<std::string_view>& items) {
+namespace {
+
+// A list of the strs `make` gives for the texts.
+template <class Make>
+PyRef strings_list(const std::vector<std::string_view>& items, Make&& make) {
     ListBuilder list(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         // Ids of a search result lie scattered over the graph's records.
         if (i + kTextLookahead < items.size()) vg::prefetch_read(items[i + kTextLookahead].data());
-        list.set(i, py_str(items[i]));
+        list.set(i, make(items[i]));
     }
     return list.take();
 }
+
+}  // namespace
+
+PyRef py_list_from_strings(const std::vector<std::string_view>& items) { return strings_list(items, py_str); }
 
 PyRef py_list_from_string_pairs(const std::vector<std::pair<std::string_view, std::string_view>>& items) {
     ListBuilder list(items.size());
@@ -328,15 +336,7 @@ PyRef py_list_from_string_lists(const std::vector<std::vector<std::string_view>>
     // Groups may overlap (cliques, k-clique communities).
     LongStrs strs;
     ListBuilder list(items.size());
-    for (size_t i = 0; i < items.size(); ++i) {
-        const std::vector<std::string_view>& group = items[i];
-        ListBuilder inner(group.size());
-        for (size_t j = 0; j < group.size(); ++j) {
-            if (j + kTextLookahead < group.size()) vg::prefetch_read(group[j + kTextLookahead].data());
-            inner.set(j, strs(group[j]));
-        }
-        list.set(i, inner.take());
-    }
+    for (size_t i = 0; i < items.size(); ++i) list.set(i, strings_list(items[i], strs));
     return list.take();
 }
 

@@ -97,8 +97,7 @@ Result<uint32_t> PropertyGraph::add_edge(std::string_view source, std::string_vi
     auto [a, b] = id_index_.find_pair(source, target, inner_);
     if (!a) return errors::source_not_found(source);
     if (!b) return errors::target_not_found(target);
-    if (!multi_ && inner_.find_edge(*a, *b)) return errors::edge_exists(source, target);
-    return inner_.insert_edge(*a, *b, EdgeData{std::move(properties)});
+    return add_edge_at(*a, *b, std::move(properties));
 }
 
 Result<uint32_t> PropertyGraph::add_edge_between(uint32_t source, uint32_t target, Properties properties) {
